@@ -1,0 +1,3 @@
+#include "engine/Noise.h"
+
+std::int32_t gNoiseSeed = 1;

@@ -1,0 +1,39 @@
+// The pitch scale and the three sample-rate tables built on it: oscillator
+// phase increments, filter frequencies and the filter's resonance scale.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/DspConstants.h"
+
+// Process-wide, shared by every instance; rebuilt only when a reset brings a
+// new rate (under the resetting instance's plug-in mutex).
+struct PitchTables {
+  double phaseIncrementRate = 0.0;  // the rate phaseIncrement was built for
+  std::int32_t phaseIncrement[kPitchTableSize] = {};  // 28-bit phase units a sample
+  double filterOmega[kPitchTableSize] = {};           // radians a sample, not pre-warped
+  double resonanceGain[kPitchTableSize] = {};         // scales the ladder's feedback
+};
+
+extern PitchTables gPitchTables;
+
+// Hz of a pitch index, interpolated linearly between the keys' frequencies.
+double PitchToFrequency(std::int32_t pitch);
+
+// Pitch index of an untuned key.
+std::int32_t KeyToPitch(std::int32_t key);
+
+// Pitch index whose frequency comes nearest to `hz`, for microtuned keys.
+std::int32_t PitchOfFrequency(double hz);
+
+// Clamps a pitch index to the tables' range, as every table read does.
+inline std::int32_t PitchTableIndex(std::int32_t pitch) {
+  return pitch < 0 ? 0 : (pitch > kTopPitch ? kTopPitch : pitch);
+}
+
+void BuildPhaseIncrementTable(double sampleRate);
+void BuildFilterTables(double sampleRate);
+
+// What a reset at a new rate does to the shared tables: the phase increments
+// only when they were built for another rate, the filter tables always.
+void PreparePitchTablesForRate(double sampleRate);

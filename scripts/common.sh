@@ -1,0 +1,40 @@
+# shellcheck shell=bash disable=SC2034
+# Shared by setup.sh, test.sh and demo.sh: where things are and how a build
+# tree is configured. Sourced, never run.
+
+KESTRION_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=$KESTRION_ROOT/build
+JOBS=2
+
+# libpng for the Windows cross build, built by setup.sh from Debian's source.
+MINGW_DEPS_PREFIX=$BUILD_ROOT/deps/mingw
+MINGW_TOOLCHAIN=$KESTRION_ROOT/cmake/mingw-w64-x86_64.cmake
+
+# The 64-bit Wine loader; Debian 12 puts no wine64 on PATH.
+WINE64=/usr/lib/wine/wine64
+
+log() { printf '\n== %s\n' "$*"; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Wall-clock seconds as m:ss.
+format_seconds() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
+
+# configure_and_build DIR [CMAKE ARGS...]: configure DIR from the source tree
+# (Ninja, RelWithDebInfo unless the arguments say otherwise) and build it all.
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$KESTRION_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+    cmake --build "$dir" -j "$JOBS"
+}
+
+# Runs "$@" as root: directly when we are root, else through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    die "installing packages needs root: run this script as root"
+  fi
+}

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine for building and testing Kestrion on Linux and
+# for Windows: installs the Debian packages that are missing, then builds a
+# static libpng for mingw-w64 from Debian's own source package into
+# build/deps/mingw. Run as root. Safe to run again: when nothing is missing it
+# only checks, in about a second.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+packages=(
+  # Linux build and tests
+  cmake ninja-build g++ binutils libgtest-dev libbenchmark-dev
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev
+  fonts-dejavu-core fonts-liberation2 xvfb
+  # Windows cross build and its tests under Wine
+  g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine
+  # unpacking Debian's libpng source
+  dpkg-dev xz-utils
+)
+
+install_missing_packages() {
+  local missing=() pkg status
+  for pkg in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null || true)
+    [ "${status:0:2}" = ii ] || missing+=("$pkg")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    echo "setup: all ${#packages[@]} packages are installed"
+    return
+  fi
+  log "setup: installing ${missing[*]}"
+  as_root apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# apt-get source needs a deb-src entry for the suites the machine installs from.
+ensure_source_index() {
+  local lists=(/etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources)
+  if ! grep -qsE '^(Types:.*deb-src|deb-src )' "${lists[@]}"; then
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        as_root tee /etc/apt/sources.list.d/kestrion-deb-src.sources >/dev/null
+    elif [ -f /etc/apt/sources.list ]; then
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+        as_root tee /etc/apt/sources.list.d/kestrion-deb-src.list >/dev/null
+    else
+      die "no Debian package source found under /etc/apt to copy as deb-src"
+    fi
+    echo "setup: added a deb-src entry under /etc/apt/sources.list.d"
+  fi
+  if ! apt-cache showsrc libpng1.6 2>/dev/null | grep -q '^Package: libpng1.6'; then
+    as_root apt-get update -q
+  fi
+}
+
+build_mingw_libpng() {
+  local stamp=$MINGW_DEPS_PREFIX/.libpng-ready
+  if [ -f "$stamp" ]; then
+    echo "setup: mingw libpng is in $MINGW_DEPS_PREFIX ($(cat "$stamp"))"
+    return
+  fi
+  log "setup: building libpng for mingw-w64 from Debian's source package"
+  local work=$BUILD_ROOT/deps/libpng-work
+  mkdir -p "$work"
+  if ! compgen -G "$work/libpng1.6_*.dsc" >/dev/null; then
+    ensure_source_index
+    # Without the suite apt picks the security suite, whose .dsc is not there.
+    (cd "$work" && apt-get source -q --download-only libpng1.6/bookworm)
+  fi
+  local dsc
+  dsc=$(compgen -G "$work/libpng1.6_*.dsc" | head -n 1)
+  rm -rf "$work/src" "$work/build"
+  # Applies Debian's patches; an unverifiable-signature warning is harmless.
+  dpkg-source -x "$dsc" "$work/src"
+  cmake -S "$work/src" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$MINGW_TOOLCHAIN" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$MINGW_DEPS_PREFIX" \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a \
+    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include
+  cmake --build "$work/build" -j "$JOBS"
+  cmake --install "$work/build"
+  basename "$dsc" .dsc >"$stamp"
+  rm -rf "$work/src" "$work/build"
+  echo "setup: mingw libpng installed in $MINGW_DEPS_PREFIX"
+}
+
+install_missing_packages
+build_mingw_libpng

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "engine/PitchTables.h"
+#include "tests/engine/DspTestSupport.h"
+
+namespace {
+
+class PitchTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { UseTablesAt44100(); }
+};
+
+TEST_F(PitchTablesTest, KeysLandOnTheirNoteFrequencies) {
+  EXPECT_DOUBLE_EQ(PitchToFrequency(0), 8.176);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(60)), 261.626);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(69)), 440.0);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(124)), 10548.08);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(127)), 12543.85);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(135)), 19912.127);
+}
+
+TEST_F(PitchTablesTest, StepsBetweenKeysInterpolateLinearly) {
+  EXPECT_DOUBLE_EQ(PitchToFrequency(127), 8.176 + (8.662 - 8.176) * 127 / 128);
+  const double f17279 = PitchToFrequency(17279);
+  EXPECT_GT(f17279, PitchToFrequency(KeyToPitch(134)));
+  EXPECT_LT(f17279, 19912.127);
+}
+
+TEST_F(PitchTablesTest, PitchesBeyondTheEndsHoldTheEndFrequencies) {
+  EXPECT_DOUBLE_EQ(PitchToFrequency(17280), 19912.127);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(40000), 19912.127);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(-128), 7.7171163805);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(-17280), 0.0033570162);
+  EXPECT_DOUBLE_EQ(PitchToFrequency(-99999), 0.0033570162);
+}
+
+TEST_F(PitchTablesTest, FrequencySearchFindsThePitchIndex) {
+  EXPECT_EQ(PitchOfFrequency(440.0), 8832);
+  EXPECT_EQ(PitchOfFrequency(PitchToFrequency(6001)), 6001);
+  EXPECT_EQ(PitchOfFrequency(PitchToFrequency(12345)), 12345);
+}
+
+TEST_F(PitchTablesTest, ConcertAIncrementAt44100) {
+  EXPECT_EQ(gPitchTables.phaseIncrementRate, 44100.0);
+  EXPECT_EQ(gPitchTables.phaseIncrement[8832], 2678267);
+}
+
+TEST_F(PitchTablesTest, FilterFrequencyIsUnwarpedRadiansPerSample) {
+  EXPECT_DOUBLE_EQ(gPitchTables.filterOmega[8832], 440.0 * 2.0 * 3.141592653589793 / 44100.0);
+}
+
+TEST_F(PitchTablesTest, ResonanceScaleFallsFromLowToHighNotes) {
+  EXPECT_DOUBLE_EQ(gPitchTables.resonanceGain[KeyToPitch(69)], 4.1);
+  EXPECT_DOUBLE_EQ(gPitchTables.resonanceGain[KeyToPitch(100)], 4.005);
+  const double middle = gPitchTables.resonanceGain[KeyToPitch(84)];  // about 1047 Hz
+  EXPECT_LT(middle, 4.1);
+  EXPECT_GT(middle, 4.005);
+}
+
+TEST_F(PitchTablesTest, UnchangedRateKeepsThePhaseIncrements) {
+  gPitchTables.phaseIncrement[0] = -7;  // marks the table as not rebuilt
+  PreparePitchTablesForRate(44100.0);
+  EXPECT_EQ(gPitchTables.phaseIncrement[0], -7);
+  BuildPhaseIncrementTable(44100.0);
+}
+
+TEST_F(PitchTablesTest, TopPitchFitsThirtyTwoBitsAtTheLowestRate) {
+  PreparePitchTablesForRate(8000.0);
+  EXPECT_GT(gPitchTables.phaseIncrement[kTopPitch], 0);
+  EXPECT_LT(gPitchTables.phaseIncrement[kTopPitch], kPhaseCycle * 4);
+  UseTablesAt44100();
+}
+
+}  // namespace

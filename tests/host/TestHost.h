@@ -1,0 +1,46 @@
+// A minimal host for driving an instance through its effect record.
+#pragma once
+
+#include <cstring>
+#include <string>
+
+#include "host/VstAbi.h"
+#include "host/VstEntry.h"
+
+namespace testhost {
+
+inline std::string& Vendor() {
+  static std::string vendor;
+  return vendor;
+}
+
+inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr,
+                               void* ptr, float) {
+  if (opcode == vst::audioMasterVersion) return 2400;
+  if (opcode == vst::audioMasterGetVendorString && ptr) {
+    std::strcpy(static_cast<char*>(ptr), Vendor().c_str());
+    return 1;
+  }
+  return 0;
+}
+
+struct Instance {
+  explicit Instance(const char* vendor = "") {
+    Vendor() = vendor;
+    effect = CreateEffect(&Callback);
+    Call(vst::effOpen);
+  }
+  ~Instance() { Call(vst::effClose); }
+  vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
+                      void* ptr = nullptr, float opt = 0) {
+    return effect->dispatcher(effect, op, index, value, ptr, opt);
+  }
+  std::string Text(vst::VstInt32 op, int index) {
+    char buffer[300] = {};
+    Call(op, index, 0, buffer);
+    return buffer;
+  }
+  vst::AEffect* effect;
+};
+
+}  // namespace testhost

@@ -1,0 +1,318 @@
+// A tiny VST 2.4 instrument for the host and renderer tests: it records the
+// calls it receives (FakePluginLog.h) and writes a known signal. Built in
+// several forms that differ only in how they present themselves to a host.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "host/VstAbi.h"
+#include "platform/Export.h"
+#include "tests/tools/FakePluginLog.h"
+
+namespace {
+
+using namespace fakeplugin;
+using vst::VstInt32;
+using vst::VstIntPtr;
+
+const char* const kParameterNames[kParameterCount] = {"Gain", "Shape", "Offset"};
+const char* const kShapeNames[] = {"Ramp", "Sawtooth", "Square"};
+constexpr int kShapeCount = 3;
+const char* const kProgramNames[kProgramCount] = {"First", "Second"};
+
+struct Instance {
+  vst::AEffect effect{};
+  vst::AudioMasterCallback master = nullptr;
+  std::recursive_mutex mutex;
+  float normalised[kParameterCount] = {kDefaultGain, 0.0f, 0.5f};
+  VstInt32 program = 0;
+  std::int64_t frame = 0;  // since switch-on
+  Log log{};
+};
+
+Instance* From(vst::AEffect* effect) { return static_cast<Instance*>(effect->object); }
+
+void CopyText(char* to, const char* from, std::size_t capacity) {
+  std::snprintf(to, capacity, "%s", from);
+}
+
+float Gain(const Instance& instance) { return instance.normalised[0]; }
+int Shape(const Instance& instance) {
+  return static_cast<int>(std::floor(instance.normalised[1] * (kShapeCount - 1) + 0.5f));
+}
+float Offset(const Instance& instance) { return instance.normalised[2] * 2.0f - 1.0f; }
+
+double Sample(const Instance& instance, std::int64_t frame) {
+  const double ramp = static_cast<double>(frame % kRampLength) / kRampLength;
+  return Gain(instance) * ramp + Offset(instance);
+}
+
+void RecordParameterCall(Instance& instance, ParameterCall::Kind kind, VstInt32 index, float value,
+                         const char* text) {
+  Log& log = instance.log;
+  if (log.parameterCallCount >= kMaxParameterCalls) return;
+  ParameterCall& call = log.parameterCalls[log.parameterCallCount++];
+  call.kind = kind;
+  call.index = index;
+  call.value = value;
+  CopyText(call.text, text ? text : "", sizeof call.text);
+}
+
+void RecordBlock(Instance& instance, VstInt32 frames) {
+  Log& log = instance.log;
+  const auto* time = reinterpret_cast<const vst::VstTimeInfo*>(
+      instance.master(&instance.effect, vst::audioMasterGetTime, 0, 0x3E00, nullptr, 0));
+  if (log.blockCount >= kMaxBlocks) return;
+  ProcessedBlock& block = log.blocks[log.blockCount++];
+  block.frames = frames;
+  block.hadTime = time != nullptr;
+  if (time) block.time = *time;
+}
+
+template <typename Sample_t>
+void Render(vst::AEffect* effect, Sample_t** outputs, VstInt32 frames) {
+  Instance& instance = *From(effect);
+  std::lock_guard<std::recursive_mutex> lock(instance.mutex);
+  RecordBlock(instance, frames);
+  for (VstInt32 i = 0; i < frames; ++i) {
+    const double value = Sample(instance, instance.frame + i);
+    outputs[0][i] = static_cast<Sample_t>(value);
+    outputs[1][i] = static_cast<Sample_t>(-value);
+  }
+  instance.frame += frames;
+}
+
+void ProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
+  Render(effect, outputs, frames);
+}
+
+void ProcessDoubleReplacing(vst::AEffect* effect, double** inputs, double** outputs, VstInt32 frames) {
+  Render(effect, outputs, frames);
+}
+
+void SetParameter(vst::AEffect* effect, VstInt32 index, float value) {
+  Instance& instance = *From(effect);
+  std::lock_guard<std::recursive_mutex> lock(instance.mutex);
+  RecordParameterCall(instance, ParameterCall::kSetParameter, index, value, nullptr);
+  if (index >= 0 && index < kParameterCount) instance.normalised[index] = value;
+}
+
+float GetParameter(vst::AEffect* effect, VstInt32 index) {
+  Instance& instance = *From(effect);
+  std::lock_guard<std::recursive_mutex> lock(instance.mutex);
+  return index >= 0 && index < kParameterCount ? instance.normalised[index] : 0.0f;
+}
+
+void FormatDisplay(const Instance& instance, VstInt32 index, char* text) {
+  if (index == 0) std::snprintf(text, 32, "%.2f", Gain(instance));
+  if (index == 1) CopyText(text, kShapeNames[Shape(instance)], 32);
+  if (index == 2) std::snprintf(text, 32, "%.3f", Offset(instance));
+}
+
+// Text in display units: a number for Gain and Offset, a value name for Shape.
+bool TextToParameter(Instance& instance, VstInt32 index, const char* text) {
+  if (index == 1) {
+    for (int i = 0; i < kShapeCount; ++i) {
+      if (std::strcmp(text, kShapeNames[i]) == 0) {
+        instance.normalised[1] = static_cast<float>(i) / (kShapeCount - 1);
+        return true;
+      }
+    }
+    return false;
+  }
+  const double value = std::strtod(text, nullptr);
+  if (index == 0) instance.normalised[0] = static_cast<float>(value < 0 ? 0 : value > 1 ? 1 : value);
+  if (index == 2) {
+    const double clamped = value < -1 ? -1 : value > 1 ? 1 : value;
+    instance.normalised[2] = static_cast<float>((clamped + 1) / 2);
+  }
+  return true;
+}
+
+void RecordEvents(Instance& instance, const vst::VstEvents* events) {
+  Log& log = instance.log;
+  for (VstInt32 i = 0; i < events->numEvents && log.eventCount < kMaxEvents; ++i) {
+    const vst::VstEvent* event = events->events[i];
+    ReceivedEvent& received = log.events[log.eventCount++];
+    received = ReceivedEvent{};
+    received.block = log.blockCount;
+    received.type = event->type;
+    received.deltaFrames = event->deltaFrames;
+    if (event->type == vst::kVstMidiType) {
+      const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
+      for (int b = 0; b < 3; ++b) received.bytes[b] = static_cast<std::uint8_t>(midi->midiData[b]);
+    } else if (event->type == vst::kVstSysExType) {
+      const auto* sysex = reinterpret_cast<const vst::VstMidiSysexEvent*>(event);
+      received.dumpBytes = sysex->dumpBytes;
+      if (sysex->dumpBytes > 0) {
+        received.firstDumpByte = static_cast<std::uint8_t>(sysex->sysexDump[0]);
+        received.lastDumpByte = static_cast<std::uint8_t>(sysex->sysexDump[sysex->dumpBytes - 1]);
+      }
+    }
+  }
+}
+
+void EmitMidi(Instance& instance) {
+  vst::VstMidiEvent note{};
+  note.type = vst::kVstMidiType;
+  note.byteSize = sizeof note;
+  note.deltaFrames = 5;
+  note.midiData[0] = static_cast<char>(0x90);
+  note.midiData[1] = 60;
+  note.midiData[2] = 100;
+  char dump[] = {static_cast<char>(0xF0), 0x7D, 0x01, static_cast<char>(0xF7)};
+  vst::VstMidiSysexEvent sysex{};
+  sysex.type = vst::kVstSysExType;
+  sysex.byteSize = sizeof sysex;
+  sysex.deltaFrames = 9;
+  sysex.dumpBytes = sizeof dump;
+  sysex.sysexDump = dump;
+  vst::VstEvents events{};
+  events.numEvents = 2;
+  events.events[0] = reinterpret_cast<vst::VstEvent*>(&note);
+  events.events[1] = reinterpret_cast<vst::VstEvent*>(&sysex);
+  instance.master(&instance.effect, vst::audioMasterProcessEvents, 0, 0, &events, 0);
+}
+
+VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                     float opt) {
+  Instance* instance = From(effect);
+  if (opcode == vst::effClose) {
+    delete instance;
+    return 0;
+  }
+  std::lock_guard<std::recursive_mutex> lock(instance->mutex);
+  Log& log = instance->log;
+  if (log.dispatchCount < kMaxDispatches) log.dispatches[log.dispatchCount++] = opcode;
+  char* text = static_cast<char*>(ptr);
+
+  switch (opcode) {
+    case vst::effOpen:
+      log.processLevelAtOpen =
+          instance->master(effect, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0);
+      return 0;
+    case vst::effSetProgram:
+      if (value >= 0 && value < kProgramCount) instance->program = static_cast<VstInt32>(value);
+      return 0;
+    case vst::effGetProgram:
+      return instance->program;
+    case vst::effGetProgramName:
+      CopyText(text, kProgramNames[instance->program], 24);
+      return 0;
+    case vst::effGetProgramNameIndexed:
+      if (index < 0 || index >= kProgramCount) return 0;
+      CopyText(text, kProgramNames[index], 24);
+      return 1;
+    case vst::effGetParamName:
+    case vst::effGetParamLabel:
+    case vst::effGetParamDisplay:
+      if (index < 0 || index >= kParameterCount) return 0;
+      if (opcode == vst::effGetParamName) CopyText(text, kParameterNames[index], 32);
+      if (opcode == vst::effGetParamLabel) CopyText(text, index == 0 ? "x" : "", 32);
+      if (opcode == vst::effGetParamDisplay) FormatDisplay(*instance, index, text);
+      return 0;
+    case vst::effString2Parameter: {
+      if (index < 0 || index >= kParameterCount) return 0;
+      if (!text) return 1;
+      const bool accepted = TextToParameter(*instance, index, text);
+      RecordParameterCall(*instance, ParameterCall::kString2Parameter, index,
+                          accepted ? instance->normalised[index] : -1.0f, text);
+      return accepted ? 1 : 0;
+    }
+    case vst::effSetSampleRate:
+      log.sampleRate = opt;
+      return 0;
+    case vst::effSetBlockSize:
+      log.blockSize = static_cast<std::int32_t>(value);
+      return 0;
+    case vst::effMainsChanged:
+      if (value) {
+        instance->frame = 0;
+        log.sampleRateAtSwitchOn = instance->master(effect, vst::audioMasterGetSampleRate, 0, 0, nullptr, 0);
+        log.blockSizeAtSwitchOn = instance->master(effect, vst::audioMasterGetBlockSize, 0, 0, nullptr, 0);
+      }
+      return 0;
+    case vst::effProcessEvents:
+      if (!ptr) return 0;
+      RecordEvents(*instance, static_cast<const vst::VstEvents*>(ptr));
+      return 1;
+    case vst::effGetEffectName:
+      CopyText(text, "Fake Synth", 64);
+      return 1;
+    case vst::effGetVendorString:
+      CopyText(text, "Kestrion Tests", 64);
+      return 1;
+    case vst::effGetProductString:
+      CopyText(text, "Fake", 64);
+      return 1;
+    case vst::effGetVendorVersion:
+      return kVendorVersion;
+    case vst::effGetPlugCategory:
+      return vst::kPlugCategSynth;
+    case vst::effCanDo:
+      return text && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0;
+    case vst::effVendorSpecific:
+      if (index == kGetLog) return reinterpret_cast<VstIntPtr>(&instance->log);
+      if (index == kEmitEdit) {
+        const auto parameter = static_cast<VstInt32>(value);
+        instance->master(effect, vst::audioMasterBeginEdit, parameter, 0, nullptr, 0);
+        instance->master(effect, vst::audioMasterAutomate, parameter, 0, nullptr, opt);
+        instance->master(effect, vst::audioMasterEndEdit, parameter, 0, nullptr, 0);
+        return 1;
+      }
+      if (index == kEmitDisplay) return instance->master(effect, vst::audioMasterUpdateDisplay, 0, 0, nullptr, 0);
+      if (index == kEmitMidi) {
+        EmitMidi(*instance);
+        return 1;
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
+  auto* instance = new Instance;
+  instance->master = master;
+  vst::AEffect& effect = instance->effect;
+  effect.magic = vst::kEffectMagic;
+#ifdef FAKE_BAD_MAGIC
+  effect.magic = 0x12345678;
+#endif
+  effect.dispatcher = Dispatcher;
+  effect.setParameter = SetParameter;
+  effect.getParameter = GetParameter;
+  effect.processReplacing = ProcessReplacing;
+  effect.processDoubleReplacing = ProcessDoubleReplacing;
+  effect.numPrograms = kProgramCount;
+  effect.numParams = kParameterCount;
+  effect.numInputs = 0;
+  effect.numOutputs = 2;
+  effect.flags = vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsIsSynth;
+  effect.ioRatio = 1.0f;
+  effect.object = instance;
+  effect.uniqueID = kUniqueId;
+  effect.version = kVersion;
+
+  // Asked as real plug-ins do while being created: before the host can know the record.
+  instance->log.versionAtCreation = master(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0);
+  master(&effect, vst::audioMasterGetVendorString, 0, 0, instance->log.vendorAtCreation, 0);
+  master(&effect, vst::audioMasterGetProductString, 0, 0, instance->log.productAtCreation, 0);
+  return &effect;
+}
+
+}  // namespace
+
+#if defined(FAKE_MAIN_ONLY)
+// Older plug-ins export their entry only as "main".
+KESTRION_EXPORT vst::AEffect* FakeMainEntry(vst::AudioMasterCallback master) asm("main");
+vst::AEffect* FakeMainEntry(vst::AudioMasterCallback master) { return CreateInstance(master); }
+#elif defined(FAKE_NO_INSTANCE)
+KESTRION_EXPORT vst::AEffect* VSTPluginMain(vst::AudioMasterCallback master) { return nullptr; }
+#elif defined(FAKE_NO_ENTRY)
+KESTRION_EXPORT int FakeSomethingElse() { return 0; }
+#else
+KESTRION_EXPORT vst::AEffect* VSTPluginMain(vst::AudioMasterCallback master) { return CreateInstance(master); }
+#endif
