@@ -1,6 +1,7 @@
 // A tiny VST 2.4 instrument for the host and renderer tests: it records the
 // calls it receives (FakePluginLog.h) and writes a known signal. Built in
 // several forms that differ only in how they present themselves to a host.
+#include <memory>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -279,6 +280,9 @@ vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
   vst::AEffect& effect = instance->effect;
   effect.magic = vst::kEffectMagic;
 #ifdef FAKE_BAD_MAGIC
+  // A host cannot close a record it does not trust; the module keeps it.
+  static std::unique_ptr<Instance> abandoned;
+  abandoned.reset(instance);
   effect.magic = 0x12345678;
 #endif
   effect.dispatcher = Dispatcher;
