@@ -70,6 +70,8 @@ class IEffectVST : public IEffectBase {
   vst::VstIntPtr VendorSpecific(int index, vst::VstIntPtr value, void* ptr, float opt);
   void ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate);
   void ProcessDouble(double** inputs, double** outputs, int frames);
+  template <typename RenderPiece>
+  void RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece);
   void RenderInPieces(int frames);
   void UpdateSpeakerArrangements();
 
