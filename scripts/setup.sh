@@ -29,9 +29,11 @@ install_missing_packages() {
     return
   fi
   log "setup: installing ${missing[*]}"
-  as_root apt-get update -q
+  # Another apt run (an unattended upgrade, a parallel setup) holds the lock
+  # for a while at most: wait for it rather than fail.
+  as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   as_root env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
+    apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # apt-get source needs a deb-src entry for the suites the machine installs from.
