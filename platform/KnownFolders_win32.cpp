@@ -1,0 +1,21 @@
+#include "platform/KnownFolders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace platform {
+
+namespace {
+
+std::string ShellFolder(int folder) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+  return path;
+}
+
+}  // namespace
+
+std::string ConfigurationFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA); }
+std::string DocumentsFolder() { return ShellFolder(CSIDL_PERSONAL); }
+
+}  // namespace platform
