@@ -1,5 +1,13 @@
 #include "engine/Kestrion.h"
 
+#include <new>
+
+#include "core/EditorView.h"
+#include "engine/DueEvents.h"
+#include "engine/KeyAssign.h"
+#include "engine/ModGenerator.h"
+#include "engine/RenderLoop.h"
+#include "engine/SampleRate.h"
 #include "host/VstEntry.h"
 
 const IEffectIdentity Kestrion::kIdentity = {
@@ -19,15 +27,57 @@ const IEffectIdentity Kestrion::kIdentity = {
 };
 
 Kestrion::Kestrion(vst::AudioMasterCallback host) : Synth(kIdentity, host) {
+  PrepareInstrument(engine_);
   DefineParameters();
+  // Until a startup program is loaded, the defaults reach the engine the way
+  // a restored program would.
+  NotifyAllParameters();
+  // Plays at the default rate until the host's first reset.
+  if (!TakeStartupTables(engine_.clock)) throw std::bad_alloc();
+  LoadStartupBank();
 }
 
-void Kestrion::ParameterChanged(int index) {
+Kestrion::~Kestrion() { DropTables(engine_.clock); }
+
+void Kestrion::ChangeSampleRate(double rate) {
+  // A rate the engine cannot run at is not taken: the plug-in keeps its own.
+  if (IsUsableSampleRate(rate)) Synth::ChangeSampleRate(rate);
+}
+
+void Kestrion::ResetProcessing() {
   Lock lock(Mutex());
+  Synth::ResetProcessing();
+  if (FollowSampleRate(engine_.clock, SampleRate(), engine_.eg1, engine_.eg2)) {
+    engine_.filter.cachedCutoff = -1;  // the cached coefficients belong to the old rate
+  }
+  tickGrid_.length = engine_.clock.controlTickLength;
+  ResetModGenerator(engine_.mg1);
+  ResetModGenerator(engine_.mg2);
+  AllNotesOff();
 }
 
+void Kestrion::AllNotesOff() {
+  Lock lock(Mutex());
+  ::AllNotesOff(engine_, heldKeys_);
+}
+
+// Runs under the plug-in mutex that the process callbacks hold.
 void Kestrion::RenderBlock(double** inputs, double** outputs, int frames) {
-  IEffectBase::RenderBlock(inputs, outputs, frames);
+  if (frames <= 0 || outputs == nullptr || OutputCount() < 2) return;
+  auto learned = [this](int controller, int value) { TakeLearnedController(controller, value); };
+  ::RenderBlock(engine_, tickGrid_, outputs[0], outputs[1], frames, [&] {
+    ProcessDueEvents(engine_, heldKeys_, eventQueue_, tickGrid_.length, learned);
+  });
+}
+
+void Kestrion::TakeLearnedController(int controller, int value) {
+  const int index = LearnedParameter(controller);
+  IEffectParameter* parameter = Parameter(index);
+  if (parameter == nullptr) return;
+  const double normalised = value / 127.0;
+  if (parameter->ToNormalized() == normalised) return;
+  SetParameterFromEditor(index, normalised);
+  if (Editor()) Editor()->ShowParameterValue(index, normalised, true);
 }
 
 IEffectVST* CreatePluginInstance(vst::AudioMasterCallback host) { return new Kestrion(host); }

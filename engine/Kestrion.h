@@ -1,6 +1,7 @@
 // The instrument: its parameters, its program record and its sound.
 #pragma once
 
+#include "engine/Instrument.h"
 #include "shell/Synth.h"
 
 class Kestrion : public Synth {
@@ -10,11 +11,25 @@ class Kestrion : public Synth {
   static const IEffectIdentity kIdentity;
 
   explicit Kestrion(vst::AudioMasterCallback host);
+  ~Kestrion() override;
 
   void DefineParameters() override;
   void ParameterChanged(int index) override;
   void RenderBlock(double** inputs, double** outputs, int frames) override;
+  void ResetProcessing() override;
+  void ChangeSampleRate(double rate) override;
+  void AllNotesOff() override;
   bool SerializeCurrentState(IStateBuffer& buffer) override;
   int UnserializeState(const IStateBuffer& buffer, int position) override;
   int MeasureState(const IStateBuffer& buffer, int position) const override;
+
+  // The sound engine's state, for tests that look inside.
+  const Instrument& Engine() const { return engine_; }
+
+ private:
+  void ApplyParameter(int index, double v);
+  void ChangeKeyAssignMode(int mode);
+  void TakeLearnedController(int controller, int value);
+
+  Instrument engine_;
 };

@@ -11,11 +11,11 @@ constexpr double kSaturationInput = 0.2;
 constexpr double kSaturationKnee = 3.0;
 constexpr double kSaturationCeiling = 5.0;
 
-void UpdateCoefficients(LadderFilter& filter, std::int32_t cutoff) {
+void UpdateCoefficients(LadderFilter& filter, std::int32_t cutoff, const PitchTables& tables) {
   filter.cachedCutoff = cutoff;
   const std::int32_t i = PitchTableIndex(cutoff);
-  const double G = gPitchTables.filterOmega[i];
-  const double h = gPitchTables.resonanceGain[i];
+  const double G = tables.filterOmega[i];
+  const double h = tables.resonanceGain[i];
   const double reso = filter.resonance;
   const double k = reso * h;
   const double fromMiddle = 2.0 * std::fabs(reso - 0.5);
@@ -63,14 +63,14 @@ void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity,
                       bendAndWheel;
 }
 
-double FilterSample(LadderFilter& filter, double x, Envelope& eg1) {
+double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTables& tables) {
   double W = filter.egIntensity * eg1.level + filter.cutoffBase;
   StepEnvelope(eg1);
   // Every index outside the tables reads an end entry; keep trunc() defined
   // and away from the cache's "none" mark.
   W = std::fmin(std::fmax(W, 0.0), double(kPitchTableSize));
   const std::int32_t F = std::int32_t(W);
-  if (F != filter.cachedCutoff) UpdateCoefficients(filter, F);
+  if (F != filter.cachedCutoff) UpdateCoefficients(filter, F, tables);
 
   double& s1 = filter.state[0];
   double& s2 = filter.state[1];

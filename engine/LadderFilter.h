@@ -6,6 +6,7 @@
 
 #include "engine/DspConstants.h"
 #include "engine/Envelope.h"
+#include "engine/PitchTables.h"
 
 constexpr int kLadderStages = 4;
 constexpr double kKeyFollowCentreKey = 30.0;
@@ -52,4 +53,4 @@ void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity,
                   double bendAndWheel);
 
 // One sample. Steps eg1, whose level before the step moves the cutoff.
-double FilterSample(LadderFilter& filter, double x, Envelope& eg1);
+double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTables& tables);

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr double kStartupSampleRate = 44100.0;
 constexpr double kHalfPhaseCycle = double(kPhaseCycle / 2);
 constexpr int kIncrementTableShift = 16;  // upper half of the increment picks the table
 constexpr std::int32_t kTransposeUp = 0;
@@ -24,12 +23,7 @@ std::int32_t PhasePlus(std::int32_t phase, double offset) {
 
 }  // namespace
 
-void PrepareOscillatorTables() {
-  BuildWavetableBanks();
-  if (gPitchTables.phaseIncrementRate != kStartupSampleRate) {
-    BuildPhaseIncrementTable(kStartupSampleRate);
-  }
-}
+void PrepareOscillatorTables() { BuildWavetableBanks(); }
 
 void SetOctave(Oscillator& osc, std::int32_t semitones) {
   osc.octave = semitones;
@@ -84,7 +78,7 @@ int TableForIncrement(std::int32_t phaseIncrement) {
   return t < kWavetableCount - 1 ? t : kWavetableCount - 1;
 }
 
-void UpdatePitch(Oscillator& osc, double modulation) {
+void UpdatePitch(Oscillator& osc, double modulation, const PitchTables& tables) {
   if (!osc.connected) return;
 
   // Glide along start + span × (1 − (1 − t/T)²): fast at first, easing in.
@@ -97,7 +91,7 @@ void UpdatePitch(Oscillator& osc, double modulation) {
   }
 
   osc.pitchIndex = TruncatePitch(osc.staticOffset + osc.currentPitch + modulation);
-  osc.phaseIncrement = gPitchTables.phaseIncrement[PitchTableIndex(osc.pitchIndex)];
+  osc.phaseIncrement = tables.phaseIncrement[PitchTableIndex(osc.pitchIndex)];
 
   switch (osc.waveform) {
     case kWavePwm: {

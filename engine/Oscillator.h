@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/DspConstants.h"
+#include "engine/PitchTables.h"
 #include "engine/Wavetables.h"
 
 enum OscillatorWaveform : std::int32_t {
@@ -49,9 +50,8 @@ struct Oscillator {
   std::int32_t phaseIncrement = 0;
 };
 
-// Builds the wavetables once per process and tunes the phase increments to
-// 44100 Hz unless they already are; the engine calls it when it makes its
-// oscillators, so an engine that renders before any reset plays in tune.
+// Builds the wavetables once per process; the engine calls it when it makes
+// its oscillators.
 void PrepareOscillatorTables();
 
 void SetOctave(Oscillator& osc, std::int32_t semitones);
@@ -73,7 +73,7 @@ void Retune(Oscillator& osc, std::int32_t transpose, std::int32_t keyPitch);
 
 // Control tick: glide, pitch index, phase increment, pulse offset and tables.
 // `modulation` is this oscillator's pitch offset plus master tune, in pitch steps.
-void UpdatePitch(Oscillator& osc, double modulation);
+void UpdatePitch(Oscillator& osc, double modulation, const PitchTables& tables);
 
 // Table t = 0 … 21 for an increment: the richest that stays below Nyquist.
 int TableForIncrement(std::int32_t phaseIncrement);

@@ -4,7 +4,7 @@
 
 namespace {
 
-struct ParameterSpec {
+struct ParameterDefinition {
   const char* name;
   IEffectParameter::Kind kind;
   double minimum, maximum, defaultValue, step, shape;
@@ -35,18 +35,18 @@ constexpr const char* kArpTempo[] = {"4/1",  "2/1.", "2/1",  "1/1.",  "1/1",  "1
 constexpr const char* kDrift[] = {"Off", "Normal", "Extreme"};
 
 template <size_t N>
-constexpr ParameterSpec Enumeration(const char* name, int defaultIndex, const char* const (&names)[N]) {
+constexpr ParameterDefinition Enumeration(const char* name, int defaultIndex, const char* const (&names)[N]) {
   return {name, IEffectParameter::kEnumeration, 0, N - 1.0, double(defaultIndex), 1, 1, names, int(N)};
 }
-constexpr ParameterSpec Continuous(const char* name, double minimum, double maximum,
+constexpr ParameterDefinition Continuous(const char* name, double minimum, double maximum,
                                    double defaultValue, double step, double shape = 1) {
   return {name, IEffectParameter::kContinuous, minimum, maximum, defaultValue, step, shape, nullptr, 0};
 }
-constexpr ParameterSpec Integer(const char* name, double minimum, double maximum) {
+constexpr ParameterDefinition Integer(const char* name, double minimum, double maximum) {
   return {name, IEffectParameter::kInteger, minimum, maximum, 0, 1, 1, nullptr, 0};
 }
 
-const ParameterSpec kParameters[Kestrion::kParameterCount] = {
+const ParameterDefinition kParameters[Kestrion::kParameterCount] = {
     Enumeration("KeyAssgn", 0, kKeyAssign),
     Enumeration("Trigger", 0, kTrigger),
     Enumeration("AutoDamp", 0, kOffOn),
@@ -123,15 +123,15 @@ const ParameterSpec kParameters[Kestrion::kParameterCount] = {
 
 void Kestrion::DefineParameters() {
   for (int i = 0; i < kParameterCount; ++i) {
-    const ParameterSpec& spec = kParameters[i];
+    const ParameterDefinition& definition = kParameters[i];
     IEffectParameter* parameter = Parameter(i);
-    if (spec.kind == IEffectParameter::kEnumeration) {
-      parameter->DefineEnumeration(spec.name, static_cast<int>(spec.defaultValue), spec.valueCount,
-                                   spec.valueNames);
+    if (definition.kind == IEffectParameter::kEnumeration) {
+      parameter->DefineEnumeration(definition.name, static_cast<int>(definition.defaultValue), definition.valueCount,
+                                   definition.valueNames);
     } else {
-      if (spec.kind == IEffectParameter::kInteger) parameter->kind = IEffectParameter::kInteger;
-      parameter->DefineContinuous(spec.name, spec.defaultValue, spec.minimum, spec.maximum,
-                                  spec.step, spec.shape);
+      if (definition.kind == IEffectParameter::kInteger) parameter->kind = IEffectParameter::kInteger;
+      parameter->DefineContinuous(definition.name, definition.defaultValue, definition.minimum, definition.maximum,
+                                  definition.step, definition.shape);
     }
   }
 }

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-PitchTables gPitchTables;
-
 namespace {
 
 constexpr int kNoteCount = kTopKey + 1;
@@ -74,32 +72,20 @@ std::int32_t PitchOfFrequency(double hz) {
   return position;
 }
 
-void BuildPhaseIncrementTable(double sampleRate) {
-  for (std::int32_t i = 0; i < kPitchTableSize; ++i) {
-    gPitchTables.phaseIncrement[i] =
-        std::int32_t(PitchToFrequency(i) * kPhaseCycleDouble / sampleRate);
-  }
-  gPitchTables.phaseIncrementRate = sampleRate;
-}
-
-void BuildFilterTables(double sampleRate) {
+void BuildPitchTables(PitchTables& tables, double sampleRate) {
   const double gainSlope = kLowResonanceGain - kHighResonanceGain;  // 0.09499999999999975
   const double bendWidth = kResonanceBendHighHz - kResonanceBendLowHz;
   for (std::int32_t i = 0; i < kPitchTableSize; ++i) {
     const double f = PitchToFrequency(i);
-    gPitchTables.filterOmega[i] = f * (2.0 * kPi) / sampleRate;
+    tables.phaseIncrement[i] = std::int32_t(f * kPhaseCycleDouble / sampleRate);
+    tables.filterOmega[i] = f * (2.0 * kPi) / sampleRate;
     if (f < kResonanceBendLowHz) {
-      gPitchTables.resonanceGain[i] = kLowResonanceGain;
+      tables.resonanceGain[i] = kLowResonanceGain;
     } else if (f > kResonanceBendHighHz) {
-      gPitchTables.resonanceGain[i] = kHighResonanceGain;
+      tables.resonanceGain[i] = kHighResonanceGain;
     } else {
-      gPitchTables.resonanceGain[i] =
-          kLowResonanceGain - (f - kResonanceBendLowHz) * gainSlope / bendWidth;
+      tables.resonanceGain[i] = kLowResonanceGain - (f - kResonanceBendLowHz) * gainSlope / bendWidth;
     }
   }
-}
-
-void PreparePitchTablesForRate(double sampleRate) {
-  if (gPitchTables.phaseIncrementRate != sampleRate) BuildPhaseIncrementTable(sampleRate);
-  BuildFilterTables(sampleRate);
+  tables.sampleRate = sampleRate;
 }

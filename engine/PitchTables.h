@@ -6,16 +6,14 @@
 
 #include "engine/DspConstants.h"
 
-// Process-wide, shared by every instance; rebuilt only when a reset brings a
-// new rate (under the resetting instance's plug-in mutex).
+// One set for one sample rate. The engine shares its set with every instance
+// in the process that runs at the same rate (SharedPitchTables.h).
 struct PitchTables {
-  double phaseIncrementRate = 0.0;  // the rate phaseIncrement was built for
+  double sampleRate = 0.0;  // the rate the set was built for
   std::int32_t phaseIncrement[kPitchTableSize] = {};  // 28-bit phase units a sample
   double filterOmega[kPitchTableSize] = {};           // radians a sample, not pre-warped
   double resonanceGain[kPitchTableSize] = {};         // scales the ladder's feedback
 };
-
-extern PitchTables gPitchTables;
 
 // Hz of a pitch index, interpolated linearly between the keys' frequencies.
 double PitchToFrequency(std::int32_t pitch);
@@ -31,9 +29,4 @@ inline std::int32_t PitchTableIndex(std::int32_t pitch) {
   return pitch < 0 ? 0 : (pitch > kTopPitch ? kTopPitch : pitch);
 }
 
-void BuildPhaseIncrementTable(double sampleRate);
-void BuildFilterTables(double sampleRate);
-
-// What a reset at a new rate does to the shared tables: the phase increments
-// only when they were built for another rate, the filter tables always.
-void PreparePitchTablesForRate(double sampleRate);
+void BuildPitchTables(PitchTables& tables, double sampleRate);

@@ -3,7 +3,8 @@
 #include <cmath>
 
 #include "engine/DspConstants.h"
-#include "engine/PitchTables.h"
+#include "engine/SharedPitchTables.h"
+#include "shell/TickGrid.h"
 
 bool IsUsableSampleRate(double rate) {
   return std::isfinite(rate) && rate >= kLowestSampleRate && rate <= kHighestSampleRate;
@@ -15,19 +16,38 @@ double ChooseSampleRate(double current, double requested) {
   return kDefaultSampleRate;
 }
 
-std::int32_t ControlTickLength(double sampleRate) {
-  if (!(sampleRate >= kControlTicksPerSecond)) return 1;  // also NaN
-  if (sampleRate >= 2147483647.0) return 2147483647 / kControlTicksPerSecond;
-  return std::int32_t(sampleRate) / kControlTicksPerSecond;
-}
+std::int32_t ControlTickLength(double sampleRate) { return TickLengthOf(sampleRate); }
 
 bool FollowSampleRate(SampleClock& clock, double hostRate, Envelope& eg1, Envelope& eg2) {
   const double rate = ChooseSampleRate(clock.sampleRate, hostRate);
-  clock.controlTickLength = ControlTickLength(rate);
-  if (rate == clock.sampleRate) return false;
+  if (rate == clock.sampleRate) {
+    clock.controlTickLength = ControlTickLength(rate);
+    return false;
+  }
+  const PitchTables* tables = AcquirePitchTables(rate);
+  if (tables == nullptr) {
+    clock.controlTickLength = ControlTickLength(clock.sampleRate > 0.0 ? clock.sampleRate : kDefaultSampleRate);
+    return false;
+  }
+  ReleasePitchTables(clock.tables);
+  clock.tables = tables;
   clock.sampleRate = rate;
-  PreparePitchTablesForRate(rate);
+  clock.controlTickLength = ControlTickLength(rate);
   ResetEnvelopeForRate(eg1, rate);
   ResetEnvelopeForRate(eg2, rate);
   return true;
+}
+
+bool TakeStartupTables(SampleClock& clock) {
+  const PitchTables* tables = AcquirePitchTables(kDefaultSampleRate);
+  if (tables == nullptr) return false;
+  ReleasePitchTables(clock.tables);
+  clock.tables = tables;
+  clock.controlTickLength = ControlTickLength(kDefaultSampleRate);
+  return true;
+}
+
+void DropTables(SampleClock& clock) {
+  ReleasePitchTables(clock.tables);
+  clock.tables = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/Envelope.h"
+#include "engine/PitchTables.h"
 
 // Below about 2500 Hz the phase increments of high pitches overflow 32 bits,
 // below 1000 Hz a control tick would be 0 samples long; rates outside this
@@ -16,6 +17,9 @@ constexpr double kDefaultSampleRate = 44100.0;
 struct SampleClock {
   double sampleRate = 0.0;  // 0 until the first reset
   std::int32_t controlTickLength = 0;
+  // The shared set for sampleRate (before the first reset, the startup set
+  // at the default rate); owned through SharedPitchTables.h.
+  const PitchTables* tables = nullptr;
 };
 
 bool IsUsableSampleRate(double rate);
@@ -27,6 +31,12 @@ double ChooseSampleRate(double current, double requested);
 std::int32_t ControlTickLength(double sampleRate);
 
 // The reset's part that depends on the rate. On a change of the rate taken,
-// the shared tables are rebuilt and both envelopes are silenced for the new
-// rate; returns whether that happened. The tick length is set in any case.
+// the clock moves to the shared tables of the new rate and both envelopes
+// are silenced for it; returns whether that happened. Without memory for new
+// tables the old rate is kept. The tick length is set in any case.
 bool FollowSampleRate(SampleClock& clock, double hostRate, Envelope& eg1, Envelope& eg2);
+
+// The tables an engine plays from before its first reset.
+bool TakeStartupTables(SampleClock& clock);
+// Lets go of the clock's tables.
+void DropTables(SampleClock& clock);

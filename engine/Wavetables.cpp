@@ -1,6 +1,7 @@
 #include "engine/Wavetables.h"
 
 #include <cmath>
+#include <mutex>
 
 WavetableBanks gWavetables;
 
@@ -57,9 +58,12 @@ int WavetableHarmonicCount(int table) {
 }
 
 void BuildWavetableBanks() {
-  if (gWavetables.built) return;
-  static UnitCircle circle;  // 64 KiB: kept off the stack
-  FillUnitCircle(circle);
-  for (int t = 0; t < kWavetableCount; ++t) BuildTablePair(t, circle);
-  gWavetables.built = true;
+  // Instances may be made on several threads at once.
+  static std::once_flag once;
+  std::call_once(once, [] {
+    static UnitCircle circle;  // 64 KiB: kept off the stack
+    FillUnitCircle(circle);
+    for (int t = 0; t < kWavetableCount; ++t) BuildTablePair(t, circle);
+    gWavetables.built = true;
+  });
 }

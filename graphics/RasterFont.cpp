@@ -78,6 +78,11 @@ void RasterCachedFont::SetCombineMode(int mode, float alpha) {
   alpha_ = alpha;
 }
 
+void RasterCachedFont::SetClipArea(const RasterRect* area) {
+  clipped_ = area != nullptr;
+  if (area) clipArea_ = *area;
+}
+
 void RasterCachedFont::ForgetGlyphs() {
   std::fill(std::begin(characterIndex_), std::end(characterIndex_), -1);
   glyphs_.clear();
@@ -100,6 +105,8 @@ int RasterCachedFont::DrawText(RasterBitmap* bitmap, const char* text, int lengt
     style.textColour = textColour_;
     style.backgroundColour = backgroundColour_;
     style.backgroundMode = backgroundMode_;
+    style.clipped = clipped_;
+    style.clipArea = clipArea_;
     return DrawSystemText(bitmap->DeviceContext(), style, text, length, rect, format);
   }
   return DrawCached(bitmap, text, length, rect, format);
@@ -198,12 +205,15 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
   else if (format & kTextVerticalCentre) top = rect->top + (rect->Height() - textHeight) / 2;
 
   RasterRect clip{0, 0, bitmap->Width(), bitmap->Height()};
-  if (!(format & kTextNoClip)) {
-    clip.left = std::max(clip.left, rect->left);
-    clip.top = std::max(clip.top, rect->top);
-    clip.right = std::min(clip.right, rect->right);
-    clip.bottom = std::min(clip.bottom, rect->bottom);
-  }
+  const auto narrow = [&clip](const RasterRect& by) {
+    clip.left = std::max(clip.left, by.left);
+    clip.top = std::max(clip.top, by.top);
+    clip.right = std::min(clip.right, by.right);
+    clip.bottom = std::min(clip.bottom, by.bottom);
+  };
+  if (!(format & kTextNoClip)) narrow(*rect);
+  if (clipped_) narrow(clipArea_);
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return textHeight;
 
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const TextLine& each = lines[index];

@@ -73,6 +73,10 @@ class RasterCachedFont : public RasterFont {
   int LineHeight() const override { return lineHeight_; }
   int DrawTextAt(RasterBitmap* bitmap, int x, int y, const char* text, int length) override;
 
+  // Confines every later drawing to `area` of the bitmap (null: the whole
+  // bitmap), also with kTextNoClip, which only lifts the text rectangle.
+  void SetClipArea(const RasterRect* area);
+
   // Whether DrawText would hand this bitmap and format to the system.
   bool DrawsNatively(const RasterBitmap* bitmap, int format) const;
 
@@ -106,6 +110,8 @@ class RasterCachedFont : public RasterFont {
   // An extra line spacing, which would keep multi-line text off the native
   // path; none of the editor's fonts sets one.
   int lineSpacing_ = 0;
+  bool clipped_ = false;
+  RasterRect clipArea_;
   int characterIndex_[256];  // glyph index of the first 256 characters, -1 if not yet rendered
   std::vector<Glyph> glyphs_;
   std::vector<std::uint8_t> coverage_;

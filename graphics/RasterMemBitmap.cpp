@@ -1,5 +1,6 @@
 #include "graphics/RasterBitmap.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace graphics {
@@ -7,6 +8,8 @@ namespace graphics {
 namespace {
 constexpr std::size_t kPixelAlignment = 64;
 constexpr std::size_t kAlignmentSlack = kPixelAlignment - 1;
+// Leaves room for the slack and the quarter of growth on top.
+constexpr std::size_t kLargestBytes = (SIZE_MAX - kAlignmentSlack) / 5 * 4;
 }  // namespace
 
 RasterMemBitmap::RasterMemBitmap(int width, int height) { Resize(width, height); }
@@ -31,7 +34,16 @@ bool RasterMemBitmap::Resize(int width, int height) {
     height_ = 0;
     return true;
   }
-  const std::size_t span = static_cast<std::size_t>((width + alignMask_) & ~alignMask_);
+  const std::size_t span = (static_cast<std::size_t>(width) + alignMask_) & ~static_cast<std::size_t>(alignMask_);
+  // A size whose byte count does not fit is treated like a failed allocation.
+  if (span > kLargestBytes / 4 / static_cast<std::size_t>(height)) {
+    std::free(storage_);
+    storage_ = nullptr;
+    allocatedBytes_ = 0;
+    width_ = 0;
+    height_ = 0;
+    return true;
+  }
   const std::size_t needed = static_cast<std::size_t>(height) * span * 4;
   if (!storage_) {
     storage_ = std::malloc(needed + kAlignmentSlack);

@@ -14,4 +14,10 @@ struct RasterResourceBytes {
 // false when there is none.
 bool FindModuleResource(void* module, int id, const char* type, RasterResourceBytes* bytes);
 
+// Where the module has no resource section of its own (Linux), the code that
+// embeds the resources hands them over here; the bytes must stay alive for
+// the life of the process. Registering an id and type again replaces it. On
+// Windows the module's own resources are used and this does nothing.
+void RegisterModuleResource(int id, const char* type, const void* data, std::size_t size);
+
 }  // namespace graphics

@@ -2,6 +2,10 @@
 
 namespace graphics {
 
+namespace {
+constexpr int kLargestSide = 1 << 16;
+}
+
 RasterSysBitmap::RasterSysBitmap(int width, int height) { Resize(width, height); }
 
 RasterSysBitmap::~RasterSysBitmap() { ReleasePixels(); }
@@ -15,6 +19,8 @@ bool RasterSysBitmap::Resize(int width, int height) {
   }
   ReleasePixels();
   if (width <= 0 || height <= 0) return false;
+  // Larger than any system bitmap can be: treated like a failed creation.
+  if (width > kLargestSide || height > kLargestSide) return true;
   allocatedWidth_ = (width + 3) & ~3;
   allocatedHeight_ = height;
   if (!CreatePixels()) {

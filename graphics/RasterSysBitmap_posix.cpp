@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 
 #include "graphics/RasterSysBitmap.h"
 
@@ -14,6 +15,8 @@ bool RasterSysBitmap::CreatePixels() {
   const std::size_t rounded = (bytes + kPixelAlignment - 1) & ~(kPixelAlignment - 1);
   section_ = std::aligned_alloc(kPixelAlignment, rounded);
   pixels_ = static_cast<std::uint32_t*>(section_);
+  // Cleared like a new system bitmap section, so nothing stale ever shows.
+  if (pixels_) std::memset(pixels_, 0, rounded);
   return pixels_ != nullptr;
 }
 

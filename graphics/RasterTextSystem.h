@@ -47,6 +47,9 @@ struct RasterNativeText {
   std::uint32_t textColour = 0;  // packed 0xAARRGGBB; the alpha is not used
   std::uint32_t backgroundColour = 0;
   int backgroundMode = 1;  // RasterCachedFont::kTransparent or kOpaque
+  // Drawing stays inside clipArea when set, whatever the format says.
+  bool clipped = false;
+  RasterRect clipArea;
 };
 
 // Draws text (UTF-8 or single-byte) into a drawing context with the

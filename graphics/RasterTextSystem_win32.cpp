@@ -101,13 +101,17 @@ int DrawSystemText(void* drawingContext, const RasterNativeText& style, const ch
   SetBkMode(context, style.backgroundMode == 2 ? OPAQUE : TRANSPARENT);
   if (style.backgroundMode == 2) SetBkColor(context, ToColorRef(style.backgroundColour));
 
-  const bool clip = (format & DT_NOCLIP) == 0;
+  const bool clipToRect = (format & DT_NOCLIP) == 0;
+  const bool clip = clipToRect || style.clipped;
   HRGN savedClip = nullptr;
   bool hadClip = false;
   if (clip) {
     savedClip = CreateRectRgn(0, 0, 0, 0);
     hadClip = savedClip && GetClipRgn(context, savedClip) == 1;
-    IntersectClipRect(context, area.left, area.top, area.right, area.bottom);
+    if (clipToRect) IntersectClipRect(context, area.left, area.top, area.right, area.bottom);
+    if (style.clipped)
+      IntersectClipRect(context, style.clipArea.left, style.clipArea.top, style.clipArea.right,
+                        style.clipArea.bottom);
   }
 
   const UINT flags = static_cast<UINT>(format & kNativeFormatMask) | DT_NOPREFIX;

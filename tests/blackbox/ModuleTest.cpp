@@ -69,7 +69,8 @@ TEST(Module, ScannerThatAnswersNothingGetsIdentityNamesAndProperties) {
     EXPECT_FALSE(host->ParameterName(index).empty()) << index;
     EXPECT_EQ(host->Dispatch(effGetParameterProperties, index, 0, nullptr), 0) << index;
   }
-  EXPECT_EQ(host->ProgramNameIndexed(0), "Empty");
+  EXPECT_EQ(host->ProgramNameIndexed(0), "Round Mono Bass") << "the factory bank";
+  EXPECT_EQ(host->ProgramNameIndexed(63), "Init");
   EXPECT_EQ(host->CanDo("bypass"), 0);
 }
 
@@ -136,7 +137,7 @@ TEST(Module, NamesNeverRunPastTheirBuffers) {
   EXPECT_EQ(host->ProgramName(), std::string(255, 'n'));
   EXPECT_EQ(writtenBytes(effGetProgramName, 0), 256u);
   EXPECT_EQ(writtenBytes(effGetProgramNameIndexed, 0), 256u);
-  EXPECT_EQ(host->ProgramNameIndexed(1), "Empty");
+  EXPECT_EQ(host->ProgramNameIndexed(1), "Acid Squelch");
 }
 
 TEST(Module, TakesTheWaysHostsSwitchAndResizeProcessing) {

@@ -23,7 +23,7 @@ class LadderFilterTest : public ::testing::Test {
   double SinePeak(double hz, double amplitude) {
     double peak = 0.0;
     for (int i = 0; i < 44100; ++i) {
-      const double y = FilterSample(filter, amplitude * std::sin(kTwoPi * hz * i / 44100.0), eg1);
+      const double y = FilterSample(filter, amplitude * std::sin(kTwoPi * hz * i / 44100.0), eg1, Tables44100());
       if (i >= 22050) peak = std::fmax(peak, std::fabs(y));
     }
     return peak;
@@ -32,7 +32,7 @@ class LadderFilterTest : public ::testing::Test {
   double SilenceRms(int samples) {
     double sum = 0.0;
     for (int i = 0; i < samples; ++i) {
-      const double y = FilterSample(filter, 0.0, eg1);
+      const double y = FilterSample(filter, 0.0, eg1, Tables44100());
       sum += y * y;
     }
     return std::sqrt(sum / samples);
@@ -70,14 +70,14 @@ TEST_F(LadderFilterTest, RingsFromItsInitialStatesNearFullResonance) {
 
 TEST_F(LadderFilterTest, NoResonanceDecaysToExactSilence) {
   SilenceRms(44100);
-  EXPECT_EQ(FilterSample(filter, 0.0, eg1), 0.0);
+  EXPECT_EQ(FilterSample(filter, 0.0, eg1, Tables44100()), 0.0);
   for (double s : filter.state) EXPECT_EQ(s, 0.0);
 }
 
 TEST_F(LadderFilterTest, NanStateIsClearedBeforeUse) {
   SetResonance(filter, 0.5);
   filter.state[1] = std::numeric_limits<double>::quiet_NaN();
-  for (int i = 0; i < 100; ++i) ASSERT_TRUE(std::isfinite(FilterSample(filter, 0.3, eg1)));
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(std::isfinite(FilterSample(filter, 0.3, eg1, Tables44100())));
   for (double s : filter.state) EXPECT_TRUE(std::isfinite(s));
 }
 
@@ -85,28 +85,28 @@ TEST_F(LadderFilterTest, LoudInputAtFullResonanceStaysFinite) {
   SetResonance(filter, 1.0);
   for (int i = 0; i < 44100; ++i) {
     const double x = (i / 50) % 2 ? 9.0 : -9.0;
-    ASSERT_TRUE(std::isfinite(FilterSample(filter, x, eg1)));
+    ASSERT_TRUE(std::isfinite(FilterSample(filter, x, eg1, Tables44100())));
   }
 }
 
 TEST_F(LadderFilterTest, ResonanceChangeRecomputesTheCoefficients) {
-  FilterSample(filter, 0.0, eg1);
+  FilterSample(filter, 0.0, eg1, Tables44100());
   EXPECT_EQ(filter.cachedCutoff, 8640);
   SetResonance(filter, 0.5);
   EXPECT_EQ(filter.cachedCutoff, -1);
-  FilterSample(filter, 0.0, eg1);
+  FilterSample(filter, 0.0, eg1, Tables44100());
   EXPECT_EQ(filter.outputGain, 2.0);
-  EXPECT_DOUBLE_EQ(filter.feedbackGain, 0.5 * gPitchTables.resonanceGain[8640]);
+  EXPECT_DOUBLE_EQ(filter.feedbackGain, 0.5 * Tables44100().resonanceGain[8640]);
 }
 
 TEST_F(LadderFilterTest, CutoffsBeyondTheTablesUseTheEndEntries) {
   filter.cutoffBase = -5000.0;
-  FilterSample(filter, 0.0, eg1);
-  const double G0 = gPitchTables.filterOmega[0];
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  const double G0 = Tables44100().filterOmega[0];
   EXPECT_DOUBLE_EQ(filter.K, G0 / (G0 + 2));
   filter.cutoffBase = 40000.0;
-  FilterSample(filter, 0.0, eg1);
-  const double Gtop = gPitchTables.filterOmega[kTopPitch];
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  const double Gtop = Tables44100().filterOmega[kTopPitch];
   EXPECT_DOUBLE_EQ(filter.K, Gtop / (Gtop + 2));
 }
 
@@ -115,7 +115,7 @@ TEST_F(LadderFilterTest, FullNegativeEnvelopeLowersTheCutoffTenOctaves) {
   UpdateCutoff(filter, 0.0, 0.0, 0.0);
   filter.egIntensity = -15361.0;
   eg1.level = 1.0;  // idle, so it holds while the filter steps it
-  FilterSample(filter, 0.0, eg1);
+  FilterSample(filter, 0.0, eg1, Tables44100());
   EXPECT_EQ(filter.cachedCutoff, 17280 - 15361);
 }
 
@@ -125,7 +125,7 @@ TEST_F(LadderFilterTest, EnvelopeStepsOnceASampleAfterItsLevelIsRead) {
   eg1.stage = kEnvelopeRelease;
   eg1.target = -1.0 / 9.0;
   eg1.coefficient = 0.01;
-  FilterSample(filter, 0.0, eg1);
+  FilterSample(filter, 0.0, eg1, Tables44100());
   EXPECT_EQ(filter.cachedCutoff, 8640 + 500);
   EXPECT_LT(eg1.level, 0.5);
 }

@@ -24,7 +24,7 @@ class OscillatorTest : public ::testing::Test {
     osc.waveform = waveform;
     osc.level = 1.0;
     SetOscillatorKey(osc, key, 0, KeyToPitch(key));
-    UpdatePitch(osc, 0.0);
+    UpdatePitch(osc, 0.0, Tables44100());
     return osc;
   }
 
@@ -71,9 +71,9 @@ TEST_F(OscillatorTest, TriangleReadsTheTriangleBank) {
 TEST_F(OscillatorTest, HighestPitchesUseTheLastTables) {
   Oscillator osc = Playing(kWaveSawtooth, 127);
   SetOctave(osc, 24);
-  UpdatePitch(osc, 32.0);
+  UpdatePitch(osc, 32.0, Tables44100());
   EXPECT_GT(osc.pitchIndex, kTopPitch);
-  EXPECT_EQ(osc.phaseIncrement, gPitchTables.phaseIncrement[kTopPitch]);
+  EXPECT_EQ(osc.phaseIncrement, Tables44100().phaseIncrement[kTopPitch]);
   EXPECT_EQ(osc.nextTable, &gWavetables.saw[kWavetableCount - 1]);
 }
 
@@ -81,14 +81,14 @@ TEST_F(OscillatorTest, OctaveAndTuneOffsetThePitch) {
   Oscillator osc = Playing(kWaveSawtooth, 60);
   SetOctave(osc, -12);
   SetTune(osc, 32);
-  UpdatePitch(osc, -5.5);
+  UpdatePitch(osc, -5.5, Tables44100());
   EXPECT_EQ(osc.pitchIndex, KeyToPitch(48) + 32 - 6);  // 6170.5 truncated
 }
 
 TEST_F(OscillatorTest, OscillatorOutsideAnEngineIsSilentAndStill) {
   Oscillator osc;
   osc.waveform = kWaveSawtooth;
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(osc.phaseIncrement, 0);
   EXPECT_EQ(SampleOf(osc, &gWavetables.saw[0]), 0.0);
 }
@@ -96,7 +96,7 @@ TEST_F(OscillatorTest, OscillatorOutsideAnEngineIsSilentAndStill) {
 TEST_F(OscillatorTest, PulseIsTheDifferenceOfTwoSawReadings) {
   Oscillator osc = Playing(kWavePw, 45);
   osc.pulseWidth = 0.3;
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   for (int i = 0; i < 1000; ++i) AdvancePhase(osc);
   const Wavetable& saw = *osc.currentTable;
   EXPECT_EQ(SampleOf(osc, osc.currentTable),
@@ -108,7 +108,7 @@ TEST_F(OscillatorTest, PulseIsTheDifferenceOfTwoSawReadings) {
 TEST_F(OscillatorTest, HalfPulseWidthIsAFullHeightSquare) {
   Oscillator osc = Playing(kWavePw, 33);  // 55 Hz
   osc.pulseWidth = 0.5;
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   int high = 0;
   int low = 0;
   for (double v : Render(osc)) {
@@ -124,7 +124,7 @@ TEST_F(OscillatorTest, PulseWidthZeroAndOneAreSilent) {
   for (double width : {0.0, 1.0}) {
     Oscillator osc = Playing(kWavePw, 45);
     osc.pulseWidth = width;
-    UpdatePitch(osc, 0.0);
+    UpdatePitch(osc, 0.0, Tables44100());
     for (double v : Render(osc)) ASSERT_EQ(v, 0.0) << width;
   }
 }
@@ -134,13 +134,13 @@ TEST_F(OscillatorTest, PulseWidthModulationFollowsItsSource) {
   Oscillator osc = Playing(kWavePwm, 45);
   osc.pwmSource = &source;
   osc.pwmDepth = 1.0;
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(WrapPhase(std::uint32_t(osc.secondPhase - osc.phase)), kPhaseCycle / 2);
   source = 0.5;
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(WrapPhase(std::uint32_t(osc.secondPhase - osc.phase)), kPhaseCycle / 4);
   osc.pwmDepth = 2.5;  // product beyond 1: silence
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   for (double v : Render(osc)) ASSERT_EQ(v, 0.0);
 }
 
@@ -169,14 +169,14 @@ class GlideTest : public OscillatorTest {
 };
 
 TEST_F(GlideTest, HalfTimeReachesThreeQuartersOfTheSpan) {
-  for (int tick = 0; tick < 250; ++tick) UpdatePitch(osc, 0.0);
+  for (int tick = 0; tick < 250; ++tick) UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_NEAR(osc.currentPitch, kStart + 0.75 * kSpan, 0.01);
   EXPECT_NEAR(osc.pitchIndex, kStart + 0.75 * kSpan, 1);
 }
 
 TEST_F(GlideTest, FollowsTheEasingCurveThroughout) {
   for (int tick = 1; tick < 500; ++tick) {
-    UpdatePitch(osc, 0.0);
+    UpdatePitch(osc, 0.0, Tables44100());
     const double t = tick / 500.0;
     const double expected = kStart + kSpan * (1 - (1 - t) * (1 - t));
     ASSERT_NEAR(osc.currentPitch, expected, 0.01) << tick;
@@ -187,7 +187,7 @@ TEST_F(GlideTest, ArrivesWithoutAJump) {
   std::int32_t previous = osc.pitchIndex;
   std::int32_t lastStep = 0;
   for (int tick = 0; tick < 600; ++tick) {
-    UpdatePitch(osc, 0.0);
+    UpdatePitch(osc, 0.0, Tables44100());
     const std::int32_t step = osc.pitchIndex - previous;
     EXPECT_GE(step, 0);
     EXPECT_LE(step, 13);  // the first tick moves fastest: 2 × span / 500
@@ -202,17 +202,17 @@ TEST_F(GlideTest, ArrivesWithoutAJump) {
 TEST_F(GlideTest, NoGlideTimeJumpsAtOnce) {
   osc.glideTime = 0.0;
   SetOscillatorKey(osc, 48, 0, KeyToPitch(48));
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(osc.pitchIndex, KeyToPitch(48));
 }
 
 TEST_F(GlideTest, TransposeGlidesToTheNewOctave) {
-  for (int tick = 0; tick < 600; ++tick) UpdatePitch(osc, 0.0);
+  for (int tick = 0; tick < 600; ++tick) UpdatePitch(osc, 0.0, Tables44100());
   Retune(osc, TransposeOfChoice(0), KeyToPitch(osc.key));
-  UpdatePitch(osc, 0.0);
+  UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_GT(osc.pitchIndex, KeyToPitch(60));
   EXPECT_LT(osc.pitchIndex, KeyToPitch(72));
-  for (int tick = 0; tick < 600; ++tick) UpdatePitch(osc, 0.0);
+  for (int tick = 0; tick < 600; ++tick) UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(osc.pitchIndex, KeyToPitch(72));
 }
 
@@ -250,7 +250,7 @@ TEST_F(OscillatorTest, SyncRestartsSlavesAtTheScaledOvershoot) {
   Oscillator vco[kOscillatorCount] = {Playing(kWaveSawtooth, 40), Playing(kWavePw, 52),
                                       Playing(kWaveSawtooth, 60), Playing(kWaveSawtooth, 64)};
   vco[1].pulseWidth = 0.25;
-  UpdatePitch(vco[1], 0.0);
+  UpdatePitch(vco[1], 0.0, Tables44100());
   const std::int32_t offset = WrapPhase(std::uint32_t(vco[1].secondPhase - vco[1].phase));
   vco[0].phase = kPhaseCycle - 10;
   AdvancePhasesSynced(vco, true);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/PitchTables.h"
+#include "engine/SharedPitchTables.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {
@@ -41,34 +42,49 @@ TEST_F(PitchTablesTest, FrequencySearchFindsThePitchIndex) {
 }
 
 TEST_F(PitchTablesTest, ConcertAIncrementAt44100) {
-  EXPECT_EQ(gPitchTables.phaseIncrementRate, 44100.0);
-  EXPECT_EQ(gPitchTables.phaseIncrement[8832], 2678267);
+  EXPECT_EQ(Tables44100().sampleRate, 44100.0);
+  EXPECT_EQ(Tables44100().phaseIncrement[8832], 2678267);
 }
 
 TEST_F(PitchTablesTest, FilterFrequencyIsUnwarpedRadiansPerSample) {
-  EXPECT_DOUBLE_EQ(gPitchTables.filterOmega[8832], 440.0 * 2.0 * 3.141592653589793 / 44100.0);
+  EXPECT_DOUBLE_EQ(Tables44100().filterOmega[8832], 440.0 * 2.0 * 3.141592653589793 / 44100.0);
 }
 
 TEST_F(PitchTablesTest, ResonanceScaleFallsFromLowToHighNotes) {
-  EXPECT_DOUBLE_EQ(gPitchTables.resonanceGain[KeyToPitch(69)], 4.1);
-  EXPECT_DOUBLE_EQ(gPitchTables.resonanceGain[KeyToPitch(100)], 4.005);
-  const double middle = gPitchTables.resonanceGain[KeyToPitch(84)];  // about 1047 Hz
+  EXPECT_DOUBLE_EQ(Tables44100().resonanceGain[KeyToPitch(69)], 4.1);
+  EXPECT_DOUBLE_EQ(Tables44100().resonanceGain[KeyToPitch(100)], 4.005);
+  const double middle = Tables44100().resonanceGain[KeyToPitch(84)];  // about 1047 Hz
   EXPECT_LT(middle, 4.1);
   EXPECT_GT(middle, 4.005);
 }
 
-TEST_F(PitchTablesTest, UnchangedRateKeepsThePhaseIncrements) {
-  gPitchTables.phaseIncrement[0] = -7;  // marks the table as not rebuilt
-  PreparePitchTablesForRate(44100.0);
-  EXPECT_EQ(gPitchTables.phaseIncrement[0], -7);
-  BuildPhaseIncrementTable(44100.0);
+TEST_F(PitchTablesTest, TopPitchFitsThirtyTwoBitsAtTheLowestRate) {
+  static PitchTables at8000;
+  BuildPitchTables(at8000, 8000.0);
+  EXPECT_GT(at8000.phaseIncrement[kTopPitch], 0);
+  EXPECT_LT(at8000.phaseIncrement[kTopPitch], kPhaseCycle * 4);
 }
 
-TEST_F(PitchTablesTest, TopPitchFitsThirtyTwoBitsAtTheLowestRate) {
-  PreparePitchTablesForRate(8000.0);
-  EXPECT_GT(gPitchTables.phaseIncrement[kTopPitch], 0);
-  EXPECT_LT(gPitchTables.phaseIncrement[kTopPitch], kPhaseCycle * 4);
-  UseTablesAt44100();
+// Instances at one rate share one set; a set in use is never rebuilt for
+// another rate, so one instance's reset cannot retune another.
+TEST(SharedPitchTables, OneSetPerRateLivesAsLongAsItsUsers) {
+  const int before = LivePitchTableSets();
+  const PitchTables* a = AcquirePitchTables(48000.0);
+  const PitchTables* b = AcquirePitchTables(48000.0);
+  const PitchTables* c = AcquirePitchTables(96000.0);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+  EXPECT_EQ(LivePitchTableSets(), before + 2);
+  EXPECT_EQ(a->phaseIncrement[8832], std::int32_t(440.0 * 268435456.0 / 48000.0));
+  EXPECT_EQ(c->phaseIncrement[8832], std::int32_t(440.0 * 268435456.0 / 96000.0));
+  ReleasePitchTables(a);
+  EXPECT_EQ(b->sampleRate, 48000.0);  // still in use by b
+  ReleasePitchTables(b);
+  ReleasePitchTables(c);
+  ReleasePitchTables(nullptr);
+  EXPECT_EQ(LivePitchTableSets(), before);
 }
 
 }  // namespace

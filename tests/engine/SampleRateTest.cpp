@@ -19,7 +19,7 @@ class SampleRateTest : public ::testing::Test {
     eg2.level = 0.25;
     eg2.stage = kEnvelopeRelease;
   }
-  void TearDown() override { UseTablesAt44100(); }
+  void TearDown() override { DropTables(clock); }
 
   SampleClock clock;
   Envelope eg1;
@@ -27,7 +27,7 @@ class SampleRateTest : public ::testing::Test {
 };
 
 TEST_F(SampleRateTest, UnusableRatesAreRefusedAndTheOldRateKept) {
-  const std::int32_t increment48k = gPitchTables.phaseIncrement[8832];
+  const PitchTables* tables48k = clock.tables;
   const double refused[] = {std::numeric_limits<double>::quiet_NaN(),
                             std::numeric_limits<double>::infinity(),
                             -std::numeric_limits<double>::infinity(),
@@ -37,7 +37,7 @@ TEST_F(SampleRateTest, UnusableRatesAreRefusedAndTheOldRateKept) {
     EXPECT_EQ(clock.sampleRate, 48000.0) << rate;
     EXPECT_EQ(clock.controlTickLength, 48) << rate;
   }
-  EXPECT_EQ(gPitchTables.phaseIncrement[8832], increment48k);
+  EXPECT_EQ(clock.tables, tables48k);
   EXPECT_EQ(eg1.level, 0.5);
   EXPECT_EQ(eg2.stage, kEnvelopeRelease);
 }
@@ -54,13 +54,15 @@ TEST_F(SampleRateTest, FirstRefusedRateFallsBackToTheDefault) {
   EXPECT_TRUE(FollowSampleRate(fresh, std::numeric_limits<double>::quiet_NaN(), eg1, eg2));
   EXPECT_EQ(fresh.sampleRate, 44100.0);
   EXPECT_EQ(fresh.controlTickLength, 44);
-  EXPECT_EQ(gPitchTables.phaseIncrement[8832], 2678267);
+  ASSERT_NE(fresh.tables, nullptr);
+  EXPECT_EQ(fresh.tables->phaseIncrement[8832], 2678267);
+  DropTables(fresh);
 }
 
 TEST_F(SampleRateTest, NewRateRetunesAndSilencesTheEnvelopes) {
   EXPECT_TRUE(FollowSampleRate(clock, 96000.0, eg1, eg2));
-  EXPECT_EQ(gPitchTables.phaseIncrementRate, 96000.0);
-  EXPECT_EQ(gPitchTables.phaseIncrement[8832], std::int32_t(440.0 * 268435456.0 / 96000.0));
+  EXPECT_EQ(clock.tables->sampleRate, 96000.0);
+  EXPECT_EQ(clock.tables->phaseIncrement[8832], std::int32_t(440.0 * 268435456.0 / 96000.0));
   EXPECT_EQ(eg1.level, 0.0);
   EXPECT_EQ(eg2.stage, kEnvelopeIdle);
   EXPECT_DOUBLE_EQ(eg1.rateConstant, 2.302585092994046 / 96000.0);

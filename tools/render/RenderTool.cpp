@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/FileSystem.h"
 #include "tools/render/LevelSummary.h"
 #include "tools/render/MidiFile.h"
 #include "tools/render/TempoMap.h"
@@ -230,7 +231,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   vsthost::VstHost host;
   host.SetProductString(kProgramName);
   host.SetProcessLevel(vst::kVstProcessLevelOffline);
-  if (!host.Load(options.pluginPath, &error)) return fail(error);
+  // A bare file name means the file in this folder, not a library the
+  // system would look for on its search path.
+  std::string pluginPath = options.pluginPath;
+  if (pluginPath.find_first_of("/\\") == std::string::npos) pluginPath = platform::JoinPath(".", pluginPath);
+  if (!host.Load(pluginPath, &error)) return fail(error);
   host.Open();
 
   if (options.info) {

@@ -1,0 +1,111 @@
+// The audio path allocates nothing: every heap allocation made while the
+// process callbacks run is counted.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "engine/ParameterIndex.h"
+#include "tests/engine/PluginPlayer.h"
+
+namespace {
+
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+
+void* Allocate(std::size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using testplayer::Player;
+using testplayer::TimedEvent;
+
+// Counts the allocations of the process calls only; the MIDI goes in between.
+long AllocationsWhilePlaying(Player& player, const std::vector<TimedEvent>& song, int frames,
+                             int hostBlock) {
+  std::vector<float> left(static_cast<size_t>(hostBlock)), right(static_cast<size_t>(hostBlock));
+  std::vector<double> leftD(static_cast<size_t>(hostBlock)), rightD(static_cast<size_t>(hostBlock));
+  long counted = 0;
+  bool useDouble = false;
+  for (int done = 0; done < frames; done += hostBlock) {
+    const int n = std::min(hostBlock, frames - done);
+    player.SendEvents(song, done, n);
+    float* outputs[2] = {left.data(), right.data()};
+    double* outputsD[2] = {leftD.data(), rightD.data()};
+    gAllocations = 0;
+    gCounting = true;
+    if (useDouble)
+      player.host.effect->processDoubleReplacing(player.host.effect, nullptr, outputsD, n);
+    else
+      player.host.effect->processReplacing(player.host.effect, nullptr, outputs, n);
+    gCounting = false;
+    counted += gAllocations;
+    useDouble = !useDouble;
+  }
+  return counted;
+}
+
+std::vector<TimedEvent> BusySong() {
+  std::vector<TimedEvent> song;
+  for (int i = 0; i < 400; ++i) {
+    const int at = i * 237;
+    song.push_back({at, 0x90, static_cast<std::uint8_t>(36 + i % 48), static_cast<std::uint8_t>(1 + i % 127)});
+    song.push_back({at + 100, 0x80, static_cast<std::uint8_t>(36 + (i + 47) % 48), 0});
+    song.push_back({at + 50, 0xE0, static_cast<std::uint8_t>(i % 128), static_cast<std::uint8_t>(i % 128)});
+    song.push_back({at + 60, 0xB0, 1, static_cast<std::uint8_t>(i % 128)});
+    song.push_back({at + 70, 0xB0, 7, static_cast<std::uint8_t>(i % 128)});
+  }
+  return song;
+}
+
+TEST(AudioPath, ProcessCallsAllocateNothing) {
+  // The counter must see what the test itself allocates, or it proves nothing.
+  gAllocations = 0;
+  gCounting = true;
+  delete new int(1);
+  gCounting = false;
+  ASSERT_EQ(gAllocations.load(), 1);
+
+  for (int mode = 0; mode <= 4; ++mode) {
+    Player player(256);
+    player.Set(Param::KeyAssign, mode / 4.0f);
+    player.Set(Param::Noise, 0.3f);
+    player.Set(Param::Resonance, 0.9f);
+    player.Set(Param::Portamento, 0.5f);
+    player.Set(Param::EgIntensity, 0.9f);
+    EXPECT_EQ(AllocationsWhilePlaying(player, BusySong(), 100000, 256), 0) << "mode " << mode;
+    // Calls longer than the block are rendered in pieces.
+    EXPECT_EQ(AllocationsWhilePlaying(player, BusySong(), 20000, 1000), 0) << "mode " << mode;
+  }
+}
+
+}  // namespace
