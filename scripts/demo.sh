@@ -26,28 +26,17 @@ cmake --build "$BUILD_ROOT/linux" -j "$JOBS" --target Kestrion kestrion-render
 [ -f "$PLUGIN" ] || die "the build made no $PLUGIN"
 [ -x "$RENDER" ] || die "the build made no $RENDER"
 
-# The sound each demo is played with, until the factory bank has programs
-# for them: parameter settings by name, values as the plug-in displays them.
-bass_settings=("KeyAssgn=Unison" "Octave 1=16'" "Octave 2=16'" "Tune 2=8" "Level 3=0" "Level 4=0"
-  "CutOff=0.3" "Reso=0.45" "EGIntens=7000" "EG1 D=0.35" "EG1 S=0"
-  "EG2 D=0.4" "EG2 S=0.6" "EG2 R=0.08" "Volume=0.8")
-lead_settings=("KeyAssgn=Unison" "Wave 1=PW" "PW=0.3" "Tune 2=6" "Level 3=0" "Level 4=0.5"
-  "Portamnt=0.3" "CutOff=0.55" "Reso=0.3" "EGIntens=3000" "EG1 A=0.1" "EG1 D=0.5"
-  "EG1 S=0.4" "EG2 A=0.05" "EG2 R=0.25" "Volume=0.8")
-chords_settings=("KeyAssgn=Poly" "CutOff=0.45" "Reso=0.2" "EGIntens=4000" "EG1 A=0.4"
-  "EG1 S=0.5" "EG2 A=0.3" "EG2 R=0.5" "Volume=0.8")
+# The factory program each demo is played with.
+declare -A demo_program=([bass]=0 [lead]=12 [chords]=41)
 
 mkdir -p "$OUT_DIR"
 for midi in "${midi_files[@]}"; do
   name=$(basename "$midi" .mid)
   wav=$OUT_DIR/$name.wav
   args=()
-  if declare -p "${name}_settings" >/dev/null 2>&1; then
-    declare -n settings="${name}_settings"
-    for setting in "${settings[@]}"; do args+=(--set "$setting"); done
-    unset -n settings
-  fi
-  log "rendering resources/demo/$name.mid to ${wav#"$KESTRION_ROOT"/}"
+  program=${demo_program[$name]:-}
+  [ -z "$program" ] || args+=(--program "$program")
+  log "rendering resources/demo/$name.mid${program:+ with program $program} to ${wav#"$KESTRION_ROOT"/}"
   "$RENDER" "${args[@]}" "$PLUGIN" "$midi" "$wav"
 done
 echo

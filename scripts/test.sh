@@ -5,6 +5,7 @@
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer in build/asan, every test
 #   tsan     ThreadSanitizer in build/tsan, the concurrency tests (ctest -R Concurren)
 #   windows  mingw-w64 cross build in build/windows, every test under Wine
+#   crossplatform  the demo rendered by both builds, compared
 # Every stage runs even when an earlier one failed; the summary at the end says
 # which failed, and the exit status is non-zero when any did.
 # Logs of each stage: build/logs/<stage>.log.
@@ -46,8 +47,8 @@ trap cleanup EXIT
 
 # --- The stages. Each runs in its own subshell, so their exports stay apart. -
 stage_linux() {
-  configure_and_build "$BUILD_ROOT/linux" &&
-    ctest --test-dir "$BUILD_ROOT/linux" "${CTEST_ARGS[@]}" -j "$JOBS"
+  configure_and_build "$BUILD_ROOT/linux" -DKESTRION_WINDOWS_BUILD_DIR="$BUILD_ROOT/windows" &&
+    ctest --test-dir "$BUILD_ROOT/linux" "${CTEST_ARGS[@]}" -j "$JOBS" -LE crossplatform
 }
 
 stage_asan() {
@@ -63,27 +64,45 @@ stage_tsan() {
     ctest --test-dir "$BUILD_ROOT/tsan" "${CTEST_ARGS[@]}" -j "$JOBS" -R Concurren
 }
 
-stage_windows() {
+wine_environment() {
   export WINEPREFIX=$WINE_PREFIX_DIR WINEARCH=win64 WINEDEBUG=-all
   # No Mono or Gecko install prompts; a crash exits non-zero instead of
   # starting the debugger.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-  configure_and_build "$BUILD_ROOT/windows" \
-    -DCMAKE_TOOLCHAIN_FILE="$MINGW_TOOLCHAIN" \
-    -DKESTRION_DEPS_PREFIX="$MINGW_DEPS_PREFIX" || return
+}
 
+# A wineserver started on demand would inherit ctest's output pipe and slow
+# every test down; start it persistent and warm, then stop it after.
+warm_wineserver() {
+  wineserver -p </dev/null >/dev/null 2>&1
+  "$WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+stage_windows() {
+  wine_environment
   # A fresh prefix every run, so no test sees what an earlier run left there.
+  # It is made before the build, which runs the factory bank builder under Wine.
   echo "test: creating the Wine prefix $WINEPREFIX"
   wineserver -k >/dev/null 2>&1
   rm -rf "$WINEPREFIX"
   "$WINE64" wineboot -i </dev/null >/dev/null 2>&1 || { echo "wineboot failed"; return 1; }
   wineserver -w
-  # A wineserver started on demand would inherit ctest's output pipe and
-  # slow every test down; start it persistent and warm, then stop it after.
-  wineserver -p </dev/null >/dev/null 2>&1
-  "$WINE64" cmd /c exit 0 </dev/null >/dev/null 2>&1
+  warm_wineserver
   local status=0
-  ctest --test-dir "$BUILD_ROOT/windows" "${CTEST_ARGS[@]}" -j 1 || status=$?
+  configure_and_build "$BUILD_ROOT/windows" \
+    -DCMAKE_TOOLCHAIN_FILE="$MINGW_TOOLCHAIN" \
+    -DKESTRION_DEPS_PREFIX="$MINGW_DEPS_PREFIX" &&
+    ctest --test-dir "$BUILD_ROOT/windows" "${CTEST_ARGS[@]}" -j 1 || status=$?
+  wineserver -k >/dev/null 2>&1
+  return "$status"
+}
+
+# The Linux and the Windows build render the same demo files alike.
+stage_crossplatform() {
+  wine_environment
+  warm_wineserver
+  local status=0
+  ctest --test-dir "$BUILD_ROOT/linux" "${CTEST_ARGS[@]}" -j 1 -L crossplatform || status=$?
   wineserver -k >/dev/null 2>&1
   return "$status"
 }
@@ -115,10 +134,10 @@ run_stage() {
     result="no test ran: the build failed (build/logs/$name.log)"
   fi
   if [ "$status" -eq 0 ]; then
-    summary+=("$(printf '  %-8s ok      %6s  %s' "$name" "$(format_seconds "$took")" "$result")")
+    summary+=("$(printf '  %-13s ok      %6s  %s' "$name" "$(format_seconds "$took")" "$result")")
   else
     any_failed=1
-    summary+=("$(printf '  %-8s FAILED  %6s  %s' "$name" "$(format_seconds "$took")" "$result")")
+    summary+=("$(printf '  %-13s FAILED  %6s  %s' "$name" "$(format_seconds "$took")" "$result")")
   fi
 }
 
@@ -128,7 +147,7 @@ bash "$KESTRION_ROOT/scripts/setup.sh" || die "setup.sh failed; nothing was buil
 mkdir -p "$LOG_DIR"
 start_xvfb
 
-for stage in linux asan tsan windows; do
+for stage in linux asan tsan windows crossplatform; do
   run_stage "$stage"
 done
 

@@ -11,19 +11,16 @@
 #include <string>
 
 #include "host/EffectVST.h"
+#include "tests/files/FileHeaders.h"
 #include "tests/host/TestHost.h"
 
 namespace {
 
 using namespace vst;
+using filetest::BigEndian32;
 using testhost::Instance;
 
 IEffectBase& Plugin(Instance& instance) { return *static_cast<IEffectVST*>(instance.effect->object); }
-
-std::uint32_t BigEndian32(const std::string& bytes, std::size_t offset) {
-  return std::uint32_t(std::uint8_t(bytes[offset])) << 24 | std::uint32_t(std::uint8_t(bytes[offset + 1])) << 16 |
-         std::uint32_t(std::uint8_t(bytes[offset + 2])) << 8 | std::uint8_t(bytes[offset + 3]);
-}
 
 void PutBigEndian32(std::string& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
@@ -168,15 +165,7 @@ TEST(BankFile, SavedBankHasItsFixedLayoutAndLoadsBackWithoutChangingSelection) {
   a.Call(effString2Parameter, 43, 0, const_cast<char*>("0.4"));
   a.Call(effSetProgramName, 0, 0, const_cast<char*>("Nine"));  // stores the edit
   const std::string file = programfiles::WriteBankFile(Plugin(a));
-  EXPECT_EQ(file.substr(0, 4), "CcnK");
-  EXPECT_EQ(BigEndian32(file, 4), file.size());
-  EXPECT_EQ(file.substr(8, 4), "FBCh");
-  EXPECT_EQ(BigEndian32(file, 12), 2u);
-  EXPECT_EQ(file.substr(16, 4), "1416");
-  EXPECT_EQ(BigEndian32(file, 24), 64u);
-  EXPECT_EQ(BigEndian32(file, 28), 9u);
-  EXPECT_EQ(file.substr(32, 124), std::string(124, '\0'));
-  EXPECT_EQ(BigEndian32(file, 156), file.size() - 160);
+  filetest::ExpectBankHeader(file, 9);
 
   Instance b;
   b.Call(effSetProgram, 0, 4);
