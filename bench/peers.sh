@@ -5,12 +5,12 @@
 # falls on all alike, and prints each one's CPU time per audio second and its
 # ratio to Kestrion's.
 #   bash bench/peers.sh [ROUNDS]      (default 5; installs the peers with apt)
-# Builds build/h3-bench (Release) when kestrion-render or Kestrion.so is missing.
+# Builds build/bench (Release) when kestrion-render or Kestrion.so is missing.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
 ROUNDS=${1:-5}
-BENCH_DIR=${KESTRION_BENCH_DIR:-$BUILD_ROOT/h3-bench}
+BENCH_DIR=${KESTRION_BENCH_DIR:-$BUILD_ROOT/bench}
 WORK=$BENCH_DIR/peers
 SECONDS_OF_AUDIO=240
 
