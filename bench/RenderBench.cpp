@@ -1,8 +1,9 @@
 // What a second of audio costs at 44100 Hz, reported as "rt" (audio seconds
 // per CPU second): the default program holding a note, a patch with every
-// oscillator, noise, full resonance and an envelope sweeping the cutoff, a
-// fast note sequence, an idle instance, and the filter's recurrence alone,
-// the floor of the design.
+// oscillator, noise, full resonance and an envelope sweeping the cutoff, the
+// same with the oscillator effects and the arpeggiator, a fast note
+// sequence, an idle instance, and the filter's recurrence alone, the floor
+// of the design.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -108,6 +109,43 @@ void FourOscillatorsNoiseResonanceSweep(benchmark::State& state) {
   ReportRealTime(state, samples);
 }
 
+// The four-oscillator patch with hard sync and cross-modulation in pairs
+// ("S\&X", Double mode), frequency modulation from MG1 and the arpeggiator
+// playing a held chord in sixteenths over four octaves.
+void ArpeggioWithSyncAndCrossModulation(benchmark::State& state) {
+  Instance synth;
+  synth.Set(Param::Wave1, 1.0f / 3);
+  synth.Set(Param::Wave1 + 4, 2.0f / 3);
+  synth.Set(Param::Wave1 + 8, 1.0f);
+  synth.Set(Param::Wave1 + 12, 1.0f / 3);
+  synth.Set(Param::Octave1 + 4, 2.0f / 3);
+  synth.Set(Param::PwmDepth, 0.7f);
+  synth.Set(Param::Noise, 0.5f);
+  synth.Set(Param::Resonance, 1.0f);
+  synth.Set(Param::Cutoff, 0.3f);
+  synth.Set(Param::EgIntensity, 0.85f);
+  synth.Set(Param::Eg1Attack + 1, 0.45f);
+  synth.Set(Param::Detune, 0.3f);
+  synth.Set(Param::Effects, 1.0f);
+  synth.Set(Param::FxType, 0.5f);  // "S\&X"
+  synth.Set(Param::FxMode, 0.0f);  // "Double"
+  synth.Set(Param::CrossMod, 0.8f);
+  synth.Set(Param::FmAmount, 0.2f);
+  synth.Set(Param::ShiftDouble, 0.4f);
+  synth.Set(Param::ArpState, 0.5f);      // "On"
+  synth.Set(Param::ArpTrigger, 1.0f);    // "MIDI"
+  synth.Set(Param::ArpTempo, 15.0f / 19);  // "1/16"
+  synth.Set(Param::ArpRange, 0.0f);      // "Full"
+  synth.Set(Param::ArpMode, 1.0f);       // "Up/Down"
+  for (std::uint8_t key : {48, 51, 55, 58}) synth.Note(0x90, key, 100);
+  std::int64_t samples = 0;
+  for (auto _ : state) {
+    synth.Render();
+    samples += kBlock;
+  }
+  ReportRealTime(state, samples);
+}
+
 void FastNoteSequence(benchmark::State& state) {
   Instance synth;
   synth.Set(Param::Eg2Attack + 3, 0.3f);
@@ -156,6 +194,7 @@ void FilterRecurrence(benchmark::State& state) {
 
 BENCHMARK(HeldNoteDefaultProgram);
 BENCHMARK(FourOscillatorsNoiseResonanceSweep);
+BENCHMARK(ArpeggioWithSyncAndCrossModulation);
 BENCHMARK(FastNoteSequence);
 BENCHMARK(IdleInstance);
 BENCHMARK(FilterRecurrence);

@@ -27,6 +27,9 @@ function(kestrion_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    # Instances read the user's configuration file: tests get a folder of
+    # their own (under Wine the test script's fresh prefix does the same).
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
+                         ENVIRONMENT "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-user-config")
   endif()
 endfunction()

@@ -14,6 +14,8 @@
 #include "engine/Oscillator.h"
 #include "engine/SampleRate.h"
 
+class TuningClient;
+
 enum KeyAssignMode : std::int32_t {
   kUnison = 0,
   kRoundRobin = 1,
@@ -48,7 +50,7 @@ struct KeyAssignment {
   std::int32_t drift = 0;       // "PtmDrift" choice
 };
 
-// The arpeggiator's settings and position; the clock that plays it comes later.
+// The arpeggiator's settings, position and clock.
 struct Arpeggiator {
   bool active = false;
   std::int32_t state = kArpOff;
@@ -58,12 +60,17 @@ struct Arpeggiator {
   std::int32_t position = 0;
   std::int32_t octave = 0;
   bool clockedByMg2 = false;
+  bool previousFirstHalf = false;  // of MG2: a step falls where a cycle starts
   double stepBeats = 1.0;
   double stepReciprocal = 1.0;
-  std::int32_t blockTicks = 0;  // control ticks started in the current block
+  std::int32_t stepTicks = 500;   // one beat at 120 beats per minute until the host tells
+  std::int32_t countdown = 0;     // ticks until the next tempo step; it steps below 0
+  double lastSongPosition = 0.0;  // quarter notes
+  std::int32_t blockTicks = 0;    // control ticks started in the current block
+  bool stepLight = false;         // toggled at every tempo step
 };
 
-// Bend, wheel and the oscillator effects' settings; their routing comes later.
+// Bend, wheel and the oscillator effects' settings.
 struct PitchModulation {
   std::int32_t bendTarget = 0;
   double bendIntensity = 0.0;
@@ -105,6 +112,7 @@ struct Instrument {
   double vcaVelocity = 0.0;      // "VCA Velo"
   double vcaFactor = 1.0;        // (velocity − 1) × "VCA Velo" + 1, per audible tick
   std::int32_t transpose = 0;    // semitones
+  const TuningClient* tuning = nullptr;  // the instance's microtuning, when it has one
 
   Instrument() = default;
   // The oscillators point into the instrument (their PWM source).

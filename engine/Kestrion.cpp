@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/EditorView.h"
+#include "engine/Arpeggiator.h"
 #include "engine/DueEvents.h"
 #include "engine/KeyAssign.h"
 #include "engine/ModGenerator.h"
@@ -28,6 +29,7 @@ const IEffectIdentity Kestrion::kIdentity = {
 
 Kestrion::Kestrion(vst::AudioMasterCallback host) : Synth(kIdentity, host) {
   PrepareInstrument(engine_);
+  engine_.tuning = Tuning();
   DefineParameters();
   // Until a startup program is loaded, the defaults reach the engine the way
   // a restored program would.
@@ -63,9 +65,14 @@ void Kestrion::AllNotesOff() {
 
 // Runs under the plug-in mutex that the process callbacks hold.
 void Kestrion::RenderBlock(double** inputs, double** outputs, int frames) {
+  ForwardMidiThru();
   if (frames <= 0 || outputs == nullptr || OutputCount() < 2) return;
+  if (engine_.arp.active && !engine_.arp.clockedByMg2) {
+    GetHostTimeInfo(&timeInfo_);
+    ArpTempoSync(engine_.arp, timeInfo_.tempo, timeInfo_.quarterNotePosition, SampleRate(), tickGrid_);
+  }
   auto learned = [this](int controller, int value) { TakeLearnedController(controller, value); };
-  ::RenderBlock(engine_, tickGrid_, outputs[0], outputs[1], frames, [&] {
+  ::RenderBlock(engine_, tickGrid_, heldKeys_, outputs[0], outputs[1], frames, [&] {
     ProcessDueEvents(engine_, heldKeys_, eventQueue_, tickGrid_.length, learned);
   });
 }

@@ -1,6 +1,8 @@
 #include "engine/KeyAssign.h"
 
+#include "engine/Arpeggiator.h"
 #include "engine/PitchTables.h"
+#include "shell/TuningClient.h"
 
 namespace {
 
@@ -49,7 +51,7 @@ void CloseTheGate(Instrument& in) { CloseGate(in.gate, in.eg1, in.eg2); }
 
 // Sets oscillator i to the key and marks it as playing it.
 void Play(Instrument& in, int i, std::int32_t key, std::int32_t interval) {
-  SetOscillatorKey(in.vco[i], key, interval, KeyToPitch(key));
+  SetOscillatorKey(in.vco[i], key, interval, KeyToPitch(key, in.tuning));
   in.keys.assignedKey[i] = key;
   in.gate.held[i] = true;
   in.gate.sounding[i] = true;
@@ -84,7 +86,7 @@ std::int32_t ShareKey(Instrument& in, std::int32_t key) {
         gate.shareState = 3;
         return kPoly;
       }
-      SetOscillatorKey(in.vco[0], key, 0, KeyToPitch(key));
+      SetOscillatorKey(in.vco[0], key, 0, KeyToPitch(key, in.tuning));
       in.keys.assignedKey[0] = key;
       gate.held[3] = false;
       if (in.keys.autoDamp) gate.sounding[3] = false;
@@ -181,15 +183,10 @@ void ReleaseKey(Instrument& in, const HeldKeys& held, std::int32_t key, std::int
 }
 
 void NoteOn(Instrument& in, HeldKeys& held, std::int32_t key, std::int32_t velocity) {
+  if (in.tuning != nullptr && in.tuning->IsNoteFiltered(key)) return;  // the master mutes it
   in.keys.velocity = velocity * kVelocityScale;
   if (in.arp.active) {
-    if (held.pressed == 0) {
-      // A new set of keys restarts the arpeggio.
-      held.Clear();
-      in.arp.position = 0;
-      in.arp.octave = 0;
-      in.keys.roundRobin = 0;
-    }
+    if (held.pressed == 0) RestartArpeggio(in, held);  // a new set of keys
     ListKey(held, key);
     return;
   }

@@ -68,7 +68,9 @@ double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTa
   StepEnvelope(eg1);
   // Every index outside the tables reads an end entry; keep trunc() defined
   // and away from the cache's "none" mark.
-  W = std::fmin(std::fmax(W, 0.0), double(kPitchTableSize));
+  // Plain comparisons: fmin and fmax are library calls here. NaN reads 0.
+  W = W > 0.0 ? W : 0.0;
+  W = W < double(kPitchTableSize) ? W : double(kPitchTableSize);
   const std::int32_t F = std::int32_t(W);
   if (F != filter.cachedCutoff) UpdateCoefficients(filter, F, tables);
 

@@ -96,7 +96,7 @@ void Kestrion::ApplyParameter(int index, double v) {
       break;
     case Param::Transpose:
       e.transpose = TransposeOfChoice(n);
-      for (Oscillator& osc : e.vco) Retune(osc, e.transpose, KeyToPitch(osc.key));
+      for (Oscillator& osc : e.vco) Retune(osc, e.transpose, KeyToPitch(osc.key, e.tuning));
       e.filter.transposeOffset = e.transpose * kPitchStepsPerSemitone;
       break;
     case Param::MasterTune:

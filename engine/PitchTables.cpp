@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "shell/TuningClient.h"
+
 namespace {
 
 constexpr int kNoteCount = kTopKey + 1;
@@ -54,6 +56,18 @@ double PitchToFrequency(std::int32_t pitch) {
 }
 
 std::int32_t KeyToPitch(std::int32_t key) { return key * kPitchStepsPerSemitone; }
+
+std::int32_t KeyToPitch(std::int32_t key, const TuningClient* tuning) {
+  if (tuning == nullptr || !tuning->FollowsMaster() || key < 0) return KeyToPitch(key);
+  // The master tunes MIDI notes 0-127; the arpeggiator's upper octaves go
+  // beyond them and keep the master's tuning of the note octaves below.
+  std::int32_t octaves = 0;
+  while (key > 127) {
+    key -= 12;
+    ++octaves;
+  }
+  return PitchOfFrequency(tuning->NoteFrequency(key)) + octaves * kPitchStepsPerOctave;
+}
 
 std::int32_t PitchOfFrequency(double hz) {
   std::int32_t position = kTopPitch / 2;

@@ -21,6 +21,11 @@ double PitchToFrequency(std::int32_t pitch);
 // Pitch index of an untuned key.
 std::int32_t KeyToPitch(std::int32_t key);
 
+// Pitch index of a key as the microtuning master tunes it, when one is
+// connected; otherwise exactly the untuned key's.
+class TuningClient;
+std::int32_t KeyToPitch(std::int32_t key, const TuningClient* tuning);
+
 // Pitch index whose frequency comes nearest to `hz`, for microtuned keys.
 std::int32_t PitchOfFrequency(double hz);
 

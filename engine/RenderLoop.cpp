@@ -1,5 +1,7 @@
 #include "engine/RenderLoop.h"
 
+#include "engine/Arpeggiator.h"
+#include "engine/OscillatorEffects.h"
 #include "engine/PitchModulation.h"
 
 namespace {
@@ -14,12 +16,40 @@ void SkipPhases(Instrument& in, int frames) {
   }
 }
 
+// The per-sample path for one combination of the effects, chosen once a chunk.
+template <bool kCrossModulated, bool kSynced>
+void RenderSamples(Instrument& in, double* left, double* right, int frames, double a) {
+  const PitchTables& tables = *in.clock.tables;
+  const PitchModulation& mod = in.modulation;
+  for (int i = 0; i < frames; ++i) {
+    const double s = kCrossModulated ? MixCrossModulated(in.vco, in.gate.sounding, in.noise,
+                                                         mod.crossModAmount, mod.singleMode)
+                                     : MixSample(in.vco, in.gate.sounding, in.noise);
+    const double y = FilterSample(in.filter, s, in.eg1, tables);
+    StepEnvelope(in.eg2);
+    const double out = a * in.eg2.level * y;
+    left[i] = out;
+    right[i] = out;
+    if (kSynced) {
+      AdvancePhasesSynced(in.vco, mod.singleMode);
+    } else {
+      AdvancePhases(in.vco);
+    }
+  }
+}
+
 }  // namespace
 
-void ControlTick(Instrument& in) {
+bool CrossModulationOn(const PitchModulation& mod) {
+  return mod.effects && mod.crossModActive && mod.crossModInType;
+}
+
+bool SyncOn(const PitchModulation& mod) { return mod.effects && mod.syncInType; }
+
+void ControlTick(Instrument& in, const HeldKeys& held) {
   StepModGenerator(in.mg1);
   StepModGenerator(in.mg2);
-  // The arpeggiator's clock joins here.
+  ArpClockTick(in, held);
   if (!in.gate.audible) return;
   StepEnvelope(in.eg1);
   UpdatePitchModulation(in);
@@ -31,18 +61,25 @@ void ControlTick(Instrument& in) {
 
 void RenderChunk(Instrument& in, double* left, double* right, int frames) {
   const double a = in.outputGain * in.vcaFactor;
+  const bool synced = SyncOn(in.modulation);
   if (!in.gate.audible || !(a > 0.0)) {
-    SkipPhases(in, frames);
+    if (!synced) {
+      SkipPhases(in, frames);
+    } else {
+      // A slave restarts wherever its master wraps: no shortcut.
+      for (int i = 0; i < frames; ++i) AdvancePhasesSynced(in.vco, in.modulation.singleMode);
+    }
     return;
   }
-  const PitchTables& tables = *in.clock.tables;
-  for (int i = 0; i < frames; ++i) {
-    const double s = MixSample(in.vco, in.gate.sounding, in.noise);
-    const double y = FilterSample(in.filter, s, in.eg1, tables);
-    StepEnvelope(in.eg2);
-    const double out = a * in.eg2.level * y;
-    left[i] = out;
-    right[i] = out;
-    AdvancePhases(in.vco);
+  if (CrossModulationOn(in.modulation)) {
+    if (synced)
+      RenderSamples<true, true>(in, left, right, frames, a);
+    else
+      RenderSamples<true, false>(in, left, right, frames, a);
+  } else {
+    if (synced)
+      RenderSamples<false, true>(in, left, right, frames, a);
+    else
+      RenderSamples<false, false>(in, left, right, frames, a);
   }
 }

@@ -6,20 +6,25 @@
 #include <cstring>
 
 #include "engine/Instrument.h"
+#include "shell/HeldKeys.h"
 #include "shell/TickGrid.h"
 
-// One control-rate update: generators, then, while the instrument is
-// audible, envelope, pitches, gains and cutoff.
-void ControlTick(Instrument& instrument);
+// One control-rate update: generators and the arpeggiator's clock, then,
+// while the instrument is audible, envelope, pitches, gains and cutoff.
+void ControlTick(Instrument& instrument, const HeldKeys& held);
+
+// Which per-sample paths the effects settings call for.
+bool CrossModulationOn(const PitchModulation& modulation);
+bool SyncOn(const PitchModulation& modulation);
 
 // The samples of one chunk within a tick; `left` and `right` start cleared.
 void RenderChunk(Instrument& instrument, double* left, double* right, int frames);
 
 // One block. `processDueEvents()` runs at the start of every tick, before
-// the tick's update.
+// the tick's update; the arpeggiator plays from `held`.
 template <typename DueEvents>
-void RenderBlock(Instrument& instrument, TickGrid& grid, double* left, double* right, int frames,
-                 DueEvents&& processDueEvents) {
+void RenderBlock(Instrument& instrument, TickGrid& grid, const HeldKeys& held, double* left,
+                 double* right, int frames, DueEvents&& processDueEvents) {
   if (frames <= 0) return;
   std::memset(left, 0, sizeof(double) * static_cast<std::size_t>(frames));
   std::memset(right, 0, sizeof(double) * static_cast<std::size_t>(frames));
@@ -39,7 +44,7 @@ void RenderBlock(Instrument& instrument, TickGrid& grid, double* left, double* r
       }
     } else {
       processDueEvents();
-      ControlTick(instrument);
+      ControlTick(instrument, held);
       if (unrendered < tickLength) {
         chunk = unrendered;
         grid.remaining = tickLength - unrendered;

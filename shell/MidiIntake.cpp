@@ -1,6 +1,7 @@
 // What happens to a MIDI message before the engine sees it: program changes
 // and all-notes-off act at once, notes and controllers wait in the queue for
-// the control tick they fall due in.
+// the control tick they fall due in. With MIDI Thru on, every channel
+// message is also held for forwarding to the host.
 #include "shell/Synth.h"
 
 namespace {
@@ -26,6 +27,7 @@ std::int32_t Synth::QueuedOffset(std::int32_t offset, std::int32_t tickLength) {
 void Synth::HandleMidiEvent(const IMidiEvent* event) {
   if (event == nullptr) return;
   Lock lock(Mutex());
+  if (midiThru_) HoldForThru(thruQueue_, *event);
   if (event->status < kNoteOff || event->status >= kSystem) return;
   const std::uint8_t kind = event->status & 0xF0;
   bool queued = false;
@@ -38,8 +40,9 @@ void Synth::HandleMidiEvent(const IMidiEvent* event) {
       break;
     case kControlChange:
       if (event->data1 < kLearnableControllers) {
-        if (learnActive_) {
-          capturedController_ = event->data1;
+        if (learn_.active) {
+          // A controller moved while learning is the one to bind, not a sound change.
+          learn_.capturedController = event->data1;
           BindLearnedController();
         } else {
           queued = true;

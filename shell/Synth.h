@@ -1,23 +1,29 @@
 // The maker's layer between the host wrapper and the instrument: MIDI intake
 // ahead of the engine, the event queue, the held-key list and the
-// control-tick grid the engine runs on.
+// control-tick grid the engine runs on, the configuration file, MIDI learn,
+// MIDI Thru and the microtuning client.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/HostTimeInfo.h"
 #include "core/MidiEventQueue.h"
 #include "host/EffectVST.h"
 #include "shell/HeldKeys.h"
+#include "shell/MidiLearn.h"
+#include "shell/MidiThru.h"
 #include "shell/TickGrid.h"
+#include "shell/TuningClient.h"
 
 class Synth : public IEffectVST {
  public:
-  static constexpr int kLearnableControllers = 120;  // 0–119; the rest are channel modes
+  static constexpr int kLearnableControllers = kLearnableControllerCount;  // 0–119
   static constexpr const char* kOutputLabel = "Kestrion ";
 
   Synth(const IEffectIdentity& identity, vst::AudioMasterCallback host);
+  ~Synth() override;
 
   void ResetProcessing() override;
   void ParameterChanged(int index) override;
@@ -35,6 +41,33 @@ class Synth : public IEffectVST {
   int LearnedParameter(int controller) const;
   bool IgnoresProgramChange() const { return ignoreProgramChange_; }
   void SetIgnoreProgramChange(bool ignore) { ignoreProgramChange_ = ignore; }
+  bool MidiThru() const { return midiThru_; }
+  void SetMidiThru(bool on);
+
+  // MIDI learn (MidiLearn.cpp). The learn switch starts or cancels learning;
+  // a controller and a parameter captured in either order are then bound.
+  void SetMidiLearn(bool active, bool unlearn);
+  bool LearnActive() const { return learn_.active; }
+  bool UnlearnMode() const { return learn_.unlearn; }
+  void BindLearnedController();
+
+  // Sends the messages held for MIDI Thru to the host, at the start of the
+  // process call of the block they arrived for.
+  void ForwardMidiThru();
+
+  // The instance's microtuning client; null only while it is being torn down.
+  const TuningClient* Tuning() const { return tuning_.get(); }
+
+  // The per-user configuration file (Configuration.cpp).
+  int ReadConfiguration();  // configuration::kRead, or kFileMissing
+  void WriteConfiguration(bool midiOnly);
+  // Replaces the default folder when `folder` is given, then writes it.
+  void WriteDefaultFolder(const std::string* folder = nullptr);
+  void SetStartupBank(const std::string& path);
+  void ClearStartupBank();
+  const std::string& ConfigurationPath() const { return configurationPath_; }
+  const std::string& DefaultFolder() const { return defaultFolder_; }
+  void SetDefaultFolder(const std::string& folder) { defaultFolder_ = folder; }
 
   // Program and bank files; each returns true on success and changes
   // nothing when a file cannot be read whole and valid.
@@ -52,17 +85,21 @@ class Synth : public IEffectVST {
   static std::int32_t QueuedOffset(std::int32_t offset, std::int32_t tickLength);
 
  protected:
-  // Takes a learned controller; the learn commands come with the configuration.
-  virtual void BindLearnedController() {}
-
   IMidiEventQueue eventQueue_;
   HeldKeys heldKeys_;
   TickGrid tickGrid_;
   IHostTimeInfo timeInfo_;
-  std::int32_t controllerMap_[kLearnableControllers];
-  bool learnActive_ = false;
-  bool unlearnMode_ = false;
-  int capturedController_ = -1;
+  ControllerMap controllerMap_;
+  MidiLearn learn_;
   bool ignoreProgramChange_ = false;
+  bool midiThru_ = false;
+  MidiThruQueue thruQueue_;
+  std::string configurationPath_;
+  std::string defaultFolder_;
   std::string startupBankPath_;
+
+ private:
+  void OpenConfiguration();
+
+  std::unique_ptr<TuningClient> tuning_;
 };

@@ -45,9 +45,9 @@ void Synth::LoadBankImage(const void* data, std::size_t size) {
 
 void Synth::LoadStartupBank() {
   if (!startupBankPath_.empty() && LoadBankFile(startupBankPath_)) return;
-  // A missing or damaged startup bank falls back without a word; the
-  // configuration keeps its entry until the user changes it.
-  startupBankPath_.clear();
+  // A missing or damaged startup bank falls back without a word. The path
+  // is kept: the next save of the configuration would otherwise erase the
+  // user's choice, say of a bank on a drive that is not plugged in today.
   platform::ResourceBytes bank;
   if (platform::FindModuleResource(kFactoryBankName, kFactoryBankType, &bank))
     LoadBankImage(bank.data, bank.size);

@@ -106,6 +106,27 @@ TEST(AudioPath, ProcessCallsAllocateNothing) {
     // Calls longer than the block are rendered in pieces.
     EXPECT_EQ(AllocationsWhilePlaying(player, BusySong(), 20000, 1000), 0) << "mode " << mode;
   }
+  // The arpeggiator on either clock, with each effect type.
+  for (int trigger = 0; trigger <= 1; ++trigger) {
+    for (int type = 0; type <= 2; ++type) {
+      Player player(256);
+      player.Set(Param::ArpState, trigger == 0 ? 0.0f : 0.5f);  // "Latch", "On"
+      player.Set(Param::ArpTrigger, float(trigger));
+      player.Set(Param::ArpTempo, 1.0f);  // "1/64"
+      player.Set(Param::Mg2Rate, 0.9f);
+      player.Set(Param::Effects, 1.0f);
+      player.Set(Param::FxType, type / 2.0f);
+      player.Set(Param::FxMode, float(type % 2));
+      player.Set(Param::CrossMod, 0.7f);
+      player.Set(Param::FmAmount, 0.2f);
+      player.Set(Param::ShiftSingle, 0.5f);
+      player.Set(Param::ShiftDouble, 0.5f);
+      player.Set(Param::BendTarget, 0.0f);
+      player.Set(Param::WheelTarget, 1.0f);
+      player.Set(Param::WheelIntensity, 1.0f);
+      EXPECT_EQ(AllocationsWhilePlaying(player, BusySong(), 100000, 256), 0) << trigger << type;
+    }
+  }
 }
 
 }  // namespace

@@ -69,6 +69,47 @@ TEST(BlockSize, EventsOnBlockMultiplesRenderBitIdenticallyAtAnyBlockSize) {
   }
 }
 
+// The arpeggiator on the tempo clock, with hard sync and cross-modulation.
+void ArpeggiatedEffectsPatch(Player& p) {
+  MovingPatch(p);
+  p.Set(Param::ArpState, 0.5f);      // "On"
+  p.Set(Param::ArpTrigger, 1.0f);    // "MIDI"
+  p.Set(Param::ArpTempo, 15.0f / 19);  // "1/16"
+  p.Set(Param::ArpRange, 0.5f);      // "2Oct"
+  p.Set(Param::ArpMode, 1.0f);       // "Up/Down"
+  p.Set(Param::Effects, 1.0f);
+  p.Set(Param::FxType, 0.5f);        // "S\&X"
+  p.Set(Param::FxMode, 0.0f);        // "Double"
+  p.Set(Param::CrossMod, 0.8f);
+  p.Set(Param::FmAmount, 0.1f);
+  p.Set(Param::ShiftDouble, 0.3f);
+}
+
+TEST(BlockSize, TempoArpeggioWithEffectsRendersBitIdenticallyAtAnyBlockSize) {
+  const std::vector<TimedEvent> song = {
+      {0, 0x90, 48, 100},   {4096, 0x90, 55, 90},  {8192, 0x90, 60, 127}, {16384, 0x80, 48, 0},
+      {20480, 0xE0, 0, 90}, {24576, 0xB0, 1, 90},  {28672, 0x80, 55, 0},  {32768, 0x80, 60, 0},
+      {36864, 0x90, 67, 80},
+  };
+  const int frames = 45056;
+  std::vector<float> reference;
+  for (int block : {4096, 512, 64, 32}) {
+    Player player(block);
+    ArpeggiatedEffectsPatch(player);
+    const std::vector<float> out = player.Play(song, frames);
+    if (reference.empty()) {
+      reference = out;
+      float peak = 0;
+      for (float v : out) peak = std::max(peak, std::fabs(v));
+      ASSERT_GT(peak, 0.05f);
+      continue;
+    }
+    int differing = 0;
+    for (int i = 0; i < frames; ++i) differing += out[i] != reference[i];
+    EXPECT_EQ(differing, 0) << "block " << block;
+  }
+}
+
 TEST(BlockSize, EventsInsideBlocksMoveByLessThanATick) {
   for (int offset : {1, 20, 43, 44, 45, 66, 100, 1000, 3001, 4095}) {
     int onsets[2];
@@ -165,6 +206,46 @@ TEST(Instrument, ArpStateChangeAlwaysEmptiesTheHeldKeys) {
   ASSERT_EQ(k.Keys().count, 2);
   player.Set(Param::ArpState, 1.0f);  // "Off" again
   EXPECT_EQ(k.Keys().count, 0);
+}
+
+TEST(Instrument, ArpeggiatorAndEffectsParametersReachTheEngine) {
+  Player player(512);
+  const Instrument& e = EngineOf(player).Engine();
+  player.Set(Param::ArpTempo, 15.0f / 19);  // "1/16"
+  EXPECT_EQ(e.arp.stepBeats, 0.25);
+  EXPECT_EQ(e.arp.stepReciprocal, 4.0);
+  player.Set(Param::ArpTrigger, 0.0f);
+  EXPECT_TRUE(e.arp.clockedByMg2);
+  player.Set(Param::ArpRange, 0.5f);
+  EXPECT_EQ(e.arp.octaves, 2);
+  player.Set(Param::ArpMode, 0.5f);  // "Down"
+  EXPECT_TRUE(e.arp.downward);
+  player.Set(Param::FxType, 0.0f);  // "Sync"
+  EXPECT_TRUE(e.modulation.syncInType);
+  EXPECT_FALSE(e.modulation.crossModInType);
+  player.Set(Param::FxType, 1.0f);  // "X-Mod"
+  EXPECT_FALSE(e.modulation.syncInType);
+  EXPECT_TRUE(e.modulation.crossModInType);
+  player.Set(Param::FxMode, 1.0f);
+  EXPECT_TRUE(e.modulation.singleMode);
+  player.Set(Param::ShiftSingle, 1.0f);
+  EXPECT_EQ(e.modulation.shiftSingle, 1537.0);
+}
+
+TEST(Instrument, TheArpeggiatorPlaysOnlyOnItsSteps) {
+  Player player(512);
+  player.Set(Param::ArpState, 0.5f);    // "On"
+  player.Set(Param::ArpTrigger, 1.0f);  // "MIDI": 1/4 at 120 BPM without host time
+  const std::vector<float> silent = player.Play({}, 4096);
+  EXPECT_EQ(Onset(silent), -1);  // steps without keys play nothing
+  const std::vector<float> out = player.Play({{1000, 0x90, 60, 100}}, 8192);
+  // The first key plays at once, on the tick grid.
+  EXPECT_GE(Onset(out), 1000 - 44);
+  EXPECT_LE(Onset(out), 1000 + 44);
+  const Instrument& e = EngineOf(player).Engine();
+  EXPECT_EQ(e.arp.stepTicks, 500);
+  EXPECT_TRUE(e.gate.open);
+  EXPECT_EQ(e.vco[0].key, 60);
 }
 
 TEST(Instrument, TurningHoldOffClosesTheGate) {

@@ -36,7 +36,7 @@ class RenderLoopTest : public ::testing::Test {
     std::vector<double> left(frames), right(frames);
     for (int done = 0; done < frames; done += block) {
       const int n = std::min(block, frames - done);
-      RenderBlock(in, grid, left.data() + done, right.data() + done, n, [] {});
+      RenderBlock(in, grid, held, left.data() + done, right.data() + done, n, [] {});
       for (int i = done; i < done + n; ++i) EXPECT_EQ(left[i], right[i]) << i;
     }
     return left;
@@ -50,13 +50,13 @@ class RenderLoopTest : public ::testing::Test {
 TEST_F(RenderLoopTest, ABlockShorterThanATickCarriesTheTickIntoTheNextBlock) {
   std::vector<double> left(64), right(64);
   int ticks = 0;
-  RenderBlock(in, grid, left.data(), right.data(), 30, [&] { ++ticks; });
+  RenderBlock(in, grid, held, left.data(), right.data(), 30, [&] { ++ticks; });
   EXPECT_EQ(ticks, 1);
   EXPECT_EQ(grid.remaining, 14);
-  RenderBlock(in, grid, left.data(), right.data(), 14, [&] { ++ticks; });
+  RenderBlock(in, grid, held, left.data(), right.data(), 14, [&] { ++ticks; });
   EXPECT_EQ(ticks, 1);  // the remainder, without a new tick
   EXPECT_EQ(grid.remaining, 0);
-  RenderBlock(in, grid, left.data(), right.data(), 45, [&] { ++ticks; });
+  RenderBlock(in, grid, held, left.data(), right.data(), 45, [&] { ++ticks; });
   EXPECT_EQ(ticks, 3);
   EXPECT_EQ(grid.remaining, 43);
   EXPECT_EQ(in.arp.blockTicks, 2);
@@ -68,7 +68,7 @@ TEST_F(RenderLoopTest, TickCountIsTheSameForAnyBlockSize) {
     int ticks = 0;
     std::vector<double> left(block), right(block);
     for (int done = 0; done < 44 * 100; done += block)
-      RenderBlock(in, grid, left.data(), right.data(), std::min(block, 44 * 100 - done), [&] { ++ticks; });
+      RenderBlock(in, grid, held, left.data(), right.data(), std::min(block, 44 * 100 - done), [&] { ++ticks; });
     EXPECT_EQ(ticks, 100) << block;
     EXPECT_EQ(grid.remaining, 0) << block;
   }

@@ -4,6 +4,7 @@
 
 #include "engine/Kestrion.h"
 #include "host/VstAbi.h"
+#include "tests/config/UserFolders.h"
 #include "tests/host/TestHost.h"
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 // A plug-in at 44100 Hz (tick length 44) with its queue in view.
 class MidiIntakeTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { testfolders::UseFreshUserFolders(); }
   void SetUp() override {
     host.Call(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     host.Call(vst::effSetBlockSize, 0, 512);

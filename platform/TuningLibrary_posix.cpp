@@ -1,0 +1,7 @@
+#include "platform/TuningLibrary.h"
+
+namespace platform {
+
+std::string DefaultTuningLibraryPath() { return "/usr/local/lib/libMTS.so"; }
+
+}  // namespace platform
