@@ -10,6 +10,7 @@
 #include "engine/RenderLoop.h"
 #include "engine/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
+#include "tests/engine/InstrumentSetup.h"
 
 namespace {
 
@@ -18,13 +19,7 @@ using Keys = std::vector<int>;
 class ArpeggiatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareInstrument(in);
-    FollowSampleRate(in.clock, 44100.0, in.eg1, in.eg2);
-    grid.length = in.clock.controlTickLength;
-    for (Oscillator& osc : in.vco) {
-      osc.waveform = kWaveSawtooth;
-      osc.level = 1.0;
-    }
+    PrepareSawtoothInstrument(in, &grid);
     in.outputGain = 1.0;
     SetSustain(in.eg2, 1.0);
     Arpeggiate(kArpOn, 1, kArpUp);

@@ -8,6 +8,7 @@
 #include "engine/RenderLoop.h"
 #include "engine/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
+#include "tests/engine/InstrumentSetup.h"
 
 namespace {
 
@@ -18,13 +19,8 @@ constexpr std::int32_t kKey = 60 * 128;
 class PitchModulationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareInstrument(in);
-    FollowSampleRate(in.clock, 44100.0, in.eg1, in.eg2);
-    for (Oscillator& osc : in.vco) {
-      osc.waveform = kWaveSawtooth;
-      osc.level = 1.0;
-      SetOscillatorKey(osc, 60, 0, kKey);
-    }
+    PrepareSawtoothInstrument(in);
+    for (Oscillator& osc : in.vco) SetOscillatorKey(osc, 60, 0, kKey);
     mod.bendTarget = kTargetPitch;
     mod.wheelTarget = kTargetPitch;
     mod.syncInType = true;  // "S\&X" unless a test says otherwise

@@ -8,6 +8,7 @@
 #include "engine/RenderLoop.h"
 #include "engine/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
+#include "tests/engine/InstrumentSetup.h"
 
 namespace {
 
@@ -15,13 +16,7 @@ namespace {
 class RenderLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareInstrument(in);
-    FollowSampleRate(in.clock, 44100.0, in.eg1, in.eg2);
-    grid.length = in.clock.controlTickLength;
-    for (Oscillator& osc : in.vco) {
-      osc.waveform = kWaveSawtooth;
-      osc.level = 1.0;
-    }
+    PrepareSawtoothInstrument(in, &grid);
     in.volume = 1.0;
     in.rangeFactor = 1.0;
     in.outputGain = 1.0;
