@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <climits>
 
+#include "core/NumberText.h"
+
 namespace {
 constexpr int kMaxPrecision = 6;
 
@@ -90,7 +92,7 @@ void IEffectParameter::FormatValue(double v, bool normalised, char* out,
     // NaN or out-of-range values print as 0 rather than as undefined casts.
     std::snprintf(out, kNameLength, "%d", TruncateToInt(v, &whole) ? whole : 0);
   } else {
-    std::snprintf(out, kNameLength, "%.*f", displayPrecision, v);
+    FormatFixed(v, displayPrecision, out, kNameLength);
   }
 }
 

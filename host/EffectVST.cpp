@@ -6,6 +6,7 @@
 
 #include "core/EditorView.h"
 #include "core/HostId.h"
+#include "core/NumberText.h"
 #include "host/FloatControl.h"
 
 using namespace vst;
@@ -508,7 +509,7 @@ VstIntPtr IEffectVST::StringToParameter(int index, const char* text) {
   if (!text) return 1;
   double v;
   if (!parameter->HasValueNames()) {
-    v = std::strtod(text, nullptr);  // 0 when the text does not start with a number
+    v = ParseLeadingNumber(text);  // 0 when the text does not start with a number
   } else {
     int named;
     if (!parameter->FindValueName(text, &named)) return 0;
