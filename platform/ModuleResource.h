@@ -12,9 +12,12 @@ struct ResourceBytes {
   std::size_t size = 0;
 };
 
-// Finds the resource `name` (a numeric one as "#101") of `type`; false when
-// the module has none. The bytes stay valid while the module is loaded.
-bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes);
+// Finds the resource `name` (a numeric one as "#101") of `type` in `module`
+// (null: the module this code is linked into); false when it has none. The
+// bytes stay valid while the module is loaded. Where resources are compiled
+// in, only this module has any.
+bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes,
+                        void* module = nullptr);
 
 // Where the module has no resource section: called by the compiled-in
 // resources before anything looks for them. Does nothing on Windows.

@@ -28,7 +28,7 @@ std::vector<Entry>& Table() {
 
 }  // namespace
 
-bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes) {
+bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes, void*) {
   if (!name || !type || !bytes) return false;
   std::lock_guard<std::mutex> hold(TableLock());
   for (const Entry& entry : Table()) {

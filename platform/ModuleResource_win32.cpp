@@ -6,9 +6,9 @@
 
 namespace platform {
 
-bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes) {
+bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes, void* owner) {
   if (!name || !type || !bytes) return false;
-  HMODULE module = static_cast<HMODULE>(ThisModule());
+  HMODULE module = static_cast<HMODULE>(owner ? owner : ThisModule());
   HRSRC found = FindResourceA(module, name, type);
   if (!found) return false;
   HGLOBAL loaded = LoadResource(module, found);
