@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Envelope.h"
-#include "engine/LadderFilter.h"
+#include "engine/dsp/Envelope.h"
+#include "engine/dsp/LadderFilter.h"
 #include "engine/ParameterIndex.h"
-#include "engine/SharedPitchTables.h"
+#include "engine/dsp/SharedPitchTables.h"
 #include "host/VstAbi.h"
-#include "host/VstEntry.h"
+#include "engine/Kestrion.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ vst::VstIntPtr Host(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::Vst
 
 class Instance {
  public:
-  Instance() : effect_(CreateEffect(&Host)), left_(kBlock), right_(kBlock) {
+  Instance() : effect_(CreateKestrion(&Host)), left_(kBlock), right_(kBlock) {
     Call(vst::effOpen);
     Call(vst::effSetSampleRate, 0, nullptr, float(kRate));
     Call(vst::effSetBlockSize, kBlock);

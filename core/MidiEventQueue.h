@@ -26,6 +26,19 @@ class IMidiEventQueue {
   // Shifts every waiting offset, for events carried into the next block.
   void ShiftOffsets(int delta);
 
+  // One control tick of `tickLength` samples: hands `take` every event due
+  // in it (offset ≤ tickLength) in order, then moves the rest a tick closer.
+  template <typename Take>
+  void TakeDue(int tickLength, Take&& take) {
+    while (!Empty()) {
+      const IMidiEvent event = Front();
+      if (static_cast<long long>(event.offset) - tickLength > 0) break;
+      PopFront();
+      take(event);
+    }
+    if (!Empty()) ShiftOffsets(-tickLength);
+  }
+
   int Pending() const { return count_ - front_; }
   int Capacity() const { return capacity_; }
   int Granularity() const { return granularity_; }

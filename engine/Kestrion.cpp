@@ -3,12 +3,13 @@
 #include <new>
 
 #include "core/EditorView.h"
-#include "engine/Arpeggiator.h"
-#include "engine/DueEvents.h"
-#include "engine/KeyAssign.h"
-#include "engine/ModGenerator.h"
-#include "engine/RenderLoop.h"
-#include "engine/SampleRate.h"
+#include "engine/dsp/Arpeggiator.h"
+#include "engine/dsp/DueEvents.h"
+#include "engine/dsp/KeyAssign.h"
+#include "engine/dsp/NoteRouter.h"
+#include "engine/dsp/ModGenerator.h"
+#include "engine/dsp/RenderLoop.h"
+#include "engine/dsp/SampleRate.h"
 #include "host/VstEntry.h"
 
 const IEffectIdentity Kestrion::kIdentity = {
@@ -71,9 +72,12 @@ void Kestrion::RenderBlock(double** inputs, double** outputs, int frames) {
     GetHostTimeInfo(&timeInfo_);
     ArpTempoSync(engine_.arp, timeInfo_.tempo, timeInfo_.quarterNotePosition, SampleRate(), tickGrid_);
   }
-  auto learned = [this](int controller, int value) { TakeLearnedController(controller, value); };
-  ::RenderBlock(engine_, tickGrid_, heldKeys_, outputs[0], outputs[1], frames, [&] {
-    ProcessDueEvents(engine_, heldKeys_, eventQueue_, tickGrid_.length, learned);
+  ::RenderBlock(engine_, tickGrid_, heldKeys_, outputs[0], outputs[1], frames, [this] {
+    eventQueue_.TakeDue(tickGrid_.length, [this](const IMidiEvent& event) {
+      const MidiMessage message{event.status, event.data1, event.data2};
+      const int controller = TakeDueEvent(engine_, heldKeys_, message);
+      if (controller >= 0) TakeLearnedController(controller, midi::DataOf(message.data2));
+    });
   });
 }
 
@@ -87,4 +91,6 @@ void Kestrion::TakeLearnedController(int controller, int value) {
   if (Editor()) Editor()->ShowParameterValue(index, normalised, true);
 }
 
-IEffectVST* CreatePluginInstance(vst::AudioMasterCallback host) { return new Kestrion(host); }
+vst::AEffect* CreateKestrion(vst::AudioMasterCallback host) {
+  return CreateEffect(host, [](vst::AudioMasterCallback h) -> IEffectVST* { return new Kestrion(h); });
+}

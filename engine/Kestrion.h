@@ -1,7 +1,7 @@
 // The instrument: its parameters, its program record and its sound.
 #pragma once
 
-#include "engine/Instrument.h"
+#include "engine/dsp/Instrument.h"
 #include "shell/Synth.h"
 
 class Kestrion : public Synth {
@@ -33,3 +33,6 @@ class Kestrion : public Synth {
 
   Instrument engine_;
 };
+
+// A new instance as a host gets it: its effect record, or null.
+vst::AEffect* CreateKestrion(vst::AudioMasterCallback host);

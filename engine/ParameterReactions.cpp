@@ -2,10 +2,10 @@
 // its own copy of every value it uses; this is the only way values reach it.
 #include <cstdint>
 
-#include "engine/KeyAssign.h"
+#include "engine/dsp/KeyAssign.h"
 #include "engine/Kestrion.h"
 #include "engine/ParameterIndex.h"
-#include "engine/PitchTables.h"
+#include "engine/dsp/PitchTables.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 
 #include "host/EffectVST.h"
 
-vst::AEffect* CreateEffect(vst::AudioMasterCallback host) {
+vst::AEffect* CreateEffect(vst::AudioMasterCallback host, CreateInstance create) {
   // A function-local static is created thread-safely on first use.
   static std::mutex creationLock;
   std::lock_guard<std::mutex> lock(creationLock);
   IEffectVST* plugin = nullptr;
   try {
-    plugin = CreatePluginInstance(host);
+    plugin = create(host);
   } catch (...) {
     return nullptr;  // out of memory or a failed resource: no instance
   }

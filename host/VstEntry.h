@@ -5,10 +5,10 @@
 
 class IEffectVST;
 
-// Supplied by the product: constructs one instance around the host callback.
-IEffectVST* CreatePluginInstance(vst::AudioMasterCallback host);
+// Constructs one instance of the product around the host callback.
+using CreateInstance = IEffectVST* (*)(vst::AudioMasterCallback host);
 
-// What the exported entries do: creates an instance (one at a time across
-// the process), fills its empty program slots and returns its effect
-// record, or null.
-vst::AEffect* CreateEffect(vst::AudioMasterCallback host);
+// What the exported entries do: creates an instance with `create` (one at a
+// time across the process), fills its empty program slots and returns its
+// effect record, or null.
+vst::AEffect* CreateEffect(vst::AudioMasterCallback host, CreateInstance create);

@@ -4,19 +4,7 @@
 // message is also held for forwarding to the host.
 #include "shell/Synth.h"
 
-namespace {
-
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kControlChange = 0xB0;
-constexpr std::uint8_t kProgramChange = 0xC0;
-constexpr std::uint8_t kChannelPressure = 0xD0;
-constexpr std::uint8_t kPitchBend = 0xE0;
-constexpr std::uint8_t kSystem = 0xF0;
-constexpr int kAllSoundOff = 120;
-constexpr int kAllNotesOff = 123;
-
-}  // namespace
+#include "engine/dsp/MidiMessage.h"
 
 std::int32_t Synth::QueuedOffset(std::int32_t offset, std::int32_t tickLength) {
   if (offset <= tickLength) return offset;
@@ -28,17 +16,17 @@ void Synth::HandleMidiEvent(const IMidiEvent* event) {
   if (event == nullptr) return;
   Lock lock(Mutex());
   if (midiThru_) HoldForThru(thruQueue_, *event);
-  if (event->status < kNoteOff || event->status >= kSystem) return;
-  const std::uint8_t kind = event->status & 0xF0;
+  if (!midi::IsChannelMessage(event->status)) return;
+  const std::uint8_t kind = midi::KindOf(event->status);
   bool queued = false;
   switch (kind) {
-    case kNoteOff:
-    case kNoteOn:
-    case kChannelPressure:
-    case kPitchBend:
+    case midi::kNoteOff:
+    case midi::kNoteOn:
+    case midi::kChannelPressure:
+    case midi::kPitchBend:
       queued = true;
       break;
-    case kControlChange:
+    case midi::kControlChange:
       if (event->data1 < kLearnableControllers) {
         if (learn_.active) {
           // A controller moved while learning is the one to bind, not a sound change.
@@ -47,11 +35,11 @@ void Synth::HandleMidiEvent(const IMidiEvent* event) {
         } else {
           queued = true;
         }
-      } else if (event->data1 == kAllSoundOff || event->data1 == kAllNotesOff) {
+      } else if (event->data1 == midi::kAllSoundOff || event->data1 == midi::kAllNotesOff) {
         AllNotesOff();
       }
       break;
-    case kProgramChange:
+    case midi::kProgramChange:
       // Edits of the current program are not kept: the message switches.
       if (!ignoreProgramChange_ && event->data1 < PresetCount()) ActivatePreset(event->data1);
       break;

@@ -1,21 +1,15 @@
 #include "shell/MidiThru.h"
 
+#include "engine/dsp/MidiMessage.h"
 #include "shell/Synth.h"
 
-namespace {
-
-constexpr std::uint8_t kFirstChannelStatus = 0x80;
-constexpr std::uint8_t kFirstSystemStatus = 0xF0;
-
-}  // namespace
-
 void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event) {
-  if (event.status < kFirstChannelStatus || event.status >= kFirstSystemStatus) return;
+  if (!midi::IsChannelMessage(event.status)) return;
   if (queue.count >= MidiThruQueue::kCapacity) return;
   // A stray top bit in a data byte would read as a status byte further on.
   IMidiEvent forwarded = event;
-  forwarded.data1 &= 0x7F;
-  forwarded.data2 &= 0x7F;
+  forwarded.data1 = static_cast<std::uint8_t>(midi::DataOf(event.data1));
+  forwarded.data2 = static_cast<std::uint8_t>(midi::DataOf(event.data2));
   queue.pending[queue.count++] = forwarded;
 }
 

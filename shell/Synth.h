@@ -11,10 +11,10 @@
 #include "core/HostTimeInfo.h"
 #include "core/MidiEventQueue.h"
 #include "host/EffectVST.h"
-#include "shell/HeldKeys.h"
+#include "engine/dsp/HeldKeys.h"
 #include "shell/MidiLearn.h"
 #include "shell/MidiThru.h"
-#include "shell/TickGrid.h"
+#include "engine/dsp/TickGrid.h"
 #include "shell/TuningClient.h"
 
 class Synth : public IEffectVST {

@@ -3,11 +3,12 @@
 // else equal temperament.
 #pragma once
 
+#include "engine/dsp/NoteTuning.h"
 #include "shell/TuningLibrary.h"
 
 constexpr int kTunedNotes = 128;
 
-class TuningClient {
+class TuningClient final : public NoteTuning {
  public:
   // Registers with the library when it is there.
   explicit TuningClient(const TuningLibrary& library);
@@ -19,11 +20,11 @@ class TuningClient {
 
   // True when a master is connected and its table is there: only then do
   // notes follow it.
-  bool FollowsMaster() const;
+  bool FollowsMaster() const override;
   // Hz of a MIDI note (taken modulo 128).
-  double NoteFrequency(int note) const;
+  double NoteFrequency(int note) const override;
   // True when the master says the note is not to be played.
-  bool IsNoteFiltered(int note) const;
+  bool IsNoteFiltered(int note) const override;
   const char* ScaleName() const { return "12-TET"; }
 
  private:

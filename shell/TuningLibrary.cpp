@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "platform/TuningLibrary.h"
+#include "platform/TuningLibraryPath.h"
 
 namespace {
 

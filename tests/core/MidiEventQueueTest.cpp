@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/MidiEventQueue.h"
 
 namespace {
@@ -43,4 +45,18 @@ TEST(MidiEventQueue, ResizeRoundsTheBlockSizeUpTo512) {
   EXPECT_EQ(q.Capacity(), 1024);
   q.Resize(1);
   EXPECT_EQ(q.Capacity(), 512);
+}
+
+TEST(MidiEventQueue, AnEventAtTheTickLengthIsTakenInTheCurrentTick) {
+  IMidiEventQueue q;
+  q.Add(At(44, 1));
+  q.Add(At(45, 2));
+  std::vector<int> taken;
+  auto take = [&](const IMidiEvent& e) { taken.push_back(e.data1); };
+  q.TakeDue(44, take);
+  EXPECT_EQ(taken, std::vector<int>{1});
+  EXPECT_EQ(q.Front().offset, 1);  // one tick closer
+  q.TakeDue(44, take);
+  EXPECT_EQ(taken, (std::vector<int>{1, 2}));
+  EXPECT_TRUE(q.Empty());
 }

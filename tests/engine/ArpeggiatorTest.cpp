@@ -3,12 +3,13 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/Arpeggiator.h"
-#include "engine/Instrument.h"
-#include "engine/KeyAssign.h"
-#include "engine/ModGenerator.h"
-#include "engine/RenderLoop.h"
-#include "engine/SampleRate.h"
+#include "engine/dsp/Arpeggiator.h"
+#include "engine/dsp/Instrument.h"
+#include "engine/dsp/KeyAssign.h"
+#include "engine/dsp/NoteRouter.h"
+#include "engine/dsp/ModGenerator.h"
+#include "engine/dsp/RenderLoop.h"
+#include "engine/dsp/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
 #include "tests/engine/InstrumentSetup.h"
 

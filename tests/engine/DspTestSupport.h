@@ -1,8 +1,8 @@
 // Shared set-up for the DSP tests: the wavetables and a table set at 44100 Hz.
 #pragma once
 
-#include "engine/Oscillator.h"
-#include "engine/PitchTables.h"
+#include "engine/dsp/Oscillator.h"
+#include "engine/dsp/PitchTables.h"
 
 inline const PitchTables& Tables44100() {
   static PitchTables tables;  // 350 KB: static storage, built once

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/Envelope.h"
-#include "engine/Gate.h"
+#include "engine/dsp/Envelope.h"
+#include "engine/dsp/Gate.h"
 
 namespace {
 

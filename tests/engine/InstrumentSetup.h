@@ -1,9 +1,9 @@
 // The instrument most engine tests start from.
 #pragma once
 
-#include "engine/Instrument.h"
-#include "engine/SampleRate.h"
-#include "shell/TickGrid.h"
+#include "engine/dsp/Instrument.h"
+#include "engine/dsp/SampleRate.h"
+#include "engine/dsp/TickGrid.h"
 
 // At 44100 Hz, its tick grid matching, with four sawtooths at full level.
 inline void PrepareSawtoothInstrument(Instrument& in, TickGrid* grid = nullptr) {

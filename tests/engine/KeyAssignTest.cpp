@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "engine/DueEvents.h"
-#include "engine/Instrument.h"
-#include "engine/KeyAssign.h"
+#include "engine/dsp/DueEvents.h"
+#include "engine/dsp/Instrument.h"
+#include "engine/dsp/KeyAssign.h"
+#include "engine/dsp/NoteRouter.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {
@@ -248,64 +249,50 @@ TEST_F(KeyAssignTest, GlideTimesSpreadWithTheDrift) {
   EXPECT_DOUBLE_EQ(in.vco[3].glideTime, 0.1 + 3 * 0.2);
 }
 
-// The queue as the render loop drains it, one tick of 44 samples at a time.
+// Messages as they fall due at a control tick.
 class DueEventsTest : public KeyAssignTest {
  protected:
-  void Queue(std::int32_t offset, std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {
-    IMidiEvent e;
-    e.offset = offset;
-    e.status = status;
-    e.data1 = d1;
-    e.data2 = d2;
-    queue.Add(e);
-  }
+  void Queue(std::uint8_t status, std::uint8_t d1, std::uint8_t d2) { due.push_back({status, d1, d2}); }
   void Tick() {
-    ProcessDueEvents(in, held, queue, 44, [this](int c, int v) { learned.push_back({c, v}); });
+    for (const MidiMessage& message : due) {
+      const int controller = TakeDueEvent(in, held, message);
+      if (controller >= 0) learned.push_back({controller, midi::DataOf(message.data2)});
+    }
+    due.clear();
   }
-  IMidiEventQueue queue;
+  std::vector<MidiMessage> due;
   std::vector<std::pair<int, int>> learned;
 };
 
-TEST_F(DueEventsTest, AnEventAtTheTickLengthIsTakenInTheCurrentTick) {
-  Queue(44, 0x90, 60, 100);
-  Queue(45, 0x90, 64, 100);
-  Tick();
-  EXPECT_EQ(held.count, 1);
-  EXPECT_EQ(queue.Front().offset, 1);  // one tick closer
-  Tick();
-  EXPECT_EQ(held.count, 2);
-  EXPECT_TRUE(queue.Empty());
-}
-
 TEST_F(DueEventsTest, NoteOnWithVelocityZeroIsANoteOff) {
-  Queue(0, 0x93, 60, 100);
-  Queue(0, 0x95, 60, 0);
+  Queue(0x93, 60, 100);
+  Queue(0x95, 60, 0);
   Tick();
   EXPECT_EQ(held.count, 0);
   EXPECT_FALSE(in.gate.open);
 }
 
 TEST_F(DueEventsTest, WheelAndBendPositionsAreTakenAndOtherControllersGoToTheLearnMap) {
-  Queue(0, 0xB0, 1, 127);
-  Queue(0, 0xE0, 0, 0);
-  Queue(0, 0xB2, 7, 99);
+  Queue(0xB0, 1, 127);
+  Queue(0xE0, 0, 0);
+  Queue(0xB2, 7, 99);
   Tick();
   EXPECT_DOUBLE_EQ(in.keys.modWheel, 1.0);
   EXPECT_DOUBLE_EQ(in.keys.pitchBend, -1.0);
   ASSERT_EQ(learned.size(), 1u);
   EXPECT_EQ(learned[0], std::make_pair(7, 99));
-  Queue(0, 0xE0, 127, 127);
+  Queue(0xE0, 127, 127);
   Tick();
   EXPECT_DOUBLE_EQ(in.keys.pitchBend, 8191.0 / 8192.0);
-  Queue(0, 0xE0, 0, 64);
+  Queue(0xE0, 0, 64);
   Tick();
   EXPECT_EQ(in.keys.pitchBend, 0.0);
 }
 
 TEST_F(DueEventsTest, PressureAndProgramMessagesDoNothing) {
-  Queue(0, 0xA0, 60, 100);
-  Queue(0, 0xC0, 3, 0);
-  Queue(0, 0xD0, 50, 0);
+  Queue(0xA0, 60, 100);
+  Queue(0xC0, 3, 0);
+  Queue(0xD0, 50, 0);
   Tick();
   EXPECT_FALSE(in.gate.open);
   EXPECT_TRUE(learned.empty());

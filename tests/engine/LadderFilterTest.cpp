@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/Envelope.h"
-#include "engine/LadderFilter.h"
+#include "engine/dsp/Envelope.h"
+#include "engine/dsp/LadderFilter.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/ModGenerator.h"
+#include "engine/dsp/ModGenerator.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/Mixer.h"
-#include "engine/Noise.h"
-#include "engine/Oscillator.h"
-#include "engine/OscillatorEffects.h"
-#include "engine/PitchTables.h"
+#include "engine/dsp/Mixer.h"
+#include "engine/dsp/Noise.h"
+#include "engine/dsp/Oscillator.h"
+#include "engine/dsp/OscillatorEffects.h"
+#include "engine/dsp/PitchTables.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {
@@ -217,15 +217,15 @@ TEST_F(GlideTest, TransposeGlidesToTheNewOctave) {
 }
 
 TEST(Noise, SeedWrapsAroundThirtyTwoBits) {
-  gNoiseSeed = 1;
-  EXPECT_DOUBLE_EQ(NextNoise(), 16807 / 2147483648.0);
-  EXPECT_EQ(gNoiseSeed, 16807);
-  NextNoise();
-  EXPECT_EQ(gNoiseSeed, 282475249);
-  NextNoise();
-  EXPECT_EQ(gNoiseSeed, std::int32_t(std::uint32_t(282475249u * 16807u)));
+  NoiseSource noise;
+  EXPECT_DOUBLE_EQ(NextNoise(noise), 16807 / 2147483648.0);
+  EXPECT_EQ(noise.seed, 16807);
+  NextNoise(noise);
+  EXPECT_EQ(noise.seed, 282475249);
+  NextNoise(noise);
+  EXPECT_EQ(noise.seed, std::int32_t(std::uint32_t(282475249u * 16807u)));
   for (int i = 0; i < 100000; ++i) {
-    const double v = NextNoise();
+    const double v = NextNoise(noise);
     ASSERT_GE(v, -1.0);
     ASSERT_LT(v, 1.0);
   }
@@ -242,7 +242,6 @@ TEST_F(OscillatorTest, MixerAddsOnlySoundingOscillatorsAndNoise) {
   sounding[2] = false;
   noise.level = 0.25;
   noise.on = true;
-  gNoiseSeed = 1;
   EXPECT_DOUBLE_EQ(MixSample(vco, sounding, noise), 0.25 * 16807 / 2147483648.0);
 }
 

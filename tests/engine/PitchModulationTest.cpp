@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "engine/Instrument.h"
-#include "engine/OscillatorEffects.h"
-#include "engine/PitchModulation.h"
-#include "engine/RenderLoop.h"
-#include "engine/SampleRate.h"
+#include "engine/dsp/Instrument.h"
+#include "engine/dsp/OscillatorEffects.h"
+#include "engine/dsp/PitchModulation.h"
+#include "engine/dsp/RenderLoop.h"
+#include "engine/dsp/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
 #include "tests/engine/InstrumentSetup.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/PitchTables.h"
-#include "engine/SharedPitchTables.h"
+#include "engine/dsp/PitchTables.h"
+#include "engine/dsp/SharedPitchTables.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {

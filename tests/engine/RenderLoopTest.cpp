@@ -3,10 +3,11 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/Instrument.h"
-#include "engine/KeyAssign.h"
-#include "engine/RenderLoop.h"
-#include "engine/SampleRate.h"
+#include "engine/dsp/Instrument.h"
+#include "engine/dsp/KeyAssign.h"
+#include "engine/dsp/NoteRouter.h"
+#include "engine/dsp/RenderLoop.h"
+#include "engine/dsp/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
 #include "tests/engine/InstrumentSetup.h"
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/PitchTables.h"
-#include "engine/SampleRate.h"
+#include "engine/dsp/PitchTables.h"
+#include "engine/dsp/SampleRate.h"
 #include "tests/engine/DspTestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/VstAbi.h"
-#include "host/VstEntry.h"
+#include "engine/Kestrion.h"
 
 namespace testhost {
 
@@ -27,7 +27,7 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
 struct Instance {
   explicit Instance(const char* vendor = "") {
     Vendor() = vendor;
-    effect = CreateEffect(&Callback);
+    effect = CreateKestrion(&Callback);
     Call(vst::effOpen);
   }
   ~Instance() { Call(vst::effClose); }

@@ -8,7 +8,6 @@
 #include "core/MidiEvent.h"
 #include "engine/Kestrion.h"
 #include "host/VstAbi.h"
-#include "host/VstEntry.h"
 
 namespace recordinghost {
 
@@ -52,7 +51,7 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
 // An opened instance at 44100 Hz, blocks of 512, processing on.
 struct Instance {
   Instance() {
-    effect = CreateEffect(&Callback);
+    effect = CreateKestrion(&Callback);
     Call(vst::effOpen);
     Call(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     Call(vst::effSetBlockSize, 0, 512);

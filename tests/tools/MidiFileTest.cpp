@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/SmfBuilder.h"
-#include "tools/render/RenderLoop.h"
+#include "tools/render/MidiPlayback.h"
 #include "tools/render/TempoMap.h"
 
 namespace {

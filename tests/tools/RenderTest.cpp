@@ -11,7 +11,7 @@
 #include "tests/tools/FakePluginLog.h"
 #include "tests/tools/SmfBuilder.h"
 #include "tools/render/MidiFile.h"
-#include "tools/render/RenderLoop.h"
+#include "tools/render/MidiPlayback.h"
 #include "tools/render/RenderTool.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/ParameterIndex.h"
-#include "engine/PitchTables.h"
+#include "engine/dsp/PitchTables.h"
 #include "platform/DynamicLibrary.h"
 #include "shell/TuningClient.h"
 #include "tests/config/UserFolders.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/EffectVST.h"
-#include "host/VstEntry.h"
+#include "engine/Kestrion.h"
 #include "platform/FileSystem.h"
 #include "shell/ProgramFiles.h"
 #include "tools/bankbuild/BankSource.h"
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   std::string error = bankbuild::ParseBankSource(text, programs);
   if (!error.empty()) return Fail(std::string(argv[1]) + ", " + error);
 
-  vst::AEffect* effect = CreateEffect(&SilentHost);
+  vst::AEffect* effect = CreateKestrion(&SilentHost);
   if (!effect) return Fail("the plug-in could not be created");
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
   IEffectBase& plugin = *static_cast<IEffectVST*>(effect->object);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/RenderLoop.h"
+#include "tools/render/MidiPlayback.h"
 #include "tools/vsthost/VstHost.h"
 
 namespace render {

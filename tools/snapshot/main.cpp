@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/EffectVST.h"
-#include "host/VstEntry.h"
+#include "engine/Kestrion.h"
 #include "tools/snapshot/PanelSnapshot.h"
 #include "tools/snapshot/PngFile.h"
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: kestrion-snapshot OUTPUT.png\n";
     return 2;
   }
-  vst::AEffect* effect = CreateEffect(&QuietHost);
+  vst::AEffect* effect = CreateKestrion(&QuietHost);
   IEffectVST* plugin = IEffectVST::FromRecord(effect);
   if (!plugin) {
     std::cerr << "kestrion-snapshot: the plug-in could not be created\n";

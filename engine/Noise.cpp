@@ -1,3 +1,0 @@
-#include "engine/Noise.h"
-
-std::int32_t gNoiseSeed = 1;

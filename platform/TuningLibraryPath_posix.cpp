@@ -1,0 +1,7 @@
+#include "platform/TuningLibraryPath.h"
+
+namespace platform {
+
+std::string DefaultTuningLibraryPath() { return "/usr/local/lib/libMTS.so"; }
+
+}  // namespace platform

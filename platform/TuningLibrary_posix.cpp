@@ -1,7 +1,0 @@
-#include "platform/TuningLibrary.h"
-
-namespace platform {
-
-std::string DefaultTuningLibraryPath() { return "/usr/local/lib/libMTS.so"; }
-
-}  // namespace platform
