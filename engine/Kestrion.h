@@ -28,6 +28,8 @@ class Kestrion : public Synth {
 
  private:
   void ApplyParameter(int index, double v);
+  bool ApplyVoiceParameter(int index, double v, std::int32_t n);
+  bool ApplyArpeggiatorParameter(int index, std::int32_t n);
   void ChangeKeyAssignMode(int mode);
   void TakeLearnedController(int controller, int value);
 

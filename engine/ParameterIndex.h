@@ -9,7 +9,10 @@ enum Index : int {
   Trigger = 1,
   AutoDamp = 2,
   Hold = 3,
-  Chord1 = 4,  // … Chord1 + 3
+  Chord1 = 4,
+  Chord2 = 5,
+  Chord3 = 6,
+  Chord4 = 7,
   Volume = 8,
   OutRange = 9,
   Transpose = 10,
@@ -20,10 +23,21 @@ enum Index : int {
   BendIntensity = 15,
   WheelTarget = 16,
   WheelIntensity = 17,
-  Wave1 = 18,  // oscillator n (0–3): wave 18 + 4n, octave 19 + 4n, level 20 + 4n
+  Wave1 = 18,
   Octave1 = 19,
   Level1 = 20,
-  Tune2 = 21,  // oscillator n (1–3): tune 17 + 4n
+  Tune2 = 21,
+  Wave2 = 22,
+  Octave2 = 23,
+  Level2 = 24,
+  Tune3 = 25,
+  Wave3 = 26,
+  Octave3 = 27,
+  Level3 = 28,
+  Tune4 = 29,
+  Wave4 = 30,
+  Octave4 = 31,
+  Level4 = 32,
   PwmDepth = 33,
   PwmSource = 34,
   PulseWidth = 35,
@@ -41,8 +55,14 @@ enum Index : int {
   Mg1Wave = 47,
   Mg1Rate = 48,
   Mg2Rate = 49,
-  Eg1Attack = 50,  // attack, decay, sustain, release
+  Eg1Attack = 50,
+  Eg1Decay = 51,
+  Eg1Sustain = 52,
+  Eg1Release = 53,
   Eg2Attack = 54,
+  Eg2Decay = 55,
+  Eg2Sustain = 56,
+  Eg2Release = 57,
   ArpRange = 58,
   ArpMode = 59,
   ArpState = 60,
@@ -56,5 +76,25 @@ enum Index : int {
   VcaVelocity = 68,
   Drift = 69,
 };
+
+// The parameters of each oscillator; VCO 1 has no tune of its own.
+struct OscillatorIndices {
+  Index wave, octave, level, tune;
+};
+constexpr int kNoParameter = -1;
+constexpr OscillatorIndices kOscillator[] = {
+    {Wave1, Octave1, Level1, Index(kNoParameter)},
+    {Wave2, Octave2, Level2, Tune2},
+    {Wave3, Octave3, Level3, Tune3},
+    {Wave4, Octave4, Level4, Tune4},
+};
+
+constexpr Index kChord[] = {Chord1, Chord2, Chord3, Chord4};
+
+struct EnvelopeIndices {
+  Index attack, decay, sustain, release;
+};
+constexpr EnvelopeIndices kEg1 = {Eg1Attack, Eg1Decay, Eg1Sustain, Eg1Release};
+constexpr EnvelopeIndices kEg2 = {Eg2Attack, Eg2Decay, Eg2Sustain, Eg2Release};
 
 }  // namespace Param

@@ -31,6 +31,154 @@ T Choice(const T (&table)[N], std::int32_t choice, T otherwise) {
   return (choice >= 0 && choice < std::int32_t(N)) ? table[choice] : otherwise;
 }
 
+// Each handler below takes the parameters of one part of the instrument and
+// answers false for any other index. `v` is the value, `n` its integer part.
+
+bool ApplyOscillatorParameter(Instrument& e, int index, double v, std::int32_t n) {
+  for (int i = 0; i < kOscillatorCount; ++i) {
+    const Param::OscillatorIndices& p = Param::kOscillator[i];
+    Oscillator& osc = e.vco[i];
+    if (index == p.wave) {
+      osc.waveform = n;
+    } else if (index == p.octave) {
+      SetOctave(osc, Choice(kOctaveSemitones, n, 0));
+    } else if (index == p.level) {
+      osc.level = v;
+    } else if (index == p.tune) {
+      SetTune(osc, n);
+    } else {
+      continue;
+    }
+    return true;
+  }
+  switch (index) {
+    case Param::PwmDepth:
+      for (Oscillator& osc : e.vco) osc.pwmDepth = v;
+      return true;
+    case Param::PwmSource: {
+      const double* source = n == 0 ? &e.eg1.level : (n == 1 ? &e.mg1.unipolar : &e.mg2.unipolar);
+      for (Oscillator& osc : e.vco) osc.pwmSource = source;
+      return true;
+    }
+    case Param::PulseWidth:
+      for (Oscillator& osc : e.vco) osc.pulseWidth = v;
+      return true;
+    case Param::Noise:
+      e.noise.level = v;  // the noise switches on or off at the next tick
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ApplyFilterParameter(LadderFilter& filter, int index, double v) {
+  switch (index) {
+    case Param::Cutoff:
+      filter.cutoffPitch = CutoffPitchOf(v);
+      return true;
+    case Param::Resonance:
+      SetResonance(filter, v);
+      return true;
+    case Param::EgIntensity:
+      filter.egIntensity = v;
+      return true;
+    case Param::KeyTrack:
+      filter.keyTrack = v;
+      return true;
+    case Param::VcfVelocity:
+      filter.velocityAmount = v;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ApplyEnvelopeParameter(Envelope& eg, const Param::EnvelopeIndices& p, int index, double v) {
+  if (index == p.attack) {
+    SetAttack(eg, v);
+  } else if (index == p.decay) {
+    SetDecay(eg, v);
+  } else if (index == p.sustain) {
+    SetSustain(eg, v);
+  } else if (index == p.release) {
+    SetRelease(eg, v);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ApplyGeneratorParameter(Instrument& e, int index, double v, std::int32_t n) {
+  switch (index) {
+    case Param::Mg1Wave:
+      e.mg1.waveform = n;
+      return true;
+    case Param::Mg1Rate:
+      SetModRate(e.mg1, v);
+      return true;
+    case Param::Mg2Rate:
+      SetModRate(e.mg2, v);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Bend and wheel routing, tuning, and the oscillator effects.
+bool ApplyEffectsParameter(PitchModulation& m, int index, double v, std::int32_t n) {
+  switch (index) {
+    case Param::MasterTune:
+      m.masterTune = v;
+      return true;
+    case Param::Detune:
+      m.detune = v;
+      return true;
+    case Param::BendTarget:
+      m.bendTarget = n;
+      return true;
+    case Param::BendIntensity:
+      m.bendIntensity = v;
+      return true;
+    case Param::WheelTarget:
+      m.wheelTarget = n;
+      return true;
+    case Param::WheelIntensity:
+      m.wheelIntensity = v;
+      return true;
+    case Param::WheelOverride:
+      m.wheelOverride = v;
+      return true;
+    case Param::Effects:
+      m.effects = v >= 0.5;
+      return true;
+    case Param::CrossMod:
+      m.crossModAmount = v;
+      m.crossModActive = v != 0.0;
+      return true;
+    case Param::FmAmount:
+      m.fmAmount = v;
+      return true;
+    case Param::FmSource:
+      m.fmFromEg1 = v >= 0.5;
+      return true;
+    case Param::FxType:
+      m.crossModInType = n != kFxTypeSync;
+      m.syncInType = n != kFxTypeCrossMod;
+      return true;
+    case Param::FxMode:
+      m.singleMode = n == kFxModeSingle;
+      return true;
+    case Param::ShiftSingle:
+      m.shiftSingle = v;
+      return true;
+    case Param::ShiftDouble:
+      m.shiftDouble = v;
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void Kestrion::ParameterChanged(int index) {
@@ -47,29 +195,45 @@ void Kestrion::ChangeKeyAssignMode(int mode) {
   const bool fromPolyphonic = keys.mode == kUnisonShare || keys.mode == kPoly;
   if (mode == kChordMemory && fromPolyphonic && CaptureChord(engine_, intervals)) {
     for (int i = 0; i < kOscillatorCount; ++i)
-      SetParameterFromEditor(Param::Chord1 + i, intervals[i] / double(kUnusedChordInterval));
+      SetParameterFromEditor(Param::kChord[i], intervals[i] / double(kUnusedChordInterval));
   }
   keys.mode = mode;
   keys.roundRobin = 0;
 }
 
 void Kestrion::ApplyParameter(int index, double v) {
-  Instrument& e = engine_;
   const std::int32_t n = IntegerOf(v);
+  // "FXReset" is the panel's: no handler takes it.
+  ApplyVoiceParameter(index, v, n) || ApplyOscillatorParameter(engine_, index, v, n) ||
+      ApplyFilterParameter(engine_.filter, index, v) ||
+      ApplyEnvelopeParameter(engine_.eg1, Param::kEg1, index, v) ||
+      ApplyEnvelopeParameter(engine_.eg2, Param::kEg2, index, v) ||
+      ApplyGeneratorParameter(engine_, index, v, n) || ApplyArpeggiatorParameter(index, n) ||
+      ApplyEffectsParameter(engine_.modulation, index, v, n);
+}
+
+// Key assignment, gate, output level, transpose and glide.
+bool Kestrion::ApplyVoiceParameter(int index, double v, std::int32_t n) {
+  Instrument& e = engine_;
+  for (int i = 0; i < kOscillatorCount; ++i) {
+    if (index != Param::kChord[i]) continue;
+    e.keys.chordInterval[i] = n;
+    return true;
+  }
   switch (index) {
     case Param::KeyAssign:
       ChangeKeyAssignMode(n);
-      break;
+      return true;
     case Param::Trigger:
       e.keys.multipleTrigger = v < 0.5;
       if (e.gate.open) {
         RestartEnvelopeFromZero(e.eg1);
         RestartEnvelopeFromZero(e.eg2);
       }
-      break;
+      return true;
     case Param::AutoDamp:
       e.keys.autoDamp = v >= 0.5;
-      break;
+      return true;
     case Param::Hold: {
       const bool wasOn = e.keys.hold;
       e.keys.hold = v >= 0.5;
@@ -78,194 +242,64 @@ void Kestrion::ApplyParameter(int index, double v) {
       } else if (wasOn && !e.keys.hold) {
         CloseGate(e.gate, e.eg1, e.eg2);
       }
-      break;
+      return true;
     }
-    case Param::Chord1:
-    case Param::Chord1 + 1:
-    case Param::Chord1 + 2:
-    case Param::Chord1 + 3:
-      e.keys.chordInterval[index - Param::Chord1] = n;
-      break;
     case Param::Volume:
       e.volume = v;
       e.outputGain = e.volume * e.rangeFactor;
-      break;
+      return true;
     case Param::OutRange:
       e.rangeFactor = Choice(kRangeFactor, n, 1.0);
       e.outputGain = e.volume * e.rangeFactor;
-      break;
+      return true;
     case Param::Transpose:
       e.transpose = TransposeOfChoice(n);
       for (Oscillator& osc : e.vco) Retune(osc, e.transpose, KeyToPitch(osc.key, e.tuning));
       e.filter.transposeOffset = e.transpose * kPitchStepsPerSemitone;
-      break;
-    case Param::MasterTune:
-      e.modulation.masterTune = v;
-      break;
-    case Param::Detune:
-      e.modulation.detune = v;
-      break;
+      return true;
     case Param::Portamento:
       e.keys.portamento = v;
       UpdateGlideTimes(e);
-      break;
-    case Param::BendTarget:
-      e.modulation.bendTarget = n;
-      break;
-    case Param::BendIntensity:
-      e.modulation.bendIntensity = v;
-      break;
-    case Param::WheelTarget:
-      e.modulation.wheelTarget = n;
-      break;
-    case Param::WheelIntensity:
-      e.modulation.wheelIntensity = v;
-      break;
-    case Param::Wave1:
-    case Param::Wave1 + 4:
-    case Param::Wave1 + 8:
-    case Param::Wave1 + 12:
-      e.vco[(index - Param::Wave1) / 4].waveform = n;
-      break;
-    case Param::Octave1:
-    case Param::Octave1 + 4:
-    case Param::Octave1 + 8:
-    case Param::Octave1 + 12:
-      SetOctave(e.vco[(index - Param::Octave1) / 4], Choice(kOctaveSemitones, n, 0));
-      break;
-    case Param::Level1:
-    case Param::Level1 + 4:
-    case Param::Level1 + 8:
-    case Param::Level1 + 12:
-      e.vco[(index - Param::Level1) / 4].level = v;
-      break;
-    case Param::Tune2:
-    case Param::Tune2 + 4:
-    case Param::Tune2 + 8:
-      SetTune(e.vco[(index - Param::Tune2) / 4 + 1], n);
-      break;
-    case Param::PwmDepth:
-      for (Oscillator& osc : e.vco) osc.pwmDepth = v;
-      break;
-    case Param::PwmSource: {
-      const double* source = n == 0 ? &e.eg1.level : (n == 1 ? &e.mg1.unipolar : &e.mg2.unipolar);
-      for (Oscillator& osc : e.vco) osc.pwmSource = source;
-      break;
-    }
-    case Param::PulseWidth:
-      for (Oscillator& osc : e.vco) osc.pulseWidth = v;
-      break;
-    case Param::Noise:
-      e.noise.level = v;  // the noise switches on or off at the next tick
-      break;
-    case Param::Effects:
-      e.modulation.effects = v >= 0.5;
-      break;
-    case Param::CrossMod:
-      e.modulation.crossModAmount = v;
-      e.modulation.crossModActive = v != 0.0;
-      break;
-    case Param::FmAmount:
-      e.modulation.fmAmount = v;
-      break;
-    case Param::FmSource:
-      e.modulation.fmFromEg1 = v >= 0.5;
-      break;
-    case Param::FxType:
-      e.modulation.crossModInType = n != kFxTypeSync;
-      e.modulation.syncInType = n != kFxTypeCrossMod;
-      break;
-    case Param::FxMode:
-      e.modulation.singleMode = n == kFxModeSingle;
-      break;
-    case Param::Cutoff:
-      e.filter.cutoffPitch = CutoffPitchOf(v);
-      break;
-    case Param::Resonance:
-      SetResonance(e.filter, v);
-      break;
-    case Param::EgIntensity:
-      e.filter.egIntensity = v;
-      break;
-    case Param::KeyTrack:
-      e.filter.keyTrack = v;
-      break;
-    case Param::Mg1Wave:
-      e.mg1.waveform = n;
-      break;
-    case Param::Mg1Rate:
-      SetModRate(e.mg1, v);
-      break;
-    case Param::Mg2Rate:
-      SetModRate(e.mg2, v);
-      break;
-    case Param::Eg1Attack:
-      SetAttack(e.eg1, v);
-      break;
-    case Param::Eg1Attack + 1:
-      SetDecay(e.eg1, v);
-      break;
-    case Param::Eg1Attack + 2:
-      SetSustain(e.eg1, v);
-      break;
-    case Param::Eg1Attack + 3:
-      SetRelease(e.eg1, v);
-      break;
-    case Param::Eg2Attack:
-      SetAttack(e.eg2, v);
-      break;
-    case Param::Eg2Attack + 1:
-      SetDecay(e.eg2, v);
-      break;
-    case Param::Eg2Attack + 2:
-      SetSustain(e.eg2, v);
-      break;
-    case Param::Eg2Attack + 3:
-      SetRelease(e.eg2, v);
-      break;
-    case Param::ArpRange:
-      e.arp.octaves = Choice(kArpOctaves, n, 1);
-      break;
-    case Param::ArpMode:
-      e.arp.mode = n;
-      e.arp.downward = n == kArpDown;
-      break;
-    case Param::ArpState:
-      heldKeys_.Clear();
-      e.arp.position = 0;
-      e.arp.octave = 0;
-      e.arp.state = n;
-      e.arp.active = n != kArpOff;
-      // A stored Hold survives the restore of a program that does not arpeggiate.
-      if (e.arp.active && e.keys.hold) SetParameterFromEditor(Param::Hold, 0.0);
-      break;
-    case Param::WheelOverride:
-      e.modulation.wheelOverride = v;
-      break;
-    case Param::ShiftSingle:
-      e.modulation.shiftSingle = v;
-      break;
-    case Param::ShiftDouble:
-      e.modulation.shiftDouble = v;
-      break;
-    case Param::ArpTrigger:
-      e.arp.clockedByMg2 = n == 0;
-      break;
-    case Param::ArpTempo:
-      e.arp.stepBeats = Choice(kStepBeats, n, 1.0);
-      e.arp.stepReciprocal = 1.0 / e.arp.stepBeats;
-      break;
-    case Param::VcfVelocity:
-      e.filter.velocityAmount = v;
-      break;
-    case Param::VcaVelocity:
-      e.vcaVelocity = v;
-      break;
+      return true;
     case Param::Drift:
       e.keys.drift = n;
       UpdateGlideTimes(e);
-      break;
-    default:  // "FXReset" is the panel's; other indices do nothing
-      break;
+      return true;
+    case Param::VcaVelocity:
+      e.vcaVelocity = v;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Kestrion::ApplyArpeggiatorParameter(int index, std::int32_t n) {
+  Arpeggiator& arp = engine_.arp;
+  switch (index) {
+    case Param::ArpRange:
+      arp.octaves = Choice(kArpOctaves, n, 1);
+      return true;
+    case Param::ArpMode:
+      arp.mode = n;
+      arp.downward = n == kArpDown;
+      return true;
+    case Param::ArpState:
+      heldKeys_.Clear();
+      arp.position = 0;
+      arp.octave = 0;
+      arp.state = n;
+      arp.active = n != kArpOff;
+      // A stored Hold survives the restore of a program that does not arpeggiate.
+      if (arp.active && engine_.keys.hold) SetParameterFromEditor(Param::Hold, 0.0);
+      return true;
+    case Param::ArpTrigger:
+      arp.clockedByMg2 = n == 0;
+      return true;
+    case Param::ArpTempo:
+      arp.stepBeats = Choice(kStepBeats, n, 1.0);
+      arp.stepReciprocal = 1.0 / arp.stepBeats;
+      return true;
+    default:
+      return false;
   }
 }

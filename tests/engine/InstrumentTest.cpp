@@ -32,11 +32,11 @@ void MovingPatch(Player& p) {
   p.Set(Param::EgIntensity, 0.8f);
   p.Set(Param::KeyTrack, 0.5f);
   p.Set(Param::Eg1Attack, 0.3f);
-  p.Set(Param::Eg1Attack + 1, 0.5f);
-  p.Set(Param::Eg2Attack + 1, 0.4f);
-  p.Set(Param::Eg2Attack + 2, 0.6f);
-  p.Set(Param::Eg2Attack + 3, 0.35f);
-  p.Set(Param::Wave1 + 4, 3.0f / 3);  // VCO 2: PW
+  p.Set(Param::Eg1Decay, 0.5f);
+  p.Set(Param::Eg2Decay, 0.4f);
+  p.Set(Param::Eg2Sustain, 0.6f);
+  p.Set(Param::Eg2Release, 0.35f);
+  p.Set(Param::Wave2, 3.0f / 3);  // VCO 2: PW
   p.Set(Param::PulseWidth, 0.3f);
   p.Set(Param::Detune, 0.5f);
   p.Set(Param::VcaVelocity, 0.5f);
@@ -143,7 +143,7 @@ TEST(Instrument, ParameterValuesReachTheEngine) {
   EXPECT_DOUBLE_EQ(e.outputGain, 0.1);
   player.Set(Param::OutRange, 1.0f);  // "Off"
   EXPECT_EQ(e.outputGain, 0.0);
-  player.Set(Param::Octave1 + 4, 1.0f);  // VCO 2 at 2'
+  player.Set(Param::Octave2, 1.0f);  // VCO 2 at 2'
   player.Set(Param::Tune2, 1.0f);
   EXPECT_EQ(e.vco[1].staticOffset, 24 * 128 + 32);
   player.Set(Param::Transpose, 0.0f);  // "Up"
@@ -175,9 +175,9 @@ TEST(Instrument, SwitchingFromPolyToChordMemoryCapturesTheHeldChord) {
   player.Play({{0, 0x90, 60, 100}, {0, 0x90, 64, 100}, {0, 0x90, 67, 100}}, 512);
   player.Set(Param::KeyAssign, 0.5f);  // "Chord Memory"
   EXPECT_EQ(k.Parameter(Param::Chord1)->value, 0.0);
-  EXPECT_EQ(k.Parameter(Param::Chord1 + 1)->value, 4.0);
-  EXPECT_EQ(k.Parameter(Param::Chord1 + 2)->value, 7.0);
-  EXPECT_EQ(k.Parameter(Param::Chord1 + 3)->value, 128.0);
+  EXPECT_EQ(k.Parameter(Param::Chord2)->value, 4.0);
+  EXPECT_EQ(k.Parameter(Param::Chord3)->value, 7.0);
+  EXPECT_EQ(k.Parameter(Param::Chord4)->value, 128.0);
   EXPECT_EQ(k.Engine().keys.chordInterval[3], kUnusedChordInterval);
 }
 
@@ -186,7 +186,7 @@ TEST(Instrument, UnisonToChordMemoryCapturesNothing) {
   Kestrion& k = EngineOf(player);
   player.Play({{0, 0x90, 60, 100}}, 512);
   player.Set(Param::KeyAssign, 0.5f);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(k.Parameter(Param::Chord1 + i)->value, 0.0);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(k.Parameter(Param::kChord[i])->value, 0.0);
 }
 
 TEST(Instrument, ArpStateChangeAlwaysEmptiesTheHeldKeys) {
@@ -263,7 +263,7 @@ TEST(Instrument, RestoredOutOfRangeKeyAssignIsClampedToPoly) {
 TEST(Instrument, ResetAtTheSameRateKeepsEnvelopesButResetsGenerators) {
   Player player(512);
   Kestrion& k = EngineOf(player);
-  player.Set(Param::Eg2Attack + 3, 0.8f);
+  player.Set(Param::Eg2Release, 0.8f);
   player.Play({{0, 0x90, 60, 100}}, 4096);
   const double level = k.Engine().eg2.level;
   ASSERT_GT(level, 0.0);
