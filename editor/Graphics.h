@@ -69,18 +69,19 @@ class IGraphics : public IEditorView {
     return false;
   }
   // Decodes the image resource `id` when `name` ends in ".png"; else null.
+  // Also called while the panel is built, on the host UI/dispatcher thread.
   virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
 
   // -- the plug-in's side (IEditorView; threads as noted there) ----------
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   // Records the value for the next tick; touches no control.
-  void ShowParameterValue(int index, double value, bool normalised) override;
+  void ShowParameterValue(int index, double value, bool normalised) final;
   void AttachToPlugin(const double* normalisedValues, int count) override;
   void* OpenWindow(void* parent) override = 0;
   void CloseWindow() override = 0;
 
-  // -- building the panel -------------------------------------------------
+  // -- building the panel (host UI/dispatcher, before AttachToPlugin) -----
   // Image 101 as the opaque background at index 0.
   void AttachBackground();
   // The editor takes the control; returns its index.
