@@ -2,22 +2,33 @@
 // implements it; the core never includes the editor.
 #pragma once
 
+// The panel's MIDI learn switch is bound to this command code in place of a
+// parameter; the shell turns the switch off through ShowParameterValue once
+// a binding is made.
+constexpr int kLearnSwitchCommand = -81;
+
 class IEditorView {
  public:
+  // Host UI/dispatcher (the plug-in is closing).
   virtual ~IEditorView() = default;
 
+  // Host UI/dispatcher.
   virtual int Width() const = 0;
   virtual int Height() const = 0;
 
-  // Moves the controls bound to `index` to `value` (normalised 0..1 when
-  // `normalised`, else in the parameter's real units).
+  // Any thread (audio, host UI/dispatcher, editor): records that the
+  // controls bound to `index` (a parameter or kLearnSwitchCommand) are to
+  // show `value` (normalised 0..1 when `normalised`, else in the
+  // parameter's real units). Takes no lock, allocates nothing and touches
+  // no control; the editor applies the last value recorded at its next tick.
   virtual void ShowParameterValue(int index, double value, bool normalised) = 0;
-  // Called once on attachment with every parameter's normalised value, so
-  // that the controls start in step with the state; then creates the
-  // drawing surfaces.
+  // Host UI/dispatcher, once on attachment and before any other thread can
+  // reach the editor: every parameter's normalised value, so that the
+  // controls start in step with the state; then creates the drawing surfaces.
   virtual void AttachToPlugin(const double* normalisedValues, int count) = 0;
 
-  // Native window: returns the window made as a child of `parent`, or null.
+  // Host UI/dispatcher. Native window: returns the window made as a child
+  // of `parent`, or null.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
 };

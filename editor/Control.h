@@ -22,6 +22,8 @@ class IControl {
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;
 
+  // Every virtual operation below runs on the editor's thread (the
+  // destructor: with the editor, on the host UI/dispatcher thread).
   virtual ~IControl() = default;
   // With the right button: asks for a new value (PromptForParameter) where
   // the control allows it. Otherwise nothing.
@@ -32,10 +34,9 @@ class IControl {
   virtual void HandleDoubleClick(int x, int y, const IPointerMods& mods);
   virtual void HandleWheel(int x, int y, const IPointerMods& mods, int notches) {}
   virtual bool HandleKey(int x, int y, int key) { return false; }
-  virtual void HandlePointerEnter(int x, int y, const IPointerMods& mods) {}
-  virtual void HandlePointerLeave() {}
   virtual bool Render(IGraphics& graphics) = 0;
-  // A value from outside the editor; the first one also becomes the default.
+  // A value from outside the editor (recorded by another thread and applied
+  // at the tick); the first one also becomes the default.
   virtual void ApplyHostValue(double value);
   // A value the user chose (menu, text entry); the plug-in is told.
   virtual void ApplyUserValue(double value);
@@ -48,7 +49,6 @@ class IControl {
   virtual void MarkChanged(bool push);
   virtual void MarkDrawn();
   virtual bool NeedsDrawing() const { return needsDrawing_; }
-  virtual void Reserved19() {}
   virtual void ApplyHostAuxValue(int binding, double value);
 
   // Accessors.

@@ -45,7 +45,14 @@ bool EndsWithPng(const char* name) {
 }  // namespace
 
 IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
-    : plugin_(plugin), width_(std::max(width, 0)), height_(std::max(height, 0)), frameRate_(std::max(frameRate, 1)) {}
+    : plugin_(plugin),
+      recordedCount_(plugin ? plugin->ParameterCount() : 0),
+      width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      frameRate_(std::max(frameRate, 1)) {
+  // The parameter list is fixed when the plug-in is made.
+  recordedParameters_ = std::make_unique<RecordedValue[]>(static_cast<std::size_t>(recordedCount_));
+}
 
 IGraphics::~IGraphics() {
   while (!controls_.empty()) controls_.pop_back();  // last to first
@@ -104,30 +111,64 @@ void IGraphics::SetPanelSize(int width, int height) {
 // -- the plug-in's side ------------------------------------------------------
 
 void IGraphics::ShowParameterValue(int index, double value, bool normalised) {
+  RecordedValue* slot = nullptr;
+  if (index == kLearnSwitchCommand) slot = &recordedLearnSwitch_;
+  else if (index >= 0 && index < recordedCount_) slot = &recordedParameters_[static_cast<std::size_t>(index)];
+  if (!slot) return;
   if (!normalised) {
+    // Converted here rather than at the tick: a parameter's range and shape
+    // never change once defined, so this reads nothing another thread
+    // writes, and the slot holds one kind of value.
     const IEffectParameter* parameter = plugin_ ? plugin_->Parameter(index) : nullptr;
     if (!parameter) return;
     value = parameter->ToNormalized(value);
   }
+  slot->normalised.store(value, std::memory_order_relaxed);
+  slot->pending.store(true, std::memory_order_release);
+}
+
+void IGraphics::AttachToPlugin(const double* normalisedValues, int count) {
+  // No other thread can reach the editor yet: the values go straight in.
+  for (int i = 0; normalisedValues && i < count; ++i) ApplyToControls(i, normalisedValues[i]);
+  editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
+  scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
+}
+
+void IGraphics::ApplyToControls(int index, double normalised) {
   for (const auto& control : controls_) {
-    if (control->ParameterIndex() == index) control->ApplyHostValue(value);
+    if (control->ParameterIndex() == index) control->ApplyHostValue(normalised);
     const auto& bindings = control->AuxBindings();
     for (std::size_t k = 0; k < bindings.size(); ++k) {
       if (bindings[k].parameterIndex == index) {
-        control->ApplyHostAuxValue(static_cast<int>(k), value);
+        control->ApplyHostAuxValue(static_cast<int>(k), normalised);
         break;
       }
     }
   }
 }
 
-void IGraphics::AttachToPlugin(const double* normalisedValues, int count) {
-  for (int i = 0; normalisedValues && i < count; ++i) ShowParameterValue(i, normalisedValues[i], true);
-  editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
-  scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
+void IGraphics::ApplyRecordedValues() {
+  // A value recorded after its flag was taken sets the flag again and is
+  // applied at the next tick; the flag's release orders the value before it.
+  auto take = [](RecordedValue& slot, double* value) {
+    if (!slot.pending.load(std::memory_order_relaxed) || !slot.pending.exchange(false, std::memory_order_acquire))
+      return false;
+    *value = slot.normalised.load(std::memory_order_relaxed);
+    return true;
+  };
+  double value;
+  for (int i = 0; i < recordedCount_; ++i)
+    if (take(recordedParameters_[static_cast<std::size_t>(i)], &value)) ApplyToControls(i, value);
+  if (take(recordedLearnSwitch_, &value)) ApplyToControls(kLearnSwitchCommand, value);
 }
 
 // -- redraw cycle ------------------------------------------------------------
+
+void IGraphics::TimerTick() {
+  ApplyRecordedValues();
+  IPanelRect dirty;
+  if (CollectDirtyArea(&dirty)) RedrawArea(dirty);
+}
 
 bool IGraphics::CollectDirtyArea(IPanelRect* area) {
   IPanelRect dirty;

@@ -5,6 +5,7 @@
 // supplies the screen copy, the timer, menus, text entry and dialogs.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -37,12 +38,12 @@ class IGraphics : public IEditorView {
   IGraphics(IEffectBase* plugin, int width, int height, int frameRate = 25);
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
+  // Host UI/dispatcher (the plug-in is closing).
+  ~IGraphics() override;
 
-  // -- what a window supplies -------------------------------------------
+  // -- what a window supplies; all called on the editor's thread ---------
   virtual void PresentArea(const IPanelRect& area) = 0;
-  virtual bool MeasureText(ITextStyle& style, const char* text, IPanelRect* rect);
   virtual void CancelTextEntry() = 0;
-  virtual void SetPanelSize(int width, int height);
   virtual bool IsWindowOpen() const { return false; }
   virtual const char* DrawingApiName() const { return ""; }
   // Returns the button pressed (IMessageAnswer).
@@ -58,37 +59,29 @@ class IGraphics : public IEditorView {
   virtual void GetPluginFolder(char* out) { out[0] = 0; }
   virtual void GetDesktopFolder(char* out) { out[0] = 0; }
   virtual void GetAppDataFolder(char* out, bool allUsers) { out[0] = 0; }
-  virtual void GetUserAppDataFolder(char* out) { GetAppDataFolder(out, false); }
   // path and folder hold kPathLength bytes; on cancel path becomes "".
   virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) { path[0] = 0; }
-  virtual bool PromptForColour(IArgbColour* colour, const char* caption) { return false; }
   virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText);
-  virtual bool Reserved17() { return false; }
-  void* OpenWindow(void* parent) override = 0;
-  virtual void Reserved19() {}
-  virtual void Reserved20() {}
-  void CloseWindow() override = 0;
   virtual void* GetWindowHandle() const = 0;
   // Into kPathLength bytes; "" and false when there is no text.
   virtual bool GetClipboardText(char* out) {
     out[0] = 0;
     return false;
   }
-  ~IGraphics() override;
-  virtual void HidePointer() {}
-  virtual void ShowPointer() {}
-  virtual void Reserved27() {}
   // Decodes the image resource `id` when `name` ends in ".png"; else null.
+  // Also called while the panel is built, on the host UI/dispatcher thread.
   virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
 
-  // -- the plug-in's side (IEditorView) ----------------------------------
+  // -- the plug-in's side (IEditorView; threads as noted there) ----------
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  // Moves the controls bound to `index`; draws nothing (the next tick does).
-  void ShowParameterValue(int index, double value, bool normalised) override;
+  // Records the value for the next tick; touches no control.
+  void ShowParameterValue(int index, double value, bool normalised) final;
   void AttachToPlugin(const double* normalisedValues, int count) override;
+  void* OpenWindow(void* parent) override = 0;
+  void CloseWindow() override = 0;
 
-  // -- building the panel -------------------------------------------------
+  // -- building the panel (host UI/dispatcher, before AttachToPlugin) -----
   // Image 101 as the opaque background at index 0.
   void AttachBackground();
   // The editor takes the control; returns its index.
@@ -108,7 +101,10 @@ class IGraphics : public IEditorView {
   graphics::RasterMemBitmap* ScratchBitmap() const { return scratchBitmap_.get(); }
   const IPanelRect& DrawArea() const { return drawArea_; }
 
-  // -- the redraw cycle (driven by the window's timer) --------------------
+  // -- the redraw cycle, on the editor's thread ----------------------------
+  // What every window's timer calls: applies the values other threads
+  // recorded (ShowParameterValue), then draws the controls that changed.
+  void TimerTick();
   // The union of the areas of controls that need drawing; false (and a
   // step towards IdleTick) when there are none.
   bool CollectDirtyArea(IPanelRect* area);
@@ -117,11 +113,15 @@ class IGraphics : public IEditorView {
   bool RedrawArea(const IPanelRect& area);
   // Every control redraws at the next tick.
   void MarkAllChanged();
+  // A new panel size; every control redraws.
+  void SetPanelSize(int width, int height);
 
   // -- drawing primitives, clipped to the draw area of the pass -----------
   bool DrawFrame(const IFrameStrip& strip, const IPanelRect& area, int frame, const IBlendSpec* blend);
   bool DrawImage(graphics::RasterBitmap* image, const IPanelRect& dest, int srcX, int srcY, const IBlendSpec* blend);
   bool DrawText(ITextStyle& style, const char* text, const IPanelRect& rect);
+  // The rectangle `text` would take, its top-left corner kept.
+  bool MeasureText(ITextStyle& style, const char* text, IPanelRect* rect);
 
   // -- pointer and keys (called by the window) ----------------------------
   void PointerPressed(int x, int y, const IPointerMods& mods);
@@ -148,12 +148,28 @@ class IGraphics : public IEditorView {
   void CommitTextEntry(IControl* control, IEffectParameter* parameter, const char* text);
 
  protected:
-  // Whether the system can open `url` (a browser, a connection); the
-  // confirmation and failure messages around it are shared.
+  // Editor thread. Whether the system can open `url` (a browser, a
+  // connection); the confirmation and failure messages around it are shared.
   virtual bool LaunchUrl(const char* url) { return false; }
 
  private:
+  // A value another thread recorded for the controls bound to one
+  // parameter (or command), waiting for the editor's next tick.
+  struct RecordedValue {
+    std::atomic<double> normalised{0.0};
+    std::atomic<bool> pending{false};
+  };
+  static_assert(std::atomic<double>::is_always_lock_free, "recording a value must not take a lock");
+
+  // Moves the controls bound to `index` (a parameter or a command code).
+  void ApplyToControls(int index, double normalised);
+  void ApplyRecordedValues();
+
   IEffectBase* plugin_;
+  // One slot per parameter, made with the editor: recording never allocates.
+  std::unique_ptr<RecordedValue[]> recordedParameters_;
+  int recordedCount_ = 0;
+  RecordedValue recordedLearnSwitch_;
   std::vector<std::unique_ptr<IControl>> controls_;
   IPanelRect drawArea_;
   int width_;

@@ -45,8 +45,7 @@ void IGraphicsHeadless::Tick() {
     }
     return;
   }
-  IPanelRect dirty;
-  if (CollectDirtyArea(&dirty)) RedrawArea(dirty);
+  TimerTick();
 }
 
 void IGraphicsHeadless::PresentArea(const IPanelRect& area) {

@@ -56,7 +56,7 @@ class IGraphicsHeadless : public IGraphics {
   ~IGraphicsHeadless() override;
 
   // One timer tick: a pending text entry is committed or cancelled first
-  // (and nothing else happens), otherwise changed controls are redrawn.
+  // (and nothing else happens), otherwise the window's TimerTick runs.
   void Tick();
 
   Script& ScriptAnswers() { return script_; }

@@ -36,22 +36,28 @@ void IGraphics::PromptForParameter(IControl* control) {
     rect = {cx - kPromptHalfWidth, cy - kPromptHalfHeight, cx + kPromptHalfWidth, cy + kPromptHalfHeight};
   }
 
+  // The host and the audio thread move the value under the plug-in mutex;
+  // the definition never changes, and no menu or entry runs under the lock.
+  double value;
+  {
+    IEffectBase::Lock lock(plugin_->Mutex());
+    value = parameter->value;
+  }
+
   if (parameter->kind == IEffectParameter::kEnumeration) {
     IMenuList menu(kNumberNone);
     const int count = static_cast<int>(parameter->valueNames.size());
     char current[kNameLength];
-    parameter->FormatValue(parameter->value, false, current, true);
-    for (int value = 0; value < count; ++value) {
-      const std::string text = DisplayTextOf(*parameter, value);
+    parameter->FormatValue(value, false, current, true);
+    for (int named = 0; named < count; ++named) {
+      const std::string text = DisplayTextOf(*parameter, named);
       menu.AddEntry(text.c_str(), -1, nullptr, text == current ? kMenuChecked : 0);
     }
-    if (IMenuList* chosen = RunPopupMenu(&menu, rect); chosen && chosen->ChosenIndex() >= 0) {
-      const double value = parameter->Clamp(chosen->ChosenIndex());
-      control->ApplyUserValue(parameter->ToNormalized(value));
-    }
+    if (IMenuList* chosen = RunPopupMenu(&menu, rect); chosen && chosen->ChosenIndex() >= 0)
+      control->ApplyUserValue(parameter->ToNormalized(parameter->Clamp(chosen->ChosenIndex())));
   } else {
     char text[kNameLength];
-    parameter->FormatValue(parameter->value, false, text, false);
+    parameter->FormatValue(value, false, text, false);
     OpenTextEntry(control, control->TextStyle(), rect, text, parameter);
   }
   control->SetRedrawAgain();

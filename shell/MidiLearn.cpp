@@ -5,9 +5,6 @@
 
 namespace {
 
-// The learn switch on the panel carries this command code in place of a parameter.
-constexpr int kLearnSwitchCommand = -81;
-
 bool IsController(int controller) {
   return controller >= 0 && controller < kLearnableControllerCount;
 }

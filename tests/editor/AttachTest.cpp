@@ -47,9 +47,11 @@ TEST_F(EditorFixture, HostParameterChangesMoveTheControls) {
   Attach();
   vst::AEffect* effect = plugin.EffectRecord();
   effect->setParameter(effect, kLevel, 0.75f);
+  editor->Tick();
   EXPECT_DOUBLE_EQ(level->Value(), 0.75);
   char text[] = "0.5";
   effect->dispatcher(effect, vst::effString2Parameter, kLevel, 0, text, 0);
+  editor->Tick();
   EXPECT_DOUBLE_EQ(level->Value(), 0.5);
 }
 

@@ -220,11 +220,15 @@ TEST_F(Controls, HostValuesThatAreNotNumbersAreIgnored) {
   IKnobMultiControl* knob = AddKnob();
   Attach();
   editor->ShowParameterValue(kCutoff, std::nan(""), true);
+  editor->Tick();
   EXPECT_EQ(knob->Value(), 0.5);
   editor->ShowParameterValue(kCutoff, 75.0, false);  // real units
+  editor->Tick();
   EXPECT_EQ(knob->Value(), 0.75);
   editor->ShowParameterValue(kCutoff, 500.0, false);  // clamped to the range
+  editor->Tick();
   EXPECT_EQ(knob->Value(), 1.0);
   editor->ShowParameterValue(99, 5.0, false);  // no such parameter
+  editor->Tick();
   EXPECT_EQ(knob->Value(), 1.0);
 }

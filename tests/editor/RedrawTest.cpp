@@ -63,11 +63,29 @@ TEST_F(Redraw, AnAutomationBurstIsDrawnAtMostOncePerTick) {
   const int before = watched->renders;
   for (int tick = 0; tick < 5; ++tick) {
     for (int i = 0; i < 100; ++i) editor->ShowParameterValue(kLevel, (tick * 100 + i) / 1000.0, true);
-    EXPECT_NEAR(watched->Value(), (tick * 100 + 99) / 1000.0, 1e-12);
     editor->Tick();
+    EXPECT_NEAR(watched->Value(), (tick * 100 + 99) / 1000.0, 1e-12);
     EXPECT_EQ(watched->renders, before + tick + 1);
   }
   EXPECT_EQ(plugin.changed.size(), 0u);  // host values do not travel back
+}
+
+TEST_F(Redraw, HostValuesWaitForTheTickAndTheLastRecordedWins) {
+  auto* level = new CountingControl(&plugin, {0, 0, 20, 20}, kLevel);
+  auto* learnSwitch = new CountingControl(&plugin, {20, 0, 40, 20}, kLearnSwitchCommand);
+  editor->AttachControl(level);
+  editor->AttachControl(learnSwitch);
+  Attach();
+  Settle();
+  learnSwitch->SetValue(1.0);
+  editor->ShowParameterValue(kLevel, 0.6, true);
+  editor->ShowParameterValue(kLevel, 0.9, true);
+  editor->ShowParameterValue(kLearnSwitchCommand, 0.0, true);
+  EXPECT_DOUBLE_EQ(level->Value(), 0.25);
+  EXPECT_DOUBLE_EQ(learnSwitch->Value(), 1.0);
+  editor->Tick();
+  EXPECT_DOUBLE_EQ(level->Value(), 0.9);
+  EXPECT_DOUBLE_EQ(learnSwitch->Value(), 0.0);
 }
 
 TEST_F(Redraw, HiddenControlsAreNotRenderedButStillCountAsDirty) {
