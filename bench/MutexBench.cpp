@@ -37,7 +37,7 @@
 
 #include "host/EffectVST.h"
 #include "host/VstAbi.h"
-#include "host/VstEntry.h"
+#include "engine/Kestrion.h"
 #include "shell/Synth.h"
 
 namespace {
@@ -83,7 +83,7 @@ double Percentile(std::vector<double> values, double fraction) {
 
 class Instance {
  public:
-  Instance() : effect_(CreateEffect(&HostCallback)) {
+  Instance() : effect_(CreateKestrion(&HostCallback)) {
     if (!effect_) {
       std::fprintf(stderr, "no instance\n");
       std::exit(1);
