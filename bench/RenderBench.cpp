@@ -10,12 +10,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Kestrion.h"
+#include "engine/ParameterIndex.h"
 #include "engine/dsp/Envelope.h"
 #include "engine/dsp/LadderFilter.h"
-#include "engine/ParameterIndex.h"
 #include "engine/dsp/SharedPitchTables.h"
 #include "host/VstAbi.h"
-#include "engine/Kestrion.h"
+#include "tests/engine/Patches.h"
 
 namespace {
 
@@ -82,22 +83,13 @@ void HeldNoteDefaultProgram(benchmark::State& state) {
 
 void FourOscillatorsNoiseResonanceSweep(benchmark::State& state) {
   Instance synth;
-  synth.Set(Param::Wave1, 1.0f / 3);         // sawtooth
-  synth.Set(Param::Wave1 + 4, 2.0f / 3);     // PWM
-  synth.Set(Param::Wave1 + 8, 1.0f);         // PW
-  synth.Set(Param::Wave1 + 12, 0.0f);        // triangle
-  synth.Set(Param::Octave1 + 8, 2.0f / 3);   // 4'
-  synth.Set(Param::Octave1 + 12, 0.0f);      // 16'
-  synth.Set(Param::PwmDepth, 0.7f);
+  patches::ResonantOscillators(synth);
+  synth.Set(Param::Wave4, 0.0f);            // triangle
+  synth.Set(Param::Octave3, 2.0f / 3);      // 4'
+  synth.Set(Param::Octave4, 0.0f);          // 16'
   synth.Set(Param::PulseWidth, 0.3f);
-  synth.Set(Param::Noise, 0.5f);
-  synth.Set(Param::Resonance, 1.0f);
-  synth.Set(Param::Cutoff, 0.3f);
-  synth.Set(Param::EgIntensity, 0.85f);
   synth.Set(Param::Eg1Attack, 0.35f);
-  synth.Set(Param::Eg1Attack + 1, 0.45f);
-  synth.Set(Param::Eg1Attack + 2, 0.2f);
-  synth.Set(Param::Detune, 0.3f);
+  synth.Set(Param::Eg1Sustain, 0.2f);
   std::int64_t samples = 0;
   int block = 0;
   for (auto _ : state) {
@@ -114,29 +106,11 @@ void FourOscillatorsNoiseResonanceSweep(benchmark::State& state) {
 // playing a held chord in sixteenths over four octaves.
 void ArpeggioWithSyncAndCrossModulation(benchmark::State& state) {
   Instance synth;
-  synth.Set(Param::Wave1, 1.0f / 3);
-  synth.Set(Param::Wave1 + 4, 2.0f / 3);
-  synth.Set(Param::Wave1 + 8, 1.0f);
-  synth.Set(Param::Wave1 + 12, 1.0f / 3);
-  synth.Set(Param::Octave1 + 4, 2.0f / 3);
-  synth.Set(Param::PwmDepth, 0.7f);
-  synth.Set(Param::Noise, 0.5f);
-  synth.Set(Param::Resonance, 1.0f);
-  synth.Set(Param::Cutoff, 0.3f);
-  synth.Set(Param::EgIntensity, 0.85f);
-  synth.Set(Param::Eg1Attack + 1, 0.45f);
-  synth.Set(Param::Detune, 0.3f);
-  synth.Set(Param::Effects, 1.0f);
-  synth.Set(Param::FxType, 0.5f);  // "S\&X"
-  synth.Set(Param::FxMode, 0.0f);  // "Double"
-  synth.Set(Param::CrossMod, 0.8f);
-  synth.Set(Param::FmAmount, 0.2f);
-  synth.Set(Param::ShiftDouble, 0.4f);
-  synth.Set(Param::ArpState, 0.5f);      // "On"
-  synth.Set(Param::ArpTrigger, 1.0f);    // "MIDI"
-  synth.Set(Param::ArpTempo, 15.0f / 19);  // "1/16"
-  synth.Set(Param::ArpRange, 0.0f);      // "Full"
-  synth.Set(Param::ArpMode, 1.0f);       // "Up/Down"
+  patches::ResonantOscillators(synth);
+  synth.Set(Param::Wave4, 1.0f / 3);    // sawtooth
+  synth.Set(Param::Octave2, 2.0f / 3);  // 4'
+  patches::SyncAndCrossModulation(synth, 0.2f, 0.4f);
+  patches::TempoArpeggio(synth, 0.0f);  // "Full"
   for (std::uint8_t key : {48, 51, 55, 58}) synth.Note(0x90, key, 100);
   std::int64_t samples = 0;
   for (auto _ : state) {
@@ -148,7 +122,7 @@ void ArpeggioWithSyncAndCrossModulation(benchmark::State& state) {
 
 void FastNoteSequence(benchmark::State& state) {
   Instance synth;
-  synth.Set(Param::Eg2Attack + 3, 0.3f);
+  synth.Set(Param::Eg2Release, 0.3f);
   std::int64_t samples = 0;
   int block = 0;
   for (auto _ : state) {

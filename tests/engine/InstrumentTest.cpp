@@ -6,6 +6,7 @@
 
 #include "engine/Kestrion.h"
 #include "engine/ParameterIndex.h"
+#include "tests/engine/Patches.h"
 #include "tests/engine/PluginPlayer.h"
 
 namespace {
@@ -78,17 +79,8 @@ TEST(BlockSize, EventsOnBlockMultiplesRenderBitIdenticallyAtAnyBlockSize) {
 // The arpeggiator on the tempo clock, with hard sync and cross-modulation.
 void ArpeggiatedEffectsPatch(Player& p) {
   MovingPatch(p);
-  p.Set(Param::ArpState, 0.5f);      // "On"
-  p.Set(Param::ArpTrigger, 1.0f);    // "MIDI"
-  p.Set(Param::ArpTempo, 15.0f / 19);  // "1/16"
-  p.Set(Param::ArpRange, 0.5f);      // "2Oct"
-  p.Set(Param::ArpMode, 1.0f);       // "Up/Down"
-  p.Set(Param::Effects, 1.0f);
-  p.Set(Param::FxType, 0.5f);        // "S\&X"
-  p.Set(Param::FxMode, 0.0f);        // "Double"
-  p.Set(Param::CrossMod, 0.8f);
-  p.Set(Param::FmAmount, 0.1f);
-  p.Set(Param::ShiftDouble, 0.3f);
+  patches::TempoArpeggio(p, 0.5f);  // "2Oct"
+  patches::SyncAndCrossModulation(p, 0.1f, 0.3f);
 }
 
 TEST(BlockSize, TempoArpeggioWithEffectsRendersBitIdenticallyAtAnyBlockSize) {
