@@ -80,34 +80,6 @@ void IEffectVST::EndParameterEdit(int index) { CallHost(audioMasterEndEdit, inde
 
 void IEffectVST::RequestHostDisplayUpdate() { CallHost(audioMasterUpdateDisplay); }
 
-bool IEffectVST::IsOfflineRender() {
-  return CallHost(audioMasterGetCurrentProcessLevel) == kVstProcessLevelOffline;
-}
-
-int IEffectVST::GetHostSamplePosition() {
-  auto* time = reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, 0));
-  if (!time || !(time->samplePos >= 0)) return 0;
-  double rounded = time->samplePos + 0.5;
-  return rounded < 2147483647.0 ? static_cast<int>(rounded) : 2147483647;
-}
-
-double IEffectVST::GetHostTempo() {
-  auto* time = reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, kVstTempoValid));
-  if (time && (time->flags & kVstTempoValid) && time->tempo >= 0) return time->tempo;
-  return 0;
-}
-
-void IEffectVST::GetHostTimeSignature(int* numerator, int* denominator) {
-  *numerator = 0;
-  *denominator = 0;
-  auto* time = reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, kVstTimeSigValid));
-  if (time && (time->flags & kVstTimeSigValid) && time->timeSigNumerator >= 0 &&
-      time->timeSigDenominator >= 0) {
-    *numerator = time->timeSigNumerator;
-    *denominator = time->timeSigDenominator;
-  }
-}
-
 void IEffectVST::GetHostTimeInfo(IHostTimeInfo* info) {
   constexpr VstInt32 kWanted =
       kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
@@ -142,13 +114,6 @@ int IEffectVST::GetHostId() {
   return hostNumber_;
 }
 
-void IEffectVST::ResizeEditor() {
-  if (!Editor()) return;
-  editorRect_ = {0, 0, static_cast<VstInt16>(Editor()->Height()),
-                 static_cast<VstInt16>(Editor()->Width())};
-  EditorResized();
-}
-
 void IEffectVST::PrepareForHost() {
   hostSetupDone_ = true;
   if (IsStereoOnlyHost(GetHostId())) RestrictToStereo();
@@ -166,11 +131,6 @@ void IEffectVST::AttachEditor(IEditorView* editor) {
                  static_cast<VstInt16>(editor->Width())};
 }
 
-void IEffectVST::SetLatencySamples(int samples) {
-  IEffectBase::SetLatencySamples(samples);
-  effect_.initialDelay = samples;
-}
-
 bool IEffectVST::SendMidiEvent(const IMidiEvent* event) {
   VstMidiEvent midi{};
   midi.type = kVstMidiType;
@@ -179,19 +139,6 @@ bool IEffectVST::SendMidiEvent(const IMidiEvent* event) {
   midi.midiData[0] = static_cast<char>(event->status);
   midi.midiData[1] = static_cast<char>(event->data1);
   midi.midiData[2] = static_cast<char>(event->data2);
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&midi);
-  return CallHost(audioMasterProcessEvents, 0, 0, &events) == 1;
-}
-
-bool IEffectVST::SendSysExEvent(const IMidiSysEx* sysex) {
-  VstMidiSysexEvent midi{};
-  midi.type = kVstSysExType;
-  midi.byteSize = sizeof(VstMidiSysexEvent);
-  midi.deltaFrames = sysex->offset;
-  midi.dumpBytes = sysex->size;
-  midi.sysexDump = const_cast<char*>(reinterpret_cast<const char*>(sysex->data));
   VstEvents events{};
   events.numEvents = 1;
   events.events[0] = reinterpret_cast<VstEvent*>(&midi);

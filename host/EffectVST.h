@@ -21,18 +21,11 @@ class IEffectVST : public IEffectBase {
   void NotifyHostOfParameter(int index, double normalised) override;
   void EndParameterEdit(int index) override;
   void RequestHostDisplayUpdate() override;
-  bool IsOfflineRender() override;
-  int GetHostSamplePosition() override;
-  double GetHostTempo() override;
-  void GetHostTimeSignature(int* numerator, int* denominator) override;
   void GetHostTimeInfo(IHostTimeInfo* info) override;
   int GetHostId() override;
-  void ResizeEditor() override;
   void PrepareForHost() override;
   void AttachEditor(IEditorView* editor) override;
-  void SetLatencySamples(int samples) override;
   bool SendMidiEvent(const IMidiEvent* event) override;
-  bool SendSysExEvent(const IMidiSysEx* sysex) override;
 
   // The largest block the host may ask for in one process call; larger
   // requests are refused by effSetBlockSize.
