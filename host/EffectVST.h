@@ -58,7 +58,8 @@ class IEffectVST : public IEffectBase {
   void ApplyProgramChunk(const IStateBuffer& buffer, int start, int length);
   bool IsChunkHost();
 
-  // The audio and parameter callbacks (VstProcess.cpp).
+  // The audio path: MIDI intake, audio and parameter callbacks (VstProcess.cpp).
+  void DeliverEvents(const vst::VstEvents& events);
   static void VSTProcess(vst::AEffect* effect, float** inputs, float** outputs,
                          vst::VstInt32 frames);
   static void VSTProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs,

@@ -122,31 +122,10 @@ VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effSetChunk:
       if (!ptr) return 0;
       return SetChunk(ptr, value, index == 0 && !IsChunkHost());
-    case effProcessEvents: {
+    case effProcessEvents:
       if (!ptr) return 0;
-      auto* events = static_cast<VstEvents*>(ptr);
-      for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        VstEvent* event = events->events[i];
-        if (!event) continue;
-        if (event->type == kVstMidiType) {
-          auto* midi = reinterpret_cast<VstMidiEvent*>(event);
-          IMidiEvent message;
-          message.offset = midi->deltaFrames;
-          message.status = static_cast<std::uint8_t>(midi->midiData[0]);
-          message.data1 = static_cast<std::uint8_t>(midi->midiData[1]);
-          message.data2 = static_cast<std::uint8_t>(midi->midiData[2]);
-          HandleMidiEvent(&message);
-        } else if (event->type == kVstSysExType) {
-          auto* sysex = reinterpret_cast<VstMidiSysexEvent*>(event);
-          IMidiSysEx message;
-          message.offset = sysex->deltaFrames;
-          message.size = sysex->dumpBytes;
-          message.data = reinterpret_cast<const std::uint8_t*>(sysex->sysexDump);
-          HandleSysEx(&message);
-        }
-      }
+      DeliverEvents(*static_cast<const VstEvents*>(ptr));
       return 1;
-    }
     case effCanBeAutomated:
       return 1;
     case effString2Parameter:

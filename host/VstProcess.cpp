@@ -1,11 +1,37 @@
-// The effect record's audio and parameter callbacks: the host's float or
-// double buffers adapted to the one double-precision render.
+// The audio path as the host drives it: the MIDI events of effProcessEvents,
+// the process callbacks adapting the host's float or double buffers to the
+// one double-precision render, and the parameter callbacks.
 #include "host/EffectVST.h"
 
 #include "core/EditorView.h"
 #include "host/FloatControl.h"
 
 using namespace vst;
+
+// Events are handed on at once, under the dispatcher's lock; the shell
+// decides which act now and which wait for their sample offset.
+void IEffectVST::DeliverEvents(const VstEvents& events) {
+  for (VstInt32 i = 0; i < events.numEvents; ++i) {
+    const VstEvent* event = events.events[i];
+    if (!event) continue;
+    if (event->type == kVstMidiType) {
+      auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+      IMidiEvent message;
+      message.offset = midi->deltaFrames;
+      message.status = static_cast<std::uint8_t>(midi->midiData[0]);
+      message.data1 = static_cast<std::uint8_t>(midi->midiData[1]);
+      message.data2 = static_cast<std::uint8_t>(midi->midiData[2]);
+      HandleMidiEvent(&message);
+    } else if (event->type == kVstSysExType) {
+      auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
+      IMidiSysEx message;
+      message.offset = sysex->deltaFrames;
+      message.size = sysex->dumpBytes;
+      message.data = reinterpret_cast<const std::uint8_t*>(sysex->sysexDump);
+      HandleSysEx(&message);
+    }
+  }
+}
 
 void IEffectVST::VSTProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
   if (IEffectVST* plugin = FromRecord(effect)) plugin->ProcessFloat(inputs, outputs, frames, true);
