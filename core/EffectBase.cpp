@@ -62,15 +62,6 @@ bool IEffectBase::MidiKeyName(int note, char* text) {
   return false;
 }
 
-bool IEffectBase::StateEquals(const double* values, int start) const {
-  for (int i = 0; i < ParameterCount(); ++i) {
-    float mine = static_cast<float>(parameters_[static_cast<size_t>(i)].value);
-    float theirs = static_cast<float>(values[start + i]);
-    if (std::fabs(mine - theirs) > 1e-5f) return false;
-  }
-  return true;
-}
-
 IEffectParameter* IEffectBase::Parameter(int index) {
   if (index < 0 || index >= ParameterCount()) return nullptr;
   return &parameters_[static_cast<size_t>(index)];

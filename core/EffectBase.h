@@ -1,8 +1,9 @@
 // The host-independent plug-in object: parameters, program slots, channels,
 // identity, processing settings and the plug-in mutex, plus the virtual
 // operations through which the host wrapper, the shell and the instrument
-// cooperate. Keep the virtual operations in this order: it is the object's
-// contract with the layers above.
+// cooperate. Their order means nothing outside this build: no host, file or
+// other module sees it. Each says on which thread it may be called; unless it
+// says otherwise the caller holds the plug-in mutex or the operation takes it.
 #pragma once
 
 #include <cstdint>
@@ -44,57 +45,80 @@ class IEffectBase {
   IEffectBase(const IEffectBase&) = delete;
   IEffectBase& operator=(const IEffectBase&) = delete;
 
-  // -- virtual operations, in their fixed order --------------------------
+  // -- virtual operations --------------------------------------------------
+  // Host UI/dispatcher (effClose), with the mutex released.
   virtual ~IEffectBase();
+
+  // Host UI/dispatcher, after the sample rate, block size or activation changed.
   virtual void ResetProcessing() {}
-  virtual void ParameterChanged(int index) { Lock lock(mutex_); }
-  virtual void RenderBlock(double** inputs, double** outputs, int frames);
-  virtual void EditorOpened() {}
-  virtual void EditorClosed() {}
-  virtual void IdleTick() {}
+  // Host UI/dispatcher (effSetSampleRate).
+  virtual void ChangeSampleRate(double rate) { sampleRate_ = rate; }
+  // Host UI/dispatcher (effSetBlockSize).
+  virtual void ChangeBlockSize(int frames);
+  // Host UI/dispatcher (effMainsChanged).
   virtual void ActivationChanged(bool active) {}
+  // Audio.
+  virtual void RenderBlock(double** inputs, double** outputs, int frames);
+
+  // Audio (effProcessEvents, which hosts send from the audio thread).
   virtual void HandleMidiEvent(const IMidiEvent* event) { SendMidiEvent(event); }
+  // Audio, as HandleMidiEvent.
   virtual void HandleSysEx(const IMidiSysEx* sysex) {}
+  // Audio (MIDI Thru, the base HandleMidiEvent).
+  virtual bool SendMidiEvent(const IMidiEvent* event) = 0;
+  // Host UI/dispatcher (effGetMidiKeyName).
   virtual bool MidiKeyName(int note, char* text);
+
+  // Any thread: audio, host UI/dispatcher (setParameter, chunks), editor.
+  virtual void ParameterChanged(int index) { Lock lock(mutex_); }
+  // Editor; audio (learned controllers); any thread inside ParameterChanged.
+  virtual void SetParameterFromEditor(int index, double normalised);
+  // Editor, without the mutex: only forwards to the host.
+  virtual void BeginParameterEdit(int index) = 0;
+  // As SetParameterFromEditor, which is its only caller.
+  virtual void NotifyHostOfParameter(int index, double normalised) = 0;
+  // Editor, without the mutex: only forwards to the host.
+  virtual void EndParameterEdit(int index) = 0;
+  // Host UI/dispatcher (effSetChunk, effSetProgram), editor, audio (MIDI program change).
+  virtual void RefreshParameterControls();
+
+  // Host UI/dispatcher (chunks, effSetProgram), editor (files), audio (MIDI program change).
   virtual bool SerializeCurrentState(IStateBuffer& buffer) { return SerializeParams(buffer); }
+  // As SerializeCurrentState.
   virtual int UnserializeState(const IStateBuffer& buffer, int position) {
     return UnserializeParams(buffer, position);
   }
-  virtual bool StateEquals(const double* values, int start) const;
-  virtual void EditorResized() {}
-  virtual bool ReservedHook15() { return false; }
-  virtual void HostIdentified() {}
-  virtual void ReservedHook17(int index, int x, int y) {}
-  virtual void SetParameterFromEditor(int index, double normalised);
-  virtual void BeginParameterEdit(int index) = 0;
-  virtual void NotifyHostOfParameter(int index, double normalised) = 0;
-  virtual void EndParameterEdit(int index) = 0;
-  virtual void RequestHostDisplayUpdate() = 0;
-  virtual bool IsOfflineRender() { return false; }
-  virtual int GetHostSamplePosition() = 0;
-  virtual double GetHostTempo() = 0;
-  virtual void GetHostTimeSignature(int* numerator, int* denominator) = 0;
-  virtual void GetHostTimeInfo(IHostTimeInfo* info) = 0;
-  virtual int GetHostId() { return hostNumber_; }
-  virtual int ReservedAccessor29() { return 0; }
-  virtual void ResizeEditor() = 0;
-  virtual void PrepareForHost() {}
-  virtual void AttachEditor(IEditorView* editor);
-  virtual void SetLatencySamples(int samples) { latency_ = samples; }
-  virtual bool SendMidiEvent(const IMidiEvent* event) = 0;
-  virtual bool SendSysExEvent(const IMidiSysEx* sysex) { return false; }
-  virtual void RefreshParameterControls();
-  virtual int UnserializePresets(const IStateBuffer& buffer, int position);
-  virtual void ModifyCurrentPreset(const char* name);
-  virtual void ReservedHook39() {}
-  virtual void PresetListChanged() {}
-  virtual void ChangeSampleRate(double rate) { sampleRate_ = rate; }
-  virtual void ChangeBlockSize(int frames);
   // Walks a state as UnserializeState would read it, applying nothing:
   // the position after it, or -1 when it is truncated or holds a value that
   // is not a finite number. Lets chunk and file readers refuse bad data
-  // before they change anything.
+  // before they change anything. Host UI/dispatcher, editor.
   virtual int MeasureState(const IStateBuffer& buffer, int position) const;
+  // Host UI/dispatcher (bank chunks), editor (bank files).
+  virtual int UnserializePresets(const IStateBuffer& buffer, int position);
+  // Host UI/dispatcher (effSetProgram, effSetProgramName, chunks), editor.
+  virtual void ModifyCurrentPreset(const char* name);
+  // As RefreshParameterControls, and host UI/dispatcher (effSetProgramName).
+  virtual void PresetListChanged() {}
+  // Editor (program and bank files); the creating thread (startup bank).
+  virtual void RequestHostDisplayUpdate() = 0;
+
+  // Host UI/dispatcher (the first effOpen).
+  virtual void PrepareForHost() {}
+  // Host UI/dispatcher, from PrepareForHost.
+  virtual int GetHostId() { return hostNumber_; }
+  // Host UI/dispatcher, from PrepareForHost once the host is known.
+  virtual void HostIdentified() {}
+  // Audio (the arpeggiator's tempo sync).
+  virtual void GetHostTimeInfo(IHostTimeInfo* info) = 0;
+
+  // The thread that creates the instance, inside the instrument's constructor.
+  virtual void AttachEditor(IEditorView* editor);
+  // Host UI/dispatcher (effEditOpen).
+  virtual void EditorOpened() {}
+  // Host UI/dispatcher (effEditClose).
+  virtual void EditorClosed() {}
+  // Host UI/dispatcher (effEditIdle, effIdle); editor timer, without the mutex.
+  virtual void IdleTick() {}
 
   // -- parameters ---------------------------------------------------------
   int ParameterCount() const { return static_cast<int>(parameters_.size()); }

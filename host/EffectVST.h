@@ -21,18 +21,11 @@ class IEffectVST : public IEffectBase {
   void NotifyHostOfParameter(int index, double normalised) override;
   void EndParameterEdit(int index) override;
   void RequestHostDisplayUpdate() override;
-  bool IsOfflineRender() override;
-  int GetHostSamplePosition() override;
-  double GetHostTempo() override;
-  void GetHostTimeSignature(int* numerator, int* denominator) override;
   void GetHostTimeInfo(IHostTimeInfo* info) override;
   int GetHostId() override;
-  void ResizeEditor() override;
   void PrepareForHost() override;
   void AttachEditor(IEditorView* editor) override;
-  void SetLatencySamples(int samples) override;
   bool SendMidiEvent(const IMidiEvent* event) override;
-  bool SendSysExEvent(const IMidiSysEx* sysex) override;
 
   // The largest block the host may ask for in one process call; larger
   // requests are refused by effSetBlockSize.
@@ -45,9 +38,28 @@ class IEffectVST : public IEffectBase {
                           void* ptr = nullptr, float opt = 0);
 
  private:
+  void UpdateSpeakerArrangements();
+
+  // The dispatcher (VstDispatcher.cpp).
   static vst::VstIntPtr VSTDispatcher(vst::AEffect* effect, vst::VstInt32 opcode,
                                       vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
                                       float opt);
+  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
+                          void* ptr, float opt);
+  vst::VstIntPtr StringToParameter(int index, const char* text);
+  vst::VstIntPtr PinProperties(int index, vst::VstPinProperties* pin, bool output);
+  void SetSpeakerArrangement(vst::VstSpeakerArrangement* arrangement, bool output);
+  vst::VstIntPtr CanDo(const char* question);
+  vst::VstIntPtr VendorSpecific(int index, vst::VstIntPtr value, void* ptr, float opt);
+
+  // The state chunk (VstChunk.cpp).
+  vst::VstIntPtr GetChunk(void** data, bool bank);
+  vst::VstIntPtr SetChunk(const void* data, vst::VstIntPtr size, bool bank);
+  void ApplyProgramChunk(const IStateBuffer& buffer, int start, int length);
+  bool IsChunkHost();
+
+  // The audio path: MIDI intake, audio and parameter callbacks (VstProcess.cpp).
+  void DeliverEvents(const vst::VstEvents& events);
   static void VSTProcess(vst::AEffect* effect, float** inputs, float** outputs,
                          vst::VstInt32 frames);
   static void VSTProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs,
@@ -56,24 +68,10 @@ class IEffectVST : public IEffectBase {
                                         vst::VstInt32 frames);
   static void VSTSetParameter(vst::AEffect* effect, vst::VstInt32 index, float value);
   static float VSTGetParameter(vst::AEffect* effect, vst::VstInt32 index);
-
-  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
-                          void* ptr, float opt);
-  vst::VstIntPtr GetChunk(void** data, bool bank);
-  vst::VstIntPtr SetChunk(const void* data, vst::VstIntPtr size, bool bank);
-  void ApplyProgramChunk(const IStateBuffer& buffer, int start, int length);
-  bool IsChunkHost();
-  vst::VstIntPtr StringToParameter(int index, const char* text);
-  vst::VstIntPtr PinProperties(int index, vst::VstPinProperties* pin, bool output);
-  void SetSpeakerArrangement(vst::VstSpeakerArrangement* arrangement, bool output);
-  vst::VstIntPtr CanDo(const char* question);
-  vst::VstIntPtr VendorSpecific(int index, vst::VstIntPtr value, void* ptr, float opt);
   void ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate);
   void ProcessDouble(double** inputs, double** outputs, int frames);
   template <typename RenderPiece>
   void RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece);
-  void RenderInPieces(int frames);
-  void UpdateSpeakerArrangements();
 
   vst::ERect editorRect_{};
   vst::AudioMasterCallback host_;

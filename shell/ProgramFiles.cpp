@@ -128,26 +128,38 @@ bool ReadBankChunk(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t s
   return plugin.UnserializePresets(chunk, position) >= 0;
 }
 
-}  // namespace
-
-std::string WriteProgramFile(IEffectBase& plugin) {
+// The program ("FPCh") or bank ("FBCh") file in its chunk form: the header
+// both share, the fields of its kind, then the chunk with its size.
+std::string WriteChunkFile(IEffectBase& plugin, bool bank) {
   IEffectBase::Lock lock(plugin.Mutex());
   IStateBuffer chunk;
   WriteChunkHeader(chunk);
-  if (!plugin.SerializeCurrentState(chunk) || chunk.Size() <= 0) return "";
+  const bool written = bank ? plugin.SerializePresets(chunk) : plugin.SerializeCurrentState(chunk);
+  if (!written || chunk.Size() <= 0) return "";
+  const std::size_t chunkOffset = bank ? kBankChunkOffset : kProgramChunkOffset;
   std::string file;
   PutBigEndian32(file, kChunkMagic);
-  PutBigEndian32(file, static_cast<std::uint32_t>(kProgramChunkOffset + chunk.Size()));
-  PutBigEndian32(file, kProgramChunkMagic);
-  PutBigEndian32(file, kProgramFormatVersion);
+  PutBigEndian32(file, static_cast<std::uint32_t>(chunkOffset + chunk.Size()));
+  PutBigEndian32(file, bank ? kBankChunkMagic : kProgramChunkMagic);
+  PutBigEndian32(file, bank ? kBankFormatVersion : kProgramFormatVersion);
   PutBigEndian32(file, plugin.UniqueId());
   PutBigEndian32(file, static_cast<std::uint32_t>(plugin.VersionDecimal()));
-  PutBigEndian32(file, static_cast<std::uint32_t>(plugin.ParameterCount()));
-  PutProgramName(file, plugin.PresetName(plugin.CurrentPreset()));
+  if (bank) {
+    PutBigEndian32(file, static_cast<std::uint32_t>(plugin.PresetCount()));
+    PutBigEndian32(file, static_cast<std::uint32_t>(plugin.CurrentPreset()));
+    file.append(kBankReservedBytes, '\0');
+  } else {
+    PutBigEndian32(file, static_cast<std::uint32_t>(plugin.ParameterCount()));
+    PutProgramName(file, plugin.PresetName(plugin.CurrentPreset()));
+  }
   PutBigEndian32(file, static_cast<std::uint32_t>(chunk.Size()));
   file.append(reinterpret_cast<const char*>(chunk.Data()), static_cast<std::size_t>(chunk.Size()));
   return file;
 }
+
+}  // namespace
+
+std::string WriteProgramFile(IEffectBase& plugin) { return WriteChunkFile(plugin, false); }
 
 bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
   const std::uint8_t* bytes = Bytes(file);
@@ -181,25 +193,7 @@ bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
   return true;
 }
 
-std::string WriteBankFile(IEffectBase& plugin) {
-  IEffectBase::Lock lock(plugin.Mutex());
-  IStateBuffer chunk;
-  WriteChunkHeader(chunk);
-  if (!plugin.SerializePresets(chunk) || chunk.Size() <= 0) return "";
-  std::string file;
-  PutBigEndian32(file, kChunkMagic);
-  PutBigEndian32(file, static_cast<std::uint32_t>(kBankChunkOffset + chunk.Size()));
-  PutBigEndian32(file, kBankChunkMagic);
-  PutBigEndian32(file, kBankFormatVersion);
-  PutBigEndian32(file, plugin.UniqueId());
-  PutBigEndian32(file, static_cast<std::uint32_t>(plugin.VersionDecimal()));
-  PutBigEndian32(file, static_cast<std::uint32_t>(plugin.PresetCount()));
-  PutBigEndian32(file, static_cast<std::uint32_t>(plugin.CurrentPreset()));
-  file.append(kBankReservedBytes, '\0');
-  PutBigEndian32(file, static_cast<std::uint32_t>(chunk.Size()));
-  file.append(reinterpret_cast<const char*>(chunk.Data()), static_cast<std::size_t>(chunk.Size()));
-  return file;
-}
+std::string WriteBankFile(IEffectBase& plugin) { return WriteChunkFile(plugin, true); }
 
 bool ReadBankFile(IEffectBase& plugin, const std::string& file) {
   const std::uint8_t* bytes = Bytes(file);

@@ -30,7 +30,9 @@ class Synth : public IEffectVST {
   void ActivationChanged(bool active) override;
   void HandleMidiEvent(const IMidiEvent* event) override;
 
+  // Audio (controllers 120 and 123), host UI/dispatcher (ResetProcessing).
   virtual void AllNotesOff() {}
+  // The creating thread, in the instrument's constructor.
   virtual void DefineParameters() {}
 
   // What the engine reads and maintains between blocks.

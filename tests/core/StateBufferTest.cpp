@@ -65,3 +65,13 @@ TEST(HostId, FirstMatchingSubstringDecidesInAnyCase) {
   EXPECT_EQ(LookUpHostNumber(""), 0);
   EXPECT_EQ(HostVersionWord(20302), 0x00020302u);
 }
+
+TEST(HostId, StereoOnlyAndProgramChunkHosts) {
+  for (int number = -1; number <= 30; ++number)
+    EXPECT_EQ(IsStereoOnlyHost(number), number == 15 || number == 17 || number == 18 || number == 20)
+        << number;
+  EXPECT_TRUE(IsProgramChunkHost("Native Instruments"));
+  EXPECT_TRUE(IsProgramChunkHost("JUCE VST Host"));
+  EXPECT_FALSE(IsProgramChunkHost("native instruments gmbh"));  // the whole string must match
+  EXPECT_FALSE(IsProgramChunkHost(nullptr));
+}

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "engine/ParameterIndex.h"
+#include "shell/Synth.h"
 #include "tests/engine/PluginPlayer.h"
 
 namespace {
@@ -48,6 +49,37 @@ namespace {
 
 using testplayer::Player;
 using testplayer::TimedEvent;
+
+// Counts the allocations of one dispatcher call.
+long AllocationsOfCall(testhost::Instance& host, vst::VstInt32 opcode, vst::VstIntPtr value = 0,
+                       void* ptr = nullptr) {
+  gAllocations = 0;
+  gCounting = true;
+  host.Call(opcode, 0, value, ptr);
+  gCounting = false;
+  return gAllocations;
+}
+
+// One event list, built before counting starts, as a host hands it over.
+struct OneEvent {
+  OneEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    midi.type = vst::kVstMidiType;
+    midi.byteSize = sizeof midi;
+    midi.midiData[0] = static_cast<char>(status);
+    midi.midiData[1] = static_cast<char>(data1);
+    midi.midiData[2] = static_cast<char>(data2);
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
+  }
+  vst::VstMidiEvent midi{};
+  vst::VstEvents list{};
+};
+
+long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint8_t data1,
+                        std::uint8_t data2) {
+  OneEvent event(status, data1, data2);
+  return AllocationsOfCall(host, vst::effProcessEvents, 0, &event.list);
+}
 
 // Counts the allocations of the process calls only; the MIDI goes in between.
 long AllocationsWhilePlaying(Player& player, const std::vector<TimedEvent>& song, int frames,
@@ -126,6 +158,40 @@ TEST(AudioPath, ProcessCallsAllocateNothing) {
       player.Set(Param::WheelIntensity, 1.0f);
       EXPECT_EQ(AllocationsWhilePlaying(player, BusySong(), 100000, 256), 0) << trigger << type;
     }
+  }
+}
+
+// The MIDI messages that act at once, and program selection by the host,
+// run between blocks on the audio thread: they too must not allocate.
+TEST(AudioPath, ImmediateMidiAndProgramSelectionAllocateNothing) {
+  Player player(256);
+  player.Play({{0, 0x90, 60, 100}, {10, 0x90, 64, 100}}, 2048);
+  testhost::Instance& host = player.host;
+  auto& synth = *static_cast<Synth*>(host.effect->object);
+  synth.SetIgnoreProgramChange(false);  // whatever the user's configuration says
+
+  for (std::uint8_t program : {3, 4, 3, 63, 0}) {
+    EXPECT_EQ(AllocationsOfEvent(host, 0xC0, program, 0), 0) << "program change " << int(program);
+    ASSERT_EQ(host.Call(vst::effGetProgram), program);
+    player.Play({{0, 0x90, 48, 90}}, 512);
+  }
+  EXPECT_EQ(AllocationsOfEvent(host, 0xB0, 120, 0), 0) << "all sound off";
+  player.Play({{0, 0x90, 50, 90}}, 512);
+  EXPECT_EQ(AllocationsOfEvent(host, 0xB0, 123, 0), 0) << "all notes off";
+
+  // Learning: a controller alone, then one that completes a binding.
+  synth.SetMidiLearn(true, false);
+  EXPECT_EQ(AllocationsOfEvent(host, 0xB0, 74, 10), 0) << "controller captured";
+  synth.SetMidiLearn(true, false);
+  player.Set(Param::Cutoff, 0.3f);
+  EXPECT_EQ(AllocationsOfEvent(host, 0xB0, 21, 10), 0) << "controller bound";
+  ASSERT_FALSE(synth.LearnActive());
+  ASSERT_EQ(synth.LearnedParameter(21), Param::Cutoff);
+
+  for (int program : {5, 6, 5, 63, 0}) {
+    player.Set(Param::Resonance, program / 64.0f);
+    EXPECT_EQ(AllocationsOfCall(host, vst::effSetProgram, program), 0) << "effSetProgram " << program;
+    ASSERT_EQ(host.Call(vst::effGetProgram), program);
   }
 }
 

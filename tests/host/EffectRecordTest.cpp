@@ -116,17 +116,46 @@ TEST(Programs, SlotsStartFilledAndSelectionWorks) {
   EXPECT_EQ(i.Call(effGetProgram), 5);
 }
 
-TEST(Processing, ReplacingWritesSilenceAndAccumulatingAdds) {
+TEST(Processing, ReplacingWritesSilenceAndAccumulatingAddsTheRender) {
   Instance i;
   i.Call(effMainsChanged, 0, 1);
   std::vector<float> left(100, 0.5f), right(100, 0.5f);
   float* outs[2] = {left.data(), right.data()};
-  i.effect->process(i.effect, nullptr, outs, 100);
-  EXPECT_EQ(left[10], 0.5f);
   i.effect->processReplacing(i.effect, nullptr, outs, 100);
   EXPECT_EQ(left[10], 0.0f);
   EXPECT_EQ(right[99], 0.0f);
   i.effect->processReplacing(i.effect, nullptr, outs, 0);
+
+  // Two identical instances play the same note; one accumulates onto what
+  // the host's buffers hold, the other replaces.
+  Instance adding, replacing;
+  for (Instance* instance : {&adding, &replacing}) {
+    instance->Call(effMainsChanged, 0, 1);
+    VstMidiEvent note{};
+    note.type = kVstMidiType;
+    note.byteSize = sizeof note;
+    note.midiData[0] = static_cast<char>(0x90);
+    note.midiData[1] = 60;
+    note.midiData[2] = 100;
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&note);
+    instance->Call(effProcessEvents, 0, 0, &events);
+  }
+  bool sounded = false;
+  for (int block = 0; block < 8; ++block) {
+    std::vector<float> heldLeft(256, 0.25f), heldRight(256, -0.5f), alone(256), aloneRight(256);
+    float* onto[2] = {heldLeft.data(), heldRight.data()};
+    float* fresh[2] = {alone.data(), aloneRight.data()};
+    adding.effect->process(adding.effect, nullptr, onto, 256);
+    replacing.effect->processReplacing(replacing.effect, nullptr, fresh, 256);
+    for (size_t s = 0; s < 256; ++s) {
+      sounded = sounded || alone[s] != 0.0f;
+      ASSERT_EQ(heldLeft[s], alone[s] + 0.25f) << "block " << block << " sample " << s;
+      ASSERT_EQ(heldRight[s], aloneRight[s] - 0.5f) << "block " << block << " sample " << s;
+    }
+  }
+  EXPECT_TRUE(sounded) << "the note never sounded, so nothing was added";
 }
 
 TEST(Processing, BlocksLongerThanTheBlockSizeRenderInPieces) {
