@@ -11,12 +11,11 @@
 // way, so the time it holds it is that call's hold. The file commands take
 // the mutex on their own, for the in-memory part only; they are timed whole.
 //
-//   kestrion_mutex_bench [blocks] [--fast] [--inherit]
+//   kestrion_mutex_bench [blocks] [--fast]
 //
 // Each block starts at its real-time deadline, as a sound card would ask for
 // it, on a thread at real-time priority when the system grants it; --fast
-// runs them back to back at normal priority. --inherit shows what a mutex
-// that lends the waiting audio thread's priority to its holder would change.
+// runs them back to back at normal priority.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -106,7 +105,7 @@ class Instance {
   float GetParameter(int index) { return effect_->getParameter(effect_, index); }
   void Render(float** outputs) { effect_->processReplacing(effect_, nullptr, outputs, kBlock); }
   Synth& Plugin() { return *static_cast<Synth*>(static_cast<IEffectVST*>(effect_->object)); }
-  std::recursive_mutex& Mutex() { return Plugin().Mutex(); }
+  platform::PluginMutex& Mutex() { return Plugin().Mutex(); }
 
   // What a host sends before a process call.
   void Chord(std::uint8_t status) {
@@ -148,18 +147,6 @@ bool SetRealTimePriority(bool on) {
   sched_param priority{};
   priority.sched_priority = on ? sched_get_priority_min(SCHED_FIFO) + 10 : 0;
   return pthread_setschedparam(pthread_self(), on ? SCHED_FIFO : SCHED_OTHER, &priority) == 0;
-}
-
-// Re-creates the (unlocked) plug-in mutex in place as a recursive mutex with
-// priority inheritance; what the standard type does not offer.
-void InheritPriority(std::recursive_mutex& mutex) {
-  pthread_mutexattr_t attributes;
-  pthread_mutexattr_init(&attributes);
-  pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-  pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_INHERIT);
-  pthread_mutex_destroy(mutex.native_handle());
-  pthread_mutex_init(mutex.native_handle(), &attributes);
-  pthread_mutexattr_destroy(&attributes);
 }
 
 AudioTimes RenderBlocks(Instance& synth, int blocks, bool paced, const std::atomic<int>& otherIsDoing) {
@@ -233,7 +220,7 @@ class OtherThread {
     doing.store(op, std::memory_order_relaxed);
     Clock::duration held;
     {
-      std::lock_guard<std::recursive_mutex> lock(synth_.Mutex());
+      IEffectBase::Lock lock(synth_.Mutex());
       const Clock::time_point start = Clock::now();
       call();
       held = Clock::now() - start;
@@ -293,10 +280,8 @@ void PrintOperations(const OperationTimes& times, const AudioTimes& audio) {
 int main(int argc, char** argv) {
   int blocks = kDefaultBlocks;
   bool paced = true;
-  bool inherit = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--fast") == 0) paced = false;
-    else if (std::strcmp(argv[i], "--inherit") == 0) inherit = true;
     else blocks = std::max(1, std::atoi(argv[i]));
   }
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /
@@ -304,11 +289,10 @@ int main(int argc, char** argv) {
   std::filesystem::create_directory(folder);
 
   Instance synth;
-  if (inherit) InheritPriority(synth.Mutex());
   synth.Call(vst::effSetProgram, 0, kChordProgram);
-  std::printf("%d blocks of %d samples at %d Hz, %s%s; budget %.0f us a block, target %.0f us\n\n", blocks,
-              kBlock, kRate, paced ? "paced to real time" : "back to back",
-              inherit ? ", mutex with priority inheritance" : "", kBlockBudgetMicroseconds, kTargetMicroseconds);
+  std::printf("%d blocks of %d samples at %d Hz, %s; budget %.0f us a block, target %.0f us\n\n", blocks,
+              kBlock, kRate, paced ? "paced to real time" : "back to back", kBlockBudgetMicroseconds,
+              kTargetMicroseconds);
   std::printf("audio thread (us)          block: median  99.9%%    worst   wait: median  99.9%%    worst   sounding\n");
 
   OtherThread other(synth, (folder / "program.fxp").string());

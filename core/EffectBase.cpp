@@ -176,14 +176,25 @@ int IEffectBase::UnserializePresets(const IStateBuffer& buffer, int position) {
     if (position < 0) break;
     slot.initialised = flag != 0;
     if (slot.initialised) {
-      position = UnserializeState(buffer, position);
-      if (position > 0) {
-        slot.state.Clear();
-        SerializeCurrentState(slot.state);
-      }
+      slot.state.Clear();
+      position = TranscribeState(buffer, position, slot.state);
     }
   }
   ActivatePreset(currentPreset_);
+  return position;
+}
+
+int IEffectBase::TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) {
+  return TranscribeParams(buffer, position, out);
+}
+
+int IEffectBase::TranscribeParams(const IStateBuffer& buffer, int position, IStateBuffer& out) const {
+  for (const IEffectParameter& parameter : parameters_) {
+    double v = 0;
+    position = buffer.ReadDouble(position, &v);
+    if (position < 0) return -1;
+    out.AppendDouble(parameter.Clamp(v));
+  }
   return position;
 }
 
@@ -219,6 +230,8 @@ bool IEffectBase::ActivatePreset(int index) {
     for (const IPresetSlot& other : presets_)
       if (std::strstr(other.name, "user preset")) ++users;
     std::snprintf(slot->name, sizeof slot->name, "%s %d", "user preset", users + 1);
+    // A slot a bank marked empty may still hold an older record.
+    slot->state.Clear();
     result = SerializeCurrentState(slot->state);
   }
   if (result) {

@@ -18,6 +18,7 @@
 #include "core/PresetSlot.h"
 #include "core/StateBuffer.h"
 #include "core/Text.h"
+#include "platform/PluginMutex.h"
 
 class IEditorView;
 
@@ -39,7 +40,7 @@ struct IEffectIdentity {
 
 class IEffectBase {
  public:
-  using Lock = std::lock_guard<std::recursive_mutex>;
+  using Lock = std::lock_guard<platform::PluginMutex>;
 
   explicit IEffectBase(const IEffectIdentity& identity);
   IEffectBase(const IEffectBase&) = delete;
@@ -93,6 +94,12 @@ class IEffectBase {
   // is not a finite number. Lets chunk and file readers refuse bad data
   // before they change anything. Host UI/dispatcher, editor.
   virtual int MeasureState(const IStateBuffer& buffer, int position) const;
+  // Writes the state at `position` into `out` as SerializeCurrentState would
+  // write it once UnserializeState had taken it (values clamped to their
+  // ranges), without applying it: a bank is stored slot by slot this way, so
+  // only the program that becomes current reaches the instrument. The
+  // position after the state, or -1. Host UI/dispatcher, editor.
+  virtual int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out);
   // Host UI/dispatcher (bank chunks), editor (bank files).
   virtual int UnserializePresets(const IStateBuffer& buffer, int position);
   // Host UI/dispatcher (effSetProgram, effSetProgramName, chunks), editor.
@@ -128,6 +135,9 @@ class IEffectBase {
   void NotifyAllParameters();
   bool SerializeParams(IStateBuffer& buffer);
   int UnserializeParams(const IStateBuffer& buffer, int position);
+  // Parameter values as UnserializeParams reads them, clamped, appended to
+  // `out`; the position after them, or -1 when they run past the data.
+  int TranscribeParams(const IStateBuffer& buffer, int position, IStateBuffer& out) const;
 
   // -- presets ------------------------------------------------------------
   int PresetCount() const { return static_cast<int>(presets_.size()); }
@@ -169,7 +179,7 @@ class IEffectBase {
   int TailSize() const { return tailSize_; }
   unsigned HostVersion() const { return hostVersion_; }
   IEditorView* Editor() const { return editor_.get(); }
-  std::recursive_mutex& Mutex() { return mutex_; }
+  platform::PluginMutex& Mutex() { return mutex_; }
 
  protected:
   int hostNumber_ = -1;
@@ -182,7 +192,7 @@ class IEffectBase {
   };
 
   std::vector<ChannelConfiguration> configurations_;
-  std::recursive_mutex mutex_;
+  platform::PluginMutex mutex_;
   char effectName_[kIdentityLength] = {};
   char productName_[kIdentityLength] = {};
   char makerName_[kIdentityLength] = {};

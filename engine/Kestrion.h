@@ -22,6 +22,7 @@ class Kestrion : public Synth {
   bool SerializeCurrentState(IStateBuffer& buffer) override;
   int UnserializeState(const IStateBuffer& buffer, int position) override;
   int MeasureState(const IStateBuffer& buffer, int position) const override;
+  int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) override;
 
   // The sound engine's state, for tests that look inside.
   const Instrument& Engine() const { return engine_; }

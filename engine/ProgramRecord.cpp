@@ -59,6 +59,18 @@ int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
   return position;
 }
 
+// The record as SerializeCurrentState writes it after UnserializeState has
+// read this one: the current program's number and name, the values clamped.
+int Kestrion::TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) {
+  position = ValuesStart(buffer, position);
+  if (position < 0) return -1;
+  Lock lock(Mutex());
+  out.AppendBytes(kRecordTag, kTagLength);
+  out.AppendInt32(CurrentPreset());
+  out.AppendString(PresetName(CurrentPreset()));
+  return TranscribeParams(buffer, position, out);
+}
+
 int Kestrion::MeasureState(const IStateBuffer& buffer, int position) const {
   position = ValuesStart(buffer, position);
   return position < 0 ? -1 : MeasureParams(buffer, position);

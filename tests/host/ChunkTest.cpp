@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "host/EffectVST.h"
 #include "tests/host/TestHost.h"
 
 using namespace vst;
@@ -79,8 +80,10 @@ TEST(Chunk, TruncatedChunksAtEveryLengthChangeNothing) {
   b.Call(effSetProgramName, 0, 0, const_cast<char*>("Mine"));
   auto before = GetChunk(b, 0);
   const size_t withoutName = program.size() - 9;  // a state alone is a whole program chunk
-  for (size_t n = 0; n < program.size(); ++n)
-    if (n != withoutName) EXPECT_EQ(b.Call(effSetChunk, 1, static_cast<VstIntPtr>(n), program.data()), 0) << n;
+  for (size_t n = 0; n < program.size(); ++n) {
+    if (n == withoutName) continue;
+    EXPECT_EQ(b.Call(effSetChunk, 1, static_cast<VstIntPtr>(n), program.data()), 0) << n;
+  }
   for (size_t n = 0; n < bank.size(); n += 97)
     EXPECT_EQ(b.Call(effSetChunk, 0, static_cast<VstIntPtr>(n), bank.data()), 0) << n;
   EXPECT_EQ(GetChunk(b, 0), before);
@@ -95,4 +98,38 @@ TEST(Chunk, NonFiniteValuesAndAbsurdSizesAreRefused) {
   EXPECT_EQ(a.Call(effSetChunk, 1, static_cast<VstIntPtr>(program.size()), program.data()), 0);
   EXPECT_EQ(a.Call(effSetChunk, 1, -5, program.data()), 0);
   EXPECT_EQ(GetChunk(a, 0), before);
+}
+
+// A bank may mark a slot empty while the instance still holds a program
+// there: selecting the slot then takes the current state, never the old one.
+TEST(Chunk, ASlotABankLeftEmptyTakesTheCurrentStateWhenSelected) {
+  constexpr int kCutoff = 43;
+  std::vector<unsigned char> bank;
+  {
+    Instance a;
+    IEffectVST::FromRecord(a.effect)->Preset(5)->initialised = false;
+    bank = GetChunk(a, 0);
+  }
+  Instance b;
+  b.Call(effSetProgram, 0, 5);
+  b.effect->setParameter(b.effect, kCutoff, 0.9f);
+  b.Call(effSetProgram, 0, 0);  // slot 5 now holds the cutoff at 0.9
+  ASSERT_EQ(b.Call(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()), 1);
+  b.effect->setParameter(b.effect, kCutoff, 0.2f);
+  auto programChange = [&](int program) {
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof midi;
+    midi.midiData[0] = char(0xC0);
+    midi.midiData[1] = char(program);
+    VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    b.Call(effProcessEvents, 0, 0, &events);
+  };
+  programChange(5);  // empty: takes the edited program 0
+  programChange(0);
+  programChange(5);
+  EXPECT_EQ(b.Call(effGetProgram), 5);
+  EXPECT_FLOAT_EQ(b.effect->getParameter(b.effect, kCutoff), 0.2f);
 }
