@@ -124,7 +124,8 @@ class IEffectBase {
   virtual void EditorOpened() {}
   // Host UI/dispatcher (effEditClose).
   virtual void EditorClosed() {}
-  // Host UI/dispatcher (effEditIdle, effIdle); editor timer, without the mutex.
+  // Host UI/dispatcher (effEditIdle, effIdle) and editor timer, both without
+  // the mutex: it may read only what other threads publish lock-free.
   virtual void IdleTick() {}
 
   // -- parameters ---------------------------------------------------------

@@ -1,5 +1,5 @@
 // The dispatcher: every request a host sends that is not audio, under the
-// plug-in mutex, plus the answers about parameters as text, pins, can-do
+// plug-in mutex (idle calls excepted), plus the answers about parameters as text, pins, can-do
 // questions and the vendor extensions.
 #include "host/EffectVST.h"
 
@@ -30,6 +30,12 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
     return 0;
   }
   try {
+    if (opcode == effEditIdle || opcode == effIdle) {
+      // The editor's idle work reads only what the engine publishes and may
+      // run the editor's own event loop: it never holds up the audio thread.
+      plugin->IdleTick();
+      return 0;
+    }
     Lock lock(plugin->Mutex());
     return plugin->Dispatch(opcode, index, value, ptr, opt);
   } catch (...) {
@@ -39,10 +45,6 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
 
 VstIntPtr IEffectVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                float opt) {
-  if (opcode == effEditIdle || opcode == effIdle) {
-    IdleTick();
-    return 0;
-  }
   const bool validParameter = index >= 0 && index < ParameterCount();
   switch (opcode) {
     case effOpen:
