@@ -26,7 +26,6 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>

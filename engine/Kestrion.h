@@ -28,6 +28,8 @@ class Kestrion : public Synth {
   const Instrument& Engine() const { return engine_; }
 
  private:
+  // The record's tag, the current program's number and its name.
+  void WriteRecordHead(IStateBuffer& buffer) const;
   void ApplyParameter(int index, double v);
   bool ApplyVoiceParameter(int index, double v, std::int32_t n);
   bool ApplyArpeggiatorParameter(int index, std::int32_t n);

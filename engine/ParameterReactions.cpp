@@ -2,9 +2,10 @@
 // its own copy of every value it uses; this is the only way values reach it.
 #include <cstdint>
 
-#include "engine/dsp/KeyAssign.h"
 #include "engine/Kestrion.h"
 #include "engine/ParameterIndex.h"
+#include "engine/dsp/Arpeggiator.h"
+#include "engine/dsp/KeyAssign.h"
 #include "engine/dsp/PitchTables.h"
 
 namespace {
@@ -14,7 +15,6 @@ constexpr std::int32_t kOctaveSemitones[] = {-12, 0, 12, 24};  // 16', 8', 4', 2
 constexpr std::int32_t kArpOctaves[] = {4, 2, 1};              // "Full", "2Oct", "1Oct"
 constexpr double kStepBeats[] = {16, 12, 8, 6, 4, 3, 2, 1.5, 4.0 / 3, 1, 0.75, 2.0 / 3, 0.5,
                                  0.375, 1.0 / 3, 0.25, 0.1875, 1.0 / 6, 0.125, 0.0625};
-constexpr int kArpDown = 1;
 constexpr int kFxTypeSync = 0;
 constexpr int kFxTypeCrossMod = 2;
 constexpr int kFxModeSingle = 1;

@@ -33,11 +33,15 @@ int ValuesStart(const IStateBuffer& buffer, int position) {
 
 }  // namespace
 
-bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
-  Lock lock(Mutex());
+void Kestrion::WriteRecordHead(IStateBuffer& buffer) const {
   buffer.AppendBytes(kRecordTag, kTagLength);
   buffer.AppendInt32(CurrentPreset());
   buffer.AppendString(PresetName(CurrentPreset()));
+}
+
+bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
+  Lock lock(Mutex());
+  WriteRecordHead(buffer);
   for (int i = 0; i < ParameterCount(); ++i) {
     buffer.AppendDouble(Parameter(i)->value);
     if (buffer.Size() <= 0) return false;
@@ -65,9 +69,7 @@ int Kestrion::TranscribeState(const IStateBuffer& buffer, int position, IStateBu
   position = ValuesStart(buffer, position);
   if (position < 0) return -1;
   Lock lock(Mutex());
-  out.AppendBytes(kRecordTag, kTagLength);
-  out.AppendInt32(CurrentPreset());
-  out.AppendString(PresetName(CurrentPreset()));
+  WriteRecordHead(out);
   return TranscribeParams(buffer, position, out);
 }
 
