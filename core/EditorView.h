@@ -7,6 +7,20 @@
 // a binding is made.
 constexpr int kLearnSwitchCommand = -81;
 
+// Message boxes: one button set, optionally with one icon added.
+enum IMessageType {
+  kMessageOk = 0,
+  kMessageOkCancel = 1,
+  kMessageYesNo = 4,
+  kMessageIconError = 0x10,
+  kMessageIconInformation = 0x40,
+};
+constexpr int kMessageButtonsMask = 0x0F;
+// The button that answered a message box.
+enum IMessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+// File prompts.
+enum IFileMode { kFileOpen = 0, kFileSave = 1 };
+
 class IEditorView {
  public:
   // Host UI/dispatcher (the plug-in is closing).
@@ -31,4 +45,15 @@ class IEditorView {
   // of `parent`, or null.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
+
+  // Editor thread only; each blocks until the user answers, so the caller
+  // holds no lock. Returns the button pressed (IMessageAnswer).
+  virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
+  // `path` (in: suggested name, out: chosen path, "" on cancel) and
+  // `folder` (start folder) hold kPathLength bytes; mode is an IFileMode.
+  virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) = 0;
+  // Opens `url` in the system's browser, after `confirmText` (Yes/No) when
+  // given; shows `failureText` when it cannot. True when it was opened.
+  virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText,
+                           const char* failureText) = 0;
 };

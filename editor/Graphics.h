@@ -20,12 +20,6 @@
 class IEffectBase;
 class IEffectParameter;
 
-// Message box kinds and the buttons that answer them.
-enum IMessageType { kMessageOk = 0, kMessageOkCancel = 1, kMessageYesNo = 4 };
-enum IMessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
-// File prompts.
-enum IFileMode { kFileOpen = 0, kFileSave = 1 };
-
 // Key codes of KeyPressed.
 enum IKeyCode { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
 
@@ -46,8 +40,7 @@ class IGraphics : public IEditorView {
   virtual void CancelTextEntry() = 0;
   virtual bool IsWindowOpen() const { return false; }
   virtual const char* DrawingApiName() const { return ""; }
-  // Returns the button pressed (IMessageAnswer).
-  virtual int ShowMessage(const char* text, const char* caption, int type) { return kAnswerCancel; }
+  int ShowMessage(const char* text, const char* caption, int type) override { return kAnswerCancel; }
   // Shows `menu` just below the rectangle's left edge; returns the list
   // (the menu or one of its submenus) whose chosen index was set, or null.
   virtual IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) { return nullptr; }
@@ -59,9 +52,8 @@ class IGraphics : public IEditorView {
   virtual void GetPluginFolder(char* out) { out[0] = 0; }
   virtual void GetDesktopFolder(char* out) { out[0] = 0; }
   virtual void GetAppDataFolder(char* out, bool allUsers) { out[0] = 0; }
-  // path and folder hold kPathLength bytes; on cancel path becomes "".
-  virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) { path[0] = 0; }
-  virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText);
+  void PromptForFile(char* path, int mode, char* folder, const char* extensions) override { path[0] = 0; }
+  bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) override;
   virtual void* GetWindowHandle() const = 0;
   // Into kPathLength bytes; "" and false when there is no text.
   virtual bool GetClipboardText(char* out) {
