@@ -154,10 +154,14 @@ void Synth::WriteConfiguration(bool midiOnly) {
 }
 
 void Synth::WriteDefaultFolder(const std::string* folder) {
-  if (folder != nullptr) defaultFolder_ = *folder;
+  std::string written;
+  {
+    Lock lock(Mutex());
+    if (folder != nullptr) defaultFolder_ = *folder;
+    written = defaultFolder_;
+  }
   if (configurationPath_.empty()) return;
-  platform::WriteProfileValue(configurationPath_, kGlobalSection, kProgramFolderKey,
-                              defaultFolder_.c_str());
+  platform::WriteProfileValue(configurationPath_, kGlobalSection, kProgramFolderKey, written.c_str());
 }
 
 void Synth::SetStartupBank(const std::string& path) {

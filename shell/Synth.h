@@ -1,9 +1,10 @@
 // The maker's layer between the host wrapper and the instrument: MIDI intake
 // ahead of the engine, the event queue, the held-key list and the
 // control-tick grid the engine runs on, the configuration file, MIDI learn,
-// MIDI Thru and the microtuning client.
+// MIDI Thru, the microtuning client and the commands of the editor.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "engine/dsp/HeldKeys.h"
 #include "shell/MidiLearn.h"
 #include "shell/MidiThru.h"
+#include "shell/ProgramCommands.h"
 #include "engine/dsp/TickGrid.h"
 #include "shell/TuningClient.h"
 
@@ -82,6 +84,21 @@ class Synth : public IEffectVST {
   void LoadStartupBank();
   const std::string& StartupBankPath() const { return startupBankPath_; }
 
+  // The editor's commands (ProgramCommands.cpp), on the editor thread with
+  // no lock held: each takes the plug-in mutex around its changes only,
+  // never while a dialog waits for the user or a file is read or written.
+  //
+  // A command of the options menu (programcommands::OptionCommand); other
+  // numbers do nothing, and so does a command that asks the user something
+  // while no editor is attached.
+  void HandleOptionCommand(int command);
+  // Keeps the edits of the program left, then switches to `index`.
+  void SelectProgram(int index);
+  // The current program takes `name`; null or "" keeps its name.
+  void RenameProgram(const char* name);
+  // Any thread: whether Copy Program has filled the clipboard yet.
+  bool HasCopiedProgram() const { return programCopied_; }
+
   // An event's place in the queue: offsets past the first tick move on by
   // half a tick, spreading late events over the next block's first ticks.
   static std::int32_t QueuedOffset(std::int32_t offset, std::int32_t tickLength);
@@ -102,6 +119,15 @@ class Synth : public IEffectVST {
 
  private:
   void OpenConfiguration();
+  void CopyProgram();
+  void PasteProgram();
+  void InitProgram();
+  void RunFileCommand(IEditorView& editor, int command);
+  void ChooseDefaultFolder(IEditorView& editor);
+  void RunStartupBankCommand(IEditorView& editor, int command);
+
+  programcommands::ProgramClipboard programClipboard_;
+  std::atomic<bool> programCopied_{false};
 
   std::unique_ptr<TuningClient> tuning_;
 };

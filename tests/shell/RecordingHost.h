@@ -1,5 +1,6 @@
-// A host that keeps what the plug-in tells it: automated parameters and the
-// MIDI messages it sends out. One instance at a time.
+// A host that keeps what the plug-in tells it: automated parameters, the
+// MIDI messages it sends out and how often it was asked to update its
+// display. One instance at a time.
 #pragma once
 
 #include <utility>
@@ -14,6 +15,7 @@ namespace recordinghost {
 struct Recorded {
   std::vector<std::pair<int, float>> automated;  // parameter index, normalised value
   std::vector<IMidiEvent> sent;
+  int displayUpdates = 0;
 };
 
 inline Recorded& Record() {
@@ -28,6 +30,9 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
       return 2400;
     case vst::audioMasterAutomate:
       Record().automated.emplace_back(index, opt);
+      return 1;
+    case vst::audioMasterUpdateDisplay:
+      ++Record().displayUpdates;
       return 1;
     case vst::audioMasterProcessEvents: {
       const auto* events = static_cast<const vst::VstEvents*>(ptr);
