@@ -2,9 +2,9 @@
 // implements it; the core never includes the editor.
 #pragma once
 
-// The panel's MIDI learn switch is bound to this command code in place of a
-// parameter; the shell turns the switch off through ShowParameterValue once
-// a binding is made.
+// Controls that are bound to no parameter carry a command code below -1;
+// ShowParameterValue reaches them too. The MIDI learn switch is one: the
+// shell turns it off that way once a binding is made.
 constexpr int kLearnSwitchCommand = -81;
 
 // Message boxes: one button set, optionally with one icon added.
@@ -31,9 +31,9 @@ class IEditorView {
   virtual int Height() const = 0;
 
   // Any thread (audio, host UI/dispatcher, editor): records that the
-  // controls bound to `index` (a parameter or kLearnSwitchCommand) are to
-  // show `value` (normalised 0..1 when `normalised`, else in the
-  // parameter's real units). Takes no lock, allocates nothing and touches
+  // controls bound to `index` (a parameter, or a command code with a
+  // normalised value) are to show `value` (normalised 0..1 when
+  // `normalised`, else in the parameter's real units). Takes no lock, allocates nothing and touches
   // no control; the editor applies the last value recorded at its next tick.
   virtual void ShowParameterValue(int index, double value, bool normalised) = 0;
   // Host UI/dispatcher, once on attachment and before any other thread can

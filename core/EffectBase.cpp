@@ -171,6 +171,7 @@ int IEffectBase::UnserializePresets(const IStateBuffer& buffer, int position) {
     if (position < 0) break;
     position = buffer.ReadString(position, name, sizeof name);
     CopyText(slot.name, name);
+    presetChanges_.fetch_add(1, std::memory_order_release);
     std::uint8_t flag = 0;
     position = buffer.ReadByte(position, &flag);
     if (position < 0) break;
@@ -216,6 +217,7 @@ void IEffectBase::ModifyCurrentPreset(const char* name) {
   slot->state.Clear();
   SerializeCurrentState(slot->state);
   if (name && name[0]) CopyText(slot->name, name);
+  presetChanges_.fetch_add(1, std::memory_order_release);
 }
 
 bool IEffectBase::ActivatePreset(int index) {
@@ -236,6 +238,7 @@ bool IEffectBase::ActivatePreset(int index) {
   }
   if (result) {
     currentPreset_ = index;
+    presetChanges_.fetch_add(1, std::memory_order_release);
     PresetListChanged();
     RefreshParameterControls();
   }
@@ -248,6 +251,7 @@ void IEffectBase::FillEmptyPresets(int count) {
       if (slot.initialised) continue;
       slot.initialised = true;
       CopyText(slot.name, "Empty");
+      presetChanges_.fetch_add(1, std::memory_order_release);
       SerializeCurrentState(slot.state);
       break;
     }

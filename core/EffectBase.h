@@ -6,6 +6,7 @@
 // says otherwise the caller holds the plug-in mutex or the operation takes it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -152,6 +153,10 @@ class IEffectBase {
   int MeasureParams(const IStateBuffer& buffer, int position) const;
   bool ActivatePreset(int index);
   void FillEmptyPresets(int count);
+  // Any thread, lock-free: moves whenever the current program or a
+  // program's name may have changed, so that a program display knows when
+  // to read them again (under the mutex).
+  unsigned PresetChanges() const { return presetChanges_.load(std::memory_order_acquire); }
 
   // -- channels -----------------------------------------------------------
   int InputCount() const { return static_cast<int>(inputs_.size()); }
@@ -204,6 +209,7 @@ class IEffectBase {
   bool isInstrument_;
   bool handlesMidi_;
   int currentPreset_ = 0;
+  std::atomic<unsigned> presetChanges_{0};
   double sampleRate_ = 44100.0;
   int blockSize_ = 0;
   int latency_;

@@ -112,8 +112,10 @@ void IGraphics::SetPanelSize(int width, int height) {
 
 void IGraphics::ShowParameterValue(int index, double value, bool normalised) {
   RecordedValue* slot = nullptr;
-  if (index == kLearnSwitchCommand) slot = &recordedLearnSwitch_;
-  else if (index >= 0 && index < recordedCount_) slot = &recordedParameters_[static_cast<std::size_t>(index)];
+  if (index < -1 && index >= -kRecordedCommands) {
+    if (!normalised) return;  // a command has no parameter to convert with
+    slot = &recordedCommands_[-index - 1];
+  } else if (index >= 0 && index < recordedCount_) slot = &recordedParameters_[static_cast<std::size_t>(index)];
   if (!slot) return;
   if (!normalised) {
     // Converted here rather than at the tick: a parameter's range and shape
@@ -159,7 +161,8 @@ void IGraphics::ApplyRecordedValues() {
   double value;
   for (int i = 0; i < recordedCount_; ++i)
     if (take(recordedParameters_[static_cast<std::size_t>(i)], &value)) ApplyToControls(i, value);
-  if (take(recordedLearnSwitch_, &value)) ApplyToControls(kLearnSwitchCommand, value);
+  for (int i = 1; i < kRecordedCommands; ++i)
+    if (take(recordedCommands_[i], &value)) ApplyToControls(-i - 1, value);
 }
 
 // -- redraw cycle ------------------------------------------------------------

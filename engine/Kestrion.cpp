@@ -3,6 +3,11 @@
 #include <new>
 
 #include "core/EditorView.h"
+#include "editor/EditorWindow.h"
+#include "editor/Graphics.h"
+#include "editor/panel/PanelCommands.h"
+#include "editor/panel/PanelLayout.h"
+#include "engine/ParameterIndex.h"
 #include "engine/dsp/Arpeggiator.h"
 #include "engine/dsp/DueEvents.h"
 #include "engine/dsp/KeyAssign.h"
@@ -28,12 +33,15 @@ const IEffectIdentity Kestrion::kIdentity = {
     true,  // instrument
 };
 
-Kestrion::Kestrion(vst::AudioMasterCallback host) : Synth(kIdentity, host) {
+Kestrion::Kestrion(vst::AudioMasterCallback host, EditorFactory makeEditor) : Synth(kIdentity, host) {
   PrepareInstrument(engine_);
   engine_.tuning = Tuning();
   DefineParameters();
-  // Until a startup program is loaded, the defaults reach the engine the way
-  // a restored program would.
+  graphics_ = (makeEditor ? makeEditor : CreateEditorWindow)(this, panel::kPanelWidth, panel::kPanelHeight);
+  panel_.Build(*graphics_, *this);
+  AttachEditor(graphics_);
+  // Until a startup program is loaded, the defaults reach the engine (and
+  // the panel's buttons) the way a restored program would.
   NotifyAllParameters();
   // Plays at the default rate until the host's first reset.
   if (!TakeStartupTables(engine_.clock)) throw std::bad_alloc();
@@ -79,6 +87,42 @@ void Kestrion::RenderBlock(double** inputs, double** outputs, int frames) {
       if (controller >= 0) TakeLearnedController(controller, midi::DataOf(message.data2));
     });
   });
+  lightFlags_.store(LightFlags(), std::memory_order_relaxed);
+}
+
+unsigned Kestrion::LightFlags() const {
+  unsigned flags = 0;
+  for (int i = 0; i < kOscillatorCount; ++i)
+    if (engine_.gate.held[i]) flags |= panel::kVco1Light << i;
+  if (engine_.mg1.firstHalf) flags |= panel::kMg1Light;
+  if (engine_.mg2.firstHalf) flags |= panel::kMg2Light;
+  if (engine_.arp.stepLight) flags |= panel::kArpStepLight;
+  return flags;
+}
+
+// The editor's thread, without the plug-in mutex: reads only the flags the
+// audio thread published.
+void Kestrion::IdleTick() {
+  if (graphics_ && graphics_->IsWindowOpen()) panel_.ShowLights(lightFlags_.load(std::memory_order_relaxed));
+}
+
+void Kestrion::ShowButtons(int index) {
+  IEditorView* editor = Editor();
+  if (!editor) return;
+  switch (index) {
+    case Param::KeyAssign:
+      for (int mode = 0; mode < 5; ++mode)
+        editor->ShowParameterValue(panel::kKeyAssignButtons[mode], mode == engine_.keys.mode ? 1.0 : 0.0, true);
+      break;
+    case Param::Hold:
+      editor->ShowParameterValue(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true);
+      break;
+    case Param::Effects:
+      editor->ShowParameterValue(panel::kEffectsButton, engine_.modulation.effects ? 1.0 : 0.0, true);
+      break;
+    default:
+      break;
+  }
 }
 
 void Kestrion::TakeLearnedController(int controller, int value) {
@@ -91,6 +135,6 @@ void Kestrion::TakeLearnedController(int controller, int value) {
   if (Editor()) Editor()->ShowParameterValue(index, normalised, true);
 }
 
-vst::AEffect* CreateKestrion(vst::AudioMasterCallback host) {
-  return CreateEffect(host, [](vst::AudioMasterCallback h) -> IEffectVST* { return new Kestrion(h); });
+vst::AEffect* CreateKestrion(vst::AudioMasterCallback host, EditorFactory makeEditor) {
+  return CreateEffect(host, [makeEditor](vst::AudioMasterCallback h) -> IEffectVST* { return new Kestrion(h, makeEditor); });
 }

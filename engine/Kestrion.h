@@ -1,8 +1,17 @@
 // The instrument: its parameters, its program record and its sound.
 #pragma once
 
+#include <atomic>
+
+#include "editor/panel/Panel.h"
 #include "engine/dsp/Instrument.h"
 #include "shell/Synth.h"
+
+class IGraphics;
+
+// Makes the editor an instance lays its panel out on (the system's window
+// in a host; a headless editor in tests and tools).
+using EditorFactory = IGraphics* (*)(IEffectBase* plugin, int width, int height);
 
 class Kestrion : public Synth {
  public:
@@ -10,7 +19,7 @@ class Kestrion : public Synth {
   static constexpr int kPresetCount = 64;
   static const IEffectIdentity kIdentity;
 
-  explicit Kestrion(vst::AudioMasterCallback host);
+  explicit Kestrion(vst::AudioMasterCallback host, EditorFactory makeEditor = nullptr);
   ~Kestrion() override;
 
   void DefineParameters() override;
@@ -23,9 +32,13 @@ class Kestrion : public Synth {
   int UnserializeState(const IStateBuffer& buffer, int position) override;
   int MeasureState(const IStateBuffer& buffer, int position) const override;
   int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) override;
+  void IdleTick() override;
 
   // The sound engine's state, for tests that look inside.
   const Instrument& Engine() const { return engine_; }
+  // The panel and its editor, for tests and tools.
+  panel::Panel& Panel() { return panel_; }
+  IGraphics* Graphics() const { return graphics_; }
 
  private:
   // The record's tag, the current program's number and its name.
@@ -35,9 +48,18 @@ class Kestrion : public Synth {
   bool ApplyArpeggiatorParameter(int index, std::int32_t n);
   void ChangeKeyAssignMode(int mode);
   void TakeLearnedController(int controller, int value);
+  // Records for the editor which of the latching buttons the parameter
+  // `index` lights.
+  void ShowButtons(int index);
+  // The engine's light flags as panel::LightBit, for the editor's idle tick.
+  unsigned LightFlags() const;
 
   Instrument engine_;
+  panel::Panel panel_;
+  IGraphics* graphics_ = nullptr;  // owned by the plug-in base as its editor
+  // Written by the audio thread after each block, read by the editor.
+  std::atomic<unsigned> lightFlags_{0};
 };
 
 // A new instance as a host gets it: its effect record, or null.
-vst::AEffect* CreateKestrion(vst::AudioMasterCallback host);
+vst::AEffect* CreateKestrion(vst::AudioMasterCallback host, EditorFactory makeEditor = nullptr);

@@ -186,6 +186,7 @@ void Kestrion::ParameterChanged(int index) {
   Synth::ParameterChanged(index);
   const IEffectParameter* parameter = Parameter(index);
   if (parameter != nullptr) ApplyParameter(index, parameter->value);
+  ShowButtons(index);
 }
 
 void Kestrion::ChangeKeyAssignMode(int mode) {

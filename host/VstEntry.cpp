@@ -5,7 +5,7 @@
 
 #include "host/EffectVST.h"
 
-vst::AEffect* CreateEffect(vst::AudioMasterCallback host, CreateInstance create) {
+vst::AEffect* CreateEffect(vst::AudioMasterCallback host, const CreateInstance& create) {
   // A function-local static is created thread-safely on first use.
   static std::mutex creationLock;
   std::lock_guard<std::mutex> lock(creationLock);

@@ -14,6 +14,7 @@
 #include "platform/KnownFolders.h"
 #include "shell/Configuration.h"
 #include "shell/Synth.h"
+#include "shell/UpdateCheck.h"
 
 namespace programcommands {
 
@@ -169,7 +170,10 @@ void Synth::HandleOptionCommand(int command) {
     case kUnselectStartupBank:
       RunStartupBankCommand(*editor, command);
       return;
-    default:  // separators, submenus, the online commands and unknown numbers
+    case kCheckForUpdate:
+      update::CheckForUpdate(*editor);  // waits on the network: no lock held
+      return;
+    default:  // separators, submenus, the web page (the menu opens it) and unknown numbers
       return;
   }
 }

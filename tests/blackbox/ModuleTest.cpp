@@ -55,7 +55,7 @@ TEST(Module, ScannerThatAnswersNothingGetsIdentityNamesAndProperties) {
   EXPECT_EQ(effect->magic, kEffectMagic);
   EXPECT_EQ(effect->uniqueID, 0x31343136);
   EXPECT_EQ(effect->version, 20302);
-  EXPECT_EQ(effect->flags, 0x1130);
+  EXPECT_EQ(effect->flags, 0x1131);
   EXPECT_EQ(effect->numPrograms, kPrograms);
   EXPECT_EQ(effect->numParams, kParameters);
   EXPECT_EQ(effect->numInputs, 0);

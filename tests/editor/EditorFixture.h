@@ -77,6 +77,13 @@ inline std::unique_ptr<graphics::RasterMemBitmap> MakeStripImage(int width, int 
   return image;
 }
 
+// The first control of the editor bound to `index` (a parameter or a command code).
+inline IControl* FindBound(const IGraphics& editor, int index) {
+  for (int i = 0; i < editor.ControlCount(); ++i)
+    if (editor.Control(i)->ParameterIndex() == index) return editor.Control(i);
+  return nullptr;
+}
+
 inline IFrameStrip StripOf(graphics::RasterBitmap* image, int frames) {
   IFrameStrip strip;
   strip.image = image;

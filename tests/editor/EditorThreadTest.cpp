@@ -7,10 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "editor/BitmapControls.h"
 #include "editor/HeadlessGraphics.h"
-#include "editor/KnobControls.h"
-#include "editor/TextControl.h"
 #include "engine/Kestrion.h"
 #include "engine/ParameterIndex.h"
 #include "host/EffectVST.h"
@@ -51,25 +48,16 @@ class ControllerMove {
 }  // namespace
 
 TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
-  testhost::Instance host;
+  testhost::Instance host("", testhost::HeadlessEditor);
   AEffect* effect = host.effect;
   host.Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
   host.Call(effSetBlockSize, 0, kBlockFrames);
   host.Call(effMainsChanged, 0, 1);
   auto* synth = static_cast<Kestrion*>(IEffectVST::FromRecord(effect));
-
-  auto knobImage = editortest::MakeStripImage(20, 10, 8);
-  auto switchImage = editortest::MakeStripImage(10, 10, 2);
-  auto* editor = new IGraphicsHeadless(synth, 200, 40);
-  auto* cutoff = new IKnobMultiControl(synth, 10, 10, Param::Cutoff, editortest::StripOf(knobImage.get(), 8));
-  auto* resonance = new IKnobMultiControl(synth, 40, 10, Param::Resonance, editortest::StripOf(knobImage.get(), 8));
-  auto* learnSwitch = new ISwitchControl(synth, 70, 10, kLearnSwitchCommand, editortest::StripOf(switchImage.get(), 2));
-  const ITextStyle style("Arial", 12, IArgbColour{255, 255, 255, 255}, kTextNormal, kAlignLeft);
-  editor->AttachControl(cutoff);
-  editor->AttachControl(resonance);
-  editor->AttachControl(learnSwitch);
-  editor->AttachControl(new ITextControl(synth, {100, 10, 190, 30}, style, "Cutoff"));
-  synth->AttachEditor(editor);
+  auto* editor = static_cast<IGraphicsHeadless*>(synth->Graphics());
+  IControl* cutoff = editortest::FindBound(*editor, Param::Cutoff);
+  IControl* resonance = editortest::FindBound(*editor, Param::Resonance);
+  IControl* learnSwitch = editortest::FindBound(*editor, kLearnSwitchCommand);
   int parent = 0;
   host.Call(effEditOpen, 0, 0, &parent);
 
@@ -103,7 +91,10 @@ TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
     }
   });
   std::thread ui([&] {
-    for (int n = 0; n < kMostSteps && !rendered; ++n) editor->Tick();
+    for (int n = 0; n < kMostSteps && !rendered; ++n) {
+      editor->Tick();
+      host.Call(effEditIdle);  // the lights follow the engine
+    }
   });
   audio.join();
   automation.join();

@@ -13,7 +13,13 @@ TEST(EffectRecord, IdentityFlagsAndCounts) {
   EXPECT_EQ(e->magic, kEffectMagic);
   EXPECT_EQ(e->uniqueID, 0x31343136);
   EXPECT_EQ(e->version, 20302);
-  EXPECT_EQ(e->flags, 0x1130);
+  EXPECT_EQ(e->flags, 0x1131);  // the editor flag among them
+  ERect* rect = nullptr;
+  ASSERT_EQ(i.Call(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 1096);
+  EXPECT_EQ(rect->bottom - rect->top, 395);
+  int parent = 0;
+  EXPECT_EQ(i.Call(effEditOpen, 0, 0, &parent), 0);  // no window to open yet
   EXPECT_EQ(e->numPrograms, 64);
   EXPECT_EQ(e->numParams, 70);
   EXPECT_EQ(e->numInputs, 0);

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "host/VstAbi.h"
+#include "editor/HeadlessGraphics.h"
 #include "engine/Kestrion.h"
+#include "host/VstAbi.h"
 
 namespace testhost {
 
@@ -24,10 +25,15 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
   return 0;
 }
 
+// An editor without a window for an instance's panel.
+inline IGraphics* HeadlessEditor(IEffectBase* plugin, int width, int height) {
+  return new IGraphicsHeadless(plugin, width, height);
+}
+
 struct Instance {
-  explicit Instance(const char* vendor = "") {
+  explicit Instance(const char* vendor = "", EditorFactory makeEditor = nullptr) {
     Vendor() = vendor;
-    effect = CreateKestrion(&Callback);
+    effect = CreateKestrion(&Callback, makeEditor);
     Call(vst::effOpen);
   }
   ~Instance() { Call(vst::effClose); }

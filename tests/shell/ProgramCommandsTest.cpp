@@ -55,12 +55,9 @@ class ProbingEditor : public IGraphicsHeadless {
   }
 };
 
-// An instance as the panel drives it: a headless editor attached (the
-// plug-in owns it from then on).
-ProbingEditor& AttachHeadlessEditor(Kestrion& synth) {
-  auto* editor = new ProbingEditor(&synth, 1096, 395);
-  synth.AttachEditor(editor);
-  return *editor;
+// The editor of an instance as the panel drives it.
+IGraphics* MakeProbingEditor(IEffectBase* plugin, int width, int height) {
+  return new ProbingEditor(plugin, width, height);
 }
 
 // The bank with its names and records, the current program and the values.
@@ -122,9 +119,9 @@ class ProgramCommandsTest : public ::testing::Test {
   }
 
   const bool freshUser = (testfolders::UseFreshUserFolders(), true);  // before the instance reads it
-  recordinghost::Instance host;
+  recordinghost::Instance host{MakeProbingEditor};
   Kestrion& synth = *host.synth;
-  ProbingEditor& editor = AttachHeadlessEditor(synth);
+  ProbingEditor& editor = static_cast<ProbingEditor&>(*synth.Graphics());
   const std::string scratch = platform::JoinPath(platform::ConfigurationFolder(), "command-files");
   const std::string documents = platform::DocumentsFolder();
 };

@@ -55,8 +55,8 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
 
 // An opened instance at 44100 Hz, blocks of 512, processing on.
 struct Instance {
-  Instance() {
-    effect = CreateKestrion(&Callback);
+  explicit Instance(EditorFactory makeEditor = nullptr) {
+    effect = CreateKestrion(&Callback, makeEditor);
     Call(vst::effOpen);
     Call(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     Call(vst::effSetBlockSize, 0, 512);

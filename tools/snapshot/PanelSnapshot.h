@@ -1,19 +1,17 @@
-// The editor of a plug-in instance, built without a window and drawn once.
+// The editor of a plug-in instance drawn without a window.
 #pragma once
-
-#include <memory>
 
 #include "editor/HeadlessGraphics.h"
 
-class IEffectVST;
+class Kestrion;
 
 namespace snapshot {
 
-constexpr int kPanelWidth = 1096;
-constexpr int kPanelHeight = 395;
+// An editor without a window, for Kestrion's panel to be built on.
+IGraphics* MakeHeadlessEditor(IEffectBase* plugin, int width, int height);
 
-// Builds the panel on `plugin`, attaches it as the plug-in would and runs
-// one redraw of the whole panel. The plug-in owns the editor afterwards.
-IGraphicsHeadless* DrawPanel(IEffectVST& plugin);
+// Opens the panel of `plugin` (made with MakeHeadlessEditor), with its tweak
+// panel open or closed, and draws all of it.
+IGraphicsHeadless& DrawPanel(Kestrion& plugin, bool tweakPanelOpen);
 
 }  // namespace snapshot

@@ -1,10 +1,11 @@
-// kestrion-snapshot: draws the instrument's editor once, without a window,
-// and writes it to a PNG file, so that the panel can be looked at anywhere.
+// kestrion-snapshot: draws the instrument's panel once, without a window,
+// into a PNG file (and, given a second file, again with the tweak panel
+// open), so that the panel can be looked at anywhere.
 #include <iostream>
 #include <string>
 
-#include "host/EffectVST.h"
 #include "engine/Kestrion.h"
+#include "host/EffectVST.h"
 #include "tools/snapshot/PanelSnapshot.h"
 #include "tools/snapshot/PngFile.h"
 
@@ -17,25 +18,25 @@ vst::VstIntPtr QuietHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: kestrion-snapshot OUTPUT.png\n";
+  if (argc < 2 || argc > 3) {
+    std::cerr << "usage: kestrion-snapshot CLOSED.png [TWEAK-OPEN.png]\n";
     return 2;
   }
-  vst::AEffect* effect = CreateKestrion(&QuietHost);
-  IEffectVST* plugin = IEffectVST::FromRecord(effect);
+  vst::AEffect* effect = CreateKestrion(&QuietHost, snapshot::MakeHeadlessEditor);
+  auto* plugin = static_cast<Kestrion*>(IEffectVST::FromRecord(effect));
   if (!plugin) {
     std::cerr << "kestrion-snapshot: the plug-in could not be created\n";
     return 1;
   }
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
-  IGraphicsHeadless* editor = snapshot::DrawPanel(*plugin);
-  std::string error;
-  const bool written = snapshot::WritePngFile(editor->Frame(), argv[1], &error);
-  effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0);
-  if (!written) {
-    std::cerr << "kestrion-snapshot: " << error << "\n";
-    return 1;
+  bool written = true;
+  for (int file = 1; file < argc && written; ++file) {
+    const IGraphicsHeadless& editor = snapshot::DrawPanel(*plugin, file == 2);
+    std::string error;
+    written = snapshot::WritePngFile(editor.Frame(), argv[file], &error);
+    if (written) std::cout << argv[file] << "\n";
+    else std::cerr << "kestrion-snapshot: " << error << "\n";
   }
-  std::cout << argv[1] << "\n";
-  return 0;
+  effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0);
+  return written ? 0 : 1;
 }

@@ -1,0 +1,129 @@
+#include "editor/panel/Panel.h"
+
+#include "editor/BitmapControls.h"
+#include "editor/Graphics.h"
+#include "editor/KnobControls.h"
+#include "editor/TextControl.h"
+#include "editor/panel/PanelButtons.h"
+#include "editor/panel/PanelCommands.h"
+#include "editor/panel/PanelLayout.h"
+#include "editor/panel/PanelMenus.h"
+#include "shell/Synth.h"
+
+namespace panel {
+
+namespace {
+
+// Table rows of the lights, in LightBit order.
+constexpr int kLightRows[kLightCount] = {5, 6, 7, 8, 9, 10, 22};
+// Images loaded while the panel is built; the unlearn face waits for its first use.
+constexpr int kBuildImages[] = {102, 103, 104, 105, 106, 107, 114, 108, 109, 110,
+                                111, 112, 113, 115, 116, 117, 119, 120, 121, 122};
+
+const IArgbColour kTempoColour{255, 160, 160, 192};
+const ITextStyle kVersionStyle("Verdana", 15, IArgbColour{128, 160, 160, 192}, kTextNormal, kAlignRight);
+
+IFrameStrip Strip(IGraphics& editor, int id) {
+  const ImageSpec* image = FindImage(id);
+  return image ? editor.LoadStrip(image->id, image->name, image->frames) : IFrameStrip{};
+}
+
+}  // namespace
+
+void Panel::Build(IGraphics& editor, Synth& plugin) {
+  *this = Panel();
+  editor.AttachBackground();
+  for (int id : kBuildImages) Strip(editor, id);
+  plugin.SetMidiLearn(false, false);
+  for (const ControlSpec& spec : kControls) {
+    IControl* control = Create(spec, editor, plugin);
+    editor.AttachControl(control);
+    Keep(control, spec);
+  }
+  for (int i = 0; i < kLightCount; ++i) lights_[i]->SetHidden(true);
+}
+
+IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, Synth& plugin) {
+  const int x = spec.area.left, y = spec.area.top;
+  switch (spec.kind) {
+    case ControlKind::kPresetMenu:
+      return new IHVPresetMenu(&plugin, kProgramNumberRect, kProgramNameRect);
+    case ControlKind::kUtilityKick:
+      return new IHVUtilityKick(&plugin, this, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kOptionMenu:
+      return new IHVOptionMenu(&plugin, spec.area, spec.parameter);
+    case ControlKind::kLearnSwitch:
+      return new IHVSwitchMidiLearn(&plugin, x, y, Strip(editor, spec.image));
+    case ControlKind::kKnob:
+      return new IKnobMultiControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
+    case ControlKind::kSwitch:
+      return new ISwitchControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kFramesSwitch:
+      return new ISwitchFramesControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kButtonKick:
+      return new IHVButtonKick(&plugin, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
+    case ControlKind::kTempoMenu:
+      return new IHVPopUpMenuControl(&plugin, spec.area, spec.parameter, &kTempoColour);
+    case ControlKind::kVersionText:
+      return new ITextControl(&plugin, spec.area, kVersionStyle, kVersionText);
+    case ControlKind::kLight:
+    case ControlKind::kBlind:
+      break;
+  }
+  return new IBitmapControl(&plugin, x, y, -1, Strip(editor, spec.image));
+}
+
+void Panel::Keep(IControl* control, const ControlSpec& spec) {
+  const int row = static_cast<int>(&spec - kControls);
+  for (int i = 0; i < kLightCount; ++i)
+    if (kLightRows[i] == row) lights_[i] = control;
+  if (spec.tweak) tweakGroup_.push_back(control);
+  switch (spec.kind) {
+    case ControlKind::kPresetMenu:
+      programDisplay_ = static_cast<IHVPresetMenu*>(control);
+      break;
+    case ControlKind::kLearnSwitch:
+      learnSwitch_ = static_cast<IHVSwitchMidiLearn*>(control);
+      break;
+    case ControlKind::kBlind:
+      blinds_[blinds_[0] ? 1 : 0] = control;
+      break;
+    case ControlKind::kVersionText:
+      versionText_ = static_cast<ITextControl*>(control);
+      break;
+    case ControlKind::kUtilityKick:
+      if (spec.parameter == kCloseTweakPanel) closeButton_ = control;
+      if (spec.parameter == kOpenTweakPanel) openButton_ = control;
+      break;
+    case ControlKind::kButtonKick: {
+      auto* button = static_cast<IHVButtonKick*>(control);
+      constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton,
+                                kRoundRobinButton};
+      for (int i = 0; i < 5; ++i)
+        if (spec.parameter == kOrder[i]) keyAssignButtons_[i] = button;
+      if (spec.parameter == kHoldButton) holdButton_ = button;
+      if (spec.parameter == kEffectsButton) effectsButton_ = button;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void Panel::SetTweakPanelOpen(bool open) {
+  for (IControl* control : tweakGroup_) control->SetHidden(!open);
+  closeButton_->SetHidden(!open);
+  for (IControl* covering : {blinds_[0], blinds_[1], openButton_, static_cast<IControl*>(versionText_)})
+    covering->SetHidden(open);
+}
+
+void Panel::ShowLights(unsigned flags) {
+  for (int i = 0; i < kLightCount; ++i) {
+    const bool on = (flags >> i & 1u) != 0;
+    if (on == lightShown_[i]) continue;
+    lightShown_[i] = on;
+    lights_[i]->SetHidden(!on);
+  }
+}
+
+}  // namespace panel
