@@ -1,6 +1,9 @@
 #include "engine/dsp/Wavetables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 #include <mutex>
 
 WavetableBanks gWavetables;
@@ -30,25 +33,65 @@ void FillUnitCircle(UnitCircle& circle) {
   }
 }
 
-void BuildTablePair(int t, const UnitCircle& circle) {
-  double* saw = gWavetables.saw[t].sample;
-  double* triangle = gWavetables.triangle[t].sample;
-  const int harmonics = WavetableHarmonicCount(t);
-  for (int k = 0; k < kTableSize; ++k) {
-    saw[k] = kSawScale * circle.sine[k];
-    triangle[k] = kTriangleScale * circle.cosine[k];
-  }
-  for (int j = 2; j <= harmonics; ++j) {
-    const double w = kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
-    const double a = w * 0.5 / j;
-    const double triangleAmplitude = a * kSqrtTwo / j;
-    const bool odd = (j % 2) != 0;
-    for (int k = 0; k < kTableSize; ++k) {
-      const int position = (j * k) & (kTableSize - 1);
-      saw[k] += a * circle.sine[position];
-      if (odd) triangle[k] += triangleAmplitude * circle.cosine[position];
+// A spectrum turned into samples: in place, y[k] = Σj x[j] e^(2πijk/N) for
+// the N = kTableSize complex values in (re, im). Radix 2, so a table costs
+// N log N steps rather than N per harmonic.
+struct Spectrum {
+  double re[kTableSize];
+  double im[kTableSize];
+};
+
+void InverseTransform(Spectrum& x, const UnitCircle& circle) {
+  for (int i = 1, j = 0; i < kTableSize; ++i) {
+    int bit = kTableSize >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) {
+      std::swap(x.re[i], x.re[j]);
+      std::swap(x.im[i], x.im[j]);
     }
   }
+  for (int length = 2; length <= kTableSize; length <<= 1) {
+    const int half = length / 2, stride = kTableSize / length;
+    for (int start = 0; start < kTableSize; start += length) {
+      for (int k = 0; k < half; ++k) {
+        const double wr = circle.cosine[k * stride], wi = circle.sine[k * stride];
+        const int p = start + k, q = p + half;
+        const double vr = x.re[q] * wr - x.im[q] * wi;
+        const double vi = x.re[q] * wi + x.im[q] * wr;
+        x.re[q] = x.re[p] - vr;
+        x.im[q] = x.im[p] - vi;
+        x.re[p] += vr;
+        x.im[p] += vi;
+      }
+    }
+  }
+}
+
+// The sawtooth holds Σ a_j sin(jx), the imaginary part of the transform of
+// the amplitudes; the triangle Σ b_j cos(jx) over odd j, the real part of
+// the transform of its own.
+void BuildTablePair(int t, const UnitCircle& circle, Spectrum& spectrum) {
+  const int harmonics = WavetableHarmonicCount(t);
+  std::fill(std::begin(spectrum.re), std::end(spectrum.re), 0.0);
+  std::fill(std::begin(spectrum.im), std::end(spectrum.im), 0.0);
+  spectrum.re[1] = kSawScale;
+  for (int j = 2; j <= harmonics; ++j) {
+    const double w = kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
+    spectrum.re[j] = w * 0.5 / j;
+  }
+  InverseTransform(spectrum, circle);
+  std::copy(std::begin(spectrum.im), std::end(spectrum.im), gWavetables.saw[t].sample);
+
+  std::fill(std::begin(spectrum.im), std::end(spectrum.im), 0.0);
+  std::fill(std::begin(spectrum.re), std::end(spectrum.re), 0.0);
+  spectrum.re[1] = kTriangleScale;
+  for (int j = 3; j <= harmonics; j += 2) {
+    const double w = kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
+    spectrum.re[j] = w * 0.5 / j * kSqrtTwo / j;
+  }
+  InverseTransform(spectrum, circle);
+  std::copy(std::begin(spectrum.re), std::end(spectrum.re), gWavetables.triangle[t].sample);
 }
 
 }  // namespace
@@ -61,9 +104,10 @@ void BuildWavetableBanks() {
   // Instances may be made on several threads at once.
   static std::once_flag once;
   std::call_once(once, [] {
-    static UnitCircle circle;  // 64 KiB: kept off the stack
+    static UnitCircle circle;  // 64 KiB each: kept off the stack
+    static Spectrum spectrum;
     FillUnitCircle(circle);
-    for (int t = 0; t < kWavetableCount; ++t) BuildTablePair(t, circle);
+    for (int t = 0; t < kWavetableCount; ++t) BuildTablePair(t, circle, spectrum);
     gWavetables.built = true;
   });
 }
