@@ -21,7 +21,8 @@ namespace {
 constexpr int kLearnedController = 74;
 constexpr int kBlocks = 200;
 constexpr int kBlockFrames = 256;
-// The automation and editor loops end with the render, or after this many steps.
+// The automation and editor loops take one step at least, and end with the
+// render or after this many steps.
 constexpr int kMostSteps = 200000;
 
 // One control change of the learned controller, as a host hands it over.
@@ -85,13 +86,13 @@ TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
   });
   float lastAutomated = 0;
   std::thread automation([&] {
-    for (int n = 0; n < kMostSteps && !rendered; ++n) {
+    for (int n = 0; n < kMostSteps && (n == 0 || !rendered); ++n) {
       lastAutomated = (n % 100) / 100.0f;
       effect->setParameter(effect, Param::Resonance, lastAutomated);
     }
   });
   std::thread ui([&] {
-    for (int n = 0; n < kMostSteps && !rendered; ++n) {
+    for (int n = 0; n < kMostSteps && (n == 0 || !rendered); ++n) {
       editor->Tick();
       host.Call(effEditIdle);  // the lights follow the engine
     }
