@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "editor/ImageCache.h"
 #include "editor/panel/Panel.h"
 #include "editor/panel/PanelButtons.h"
 #include "editor/panel/PanelCommands.h"
@@ -22,11 +21,6 @@ namespace {
 
 class PanelTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {  // TEMPORARY until the art lands
-    for (const panel::ImageSpec& image : panel::kImages)
-      if (!imagecache::Find(image.id))
-        imagecache::Add(editortest::MakeStripImage(image.width, image.height / image.frames, image.frames), image.id);
-  }
   PanelTest() {
     int parent = 0;
     host.Call(effEditOpen, 0, 0, &parent);
