@@ -47,57 +47,113 @@ bool HasPrintedLabel(const ControlSpec& control) {
          control.kind != ControlKind::kPresetMenu;
 }
 
-// The room a control's label has on its baseline: towards each labelled
-// neighbour, up to that neighbour's own label (which is given at most half
-// the distance) less a gap.
-double LabelRoom(cairo_t* cr, const ControlSpec& control) {
-  const double cx = CentreX(control.area);
-  const int baseline = LabelBaseline(control.area);
-  double room = 100;
-  cairo_save(cr);
-  UseType(cr, type::kLabel);
-  for (const ControlSpec& other : panel::kControls) {
-    if (&other == &control || !HasPrintedLabel(other) || LabelBaseline(other.area) != baseline) continue;
-    const double distance = std::fabs(CentreX(other.area) - cx);
-    const double otherHalf = std::min(TextWidth(cr, other.label, type::kLabel.tracking), distance) / 2;
-    room = std::min(room, 2 * (distance - otherHalf - 3));
-  }
-  cairo_restore(cr);
-  return room;
+// The labels that share one size: a section's, or those of one part of the
+// lower strip (under the left blind, between the blinds, under the right).
+int GroupOf(const ControlSpec& control) {
+  const std::vector<Section>& sections = Sections();
+  if (const Section* section = SectionOf(control.area)) return int(section - sections.data());
+  int part = 0;
+  for (const ControlSpec& blind : panel::kControls)
+    if (blind.kind == ControlKind::kBlind && CentreX(control.area) >= blind.area.left) ++part;
+  return int(sections.size()) + part;
 }
 
-// Prints a control's label centred above it, moved sideways if it would
-// cross its section's edge. A label too long for its room at the smallest
-// comfortable size is set in two lines, broken at a space or after a slash.
-void DrawLabel(cairo_t* cr, const ControlSpec& control) {
+// A label as it is set: its lines, their type and the band it spans.
+struct SetLabel {
+  std::vector<std::string> lines;
+  Type type = type::kLabel;
+  double left = 0, width = 0;
+};
+
+// The label's lines: one, or two when at the smallest comfortable size it
+// is still wider than its share of the way to a labelled neighbour (up to
+// that neighbour's label, which may take at most half the way); broken at
+// a space or after a slash. Centred over the control, moved sideways if it
+// would cross its section's edge.
+SetLabel SetUp(cairo_t* cr, const ControlSpec& control) {
   const std::string text = control.label;
-  double cx = CentreX(control.area), minX = 0, maxX = panel::kPanelWidth;
+  const double cx = CentreX(control.area);
+  double share = 100, minX = 0, maxX = panel::kPanelWidth;
+  UseType(cr, type::kLabel);
+  for (const ControlSpec& other : panel::kControls) {
+    if (&other == &control || !HasPrintedLabel(other) || LabelBaseline(other.area) != LabelBaseline(control.area))
+      continue;
+    const double distance = std::fabs(CentreX(other.area) - cx);
+    const double otherHalf = std::min(TextWidth(cr, other.label, type::kLabel.tracking), distance) / 2;
+    share = std::min(share, 2 * (distance - otherHalf - 3));
+  }
   if (const Section* section = SectionOf(control.area)) {
     const Bounds b = BoundsOf(*section);
     minX = b.left + 4;
     maxX = b.right - 4;
   }
-  const double room = std::min(LabelRoom(cr, control), maxX - minX);
-  std::vector<std::string> lines = {text};
-  Type fitted = FitType(cr, lines, type::kLabel, room);
+  SetLabel label;
+  label.lines = {text};
+  label.type = FitType(cr, label.lines, type::kLabel, std::min(share, maxX - minX));
   const std::size_t space = text.find(' '), slash = text.find('/');
-  if (fitted.size < 7 && (space != std::string::npos || slash != std::string::npos)) {
+  if (label.type.size < 7 && (space != std::string::npos || slash != std::string::npos)) {
     const std::size_t cut = space != std::string::npos ? space : slash + 1;
-    lines = {text.substr(0, cut), text.substr(space != std::string::npos ? cut + 1 : cut)};
+    label.lines = {text.substr(0, cut), text.substr(space != std::string::npos ? cut + 1 : cut)};
     // A size smaller keeps the upper line clear of the section's rule.
     Type small = type::kLabel;
     small.size -= 0.5;
-    fitted = FitType(cr, lines, small, room);
+    label.type = FitType(cr, label.lines, small, maxX - minX);
+  } else {
+    label.type = FitType(cr, label.lines, type::kLabel, maxX - minX);
   }
+  UseType(cr, label.type);
+  for (const std::string& line : label.lines)
+    label.width = std::max(label.width, TextWidth(cr, line, label.type.tracking));
+  label.left = std::clamp(cx - label.width / 2, minX, std::max(minX, maxX - label.width));
+  return label;
+}
+
+// Labels are set as a group: where one would come closer than a clear gap
+// to its neighbour's, each of the two gives up half the shortfall; then the
+// labels of a section (or of one part of the lower strip) share the
+// smallest size among them, so a row reads evenly.
+std::vector<SetLabel> SetAllLabels(cairo_t* cr) {
+  constexpr double kGap = 6;
+  const int count = panel::kControlCount;
+  std::vector<SetLabel> labels(count);
+  for (int i = 0; i < count; ++i)
+    if (HasPrintedLabel(panel::kControls[i])) labels[i] = SetUp(cr, panel::kControls[i]);
+  std::vector<Type> types(count);
+  for (int i = 0; i < count; ++i) {
+    const ControlSpec& control = panel::kControls[i];
+    types[i] = labels[i].type;
+    if (!HasPrintedLabel(control)) continue;
+    double width = labels[i].width;
+    for (int j = 0; j < count; ++j) {
+      const ControlSpec& other = panel::kControls[j];
+      if (j == i || !HasPrintedLabel(other) || LabelBaseline(other.area) != LabelBaseline(control.area)) continue;
+      const double gap = labels[j].left > labels[i].left ? labels[j].left - (labels[i].left + labels[i].width)
+                                                         : labels[i].left - (labels[j].left + labels[j].width);
+      if (gap < kGap) width = std::min(width, labels[i].width - (kGap - gap));
+    }
+    if (width < labels[i].width) types[i] = FitType(cr, labels[i].lines, labels[i].type, width);
+  }
+  for (int i = 0; i < count; ++i) {
+    for (int j = 0; j < count; ++j) {
+      if (!HasPrintedLabel(panel::kControls[j]) || GroupOf(panel::kControls[j]) != GroupOf(panel::kControls[i]))
+        continue;
+      if (types[j].size < labels[i].type.size) labels[i].type.size = types[j].size;
+      labels[i].type.tracking = std::min(labels[i].type.tracking, types[j].tracking);
+    }
+  }
+  return labels;
+}
+
+// Labels sit above their controls, centred on where they were set.
+void DrawLabel(cairo_t* cr, const ControlSpec& control, const SetLabel& label) {
   cairo_save(cr);
-  UseType(cr, fitted);
+  UseType(cr, label.type);
   SetColour(cr, ink::kLabel);
   constexpr double kLineHeight = 7;
-  double baseline = LabelBaseline(control.area) - kLineHeight * (lines.size() - 1);
-  for (const std::string& line : lines) {
-    const double width = TextWidth(cr, line, fitted.tracking);
-    const double x = std::clamp(cx - width / 2, minX, std::max(minX, maxX - width));
-    ShowText(cr, line, x, baseline, Align::kLeft, fitted.tracking);
+  const double centre = label.left + label.width / 2;
+  double baseline = LabelBaseline(control.area) - kLineHeight * (label.lines.size() - 1);
+  for (const std::string& line : label.lines) {
+    ShowText(cr, line, centre, baseline, Align::kCentre, label.type.tracking);
     baseline += kLineHeight;
   }
   cairo_restore(cr);
@@ -127,8 +183,8 @@ void DrawKnobScale(cairo_t* cr, const IPanelRect& area, bool bipolar) {
   const double cap = CapHeight(cr);
   // Just outside and below the end marks.
   const double baseline = std::round(cy + 17.5 + cap);
-  ShowText(cr, bipolar ? "\xe2\x88\x92" : "0", cx - 12.5, baseline, Align::kCentre, 0);
-  ShowText(cr, bipolar ? "+" : "10", cx + 13.5, baseline, Align::kCentre, 0);
+  ShowText(cr, bipolar ? "\xe2\x88\x92" : "0", cx - 13.5, baseline, Align::kCentre, 0);
+  ShowText(cr, bipolar ? "+" : "10", cx + 14.5, baseline, Align::kCentre, 0);
   cairo_restore(cr);
 }
 
@@ -309,6 +365,12 @@ void DrawTweakTabLabel(cairo_t* cr, const IPanelRect& tab) {
   cairo_restore(cr);
 }
 
+void DrawLabels(cairo_t* cr) {
+  const std::vector<SetLabel> labels = SetAllLabels(cr);
+  for (int i = 0; i < panel::kControlCount; ++i)
+    if (HasPrintedLabel(panel::kControls[i])) DrawLabel(cr, panel::kControls[i], labels[i]);
+}
+
 void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTexts& texts) {
   const IPanelRect& area = control.area;
   switch (control.kind) {
@@ -317,16 +379,11 @@ void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTe
       const bool rotary = control.image == panel::kSwitchImage || control.image == panel::kSwitchWhiteImage;
       if (rotary) DrawRotaryLegends(cr, area, names);
       else DrawKnobScale(cr, area, texts.Minimum(control.parameter) < 0);
-      DrawLabel(cr, control);
       break;
     }
     case ControlKind::kSwitch:
     case ControlKind::kFramesSwitch:
       DrawSwitchLegends(cr, control, texts);
-      DrawLabel(cr, control);
-      break;
-    case ControlKind::kButtonKick:
-      DrawLabel(cr, control);
       break;
     case ControlKind::kLight:
       DrawUnlitLens(cr, area.left, area.top, area.Width());
@@ -357,6 +414,7 @@ void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTe
     case ControlKind::kUtilityKick:
       if (control.parameter == panel::kCloseTweakPanel) DrawTweakTabLabel(cr, area);
       break;
+    case ControlKind::kButtonKick:
     case ControlKind::kLearnSwitch:
     case ControlKind::kBlind:
     case ControlKind::kVersionText:

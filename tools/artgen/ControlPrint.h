@@ -10,7 +10,11 @@ namespace artgen {
 
 class ParameterTexts;
 
+// Everything but the label.
 void DrawControlPrint(cairo_t* cr, const panel::ControlSpec& control, const ParameterTexts& texts);
+// Every control's label, set together so that neighbours keep clear of each
+// other and rows read evenly.
+void DrawLabels(cairo_t* cr);
 // The name beside the tab that opens or closes the tweak panel.
 void DrawTweakTabLabel(cairo_t* cr, const IPanelRect& tab);
 

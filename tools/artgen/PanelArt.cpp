@@ -36,6 +36,7 @@ cairo_surface_t* PaintBackground(const ParameterTexts& texts, int width, int hei
   DrawWordmark(cr);
   DrawSections(cr);
   for (const ControlSpec& control : panel::kControls) DrawControlPrint(cr, control, texts);
+  DrawLabels(cr);
   cairo_destroy(cr);
   return surface;
 }
