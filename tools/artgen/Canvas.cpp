@@ -1,6 +1,5 @@
 #include "tools/artgen/Canvas.h"
 
-#include <cctype>
 #include <cmath>
 
 namespace artgen {
@@ -129,11 +128,6 @@ void RoundedOutline(cairo_t* cr, const std::vector<Point>& corners, double r) {
                    out.x + (corner.x - out.x) * k, out.y + (corner.y - out.y) * k, out.x, out.y);
   }
   cairo_close_path(cr);
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace artgen

@@ -31,8 +31,6 @@ constexpr Colour kLabel = Hex(0xeee9de);
 constexpr Colour kLegend = Hex(0xbdb8ac);
 constexpr Colour kAccent = Hex(0xf29a35);
 constexpr Colour kCream = Hex(0xf1ebdd);
-constexpr Colour kShadow = Hex(0x000000, 0.55);
-constexpr Colour kLedRed = Hex(0xff4a1c);
 }  // namespace ink
 
 // A cleared (transparent) ARGB surface; the caller destroys it.
@@ -74,7 +72,5 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // A closed outline through `corners` (axis-parallel edges), each corner
 // rounded off by `r`.
 void RoundedOutline(cairo_t* cr, const std::vector<Point>& corners, double r);
-
-std::string Upper(std::string text);
 
 }  // namespace artgen

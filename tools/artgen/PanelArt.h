@@ -3,7 +3,7 @@
 // the tweak panel.
 #pragma once
 
-#include "tools/artgen/Canvas.h"
+#include "tools/artgen/Plate.h"
 
 namespace artgen {
 
@@ -13,8 +13,6 @@ cairo_surface_t* PaintBackground(const ParameterTexts& texts, int width, int hei
 cairo_surface_t* PaintLeftBlind(int width, int height);
 cairo_surface_t* PaintRightBlind(int width, int height);
 
-// The top of the lower strip (tweak panel, program and utility controls).
-constexpr int kStripTop = 310;
 // Where the blinds sit on the panel.
 constexpr Point kLeftBlindAt{0, kStripTop};
 constexpr Point kRightBlindAt{830, kStripTop};
