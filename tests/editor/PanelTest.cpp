@@ -196,16 +196,7 @@ TEST_F(PanelTest, TheLightsFollowTheEngineWhileTheWindowIsOpen) {
   host.Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
   host.Call(effSetBlockSize, 0, 256);
   host.Call(effMainsChanged, 0, 1);
-  VstMidiEvent note{};
-  note.type = kVstMidiType;
-  note.byteSize = sizeof note;
-  note.midiData[0] = static_cast<char>(0x90);
-  note.midiData[1] = 60;
-  note.midiData[2] = 100;
-  VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<VstEvent*>(&note);
-  host.Call(effProcessEvents, 0, 0, &events);
+  host.Midi(0x90, 60, 100);
   float left[256], right[256];
   float* outputs[] = {left, right};
   host.effect->processReplacing(host.effect, nullptr, outputs, 256);

@@ -137,16 +137,7 @@ TEST(Processing, ReplacingWritesSilenceAndAccumulatingAddsTheRender) {
   Instance adding, replacing;
   for (Instance* instance : {&adding, &replacing}) {
     instance->Call(effMainsChanged, 0, 1);
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof note;
-    note.midiData[0] = static_cast<char>(0x90);
-    note.midiData[1] = 60;
-    note.midiData[2] = 100;
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&note);
-    instance->Call(effProcessEvents, 0, 0, &events);
+    instance->Midi(0x90, 60, 100);
   }
   bool sounded = false;
   for (int block = 0; block < 8; ++block) {

@@ -41,6 +41,19 @@ struct Instance {
                       void* ptr = nullptr, float opt = 0) {
     return effect->dispatcher(effect, op, index, value, ptr, opt);
   }
+  // One MIDI message at the start of the next block.
+  void Midi(int status, int data1, int data2) {
+    vst::VstMidiEvent midi{};
+    midi.type = vst::kVstMidiType;
+    midi.byteSize = sizeof midi;
+    midi.midiData[0] = static_cast<char>(status);
+    midi.midiData[1] = static_cast<char>(data1);
+    midi.midiData[2] = static_cast<char>(data2);
+    vst::VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
+    Call(vst::effProcessEvents, 0, 0, &events);
+  }
   std::string Text(vst::VstInt32 op, int index) {
     char buffer[300] = {};
     Call(op, index, 0, buffer);
