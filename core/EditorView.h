@@ -15,7 +15,6 @@ enum IMessageType {
   kMessageIconError = 0x10,
   kMessageIconInformation = 0x40,
 };
-constexpr int kMessageButtonsMask = 0x0F;
 // The button that answered a message box.
 enum IMessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 // File prompts.
@@ -33,8 +32,9 @@ class IEditorView {
   // Any thread (audio, host UI/dispatcher, editor): records that the
   // controls bound to `index` (a parameter, or a command code with a
   // normalised value) are to show `value` (normalised 0..1 when
-  // `normalised`, else in the parameter's real units). Takes no lock, allocates nothing and touches
-  // no control; the editor applies the last value recorded at its next tick.
+  // `normalised`, else in the parameter's real units). Takes no lock,
+  // allocates nothing and touches no control; the editor applies the last
+  // value recorded at its next tick.
   virtual void ShowParameterValue(int index, double value, bool normalised) = 0;
   // Host UI/dispatcher, once on attachment and before any other thread can
   // reach the editor: every parameter's normalised value, so that the

@@ -161,8 +161,9 @@ class IGraphics : public IEditorView {
   // One slot per parameter, made with the editor: recording never allocates.
   std::unique_ptr<RecordedValue[]> recordedParameters_;
   int recordedCount_ = 0;
-  // Command codes -2 .. -kRecordedCommands (slot 0 unused, -1 binds nothing): the panel's buttons and switches
-  // that follow the plug-in's state without being bound to a parameter.
+  // Command codes -2 .. -kRecordedCommands (slot 0 unused: -1 binds
+  // nothing): the panel's buttons and switches that follow the plug-in's
+  // state without being bound to a parameter.
   static constexpr int kRecordedCommands = 100;
   RecordedValue recordedCommands_[kRecordedCommands];
   std::vector<std::unique_ptr<IControl>> controls_;

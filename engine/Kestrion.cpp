@@ -37,9 +37,9 @@ Kestrion::Kestrion(vst::AudioMasterCallback host, EditorFactory makeEditor) : Sy
   PrepareInstrument(engine_);
   engine_.tuning = Tuning();
   DefineParameters();
-  graphics_ = (makeEditor ? makeEditor : CreateEditorWindow)(this, panel::kPanelWidth, panel::kPanelHeight);
-  panel_.Build(*graphics_, *this);
-  AttachEditor(graphics_);
+  IGraphics* editor = (makeEditor ? makeEditor : CreateEditorWindow)(this, panel::kPanelWidth, panel::kPanelHeight);
+  panel_.Build(*editor, *this);
+  AttachEditor(editor);
   // Until a startup program is loaded, the defaults reach the engine (and
   // the panel's buttons) the way a restored program would.
   NotifyAllParameters();
@@ -90,6 +90,9 @@ void Kestrion::RenderBlock(double** inputs, double** outputs, int frames) {
   lightFlags_.store(LightFlags(), std::memory_order_relaxed);
 }
 
+// The plug-in base owns the editor; this instrument only ever attaches its panel's.
+IGraphics* Kestrion::Graphics() const { return static_cast<IGraphics*>(Editor()); }
+
 unsigned Kestrion::LightFlags() const {
   unsigned flags = 0;
   for (int i = 0; i < kOscillatorCount; ++i)
@@ -103,7 +106,8 @@ unsigned Kestrion::LightFlags() const {
 // The editor's thread, without the plug-in mutex: reads only the flags the
 // audio thread published.
 void Kestrion::IdleTick() {
-  if (graphics_ && graphics_->IsWindowOpen()) panel_.ShowLights(lightFlags_.load(std::memory_order_relaxed));
+  IGraphics* editor = Graphics();
+  if (editor && editor->IsWindowOpen()) panel_.ShowLights(lightFlags_.load(std::memory_order_relaxed));
 }
 
 void Kestrion::ShowButtons(int index) {
@@ -111,7 +115,7 @@ void Kestrion::ShowButtons(int index) {
   if (!editor) return;
   switch (index) {
     case Param::KeyAssign:
-      for (int mode = 0; mode < 5; ++mode)
+      for (int mode = 0; mode < panel::kKeyAssignModes; ++mode)
         editor->ShowParameterValue(panel::kKeyAssignButtons[mode], mode == engine_.keys.mode ? 1.0 : 0.0, true);
       break;
     case Param::Hold:

@@ -38,7 +38,7 @@ class Kestrion : public Synth {
   const Instrument& Engine() const { return engine_; }
   // The panel and its editor, for tests and tools.
   panel::Panel& Panel() { return panel_; }
-  IGraphics* Graphics() const { return graphics_; }
+  IGraphics* Graphics() const;
 
  private:
   // The record's tag, the current program's number and its name.
@@ -56,7 +56,6 @@ class Kestrion : public Synth {
 
   Instrument engine_;
   panel::Panel panel_;
-  IGraphics* graphics_ = nullptr;  // owned by the plug-in base as its editor
   // Written by the audio thread after each block, read by the editor.
   std::atomic<unsigned> lightFlags_{0};
 };

@@ -1,5 +1,8 @@
 #include "editor/panel/Panel.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "editor/BitmapControls.h"
 #include "editor/Graphics.h"
 #include "editor/KnobControls.h"
@@ -14,12 +17,6 @@ namespace panel {
 
 namespace {
 
-// Table rows of the lights, in LightBit order.
-constexpr int kLightRows[kLightCount] = {5, 6, 7, 8, 9, 10, 22};
-// Images loaded while the panel is built; the unlearn face waits for its first use.
-constexpr int kBuildImages[] = {102, 103, 104, 105, 106, 107, 114, 108, 109, 110,
-                                111, 112, 113, 115, 116, 117, 119, 120, 121, 122};
-
 const IArgbColour kTempoColour{255, 160, 160, 192};
 const ITextStyle kVersionStyle("Verdana", 15, IArgbColour{128, 160, 160, 192}, kTextNormal, kAlignRight);
 
@@ -33,7 +30,9 @@ IFrameStrip Strip(IGraphics& editor, int id) {
 void Panel::Build(IGraphics& editor, Synth& plugin) {
   *this = Panel();
   editor.AttachBackground();
-  for (int id : kBuildImages) Strip(editor, id);
+  // Every image is decoded now, but the unlearn face waits for its first use.
+  for (const ImageSpec& image : kImages)
+    if (image.id != kBackImage && image.id != kMidiUnlearnImage) Strip(editor, image.id);
   plugin.SetMidiLearn(false, false);
   for (const ControlSpec& spec : kControls) {
     IControl* control = Create(spec, editor, plugin);
@@ -74,11 +73,12 @@ IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, Synth& plugi
 }
 
 void Panel::Keep(IControl* control, const ControlSpec& spec) {
-  const int row = static_cast<int>(&spec - kControls);
-  for (int i = 0; i < kLightCount; ++i)
-    if (kLightRows[i] == row) lights_[i] = control;
   if (spec.tweak) tweakGroup_.push_back(control);
   switch (spec.kind) {
+    case ControlKind::kLight:
+      // The table lists the lights in LightBit order.
+      *std::find(std::begin(lights_), std::end(lights_), nullptr) = control;
+      break;
     case ControlKind::kPresetMenu:
       programDisplay_ = static_cast<IHVPresetMenu*>(control);
       break;
@@ -99,7 +99,7 @@ void Panel::Keep(IControl* control, const ControlSpec& spec) {
       auto* button = static_cast<IHVButtonKick*>(control);
       constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton,
                                 kRoundRobinButton};
-      for (int i = 0; i < 5; ++i)
+      for (int i = 0; i < kKeyAssignModes; ++i)
         if (spec.parameter == kOrder[i]) keyAssignButtons_[i] = button;
       if (spec.parameter == kHoldButton) holdButton_ = button;
       if (spec.parameter == kEffectsButton) effectsButton_ = button;

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "editor/panel/PanelCommands.h"
+
 class IControl;
 class IGraphics;
 class IHVButtonKick;
@@ -64,7 +66,7 @@ class Panel {
   IControl* blinds_[2] = {};
   IControl* openButton_ = nullptr;
   ITextControl* versionText_ = nullptr;
-  IHVButtonKick* keyAssignButtons_[5] = {};
+  IHVButtonKick* keyAssignButtons_[kKeyAssignModes] = {};
   IHVButtonKick* holdButton_ = nullptr;
   IHVButtonKick* effectsButton_ = nullptr;
 };

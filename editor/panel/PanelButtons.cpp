@@ -69,9 +69,9 @@ void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
       break;
     }
     default:
-      for (int mode = 0; mode < 5; ++mode) {
+      for (int mode = 0; mode < panel::kKeyAssignModes; ++mode) {
         if (code != panel::kKeyAssignButtons[mode]) continue;
-        synth_->SetParameterFromEditor(kKeyAssignParameter, mode / 4.0);
+        synth_->SetParameterFromEditor(kKeyAssignParameter, mode / double(panel::kKeyAssignModes - 1));
         synth_->SetParameterFromEditor(kHoldParameter, 0.0);
       }
   }

@@ -22,7 +22,8 @@ constexpr int kCloseTweakPanel = -83;
 
 // The key-assignment buttons in the order of the "KeyAssgn" values
 // (Unison, RndRobin, Chord Memory, Unison/Share, Poly).
-constexpr int kKeyAssignButtons[] = {kUnisonButton, kRoundRobinButton, kChordMemoryButton, kUnisonShareButton,
+constexpr int kKeyAssignModes = 5;
+constexpr int kKeyAssignButtons[kKeyAssignModes] = {kUnisonButton, kRoundRobinButton, kChordMemoryButton, kUnisonShareButton,
                                      kPolyButton};
 
 }  // namespace panel

@@ -1,7 +1,6 @@
 #include "editor/panel/PanelMenus.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "core/EffectParameter.h"
 #include "editor/Graphics.h"
@@ -18,18 +17,6 @@ constexpr int kProgramsPerSubmenu = 16;
 constexpr int kRenameLength = 253;
 
 const ITextStyle kProgramStyle("Arial", 15, IArgbColour{160, 255, 255, 255});
-
-// The display texts of an enumeration, in value order.
-std::vector<std::string> DisplayTexts(const IEffectParameter& parameter) {
-  std::vector<std::string> texts;
-  const int count = static_cast<int>(parameter.maximum - parameter.minimum) + 1;
-  for (int v = 0; v < count; ++v) {
-    char text[kNameLength];
-    parameter.FormatValue(parameter.minimum + v, false, text, true);
-    texts.emplace_back(text);
-  }
-  return texts;
-}
 
 }  // namespace
 
@@ -189,14 +176,8 @@ bool IHVPopUpMenuControl::Render(IGraphics& graphics) {
 
 void IHVPopUpMenuControl::HandlePress(int x, int y, const IPointerMods& mods) {
   IGraphics* graphics = Graphics();
-  IEffectParameter* parameter = Plugin()->Parameter(ParameterIndex());
-  if (!graphics || !parameter) return;
-  char current[kNameLength];
-  parameter->FormatValue(Value(), true, current, true);
-  IMenuList menu(kNumberNone);
-  for (const std::string& text : DisplayTexts(*parameter))
-    menu.AddEntry(text.c_str(), -1, nullptr, text == current ? kMenuChecked : 0);
-  if (IMenuList* chosen = graphics->RunPopupMenu(&menu, Area()); chosen && chosen->ChosenIndex() >= 0)
-    ApplyUserValue(parameter->ToNormalized(parameter->Clamp(chosen->ChosenIndex())));
+  if (!graphics) return;
+  // The editor's own value menu: every display text, the current one checked.
+  graphics->PromptForParameter(this);
   graphics->MarkAllChanged();
 }

@@ -42,10 +42,8 @@ void DrawKeyCap(cairo_t* cr, double x, double y, double w, double h, CapColour c
   const double dim = down ? 0.18 : 0;
   AddStop(face, 0, Mix(c.top, Hex(0x000000), dim));
   AddStop(face, 1, Mix(c.bottom, Hex(0x000000), dim));
-  cairo_set_source(cr, face);
   RoundedRect(cr, cx, cy, cw, ch, 2.5);
-  cairo_fill(cr);
-  cairo_pattern_destroy(face);
+  FillWith(cr, face);
   SetColour(cr, WithAlpha(c.edge, 0.9));
   cairo_set_line_width(cr, 0.8);
   RoundedRect(cr, cx + 0.4, cy + 0.4, cw - 0.8, ch - 0.8, 2.2);
@@ -69,19 +67,15 @@ void DrawKeyCap(cairo_t* cr, double x, double y, double w, double h, CapColour c
     AddStop(lens, 0, Hex(0x5a1a12));
     AddStop(lens, 1, Hex(0x2a0906));
   }
-  cairo_set_source(cr, lens);
   RoundedRect(cr, lx, ly, lw, lh, 1.2);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lens);
+  FillWith(cr, lens);
   if (lit) {
     // The light spills over the cap around the window.
     cairo_pattern_t* glow = cairo_pattern_create_radial(lx + lw / 2, ly + lh / 2, 1, lx + lw / 2, ly + lh / 2, 10);
     AddStop(glow, 0, Hex(0xff6a2a, 0.55));
     AddStop(glow, 1, Hex(0xff6a2a, 0));
-    cairo_set_source(cr, glow);
     RoundedRect(cr, cx, cy, cw, ch, 2.5);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
+    FillWith(cr, glow);
   }
   // Fine grip lines across the lower cap.
   SetColour(cr, Hex(0x000000, 0.16));
@@ -115,9 +109,7 @@ cairo_surface_t* PaintLight(int width, int height) {
   AddStop(glow, 0.62, Hex(0xff3c14));
   AddStop(glow, 0.8, Hex(0xe02a0a, 0.55));
   AddStop(glow, 1, Hex(0xff2a00, 0));
-  cairo_set_source(cr, glow);
-  cairo_paint(cr);
-  cairo_pattern_destroy(glow);
+  PaintWith(cr, glow);
   cairo_destroy(cr);
   return surface;
 }
@@ -130,10 +122,8 @@ void DrawUnlitLens(cairo_t* cr, double x, double y, double size) {
   cairo_pattern_t* lens = cairo_pattern_create_radial(cx - 0.8, cy - 0.9, 0.2, cx, cy, r);
   AddStop(lens, 0, Hex(0x8a3426));
   AddStop(lens, 1, Hex(0x2c0a06));
-  cairo_set_source(cr, lens);
   cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lens);
+  FillWith(cr, lens);
 }
 
 cairo_surface_t* PaintArrowStrip(bool next, int width, int frameHeight, int frames) {
@@ -148,10 +138,8 @@ cairo_surface_t* PaintArrowStrip(bool next, int width, int frameHeight, int fram
     cairo_pattern_t* face = cairo_pattern_create_linear(0, top, 0, top + frameHeight);
     AddStop(face, 0, down ? Hex(0x2a2c30) : Hex(0x4a4d53));
     AddStop(face, 1, down ? Hex(0x16171a) : Hex(0x222427));
-    cairo_set_source(cr, face);
     RoundedRect(cr, 0.5, top + 0.5 + (down ? 1 : 0), width - 1, frameHeight - 2, 3);
-    cairo_fill(cr);
-    cairo_pattern_destroy(face);
+    FillWith(cr, face);
     SetColour(cr, Hex(0xffffff, down ? 0.06 : 0.16));
     cairo_set_line_width(cr, 1);
     RoundedRect(cr, 1, top + 1 + (down ? 1 : 0), width - 2, frameHeight - 3, 2.5);
@@ -183,10 +171,8 @@ void DrawFaceButton(cairo_t* cr, double x, double y, double w, double h, const c
     AddStop(face, 0, Hex(0x46494f));
     AddStop(face, 1, Hex(0x1f2124));
   }
-  cairo_set_source(cr, face);
   RoundedRect(cr, x + 0.5, y + 0.5, w - 1, h - 2, 3);
-  cairo_fill(cr);
-  cairo_pattern_destroy(face);
+  FillWith(cr, face);
   SetColour(cr, Hex(0xffffff, lit ? 0.35 : 0.14));
   cairo_set_line_width(cr, 1);
   RoundedRect(cr, x + 1, y + 1, w - 2, h - 3, 2.5);
@@ -219,10 +205,8 @@ cairo_surface_t* PaintTweakTab(bool opens, int width, int height) {
   cairo_pattern_t* face = cairo_pattern_create_linear(0, 0, 0, height);
   AddStop(face, 0, Hex(0x4a4d53));
   AddStop(face, 1, Hex(0x1f2124));
-  cairo_set_source(cr, face);
   RoundedRect(cr, 0.5, 0.5, width - 1, height - 2, 3.5);
-  cairo_fill(cr);
-  cairo_pattern_destroy(face);
+  FillWith(cr, face);
   SetColour(cr, Hex(0xffffff, 0.15));
   cairo_set_line_width(cr, 1);
   RoundedRect(cr, 1, 1, width - 2, height - 3, 3);

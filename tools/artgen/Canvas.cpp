@@ -16,6 +16,18 @@ void AddStop(cairo_pattern_t* pattern, double offset, Colour c) {
   cairo_pattern_add_color_stop_rgba(pattern, offset, c.r, c.g, c.b, c.a);
 }
 
+void FillWith(cairo_t* cr, cairo_pattern_t* pattern) {
+  cairo_set_source(cr, pattern);
+  cairo_fill(cr);
+  cairo_pattern_destroy(pattern);
+}
+
+void PaintWith(cairo_t* cr, cairo_pattern_t* pattern) {
+  cairo_set_source(cr, pattern);
+  cairo_paint(cr);
+  cairo_pattern_destroy(pattern);
+}
+
 cairo_surface_t* NewSurface(int width, int height) {
   return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
 }

@@ -21,6 +21,10 @@ Colour Mix(Colour a, Colour b, double t);
 Colour WithAlpha(Colour c, double alpha);
 void SetColour(cairo_t* cr, Colour c);
 void AddStop(cairo_pattern_t* pattern, double offset, Colour c);
+// Fill the current path with, or paint the whole surface with, `pattern`,
+// which is then released.
+void FillWith(cairo_t* cr, cairo_pattern_t* pattern);
+void PaintWith(cairo_t* cr, cairo_pattern_t* pattern);
 
 // The panel's palette.
 namespace ink {

@@ -342,10 +342,8 @@ void DrawDisplayWindow(cairo_t* cr, double x, double y, double w, double h) {
   AddStop(glass, 0, Hex(0x06080a));
   AddStop(glass, 0.5, Hex(0x0f1316));
   AddStop(glass, 1, Hex(0x0a0c0e));
-  cairo_set_source(cr, glass);
   RoundedRect(cr, x, y, w, h, 2);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glass);
+  FillWith(cr, glass);
   // A faint reflection across the upper half of the glass.
   SetColour(cr, Hex(0xffffff, 0.035));
   RoundedRect(cr, x + 1, y + 1, w - 2, h / 2 - 1, 1.5);

@@ -26,18 +26,14 @@ void DrawBody(cairo_t* cr, double cx, double cy, const KnobColours& c, double de
   cairo_pattern_t* shadow = cairo_pattern_create_radial(cx, cy + 1.6, skirt - 3, cx, cy + 1.6, kKnobRadius + 0.5);
   AddStop(shadow, 0, Hex(0x000000, 0.6));
   AddStop(shadow, 1, Hex(0x000000, 0));
-  cairo_set_source(cr, shadow);
   cairo_arc(cr, cx, cy + 1.6, kKnobRadius + 0.5, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(shadow);
+  FillWith(cr, shadow);
 
   cairo_pattern_t* side = cairo_pattern_create_linear(cx, cy - skirt, cx, cy + skirt);
   AddStop(side, 0, c.skirtTop);
   AddStop(side, 1, c.skirtBottom);
-  cairo_set_source(cr, side);
   cairo_arc(cr, cx, cy, skirt, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(side);
+  FillWith(cr, side);
 
   SetColour(cr, c.knurl);
   cairo_set_line_width(cr, 0.8);
@@ -61,10 +57,8 @@ void DrawBody(cairo_t* cr, double cx, double cy, const KnobColours& c, double de
   cairo_pattern_t* dome = cairo_pattern_create_radial(cx - cap * 0.35, cy - cap * 0.45, 1, cx, cy, cap);
   AddStop(dome, 0, c.capLight);
   AddStop(dome, 1, c.capDark);
-  cairo_set_source(cr, dome);
   cairo_arc(cr, cx, cy, cap, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(dome);
+  FillWith(cr, dome);
 
   cairo_pattern_t* rim = cairo_pattern_create_linear(cx, cy - cap, cx, cy + cap);
   AddStop(rim, 0, Hex(0xffffff, 0.30));

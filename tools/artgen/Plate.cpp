@@ -71,10 +71,8 @@ void DrawScrews(cairo_t* cr, double x, double y, double w, double h) {
     cairo_pattern_t* metal = cairo_pattern_create_linear(head.x - 3, head.y - 3, head.x + 3, head.y + 3);
     AddStop(metal, 0, Hex(0x8c8f94));
     AddStop(metal, 1, Hex(0x3a3c40));
-    cairo_set_source(cr, metal);
     cairo_arc(cr, head.x, head.y, 2.7, 0, 2 * M_PI);
-    cairo_fill(cr);
-    cairo_pattern_destroy(metal);
+    FillWith(cr, metal);
     SetColour(cr, Hex(0x141516, 0.9));
     cairo_set_line_width(cr, 0.9);
     cairo_move_to(cr, head.x - 1.9, head.y + 1.1);

@@ -14,10 +14,8 @@ void DrawPlate(cairo_t* cr, double x, double y, double w, double h) {
   cairo_pattern_t* plate = cairo_pattern_create_linear(x, y, x, y + h);
   AddStop(plate, 0, Hex(0x151618));
   AddStop(plate, 1, Hex(0x0c0d0e));
-  cairo_set_source(cr, plate);
   RoundedRect(cr, x + 0.5, y + 0.5, w - 1, h - 1.5, 3);
-  cairo_fill(cr);
-  cairo_pattern_destroy(plate);
+  FillWith(cr, plate);
   SetColour(cr, Hex(0xffffff, 0.10));
   cairo_set_line_width(cr, 1);
   RoundedRect(cr, x + 1, y + 1, w - 2, h - 2.5, 2.5);
@@ -28,10 +26,8 @@ void DrawBushing(cairo_t* cr, double cx, double cy) {
   cairo_pattern_t* nut = cairo_pattern_create_linear(cx, cy - 4.5, cx, cy + 4.5);
   AddStop(nut, 0, Hex(0xd8d8d6));
   AddStop(nut, 1, Hex(0x55575a));
-  cairo_set_source(cr, nut);
   cairo_arc(cr, cx, cy, 4.5, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(nut);
+  FillWith(cr, nut);
   SetColour(cr, Hex(0x111213));
   cairo_arc(cr, cx, cy, 2.6, 0, 2 * M_PI);
   cairo_fill(cr);
@@ -56,22 +52,18 @@ void DrawBat(cairo_t* cr, double cx, double cy, double tipY) {
   AddStop(metal, 0, Hex(0x8d8f93));
   AddStop(metal, 0.35, Hex(0xf6f6f4));
   AddStop(metal, 1, Hex(0x66686c));
-  cairo_set_source(cr, metal);
   cairo_move_to(cr, cx - 1.6, cy);
   cairo_line_to(cr, cx - ball + 0.2, tipY);
   cairo_line_to(cr, cx + ball - 0.2, tipY);
   cairo_line_to(cr, cx + 1.6, cy);
   cairo_close_path(cr);
-  cairo_fill(cr);
-  cairo_pattern_destroy(metal);
+  FillWith(cr, metal);
 
   cairo_pattern_t* tip = cairo_pattern_create_radial(cx - 0.9, tipY - 0.9 * direction - 0.4, 0.3, cx, tipY, ball);
   AddStop(tip, 0, Hex(0xffffff));
   AddStop(tip, 1, Hex(0x77797d));
-  cairo_set_source(cr, tip);
   cairo_arc(cr, cx, tipY, ball, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(tip);
+  FillWith(cr, tip);
 }
 
 // The bat seen end on: a ball over the bushing.
@@ -82,10 +74,8 @@ void DrawBatEndOn(cairo_t* cr, double cx, double cy) {
   cairo_pattern_t* tip = cairo_pattern_create_radial(cx - 1.1, cy - 1.2, 0.3, cx, cy, 3.4);
   AddStop(tip, 0, Hex(0xffffff));
   AddStop(tip, 1, Hex(0x6f7175));
-  cairo_set_source(cr, tip);
   cairo_arc(cr, cx, cy, 3.4, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(tip);
+  FillWith(cr, tip);
 }
 
 }  // namespace

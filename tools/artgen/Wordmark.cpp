@@ -12,10 +12,8 @@ void DrawMark(cairo_t* cr, double cx, double cy, double r) {
   cairo_pattern_t* disc = cairo_pattern_create_linear(0, cy - r, 0, cy + r);
   AddStop(disc, 0, Hex(0xffb45a));
   AddStop(disc, 1, Hex(0xd2611a));
-  cairo_set_source(cr, disc);
   cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_pattern_destroy(disc);
+  FillWith(cr, disc);
   cairo_save(cr);
   SetColour(cr, Hex(0x1c1d20));
   cairo_set_line_width(cr, 2.0 * k);
