@@ -68,30 +68,28 @@ void InverseTransform(Spectrum& x, const UnitCircle& circle) {
   }
 }
 
-// The sawtooth holds Σ a_j sin(jx), the imaginary part of the transform of
-// the amplitudes; the triangle Σ b_j cos(jx) over odd j, the real part of
-// the transform of its own.
+// Both tables of a band in one transform. The sawtooth s = Σ a_j sin(jx)
+// and the triangle t = Σ b_j cos(jx) (odd j) are real, so s + i·t is the
+// transform of a_j and b_j placed at +j and -j:
+//   bin j = i(b_j - a_j)/2, bin N-j = i(b_j + a_j)/2.
 void BuildTablePair(int t, const UnitCircle& circle, Spectrum& spectrum) {
   const int harmonics = WavetableHarmonicCount(t);
   std::fill(std::begin(spectrum.re), std::end(spectrum.re), 0.0);
   std::fill(std::begin(spectrum.im), std::end(spectrum.im), 0.0);
-  spectrum.re[1] = kSawScale;
-  for (int j = 2; j <= harmonics; ++j) {
-    const double w = kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
-    spectrum.re[j] = w * 0.5 / j;
+  for (int j = 1; j <= harmonics; ++j) {
+    const double w =
+        j == 1 ? 1.0 : kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
+    const double a = j == 1 ? kSawScale : w * 0.5 / j;
+    const double b = j % 2 == 0 ? 0.0 : j == 1 ? kTriangleScale : w * 0.5 / j * kSqrtTwo / j;
+    // The top band of the widest table (j = N/2) meets itself at -j; its
+    // sine vanishes at every sample and the triangle has no even harmonic.
+    if (j == kTableSize / 2) continue;
+    spectrum.im[j] = (b - a) / 2;
+    spectrum.im[kTableSize - j] = (b + a) / 2;
   }
   InverseTransform(spectrum, circle);
-  std::copy(std::begin(spectrum.im), std::end(spectrum.im), gWavetables.saw[t].sample);
-
-  std::fill(std::begin(spectrum.im), std::end(spectrum.im), 0.0);
-  std::fill(std::begin(spectrum.re), std::end(spectrum.re), 0.0);
-  spectrum.re[1] = kTriangleScale;
-  for (int j = 3; j <= harmonics; j += 2) {
-    const double w = kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
-    spectrum.re[j] = w * 0.5 / j * kSqrtTwo / j;
-  }
-  InverseTransform(spectrum, circle);
-  std::copy(std::begin(spectrum.re), std::end(spectrum.re), gWavetables.triangle[t].sample);
+  std::copy(std::begin(spectrum.re), std::end(spectrum.re), gWavetables.saw[t].sample);
+  std::copy(std::begin(spectrum.im), std::end(spectrum.im), gWavetables.triangle[t].sample);
 }
 
 }  // namespace
