@@ -1,6 +1,10 @@
 #include "tools/artgen/Canvas.h"
 
 #include <cmath>
+#include <cstdint>
+
+#include "graphics/RasterBitmap.h"
+#include "tools/pngfile/PngFile.h"
 
 namespace artgen {
 
@@ -34,7 +38,25 @@ cairo_surface_t* NewSurface(int width, int height) {
 
 bool WritePng(cairo_surface_t* surface, const std::string& path) {
   cairo_surface_flush(surface);
-  return cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  const bool alpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  // cairo keeps colours multiplied by alpha; the images keep them straight.
+  graphics::RasterMemBitmap bitmap(width, height);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t pixel = row[x];
+      const unsigned a = alpha ? pixel >> 24 : 255;
+      auto straight = [a](unsigned c) { return a == 0 ? 0u : (c * 255 + a / 2) / a; };
+      bitmap.Row(y)[x] = a << 24 | straight(pixel >> 16 & 0xFF) << 16 | straight(pixel >> 8 & 0xFF) << 8 |
+                         straight(pixel & 0xFF);
+    }
+  }
+  std::string error;
+  return pngfile::WritePngFile(bitmap, path, &error,
+                               alpha ? pngfile::Channels::kWithAlpha : pngfile::Channels::kOpaque);
 }
 
 void UseType(cairo_t* cr, const Type& type) {

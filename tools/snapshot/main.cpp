@@ -7,7 +7,7 @@
 #include "engine/Kestrion.h"
 #include "host/EffectVST.h"
 #include "tools/snapshot/PanelSnapshot.h"
-#include "tools/snapshot/PngFile.h"
+#include "tools/pngfile/PngFile.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   for (int file = 1; file < argc && written; ++file) {
     const IGraphicsHeadless& editor = snapshot::DrawPanel(*plugin, file == 2);
     std::string error;
-    written = snapshot::WritePngFile(editor.Frame(), argv[file], &error);
+    written = pngfile::WritePngFile(editor.Frame(), argv[file], &error);
     if (written) std::cout << argv[file] << "\n";
     else std::cerr << "kestrion-snapshot: " << error << "\n";
   }
