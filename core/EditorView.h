@@ -45,6 +45,10 @@ class IEditorView {
   // of `parent`, or null.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
+  // Host UI/dispatcher (effEditIdle), without the mutex, on the thread that
+  // opened the window: a window with no timer of its own handles its
+  // pending events and runs its tick from here.
+  virtual void HandleHostIdle() {}
 
   // Editor thread only; each blocks until the user answers, so the caller
   // holds no lock. Returns the button pressed (IMessageAnswer).

@@ -23,6 +23,17 @@ class IEffectParameter;
 // Key codes of KeyPressed.
 enum IKeyCode { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
 
+// What a window's in-place text entry is doing. Every system's window
+// follows the same rules: a press on the panel or Escape cancels, Return or
+// focus loss commits, and the timer tick carries out either.
+enum ITextEntryState {
+  kEntryIdle = 0,
+  kEntryFocused = 1,    // the entry has the keyboard focus
+  kEntryShown = 2,      // shown, and the panel redrawn around it
+  kEntryCancel = 3,     // to be discarded at the next tick
+  kEntryCommit = 4,     // to be applied at the next tick
+};
+
 // The resource id and file name of the panel background.
 constexpr int kBackgroundImageId = 101;
 constexpr const char* kBackgroundImageName = "resources/img/back.png";
@@ -97,6 +108,9 @@ class IGraphics : public IEditorView {
   // What every window's timer calls: applies the values other threads
   // recorded (ShowParameterValue), then draws the controls that changed.
   void TimerTick();
+  // The first half of a tick, for windows that run the rest themselves:
+  // moves the controls to the values other threads recorded.
+  void ApplyRecordedValues();
   // The union of the areas of controls that need drawing; false (and a
   // step towards IdleTick) when there are none.
   bool CollectDirtyArea(IPanelRect* area);
@@ -155,7 +169,6 @@ class IGraphics : public IEditorView {
 
   // Moves the controls bound to `index` (a parameter or a command code).
   void ApplyToControls(int index, double normalised);
-  void ApplyRecordedValues();
 
   IEffectBase* plugin_;
   // One slot per parameter, made with the editor: recording never allocates.

@@ -33,6 +33,7 @@ VstIntPtr IEffectVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 i
     if (opcode == effEditIdle || opcode == effIdle) {
       // The editor's idle work reads only what the engine publishes and may
       // run the editor's own event loop: it never holds up the audio thread.
+      if (opcode == effEditIdle && plugin->Editor()) plugin->Editor()->HandleHostIdle();
       plugin->IdleTick();
       return 0;
     }
