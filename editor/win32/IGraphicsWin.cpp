@@ -52,7 +52,12 @@ IGraphics* CreateEditorWindow(IEffectBase* plugin, int width, int height) {
 IGraphicsWin::IGraphicsWin(IEffectBase* plugin, int width, int height, int frameRate)
     : IGraphics(plugin, width, height, frameRate) {}
 
-IGraphicsWin::~IGraphicsWin() { CloseWindow(); }
+IGraphicsWin::~IGraphicsWin() {
+  CloseWindow();
+  // A window that went with the host's left the class registered; the
+  // module may be unloaded next.
+  if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
+}
 
 // -- the window's lifetime -------------------------------------------------------
 
@@ -231,6 +236,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
 // -- the redraw cycle --------------------------------------------------------------
 
 void IGraphicsWin::Tick() {
+  if (modalDepth_ > 0) return;
   if (textEntry_ && entryState_ != kEntryIdle) {
     if (entryState_ == kEntryFocused || entryState_ == kEntryShown) {
       entryState_ = kEntryIdle;

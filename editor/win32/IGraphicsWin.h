@@ -64,6 +64,14 @@ class IGraphicsWin : public IGraphics {
   // The host's top-level window, found once and cached.
   HWND HostMainWindow();
 
+  // Menus and dialogs run a message loop of their own; the panel's ticks
+  // wait until they are closed.
+  struct ModalScope {
+    explicit ModalScope(IGraphicsWin* editor) : editor_(editor) { ++editor_->modalDepth_; }
+    ~ModalScope() { --editor_->modalDepth_; }
+    IGraphicsWin* editor_;
+  };
+
   HWND window_ = nullptr;
   HWND textEntry_ = nullptr;
   HFONT textEntryFont_ = nullptr;
@@ -71,6 +79,7 @@ class IGraphicsWin : public IGraphics {
   IEffectParameter* editedParameter_ = nullptr;
   WNDPROC previousEntryProc_ = nullptr;
   int entryState_ = kEntryIdle;
+  int modalDepth_ = 0;
   std::unique_ptr<COLORREF[]> customColours_;
   HWND parent_ = nullptr;
   HWND hostMainWindow_ = nullptr;

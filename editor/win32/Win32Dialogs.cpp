@@ -83,6 +83,7 @@ HWND IGraphicsWin::HostMainWindow() {
 }
 
 int IGraphicsWin::ShowMessage(const char* text, const char* caption, int type) {
+  ModalScope modal(this);
   return MessageBoxA(HostMainWindow(), text ? text : "", caption ? caption : "", static_cast<UINT>(type));
 }
 
@@ -128,6 +129,7 @@ void IGraphicsWin::PromptForFile(char* path, int mode, char* folder, const char*
   dialog.lpstrInitialDir = folder;
   dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
   BOOL chosen;
+  ModalScope modal(this);
   if (mode == kFileSave) {
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
     chosen = GetSaveFileNameA(&dialog);
@@ -159,6 +161,7 @@ bool IGraphicsWin::PromptForColour(IArgbColour* colour, const char* caption) {
   dialog.Flags = CC_FULLOPEN | CC_RGBINIT | CC_ENABLEHOOK;
   dialog.lCustData = reinterpret_cast<LPARAM>(caption);
   dialog.lpfnHook = ColourDialogHook;
+  ModalScope modal(this);
   if (!ChooseColorA(&dialog)) return false;
   colour->red = GetRValue(dialog.rgbResult);
   colour->green = GetGValue(dialog.rgbResult);

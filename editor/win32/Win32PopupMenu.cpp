@@ -41,7 +41,10 @@ IMenuList* IGraphicsWin::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
   POINT below{rect.left, rect.bottom};
   ClientToScreen(window_, &below);
   IMenuList* chosen = nullptr;
-  TrackPopupMenu(native, TPM_LEFTALIGN | TPM_TOPALIGN, below.x, below.y, 0, window_, nullptr);
+  {
+    ModalScope modal(this);
+    TrackPopupMenu(native, TPM_LEFTALIGN | TPM_TOPALIGN, below.x, below.y, 0, window_, nullptr);
+  }
   // A choice arrives as a command posted to the window.
   MSG command;
   if (PeekMessageA(&command, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE) && HIWORD(command.wParam) == 0) {
