@@ -266,6 +266,17 @@ TEST_F(EditorWindowTest, DraggingAKnobAutomatesItBetweenBeginAndEndEdit) {
     EXPECT_EQ(order, (std::vector<int>{audioMasterBeginEdit, audioMasterEndEdit}));
   }
 
+  // Two notches of the wheel: two of the knob's steps of 0.01.
+  const float dragged = plugin->effect->getParameter(plugin->effect, kCutoff);
+  MoveTo(editor, 870, 42);
+  INPUT wheel = {};
+  wheel.type = INPUT_MOUSE;
+  wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  wheel.mi.mouseData = static_cast<DWORD>(-2 * WHEEL_DELTA);
+  SendInput(1, &wheel, sizeof wheel);
+  EXPECT_TRUE(PumpUntil([&] { return plugin->effect->getParameter(plugin->effect, kCutoff) < dragged - 0.015f; }));
+  EXPECT_NEAR(plugin->effect->getParameter(plugin->effect, kCutoff), dragged - 0.02f, 0.001f);
+
   // The tweak panel's knob lies under the blind until the panel is opened.
   Drag(116, 350, -40);
   EXPECT_EQ(CallsOf(audioMasterBeginEdit, kWheelOverride), 0);
@@ -303,6 +314,15 @@ TEST_F(EditorWindowTest, ProgramsStepRenameAndComeFromTheMenuByKeyboard) {
   ASSERT_TRUE(PumpUntil([&] { return GetFocus() == FindWindowExA(editor, nullptr, "EDIT", nullptr); }));
   Tap('X');
   Tap(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !FindWindowExA(editor, nullptr, "EDIT", nullptr); }));
+  EXPECT_EQ(plugin->ProgramName(), "wine");
+
+  // So does a press on the panel while the entry is being typed into.
+  ClickAway();
+  Click(700, 350);
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == FindWindowExA(editor, nullptr, "EDIT", nullptr); }));
+  Tap('X');
+  Click(300, 40);
   EXPECT_TRUE(PumpUntil([&] { return !FindWindowExA(editor, nullptr, "EDIT", nullptr); }));
   EXPECT_EQ(plugin->ProgramName(), "wine");
 
