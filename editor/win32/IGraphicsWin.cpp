@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "../EditorWindow.h"
+#include "editor/EditorWindow.h"
 #include "platform/Module.h"
 
 namespace {
@@ -13,7 +13,9 @@ int windowClassRegistrations = 0;
 
 HINSTANCE ModuleInstance() { return static_cast<HINSTANCE>(platform::ThisModule()); }
 
-IGraphicsWin* EditorOf(HWND window) { return reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+IGraphicsWin* EditorOf(HWND window) {
+  return reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
 
 // The editor's key code of a virtual key, or -1 for a key it does not know.
 int KeyCodeOf(WPARAM key) {
@@ -27,6 +29,7 @@ int KeyCodeOf(WPARAM key) {
   }
   if (key >= 0x30 && key <= 0x39) return kKeyDigit0 + static_cast<int>(key - 0x30);
   if (key >= 0x41 && key <= 0x5A) return kKeyLetterA + static_cast<int>(key - 0x41);
+  // Hosts that pass keys on as characters send the lower-case letters.
   if (key >= 0x61 && key <= 0x7A) return kKeyLetterA + static_cast<int>(key - 0x61);
   return -1;
 }
@@ -86,11 +89,15 @@ void* IGraphicsWin::OpenWindow(void* parent) {
     // Still registered when a window went with its parent (see ForgetWindow).
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
   }
-  ++windowClassRegistrations;
-  CreateWindowExA(0, kWindowClassName, "Kestrion", WS_CHILD | WS_VISIBLE, x, y, width, height, parent_, nullptr,
-                  ModuleInstance(), this);
-  if (!window_) {
-    if (--windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
+  const int registrations = ++windowClassRegistrations;
+  HWND made = CreateWindowExA(0, kWindowClassName, "Kestrion", WS_CHILD | WS_VISIBLE, x, y, width, height, parent_,
+                              nullptr, ModuleInstance(), this);
+  if (!made) {
+    // A window that failed after its creation message was forgotten (and
+    // counted off) as it went.
+    if (windowClassRegistrations == registrations) --windowClassRegistrations;
+    window_ = nullptr;
+    if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
     return nullptr;
   }
   MarkAllChanged();
@@ -137,6 +144,10 @@ LRESULT CALLBACK IGraphicsWin::WindowProc(HWND window, UINT message, WPARAM wPar
 
 LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  if (message == WM_NCDESTROY) {
+    ForgetWindow();
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
   if (textEntry_ && entryState_ == kEntryFocused) {
     // The entry is being typed into: a press on the panel discards it, and
     // the panel is left alone until it is done.
@@ -181,7 +192,8 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_CTLCOLOREDIT: {
       if (!editedControl_) return 0;
       const ITextStyle& style = editedControl_->TextStyle();
-      const COLORREF background = RGB(style.entryBackground.red, style.entryBackground.green, style.entryBackground.blue);
+      const IArgbColour& fill = style.entryBackground;
+      const COLORREF background = RGB(fill.red, fill.green, fill.blue);
       HDC context = reinterpret_cast<HDC>(wParam);
       SetBkColor(context, background);
       SetTextColor(context, RGB(style.entryText.red, style.entryText.green, style.entryText.blue));
@@ -224,9 +236,6 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       PointerWheel(x - screen.left, y - screen.top, ModsOf(GET_KEYSTATE_WPARAM(wParam)), notches);
       return 0;
     }
-    case WM_NCDESTROY:
-      ForgetWindow();
-      break;
     default:
       break;
   }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "../Graphics.h"
+#include "editor/Graphics.h"
 
 class IGraphicsWin : public IGraphics {
  public:

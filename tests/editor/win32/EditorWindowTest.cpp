@@ -394,6 +394,19 @@ TEST_F(EditorWindowTest, ReopeningKeepsThePlaceAndInstancesShareTheWindowClass) 
   }
   WNDCLASSEXA info;
   EXPECT_FALSE(EditorClassRegistered(dll, &info)) << "the last editor closed, the class stayed";
+
+  // No window to open in is refused; a host may destroy its window before
+  // it closes the editor.
+  {
+    HostedPlugin careless(dll);
+    EXPECT_EQ(careless.Call(effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(careless.Call(effEditOpen, 0, 0, reinterpret_cast<void*>(0x1234)), 0);
+    ASSERT_TRUE(careless.Open());
+    DestroyWindow(careless.host);
+    careless.host = nullptr;
+    PumpFor(60);
+  }
+  EXPECT_FALSE(EditorClassRegistered(dll, &info)) << "an editor whose window went with the host's kept the class";
 }
 
 TEST_F(EditorWindowTest, AHundredOpensAndClosesLeakNoWindowObjects) {
