@@ -344,7 +344,7 @@ TEST_F(EditorWindowTest, ProgramsStepRenameAndComeFromTheMenuByKeyboard) {
   EXPECT_TRUE(PumpUntil([&] { return Program() == 16; }));
 }
 
-TEST_F(EditorWindowTest, TheOptionsMenuCopiesAndInitialisesAfterTheBoxIsAnswered) {
+TEST_F(EditorWindowTest, TheOptionsMenuCopiesInitialisesAndSavesThroughTheSystemsBoxes) {
   plugin->Call(effSetProgram, 0, 3);
   const std::string name = plugin->ProgramName();
   ASSERT_NE(name, "Init");
@@ -369,6 +369,36 @@ TEST_F(EditorWindowTest, TheOptionsMenuCopiesAndInitialisesAfterTheBoxIsAnswered
   EXPECT_TRUE(boxSeen);
   EXPECT_TRUE(PumpUntil([&] { return plugin->ProgramName() == "Init"; })) << plugin->ProgramName();
   EXPECT_FALSE(FindWindowA(nullptr, "Initialize Program"));
+
+  // Save Program, past the separator: the save dialog offers the program
+  // files and writes where its name field points.
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  const std::string file = std::string(folder) + "kestrion-window-test.fxp";
+  DeleteFileA(file.c_str());
+  ClickAway();
+  std::string filter;
+  PressAndAnswer(500, 340, [&] {
+    if (!WaitForWindow("#32768", nullptr)) return;
+    for (int i = 0; i < 5; ++i) Tap(VK_DOWN);
+    Tap(VK_RETURN);
+    HWND dialog = WaitForWindow("#32770", nullptr, 10000);
+    if (!dialog) return;
+    HWND types = GetDlgItem(dialog, 0x470);
+    char text[64] = {};
+    const LRESULT selected = types ? SendMessageA(types, CB_GETCURSEL, 0, 0) : CB_ERR;
+    if (selected != CB_ERR)
+      SendMessageA(types, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
+    filter = text;
+    HWND name = GetDlgItem(dialog, 0x480);
+    if (!name) name = GetDlgItem(dialog, 0x47c);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(filter, "*.fxp");
+  EXPECT_TRUE(PumpUntil([&] { return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+      << file << " was not saved";
+  DeleteFileA(file.c_str());
 }
 
 TEST_F(EditorWindowTest, ReopeningKeepsThePlaceAndInstancesShareTheWindowClass) {
