@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr std::uintptr_t kLargestResourceId = 0x1FFFFFFF;
+
 constexpr long kPanelEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | KeyPressMask |
                               KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
 
@@ -56,8 +58,11 @@ void* IGraphicsX11::OpenWindow(void* parent) {
     }
     CloseWindow();
   }
-  const Window parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
-  if (!parentWindow) return nullptr;
+  // An X resource id has its top three bits clear: anything else (a
+  // pointer, from a host that passes one) is no window of this server.
+  const std::uintptr_t id = reinterpret_cast<std::uintptr_t>(parent);
+  if (id == 0 || id > kLargestResourceId) return nullptr;
+  const Window parentWindow = static_cast<Window>(id);
   InitXlibThreads();
   display_ = XOpenDisplay(nullptr);
   if (!display_) return nullptr;

@@ -1,8 +1,13 @@
 // The editor's X11 window in a host of our own: what reaches the screen,
 // what the pointer and keys do, the window's life in the host's window, and
 // the editor driven while other threads automate the instrument.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "engine/ParameterIndex.h"
@@ -91,6 +96,19 @@ TEST_F(X11WindowTest, TheFirstPaintIsPixelForPixelTheHeadlessEditorsPicture) {
         if (differing++ == 0) firstX = column, firstY = row;
       }
   EXPECT_EQ(differing, 0) << "first difference at " << firstX << "," << firstY;
+
+  // Nothing changes on the panel, so only the exposure can paint a part
+  // that another window covered.
+  const Window cover = XCreateSimpleWindow(display, plugin.hostWindow, 100, 100, 300, 150, 0, 0, 0xFFFFFF);
+  XMapRaised(display, cover);
+  XSync(display, False);
+  Pump(60);
+  XDestroyWindow(display, cover);
+  XSync(display, False);
+  EXPECT_TRUE(PumpUntil([&] {
+    int width, height;
+    return CaptureEditor(plugin, &width, &height) == pixels;
+  }));
 }
 
 TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) {
@@ -217,3 +235,83 @@ TEST_F(X11WindowTest, ConcurrentAutomationAndAudioWhileTheEditorIsDragged) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder of stand-ins for the desktop's programs, first on PATH for as
+// long as it lives. Each records its arguments in NAME.args.
+class FakePrograms {
+ public:
+  FakePrograms() {
+    char pattern[] = "/tmp/kestrion-x11-programs-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    const char* path = std::getenv("PATH");
+    savedPath_ = path ? path : "";
+    setenv("PATH", folder_.c_str(), 1);  // nothing else: no real chooser answers
+  }
+  ~FakePrograms() {
+    setenv("PATH", savedPath_.c_str(), 1);
+    std::filesystem::remove_all(folder_);
+  }
+  // A program that prints `output` and exits with `exitCode`.
+  void Add(const std::string& name, const std::string& output, int exitCode) {
+    const std::string file = folder_ + "/" + name;
+    std::ofstream(file) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args\"\necho '" << output
+                        << "'\nexit " << exitCode << "\n";
+    chmod(file.c_str(), 0755);
+  }
+  void Remove(const std::string& name) { std::filesystem::remove(folder_ + "/" + name); }
+  std::string Arguments(const std::string& name) const { return testfolders::FileText(folder_ + "/" + name + ".args"); }
+
+ private:
+  std::string folder_;
+  std::string savedPath_;
+};
+
+}  // namespace
+
+TEST_F(X11WindowTest, TheDesktopsProgramsAnswerTheFilePromptAndOpenWebPages) {
+  // The editor a host gets, in this process, so that its prompts can be called.
+  testhost::Instance instance;
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  ASSERT_EQ(instance.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+  IEditorView* editor = static_cast<IEffectBase*>(IEffectVST::FromRecord(instance.effect))->Editor();
+  FakePrograms programs;
+
+  programs.Add("zenity", "/chosen/folder/bass.fxp", 0);
+  char path[kPathLength] = "Bass.fxp";
+  char folder[kPathLength] = "/start";
+  editor->PromptForFile(path, kFileSave, folder, "fxp fxb");
+  EXPECT_STREQ(path, "/chosen/folder/bass.fxp");
+  EXPECT_STREQ(folder, "/chosen/folder/");
+  EXPECT_EQ(programs.Arguments("zenity"),
+            "--file-selection\n--filename=/start/Bass.fxp\n--save\n--confirm-overwrite\n--file-filter=*.fxp *.fxb\n");
+
+  programs.Add("zenity", "", 1);  // cancelled
+  CopyText(path, "Bass.fxp");
+  editor->PromptForFile(path, kFileOpen, folder, "fxp");
+  EXPECT_STREQ(path, "");
+  EXPECT_STREQ(folder, "/chosen/folder/");
+  EXPECT_EQ(programs.Arguments("zenity"), "--file-selection\n--filename=/chosen/folder/Bass.fxp\n--file-filter=*.fxp\n");
+
+  programs.Remove("zenity");
+  programs.Add("kdialog", "/other/lead.fxb", 0);
+  CopyText(path, "Lead.fxb");
+  editor->PromptForFile(path, kFileOpen, folder, "fxb");
+  EXPECT_STREQ(path, "/other/lead.fxb");
+  EXPECT_STREQ(folder, "/other/");
+  EXPECT_EQ(programs.Arguments("kdialog"), "--getopenfilename\n/chosen/folder/Lead.fxb\n*.fxb\n");
+
+  programs.Add("xdg-open", "", 0);
+  EXPECT_TRUE(editor->OpenWebPage("https://example.org/a b", "Web", nullptr, nullptr));
+  EXPECT_EQ(programs.Arguments("xdg-open"), "https://example.org/a b\n");
+  programs.Add("xdg-open", "", 4);
+  EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
+  programs.Remove("xdg-open");
+  EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
+
+  instance.Call(vst::effEditClose);
+  XDestroyWindow(display, host);
+}
