@@ -270,7 +270,7 @@ class FakePrograms {
 
 }  // namespace
 
-TEST_F(X11WindowTest, TheDesktopsProgramsAnswerTheFilePromptAndOpenWebPages) {
+TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) {
   // The editor a host gets, in this process, so that its prompts can be called.
   testhost::Instance instance;
   const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
@@ -311,6 +311,48 @@ TEST_F(X11WindowTest, TheDesktopsProgramsAnswerTheFilePromptAndOpenWebPages) {
   EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
   programs.Remove("xdg-open");
   EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
+
+  // Clipboard text: none while nobody owns the selection, then what its
+  // owner (a client of its own, on a thread of its own) hands over.
+  IGraphics* graphics = static_cast<Kestrion*>(IEffectVST::FromRecord(instance.effect))->Graphics();
+  char text[kPathLength] = "stale";
+  EXPECT_FALSE(graphics->GetClipboardText(text));
+  EXPECT_STREQ(text, "");
+  Display* owner = XOpenDisplay(nullptr);
+  ASSERT_NE(owner, nullptr);
+  const Atom clipboard = XInternAtom(owner, "CLIPBOARD", False), utf8 = XInternAtom(owner, "UTF8_STRING", False);
+  const Window ownerWindow = XCreateSimpleWindow(owner, DefaultRootWindow(owner), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(owner, clipboard, ownerWindow, CurrentTime);
+  XSync(owner, False);
+  std::thread answer([&] {
+    XEvent event;
+    const bool asked = PollFor([&] {
+      while (XPending(owner) > 0) {
+        XNextEvent(owner, &event);
+        if (event.type == SelectionRequest) return true;
+      }
+      return false;
+    });
+    if (!asked) return;
+    const XSelectionRequestEvent& request = event.xselectionrequest;
+    const std::string copied = "Fat Bass \xc3\xa9";
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = request.target == utf8 ? request.property : None;
+    if (request.target == utf8)
+      XChangeProperty(owner, request.requestor, request.property, utf8, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(copied.data()), static_cast<int>(copied.size()));
+    XSendEvent(owner, request.requestor, False, NoEventMask, &reply);
+    XSync(owner, False);
+  });
+  EXPECT_TRUE(graphics->GetClipboardText(text));
+  answer.join();
+  EXPECT_STREQ(text, "Fat Bass \xc3\xa9");
+  XCloseDisplay(owner);
 
   instance.Call(vst::effEditClose);
   XDestroyWindow(display, host);
