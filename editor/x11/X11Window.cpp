@@ -1,5 +1,5 @@
-#include <X11/keysym.h>
-
+// The editor window's life in the host's window, its events and its tick,
+// and the modal windows and text entry it opens over the panel.
 #include <cstdint>
 #include <cstdio>
 #include <mutex>

@@ -134,6 +134,10 @@ inline IPanelRect ControlRect(int parameter) {
   ADD_FAILURE() << "no control bound to " << parameter;
   return {};
 }
+// X's pointer buttons beyond left (1), middle (2) and right (3).
+constexpr int kWheelUpButton = 4;
+constexpr int kWheelDownButton = 5;
+
 inline int CentreX(const IPanelRect& r) { return (r.left + r.right) / 2; }
 inline int CentreY(const IPanelRect& r) { return (r.top + r.bottom) / 2; }
 

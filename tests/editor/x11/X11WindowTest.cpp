@@ -150,6 +150,34 @@ TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) 
   }));
 }
 
+TEST_F(X11WindowTest, APressOrAWheelTurnOnThePanelOnlyCancelsAnOpenTextEntry) {
+  Plugin& plugin = AddPlugin();
+  ASSERT_TRUE(OpenEditor(plugin));
+  Painted(plugin);
+  auto entryOpen = [&] {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, EditorWindow(plugin), &root, &parent, &children, &count);
+    if (children) XFree(children);
+    return count > 0;
+  };
+  const IPanelRect name = panel::kProgramNameRect, knob = ControlRect("CUTOFF");
+  ClickAt(plugin, CentreX(name), CentreY(name));
+  ASSERT_TRUE(PumpUntil(entryOpen));
+  MoveTo(plugin, CentreX(knob), CentreY(knob));
+  Button(1, true);
+  EXPECT_TRUE(PumpUntil([&] { return !entryOpen(); }));
+  Button(1, false);
+  Pump(50);
+  EXPECT_EQ(Log().Count(vst::audioMasterBeginEdit), 0);  // the knob never saw the press
+
+  ClickAt(plugin, CentreX(name) + 20, CentreY(name));
+  ASSERT_TRUE(PumpUntil(entryOpen));
+  ClickAt(plugin, CentreX(knob), CentreY(knob), x11test::kWheelUpButton);
+  EXPECT_TRUE(PumpUntil([&] { return !entryOpen(); }));
+  EXPECT_EQ(Log().Count(vst::audioMasterAutomate), 0);
+}
+
 TEST_F(X11WindowTest, ReopeningKeepsThePlaceAndOpeningAndClosingLeavesNothingBehind) {
   Plugin& plugin = AddPlugin();
   ASSERT_TRUE(OpenEditor(plugin));
