@@ -193,6 +193,20 @@ TEST_F(X11WindowTest, ReopeningKeepsThePlaceAndOpeningAndClosingLeavesNothingBeh
   XSync(display, False);
   EXPECT_EQ(EditorWindow(plugin), 0u);
 
+  // A host that destroys its window before closing the editor.
+  const Window doomed = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
+  XMapWindow(display, doomed);
+  XSync(display, False);
+  ASSERT_EQ(plugin.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(doomed)), 1);
+  plugin.editorOpen = true;
+  Pump(50);
+  XDestroyWindow(display, doomed);
+  XSync(display, False);
+  Pump(50);
+  plugin.Set(Param::Cutoff, 0.25f);  // something to draw
+  Pump(100);
+  CloseEditor(plugin);
+
   // Refusals: no parent, or a window that does not exist.
   EXPECT_EQ(plugin.Call(vst::effEditOpen, 0, 0, nullptr), 0);
   EXPECT_EQ(plugin.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(0x7ffffff)), 0);
