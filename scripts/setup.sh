@@ -10,7 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 packages=(
   # Linux build and tests
   cmake ninja-build g++ binutils libgtest-dev libbenchmark-dev
-  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev
   fonts-dejavu-core fonts-liberation2 xvfb
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine

@@ -2,6 +2,8 @@
 
 #include <X11/Xatom.h>
 
+#include "X11Errors.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -81,8 +83,11 @@ void DialogWindow::TakeFocus() {
   const Window window = Handle();
   // Only a viewable window may take the focus; asking for it otherwise is an error.
   XWindowAttributes attributes;
-  if (window && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  if (!window || !XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return;
+  // A window manager may still unmap it in between.
+  x11::ErrorTrap trap(display);
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  trap.Failed();
 }
 
 void DialogWindow::Run(const std::function<bool(XEvent&)>& handle) {

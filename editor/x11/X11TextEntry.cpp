@@ -1,6 +1,7 @@
 // The in-place text entry: a drawn field in a child window of the panel,
 // which takes the keyboard focus when it opens.
 #include "X11DrawnWindow.h"
+#include "X11Errors.h"
 #include "X11Modal.h"
 #include "editor/FontCache.h"
 #include "editor/TextFieldView.h"
@@ -64,8 +65,11 @@ TextEntry::TextEntry(Display* display, Window panel, const IPanelRect& rect, con
   // Focus can go only to a viewable window; a panel that is not shown leaves
   // the entry without it.
   XWindowAttributes attributes;
-  if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
+  if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable) {
+    x11::ErrorTrap trap(display);
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    trap.Failed();
+  }
   state_->Redraw();
 }
 

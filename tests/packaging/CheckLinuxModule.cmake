@@ -1,7 +1,8 @@
-# cmake -DCHECK=exports|imports -DMODULE=Kestrion.so -DNM=nm -DLDD=ldd -P CheckLinuxModule.cmake
+# cmake -DCHECK=exports|imports -DMODULE=Kestrion.so -DNM=nm -DLDD=ldd [-DREADELF=readelf] -P CheckLinuxModule.cmake
 #   exports: the module's defined dynamic symbols are exactly VSTPluginMain and main.
 #   imports: every library it names is found in the system's library folders
-#            and every undefined symbol resolves in them (ldd -r).
+#            and every undefined symbol resolves in them (ldd -r); with
+#            READELF, every library it names directly is one it may link.
 cmake_policy(VERSION 3.25)
 set(check "${CHECK}")
 if(NOT EXISTS "${MODULE}")
@@ -52,12 +53,33 @@ elseif(check STREQUAL "imports")
       endif()
     endif()
   endforeach()
+  if(READELF)
+    # The libraries the product may link, the C and C++ runtimes and, in
+    # sanitizer builds, the sanitizers' own.
+    set(allowed libpng16 libz libfreetype libfontconfig libX11 libXext libstdc\\+\\+ libm libgcc_s libc
+        ld-linux-x86-64 ld-linux-aarch64 libasan libubsan libtsan)
+    list(JOIN allowed "|" allowed)
+    execute_process(COMMAND "${READELF}" -d "${MODULE}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      list(APPEND problems "readelf -d exited with ${rc}")
+    endif()
+    string(REGEX MATCHALL "Shared library: \\[[^]]+\\]" needed "${dynamic}")
+    foreach(entry IN LISTS needed)
+      string(REGEX REPLACE "Shared library: \\[([^]]+)\\]" "\\1" library "${entry}")
+      if(NOT library MATCHES "^(${allowed})\\.so(\\.[0-9]+)*$")
+        list(APPEND problems "a library the plug-in may not link: ${library}")
+      endif()
+    endforeach()
+  endif()
   if(problems)
     list(JOIN problems "\n  " problems)
     message(FATAL_ERROR "${MODULE} does not load with the system libraries alone:\n  "
       "${problems}\nldd -r output:\n${out}${err}")
   endif()
   message(STATUS "ldd -r: every library and symbol resolves\n${out}")
+  if(READELF)
+    message(STATUS "readelf -d: the module names only allowed libraries")
+  endif()
 
 else()
   message(FATAL_ERROR "usage: cmake -DCHECK=exports|imports -DMODULE=... -DNM=... -DLDD=... -P CheckLinuxModule.cmake")
