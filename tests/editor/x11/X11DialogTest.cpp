@@ -20,108 +20,18 @@
 #include <thread>
 
 #include "X11Modal.h"
+#include "tests/editor/x11/X11User.h"
 #include "core/EditorView.h"
 #include "editor/MenuList.h"
 
 namespace {
 
+using x11user::kThreadsReady;
+using x11user::OpenDisplay;
+using x11user::PollUntil;
+using x11user::User;
 using Clock = std::chrono::steady_clock;
-constexpr auto kPatience = std::chrono::seconds(10);
-
-// Both connections are used from two threads.
-const bool kThreadsReady = XInitThreads() != 0;
-
-bool PollUntil(const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + kPatience;
-  while (!condition()) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
-// The server resets itself when its last client leaves, and refuses
-// connections while it does: the previous test's process may just have left.
-Display* OpenDisplay() {
-  Display* display = nullptr;
-  PollUntil([&] { return (display = XOpenDisplay(nullptr)) != nullptr; });
-  return display;
-}
-
-// The user: a connection of its own that finds windows and sends input.
-class User {
- public:
-  explicit User(Display* display) : display_(display) {}
-
-  // A viewable top-level window with this name, other than `not`; 0 when none shows up in time.
-  Window WaitForWindow(const char* name, Window not_ = 0) {
-    Window found = 0;
-    PollUntil([&] {
-      Window root, parent, *children = nullptr;
-      unsigned count = 0;
-      if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return false;
-      for (unsigned i = 0; i < count && !found; ++i) {
-        char* title = nullptr;
-        XWindowAttributes attributes;
-        if (children[i] != not_ && XFetchName(display_, children[i], &title) && title && std::string(title) == name &&
-            XGetWindowAttributes(display_, children[i], &attributes) && attributes.map_state == IsViewable)
-          found = children[i];
-        if (title) XFree(title);
-      }
-      if (children) XFree(children);
-      return found != 0;
-    });
-    return found;
-  }
-
-  bool WaitForFocus(Window window) {
-    return PollUntil([&] {
-      Window focus = 0;
-      int revert = 0;
-      XGetInputFocus(display_, &focus, &revert);
-      return focus == window;
-    });
-  }
-
-  // True once another client holds the keyboard grab.
-  bool WaitForKeyboardGrab() {
-    return PollUntil([&] {
-      const int status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync,
-                                       CurrentTime);
-      if (status == GrabSuccess) XUngrabKeyboard(display_, CurrentTime);
-      XSync(display_, False);
-      return status == AlreadyGrabbed;
-    });
-  }
-
-  bool PointerIsFree() {
-    const bool free = XGrabPointer(display_, DefaultRootWindow(display_), False, ButtonPressMask, GrabModeAsync,
-                                   GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
-    if (free) XUngrabPointer(display_, CurrentTime);
-    XSync(display_, False);
-    return free;
-  }
-
-  void Key(KeySym symbol) {
-    const KeyCode code = XKeysymToKeycode(display_, symbol);
-    XTestFakeKeyEvent(display_, code, True, 0);
-    XTestFakeKeyEvent(display_, code, False, 0);
-    XSync(display_, False);
-  }
-  // Characters that need no Shift on the test server's keyboard.
-  void Type(const char* text) {
-    for (; *text; ++text) Key(static_cast<KeySym>(static_cast<unsigned char>(*text)));
-  }
-  void ClickAt(int x, int y) {
-    XTestFakeMotionEvent(display_, -1, x, y, 0);
-    XTestFakeButtonEvent(display_, Button1, True, 0);
-    XTestFakeButtonEvent(display_, Button1, False, 0);
-    XSync(display_, False);
-  }
-
- private:
-  Display* display_;
-};
+constexpr auto kPatience = x11user::kPatience;
 
 class X11Dialog : public ::testing::Test {
  protected:
@@ -129,6 +39,7 @@ class X11Dialog : public ::testing::Test {
     ASSERT_TRUE(kThreadsReady);
     const char* name = std::getenv("DISPLAY");
     if (!name || !name[0]) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(x11user::KeepServerUp()) << "cannot reach " << name;
     display_ = OpenDisplay();
     userDisplay_ = OpenDisplay();
     ASSERT_TRUE(display_ && userDisplay_) << "cannot open " << name;
