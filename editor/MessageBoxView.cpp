@@ -13,6 +13,8 @@ constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 24;
 constexpr int kButtonGap = 10;
 constexpr int kMinimumTextWidth = 200;
+// Wider lines (a long path, say) are cut at the margin: the box stays on any screen.
+constexpr int kWidestText = 760;
 constexpr int kFieldWidth = 380;
 constexpr int kTabStop = 8;
 
@@ -83,6 +85,7 @@ MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCache
     font_->DrawText(nullptr, line.c_str(), -1, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
     textWidth = std::max(textWidth, box.Width());
   }
+  textWidth = std::min(textWidth, kWidestText);
   if (withField) textWidth = std::max(textWidth, kFieldWidth);
   const int buttonsWidth = ButtonCount() * kButtonWidth + (ButtonCount() - 1) * kButtonGap;
   width_ = 2 * kMargin + std::max(textWidth, buttonsWidth);
@@ -115,11 +118,14 @@ void MessageBoxView::Draw(graphics::RasterBitmap& bitmap, int pressed, const Tex
   if (font_) {
     font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
     const std::uint32_t previous = font_->SetTextColour(kText);
+    const graphics::RasterRect textArea{kMargin, textTop_, width_ - kMargin, height_};
+    font_->SetClipArea(&textArea);
     int y = textTop_;
     for (const std::string& line : lines_) {
       font_->DrawTextAt(&bitmap, kMargin, y, line.c_str(), -1);
       y += font_->LineHeight();
     }
+    font_->SetClipArea(nullptr);
     for (int i = 0; i < ButtonCount(); ++i) {
       graphics::RasterRect r = ButtonRect(i);
       Fill(bitmap, r.left, r.top, r.Width(), r.Height(), i == pressed ? kButtonPressed : kButtonFace);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/EditorView.h"
+#include "editor/FontCache.h"
 #include "editor/MessageBoxView.h"
 
 namespace {
@@ -111,6 +112,11 @@ TEST(MessageBoxView, ButtonsAnswerReturnAndEscapeByType) {
   EXPECT_EQ(ok.ReturnAnswer(), kAnswerOk);
   EXPECT_EQ(ok.EscapeAnswer(), kAnswerOk);
   EXPECT_EQ(MessageBoxView::ExpandTabs("ab\tc\t"), "ab      c       ");
+  // A long path in the text does not push the buttons off the screen.
+  graphics::RasterCachedFont* font = fontcache::FindOrCreate(ITextStyle("Tahoma", 13, IArgbColour{}));
+  ASSERT_NE(font, nullptr);
+  const MessageBoxView wide(("The file is:\n/" + std::string(1000, 'x')).c_str(), kMessageOk, font);
+  EXPECT_LE(wide.Width(), 1024);
 }
 
 }  // namespace
