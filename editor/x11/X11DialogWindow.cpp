@@ -2,10 +2,10 @@
 
 #include <X11/Xatom.h>
 
-#include "X11Errors.h"
-
 #include <algorithm>
 #include <memory>
+
+#include "X11Errors.h"
 
 namespace x11ui {
 
