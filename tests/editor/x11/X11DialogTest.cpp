@@ -136,6 +136,18 @@ TEST_F(X11Dialog, ClickOutsideTheMenuClosesItAndReleasesTheGrabs) {
   EXPECT_TRUE(User(userDisplay_).PointerIsFree());
 }
 
+TEST_F(X11Dialog, PointerChoosesTheEntryItReleasesOn) {
+  const auto menu = MakeMenu();
+  Act([&](User& user) {
+    const Window window = user.WaitForWindow("menu");
+    XWindowAttributes shown{};
+    if (!user.WaitForKeyboardGrab() || !XGetWindowAttributes(userDisplay_, window, &shown)) return;
+    user.ClickAt(shown.x + 10, shown.y + shown.height - 6);  // the last entry, Gamma
+  });
+  EXPECT_EQ(x11ui::RunPopupMenu(context_, *menu, 300, 200), 4);
+  Finish();
+}
+
 TEST_F(X11Dialog, MessageBoxAnswersReturnAndEscapeWithTheFocusItTook) {
   for (const KeySym key : {XK_Return, XK_Escape}) {
     Window transientFor = 0;
