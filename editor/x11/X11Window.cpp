@@ -1,5 +1,5 @@
-#include <X11/keysym.h>
-
+// The editor window's life in the host's window, its events and its tick,
+// and the modal windows and text entry it opens over the panel.
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -11,6 +11,8 @@
 #include "editor/EditorWindow.h"
 
 namespace {
+
+constexpr std::uintptr_t kLargestResourceId = 0x1FFFFFFF;
 
 constexpr long kPanelEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | KeyPressMask |
                               KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
@@ -50,14 +52,18 @@ void* IGraphicsX11::OpenWindow(void* parent) {
   int x = 0, y = 0;
   if (window_) {
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display_, window_, &attributes)) {
+    x11::ErrorTrap trap(display_);  // the host may have destroyed it
+    if (XGetWindowAttributes(display_, window_, &attributes) && !trap.Failed()) {
       x = attributes.x;
       y = attributes.y;
     }
-    CloseWindow();
   }
-  const Window parentWindow = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
-  if (!parentWindow) return nullptr;
+  CloseWindow();
+  // An X resource id has its top three bits clear: anything else (a
+  // pointer, from a host that passes one) is no window of this server.
+  const std::uintptr_t id = reinterpret_cast<std::uintptr_t>(parent);
+  if (id == 0 || id > kLargestResourceId) return nullptr;
+  const Window parentWindow = static_cast<Window>(id);
   InitXlibThreads();
   display_ = XOpenDisplay(nullptr);
   if (!display_) return nullptr;
@@ -212,8 +218,12 @@ void IGraphicsX11::HandleButton(XButtonEvent& event) {
     case x11::kLeftButton:
     case x11::kMiddleButton:
     case x11::kRightButton: {
-      // Without a window manager nobody else gives the panel the keyboard.
-      XSetInputFocus(display_, window_, RevertToParent, event.time);
+      {
+        // Without a window manager nobody else gives the panel the keyboard.
+        // (Refused if the host has just hidden its window.)
+        x11::ErrorTrap trap(display_);
+        XSetInputFocus(display_, window_, RevertToParent, event.time);
+      }
       const IPointerMods mods = x11::PointerMods(event.state, event.button, true);
       if (event.button == x11::kLeftButton && doubleClick_.Press(event.time, x, y)) {
         PointerDoubleClicked(x, y, mods);

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -108,6 +109,17 @@ inline int OpenDescriptors() {
   return count - 1;  // the directory being read
 }
 
+// Polls `done` every 10 ms until it holds or `timeoutMs` pass; returns done().
+template <class Condition>
+bool PollFor(Condition done, int timeoutMs = 3000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
 // A panel control's rectangle by the label the panel art prints beside it
 // ("CUTOFF"), or by its parameter / command code.
 inline IPanelRect ControlRect(const char* label) {
@@ -122,6 +134,10 @@ inline IPanelRect ControlRect(int parameter) {
   ADD_FAILURE() << "no control bound to " << parameter;
   return {};
 }
+// X's pointer buttons beyond left (1), middle (2) and right (3).
+constexpr int kWheelUpButton = 4;
+constexpr int kWheelDownButton = 5;
+
 inline int CentreX(const IPanelRect& r) { return (r.left + r.right) / 2; }
 inline int CentreY(const IPanelRect& r) { return (r.top + r.bottom) / 2; }
 
@@ -148,8 +164,11 @@ class X11TestHost : public testing::Test {
 
   void SetUp() override {
     XInitThreads();
-    display = XOpenDisplay(nullptr);
-    if (!display) GTEST_SKIP() << "no X server (DISPLAY)";
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !name[0]) GTEST_SKIP() << "no X server (DISPLAY)";
+    // A server whose last client just left resets itself and refuses
+    // connections for a moment.
+    ASSERT_TRUE(PollFor([&] { return (display = XOpenDisplay(nullptr)) != nullptr; })) << "cannot open " << name;
     input = XOpenDisplay(nullptr);
     int event, error, major, minor;
     ASSERT_TRUE(input && XTestQueryExtension(input, &event, &error, &major, &minor)) << "XTest is missing";

@@ -1,8 +1,13 @@
 // The editor's X11 window in a host of our own: what reaches the screen,
 // what the pointer and keys do, the window's life in the host's window, and
 // the editor driven while other threads automate the instrument.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "engine/ParameterIndex.h"
@@ -91,6 +96,19 @@ TEST_F(X11WindowTest, TheFirstPaintIsPixelForPixelTheHeadlessEditorsPicture) {
         if (differing++ == 0) firstX = column, firstY = row;
       }
   EXPECT_EQ(differing, 0) << "first difference at " << firstX << "," << firstY;
+
+  // Nothing changes on the panel, so only the exposure can paint a part
+  // that another window covered.
+  const Window cover = XCreateSimpleWindow(display, plugin.hostWindow, 100, 100, 300, 150, 0, 0, 0xFFFFFF);
+  XMapRaised(display, cover);
+  XSync(display, False);
+  Pump(60);
+  XDestroyWindow(display, cover);
+  XSync(display, False);
+  EXPECT_TRUE(PumpUntil([&] {
+    int width, height;
+    return CaptureEditor(plugin, &width, &height) == pixels;
+  }));
 }
 
 TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) {
@@ -132,6 +150,34 @@ TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) 
   }));
 }
 
+TEST_F(X11WindowTest, APressOrAWheelTurnOnThePanelOnlyCancelsAnOpenTextEntry) {
+  Plugin& plugin = AddPlugin();
+  ASSERT_TRUE(OpenEditor(plugin));
+  Painted(plugin);
+  auto entryOpen = [&] {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, EditorWindow(plugin), &root, &parent, &children, &count);
+    if (children) XFree(children);
+    return count > 0;
+  };
+  const IPanelRect name = panel::kProgramNameRect, knob = ControlRect("CUTOFF");
+  ClickAt(plugin, CentreX(name), CentreY(name));
+  ASSERT_TRUE(PumpUntil(entryOpen));
+  MoveTo(plugin, CentreX(knob), CentreY(knob));
+  Button(1, true);
+  EXPECT_TRUE(PumpUntil([&] { return !entryOpen(); }));
+  Button(1, false);
+  Pump(50);
+  EXPECT_EQ(Log().Count(vst::audioMasterBeginEdit), 0);  // the knob never saw the press
+
+  ClickAt(plugin, CentreX(name) + 20, CentreY(name));
+  ASSERT_TRUE(PumpUntil(entryOpen));
+  ClickAt(plugin, CentreX(knob), CentreY(knob), x11test::kWheelUpButton);
+  EXPECT_TRUE(PumpUntil([&] { return !entryOpen(); }));
+  EXPECT_EQ(Log().Count(vst::audioMasterAutomate), 0);
+}
+
 TEST_F(X11WindowTest, ReopeningKeepsThePlaceAndOpeningAndClosingLeavesNothingBehind) {
   Plugin& plugin = AddPlugin();
   ASSERT_TRUE(OpenEditor(plugin));
@@ -146,6 +192,20 @@ TEST_F(X11WindowTest, ReopeningKeepsThePlaceAndOpeningAndClosingLeavesNothingBeh
   CloseEditor(plugin);
   XSync(display, False);
   EXPECT_EQ(EditorWindow(plugin), 0u);
+
+  // A host that destroys its window before closing the editor.
+  const Window doomed = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
+  XMapWindow(display, doomed);
+  XSync(display, False);
+  ASSERT_EQ(plugin.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(doomed)), 1);
+  plugin.editorOpen = true;
+  Pump(50);
+  XDestroyWindow(display, doomed);
+  XSync(display, False);
+  Pump(50);
+  plugin.Set(Param::Cutoff, 0.25f);  // something to draw
+  Pump(100);
+  CloseEditor(plugin);
 
   // Refusals: no parent, or a window that does not exist.
   EXPECT_EQ(plugin.Call(vst::effEditOpen, 0, 0, nullptr), 0);
@@ -217,3 +277,125 @@ TEST_F(X11WindowTest, ConcurrentAutomationAndAudioWhileTheEditorIsDragged) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder of stand-ins for the desktop's programs, first on PATH for as
+// long as it lives. Each records its arguments in NAME.args.
+class FakePrograms {
+ public:
+  FakePrograms() {
+    char pattern[] = "/tmp/kestrion-x11-programs-XXXXXX";
+    folder_ = mkdtemp(pattern);
+    const char* path = std::getenv("PATH");
+    savedPath_ = path ? path : "";
+    setenv("PATH", folder_.c_str(), 1);  // nothing else: no real chooser answers
+  }
+  ~FakePrograms() {
+    setenv("PATH", savedPath_.c_str(), 1);
+    std::filesystem::remove_all(folder_);
+  }
+  // A program that prints `output` and exits with `exitCode`.
+  void Add(const std::string& name, const std::string& output, int exitCode) {
+    const std::string file = folder_ + "/" + name;
+    std::ofstream(file) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$0.args\"\necho '" << output
+                        << "'\nexit " << exitCode << "\n";
+    chmod(file.c_str(), 0755);
+  }
+  void Remove(const std::string& name) { std::filesystem::remove(folder_ + "/" + name); }
+  std::string Arguments(const std::string& name) const { return testfolders::FileText(folder_ + "/" + name + ".args"); }
+
+ private:
+  std::string folder_;
+  std::string savedPath_;
+};
+
+}  // namespace
+
+TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) {
+  // The editor a host gets, in this process, so that its prompts can be called.
+  testhost::Instance instance;
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  ASSERT_EQ(instance.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
+  IEditorView* editor = static_cast<IEffectBase*>(IEffectVST::FromRecord(instance.effect))->Editor();
+  FakePrograms programs;
+
+  programs.Add("zenity", "/chosen/folder/bass.fxp", 0);
+  char path[kPathLength] = "Bass.fxp";
+  char folder[kPathLength] = "/start";
+  editor->PromptForFile(path, kFileSave, folder, "fxp fxb");
+  EXPECT_STREQ(path, "/chosen/folder/bass.fxp");
+  EXPECT_STREQ(folder, "/chosen/folder/");
+  EXPECT_EQ(programs.Arguments("zenity"),
+            "--file-selection\n--filename=/start/Bass.fxp\n--save\n--confirm-overwrite\n--file-filter=*.fxp *.fxb\n");
+
+  programs.Add("zenity", "", 1);  // cancelled
+  CopyText(path, "Bass.fxp");
+  editor->PromptForFile(path, kFileOpen, folder, "fxp");
+  EXPECT_STREQ(path, "");
+  EXPECT_STREQ(folder, "/chosen/folder/");
+  EXPECT_EQ(programs.Arguments("zenity"), "--file-selection\n--filename=/chosen/folder/Bass.fxp\n--file-filter=*.fxp\n");
+
+  programs.Remove("zenity");
+  programs.Add("kdialog", "/other/lead.fxb", 0);
+  CopyText(path, "Lead.fxb");
+  editor->PromptForFile(path, kFileOpen, folder, "fxb");
+  EXPECT_STREQ(path, "/other/lead.fxb");
+  EXPECT_STREQ(folder, "/other/");
+  EXPECT_EQ(programs.Arguments("kdialog"), "--getopenfilename\n/chosen/folder/Lead.fxb\n*.fxb\n");
+
+  programs.Add("xdg-open", "", 0);
+  EXPECT_TRUE(editor->OpenWebPage("https://example.org/a b", "Web", nullptr, nullptr));
+  EXPECT_EQ(programs.Arguments("xdg-open"), "https://example.org/a b\n");
+  programs.Add("xdg-open", "", 4);
+  EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
+  programs.Remove("xdg-open");
+  EXPECT_FALSE(editor->OpenWebPage("https://example.org/", "Web", nullptr, nullptr));
+
+  // Clipboard text: none while nobody owns the selection, then what its
+  // owner (a client of its own, on a thread of its own) hands over.
+  IGraphics* graphics = static_cast<Kestrion*>(IEffectVST::FromRecord(instance.effect))->Graphics();
+  char text[kPathLength] = "stale";
+  EXPECT_FALSE(graphics->GetClipboardText(text));
+  EXPECT_STREQ(text, "");
+  Display* owner = XOpenDisplay(nullptr);
+  ASSERT_NE(owner, nullptr);
+  const Atom clipboard = XInternAtom(owner, "CLIPBOARD", False), utf8 = XInternAtom(owner, "UTF8_STRING", False);
+  const Window ownerWindow = XCreateSimpleWindow(owner, DefaultRootWindow(owner), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(owner, clipboard, ownerWindow, CurrentTime);
+  XSync(owner, False);
+  std::thread answer([&] {
+    XEvent event;
+    const bool asked = PollFor([&] {
+      while (XPending(owner) > 0) {
+        XNextEvent(owner, &event);
+        if (event.type == SelectionRequest) return true;
+      }
+      return false;
+    });
+    if (!asked) return;
+    const XSelectionRequestEvent& request = event.xselectionrequest;
+    const std::string copied = "Fat Bass \xc3\xa9";
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = request.target == utf8 ? request.property : None;
+    if (request.target == utf8)
+      XChangeProperty(owner, request.requestor, request.property, utf8, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(copied.data()), static_cast<int>(copied.size()));
+    XSendEvent(owner, request.requestor, False, NoEventMask, &reply);
+    XSync(owner, False);
+  });
+  EXPECT_TRUE(graphics->GetClipboardText(text));
+  answer.join();
+  EXPECT_STREQ(text, "Fat Bass \xc3\xa9");
+  XCloseDisplay(owner);
+
+  instance.Call(vst::effEditClose);
+  XDestroyWindow(display, host);
+}
