@@ -21,7 +21,7 @@ XVFB_PID=
 start_xvfb() {
   local display_file=$BUILD_ROOT/.xvfb-display
   rm -f "$display_file"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   XVFB_PID=$!
   local tries=0
   until [ -s "$display_file" ]; do

@@ -1,8 +1,5 @@
 // The file prompt: the desktop's own file chooser when one is installed,
 // else a path typed into a small dialog of ours.
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,11 +22,6 @@ std::string Patterns(const char* extensions) {
     }
   }
   return patterns;
-}
-
-bool IsFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // The chooser's answer: one path on one line.
@@ -74,21 +66,10 @@ void IGraphicsX11::PromptForFile(char* path, int mode, char* folder, const char*
     const x11::ProgramResult result = x11::RunProgram(argv, connection, keepPainted);
     if (result.exitCode == 0) chosen = FirstLine(result.output);
   } else {
+    // Our own dialog refuses a missing file and asks before replacing one.
     std::string typed = initial;
-    const x11ui::ModalContext context = Modal();
-    while (x11ui::RunPathDialog(context, &typed, save, extensions)) {
-      char question[kPathLength];
-      if (!save && !IsFile(typed)) {
-        std::snprintf(question, sizeof question, "The file %s does not exist.", typed.c_str());
-        x11ui::RunMessageBox(context, question, "Open", kMessageOk | kMessageIconError);
-        continue;
-      }
-      if (save && IsFile(typed)) {
-        std::snprintf(question, sizeof question, "%s already exists.\nDo you want to replace it?", typed.c_str());
-        if (x11ui::RunMessageBox(context, question, "Save", kMessageYesNo) != kAnswerYes) continue;
-      }
-      chosen = typed;
-      break;
+    if (x11ui::RunPathDialog(Modal(), &typed, save, extensions)) {
+      chosen = !typed.empty() && typed[0] != '/' ? start + typed : typed;
     }
   }
   if (chosen.empty() || chosen[0] != '/') return;

@@ -346,6 +346,8 @@ class X11TestHost : public testing::Test {
     Window editor = EditorWindow(plugin);
     XWindowAttributes attributes;
     if (!editor || !XGetWindowAttributes(display, editor, &attributes)) return pixels;
+    // Reading a window that is not (yet) on screen is a protocol error.
+    if (attributes.map_state != IsViewable) return pixels;
     XImage* image = XGetImage(display, editor, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return pixels;
     *width = attributes.width;

@@ -40,6 +40,7 @@ class X11WindowTest : public X11TestHost {
   // Pixels of `rect` of a captured editor.
   static std::vector<std::uint32_t> Cut(const std::vector<std::uint32_t>& pixels, const IPanelRect& rect) {
     std::vector<std::uint32_t> cut;
+    if (pixels.size() < static_cast<size_t>(panel::kPanelWidth) * panel::kPanelHeight) return cut;
     for (int y = rect.top; y < std::min(rect.bottom, panel::kPanelHeight); ++y)
       for (int x = rect.left; x < std::min(rect.right, panel::kPanelWidth); ++x)
         cut.push_back(pixels[static_cast<size_t>(y) * panel::kPanelWidth + x]);
