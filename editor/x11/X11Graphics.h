@@ -86,7 +86,7 @@ class IGraphicsX11 : public IGraphics {
   Colormap colormap_ = 0;  // ours when the visual is not the screen's default
   x11::Presenter presenter_;
   x11::DoubleClickDetector doubleClick_;
-  std::chrono::steady_clock::time_point lastTick_;
+  std::chrono::steady_clock::time_point lastTick_;  // when the last tick was due
   IPanelRect exposed_;  // waiting for RedrawExposed
   int modalDepth_ = 0;
   int presentCount_ = 0;

@@ -147,9 +147,13 @@ void IGraphicsX11::HandleHostIdle() {
   }
   if (!display_) return;
   RedrawExposed();
+  // Ticks keep to the frame rate on average whatever the host's idle rate:
+  // each is due one period after the last was due, not after it ran, and a
+  // host that idles late gets one tick, never a burst.
   const auto now = std::chrono::steady_clock::now();
-  if (now - lastTick_ >= std::chrono::milliseconds(TimerPeriodMs())) {
-    lastTick_ = now;
+  const auto period = std::chrono::milliseconds(TimerPeriodMs());
+  if (now >= lastTick_ + period) {
+    lastTick_ = now - lastTick_ < 2 * period ? lastTick_ + period : now;
     Tick();
   }
 }
@@ -286,7 +290,12 @@ void IGraphicsX11::Tick() {
 
 void IGraphicsX11::PresentArea(const IPanelRect& area) {
   if (!window_ || !EditorBitmap()) return;
-  presenter_.Present(*EditorBitmap(), area);
+  {
+    // The host may destroy its window (and ours with it) at any moment; a
+    // copy to a window that is gone must not end the host's process.
+    x11::ErrorTrap trap(display_);
+    presenter_.Present(*EditorBitmap(), area);
+  }
   ++presentCount_;
   lastPresented_ = area;
 }
