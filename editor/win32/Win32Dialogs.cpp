@@ -83,6 +83,9 @@ HWND IGraphicsWin::HostMainWindow() {
 }
 
 int IGraphicsWin::ShowMessage(const char* text, const char* caption, int type) {
+  // Like the file prompt: no box while the editor is closed. A box nobody
+  // sees would hold up the host's thread (a plug-in scan, a restore).
+  if (!window_) return IGraphics::ShowMessage(text, caption, type);
   ModalScope modal(this);
   return MessageBoxA(HostMainWindow(), text ? text : "", caption ? caption : "", static_cast<UINT>(type));
 }

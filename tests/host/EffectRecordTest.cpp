@@ -19,7 +19,7 @@ TEST(EffectRecord, IdentityFlagsAndCounts) {
   EXPECT_EQ(rect->right - rect->left, 1096);
   EXPECT_EQ(rect->bottom - rect->top, 395);
   int parent = 0;
-  EXPECT_EQ(i.Call(effEditOpen, 0, 0, &parent), 0);  // no window to open yet
+  EXPECT_EQ(i.Call(effEditOpen, 0, 0, &parent), 0);  // not a window of the host
   EXPECT_EQ(e->numPrograms, 64);
   EXPECT_EQ(e->numParams, 70);
   EXPECT_EQ(e->numInputs, 0);
