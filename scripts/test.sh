@@ -3,7 +3,7 @@
 # machine, then builds and tests the plug-in four ways:
 #   linux    RelWithDebInfo build in build/linux, every test
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer in build/asan, every test
-#   tsan     ThreadSanitizer in build/tsan, the concurrency tests (ctest -R Concurren)
+#   tsan     ThreadSanitizer in build/tsan: builds and runs only the concurrency tests
 #   windows  mingw-w64 cross build in build/windows, every test under Wine
 #   crossplatform  the demo rendered by both builds, compared
 # Every stage runs even when an earlier one failed; the summary at the end says
@@ -60,7 +60,9 @@ stage_asan() {
 
 stage_tsan() {
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-  configure_and_build "$BUILD_ROOT/tsan" -DKESTRION_SANITIZE=thread &&
+  cmake -S "$KESTRION_ROOT" -B "$BUILD_ROOT/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKESTRION_SANITIZE=thread &&
+    cmake --build "$BUILD_ROOT/tsan" -j "$JOBS" --target concurrency_tests &&
     ctest --test-dir "$BUILD_ROOT/tsan" "${CTEST_ARGS[@]}" -j "$JOBS" -R Concurren
 }
 
