@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Opens the Linux module's editor in a real host, Ardour 7 (Debian's
 # `ardour` package), on a virtual display, and takes a screenshot. Not part of
-# the test command: Ardour is a large install. Run after a Linux build:
+# the test command (tests/daw runs Ardour headless there). Run after a Linux
+# build:
 #   bash scripts/ardour.sh [MODULE] [SHOT.png]
 # Everything Ardour writes goes under build/ardour (a private HOME), never
 # into the user's own configuration.
@@ -18,40 +19,9 @@ command -v ardour >/dev/null || {
     --no-install-recommends ardour imagemagick xvfb
 }
 
-rm -rf "$WORK"
-mkdir -p "$WORK/plugins" "$WORK/home/.config/ardour7"
-export HOME=$WORK/home LXVST_PATH=$WORK/plugins
-cp "$MODULE" "$WORK/plugins/Kestrion.so"
-# Ardour trusts its scan cache only when it is strictly newer than the module.
-touch -d "1 minute ago" "$WORK/plugins/Kestrion.so"
-
-# Ardour's first-run wizard, engine dialog and memory warning stay away with
-# these three files; the engine is the dummy backend.
-config=$HOME/.config/ardour7
-touch "$config/.a7"
-cat >"$config/config" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<Ardour>
-  <Config>
-    <Option name="hide-dummy-backend" value="0"/>
-    <Option name="try-autostart-engine" value="1"/>
-  </Config>
-  <Extra>
-    <AudioMIDISetup>
-      <EngineStates>
-        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device=""
-               sample-rate="44100" buffer-size="1024" n-periods="2" input-latency="0" output-latency="0"
-               input-channels="0" output-channels="0" active="1" use-buffered-io="0" midi-option=""
-               lm-input="" lm-output="" lm-valid="0"/>
-      </EngineStates>
-    </AudioMIDISetup>
-  </Extra>
-</Ardour>
-XML
-echo '<?xml version="1.0" encoding="UTF-8"?><instant><no-memory-warning/></instant>' >"$config/instant.xml"
-
-log "ardour: scanning the module"
-LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f "$WORK/plugins/Kestrion.so"
+log "ardour: a private home, the module scanned"
+source "$(dirname "${BASH_SOURCE[0]}")/ardour-home.sh"
+prepare_ardour_home "$WORK" "$MODULE"
 
 log "ardour: a session with one MIDI track playing Kestrion"
 cat >"$WORK/make-session.lua" <<LUA
@@ -70,7 +40,7 @@ print("WINDOW P-" .. track:to_stateful():id():to_s() .. "-" .. plugin:to_statefu
 s:save_state("", false, false, false, false, false)
 close_session()
 LUA
-window=$(ardour7-lua "$WORK/make-session.lua" 2>&1 | sed -n 's/^WINDOW //p')
+window=$(timeout 60 ardour7-lua "$WORK/make-session.lua" 2>&1 | sed -n 's/^WINDOW //p')
 [ -n "$window" ] || die "ardour7-lua made no session"
 # Ardour reopens the plug-in's own editor while loading a session that says
 # its window was open.

@@ -1,0 +1,90 @@
+# shellcheck shell=bash
+# A private home for Ardour 7 (Debian's `ardour` package) holding one copy of
+# the module, shared by scripts/ardour.sh and the daw tests. Sourced, never run.
+# Everything Ardour and the module write goes under that home, never into the
+# user's own configuration.
+
+# prepare_ardour_home WORK MODULE: empties WORK, makes WORK/home the home
+# (exported with the XDG folders and LXVST_PATH) and puts a copy of MODULE
+# in WORK/plugins, then scans it so that Ardour knows it.
+prepare_ardour_home() {
+  local work=$1 module=$2
+  rm -rf "$work"
+  mkdir -p "$work/plugins" "$work/home/.config/ardour7/export"
+  export HOME=$work/home LXVST_PATH=$work/plugins
+  # Ardour and the module follow these when they are set.
+  export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
+  cp "$module" "$work/plugins/Kestrion.so"
+  # Ardour trusts its scan cache only when it is strictly newer than the module.
+  touch -d "1 minute ago" "$work/plugins/Kestrion.so"
+
+  # Ardour's first-run wizard, engine dialog and memory warning stay away with
+  # these three files; the engine is the dummy backend.
+  local config=$XDG_CONFIG_HOME/ardour7
+  touch "$config/.a7"
+  cat >"$config/config" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<Ardour>
+  <Config>
+    <Option name="hide-dummy-backend" value="0"/>
+    <Option name="try-autostart-engine" value="1"/>
+  </Config>
+  <Extra>
+    <AudioMIDISetup>
+      <EngineStates>
+        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device=""
+               sample-rate="44100" buffer-size="1024" n-periods="2" input-latency="0" output-latency="0"
+               input-channels="0" output-channels="0" active="1" use-buffered-io="0" midi-option=""
+               lm-input="" lm-output="" lm-valid="0"/>
+      </EngineStates>
+    </AudioMIDISetup>
+  </Extra>
+</Ardour>
+XML
+  echo '<?xml version="1.0" encoding="UTF-8"?><instant><no-memory-warning/></instant>' >"$config/instant.xml"
+  write_exact_export_preset "$config/export"
+
+  scan_module "$work/plugins/Kestrion.so"
+}
+
+# Ardour's own WAV presets dither to 16 bits, which adds fresh noise to every
+# export; this one writes the session's 32-bit floats untouched, so that two
+# exports of the same session can be compared sample by sample.
+ARDOUR_EXACT_PRESET=b94d69e0-9df3-4286-8346-f2bfac1f530b
+write_exact_export_preset() {
+  local dir=$1 format=98682a29-37da-440c-a102-f8d44446868d
+  cat >"$dir/exact.preset" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<ExportPreset id="$ARDOUR_EXACT_PRESET" name="Float WAV, undithered">
+  <ExportFormat id="$format"/>
+</ExportPreset>
+XML
+  cat >"$dir/exact.format" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<ExportFormatSpecification name="Float WAV, undithered" id="$format" analyse="0">
+  <Encoding id="F_WAV" type="T_Sndfile" extension="wav" name="WAV" has-sample-format="true" channel-limit="256"/>
+  <SampleRate rate="SR_Session"/>
+  <SRCQuality quality="SRC_SincBest"/>
+  <EncodingOptions>
+    <Option name="sample-format" value="SF_Float"/>
+    <Option name="dithering" value="D_None"/>
+    <Option name="tag-metadata" value="false"/>
+    <Option name="tag-support" value="false"/>
+    <Option name="broadcast-info" value="false"/>
+  </EncodingOptions>
+  <Processing>
+    <Normalize enabled="false" loudness="no" dbfs="0" lufs="-23" dbtp="-1"/>
+    <Silence>
+      <Start><Trim enabled="false"/><Add enabled="false"/></Start>
+      <End><Trim enabled="false"/><Add enabled="false"/></End>
+    </Silence>
+  </Processing>
+</ExportFormatSpecification>
+XML
+}
+
+# scan_module MODULE: Ardour's VST scanner run once over MODULE; it writes
+# what it learnt to a .v2i file under $XDG_CACHE_HOME/ardour7/vst.
+scan_module() {
+  LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 30 /usr/lib/ardour7/ardour-vst-scanner -f "$1"
+}

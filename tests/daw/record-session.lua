@@ -1,0 +1,35 @@
+-- ardour7-lua record-session.lua SESSION_DIR OUT_DIR: makes a session with a
+-- MIDI track playing Kestrion over a region of four notes, exports it with
+-- the default sound (OUT_DIR/default.wav), sets CutOff, exports again
+-- (OUT_DIR/recorded.wav) and saves.
+dofile(os.getenv("DAW_TEST_DIR") .. "/session-common.lua")
+local session_dir, out_dir = arg[1], arg[2]
+
+local session = create_session(session_dir, "kestrion", 44100)
+assert(session, "no session")
+local tracks = session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
+  ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, ARDOUR.PluginInfo(), nil, nil, 1, "Kestrion",
+  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
+local track = tracks:front():to_track()
+local plugin = ARDOUR.LuaAPI.new_plugin(session, "Kestrion", ARDOUR.PluginType.LXVST, "")
+assert(not plugin:isnil(), "Ardour does not know the module")
+track:add_processor_by_index(plugin, 0, nil, true)
+
+-- Lua has no call that makes an empty MIDI region; bouncing the empty track
+-- with no processor in the way gives one, three seconds long.
+local region = track:bounce_range(0, 3 * 44100, ARDOUR.InterThreadInfo(), ARDOUR.LuaAPI.nil_proc(),
+  false, "notes"):to_midiregion()
+assert(not region:isnil(), "no MIDI region")
+local notes = region:model():new_note_diff_command("notes")
+for beat, key in ipairs({48, 55, 60, 67}) do
+  notes:add(ARDOUR.LuaAPI.new_noteptr(0, Temporal.Beats(beat - 1, 0), Temporal.Beats(1, 0), key, 100))
+end
+region:model():apply_command(session, notes)
+track:playlist():add_region(region, Temporal.timepos_t(0), 1, false, 0, 0, false)
+
+export_region(session, track, out_dir, "default")
+assert(ARDOUR.LuaAPI.set_processor_param(plugin, kCutoff, kCutoffValue), "CutOff refused")
+export_region(session, track, out_dir, "recorded")
+assert(session:save_state("", false, false, false, false, false) == 0, "the session was not saved")
+close_session()
+print("recorded")
