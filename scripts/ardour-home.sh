@@ -86,5 +86,5 @@ XML
 # scan_module MODULE: Ardour's VST scanner run once over MODULE; it writes
 # what it learnt to a .v2i file under $XDG_CACHE_HOME/ardour7/vst.
 scan_module() {
-  LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 30 /usr/lib/ardour7/ardour-vst-scanner -f "$1"
+  LD_LIBRARY_PATH=/usr/lib/ardour7 timeout -k 5 30 /usr/lib/ardour7/ardour-vst-scanner -f "$1"
 }

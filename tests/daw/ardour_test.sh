@@ -36,7 +36,7 @@ session)
   run_lua() {
     local log=$work/$1.log
     shift
-    timeout 60 ardour7-lua "$@" >"$log" 2>&1 || { cat "$log"; fail "ardour7-lua $* failed"; }
+    timeout -k 10 60 ardour7-lua "$@" >"$log" 2>&1 || { cat "$log"; fail "ardour7-lua $* failed"; }
   }
   run_lua record "$here/record-session.lua" "$work/session" "$work/out"
   run_lua replay "$here/replay-session.lua" "$work/session/kestrion.ardour" "$work/out"
