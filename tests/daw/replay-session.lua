@@ -1,8 +1,9 @@
 -- ardour7-lua replay-session.lua SESSION_FILE OUT_DIR: loads the session the
 -- recording run saved, checks that CutOff kept its value and exports it
--- twice, as the recording run did (OUT_DIR/reloaded.wav, OUT_DIR/replayed.wav):
--- the plug-in's modulation carries over from one export to the next, so the
--- second export of each run is the one to compare.
+-- twice, as the recording run did (OUT_DIR/reloaded.wav, OUT_DIR/replayed.wav).
+-- Consecutive exports of one session in one run differ in level (the first
+-- and third alike, the second about half as loud), so the second export of
+-- each run is the one to compare.
 dofile(os.getenv("DAW_TEST_DIR") .. "/session-common.lua")
 local session_file, out_dir = arg[1], arg[2]
 
