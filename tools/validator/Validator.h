@@ -65,5 +65,6 @@ void CheckAudioThread(const Options& options, Report& report);
 void CheckParameters(const Options& options, Report& report);
 void CheckState(const Options& options, Report& report);
 void CheckEditor(const Options& options, Report& report);
+void CheckConcurrentCreation(const Options& options, Report& report);
 
 }  // namespace validator

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   validator::CheckParameters(options, report);
   validator::CheckState(options, report);
   validator::CheckEditor(options, report);
+  validator::CheckConcurrentCreation(options, report);
   std::printf("%d passed, %d failed, %d skipped\n", report.passed, report.failed, report.skipped);
   return report.failed ? 1 : 0;
 }
