@@ -105,6 +105,15 @@ void AllNotesOff(Instance& instance) {
   instance.host.Dispatch(vst::effProcessEvents, 0, 0, &list);
 }
 
+void FeedInput(Instance& instance, float level) {
+  // 16 cycles of a sine in 1024 frames, whatever the rate: about 700 Hz at 44.1 kHz.
+  const double step = 2 * 3.14159265358979 * 16 / 1024;
+  for (auto& buffer : instance.inputs)
+    for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = level * static_cast<float>(std::sin(step * double(i)));
+  for (auto& buffer : instance.inputsDouble)
+    for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = level * std::sin(step * double(i));
+}
+
 void ProcessFloat(Instance& instance, std::int32_t frames) {
   instance.host.Process(instance.inputPointers.data(), instance.outputPointers.data(), frames);
 }

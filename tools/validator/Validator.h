@@ -47,6 +47,9 @@ void Restart(Instance& instance, double rate, std::int32_t maxBlock);
 // no allocation, so the audio thread watch sees only the plug-in.
 void SendNotes(Instance& instance, const int* keys, int count, int velocity);
 void AllNotesOff(Instance& instance);
+// Fills the input buffers with a tone at `level` (0 for silence), so that
+// effects have something to work on.
+void FeedInput(Instance& instance, float level);
 // One block of `frames` through processReplacing (or the accumulating call).
 void ProcessFloat(Instance& instance, std::int32_t frames);
 void ProcessDouble(Instance& instance, std::int32_t frames);
