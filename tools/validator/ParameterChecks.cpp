@@ -60,7 +60,6 @@ void CheckParameters(const Options& options, Report& report) {
       instance->host.SetParameter(index, std::uniform_real_distribution<float>(0, 1)(random));
       std::string text = instance->host.ParameterDisplay(index);
       instance->host.SetParameter(index, 0.5f);
-      std::string middle = instance->host.ParameterDisplay(index);
       if (!instance->host.StringToParameter(index, text)) continue;
       ++offered;
       std::string back = instance->host.ParameterDisplay(index);
