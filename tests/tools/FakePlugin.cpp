@@ -86,6 +86,12 @@ void Render(vst::AEffect* effect, Sample_t** outputs, VstInt32 frames) {
 }
 
 void ProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
+#ifdef FAKE_ALLOCATES_IN_PROCESS
+  // The fault the validator's audio-thread watch must report; volatile so
+  // that the compiler keeps the pair.
+  void* volatile block = std::malloc(static_cast<std::size_t>(frames) + 1);
+  std::free(block);
+#endif
   Render(effect, outputs, frames);
 }
 

@@ -337,8 +337,18 @@ void VstHost::ClearLog() {
   midiOutput_.clear();
 }
 
+namespace {
+thread_local int tCallbackDepth = 0;
+}  // namespace
+
+bool VstHost::InCallback() { return tCallbackDepth > 0; }
+
 VstIntPtr VstHost::Callback(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                             void* ptr, float opt) {
+  struct Depth {
+    Depth() { ++tCallbackDepth; }
+    ~Depth() { --tCallbackDepth; }
+  } depth;
   VstHost* host = FindHost(effect);
   if (host) return host->Answer(opcode, index, value, ptr, opt);
   // An instance no host owns still learns which interface version it talks to.

@@ -105,6 +105,9 @@ class VstHost {
   // The callback every instance receives; finds its host by the effect record.
   static vst::VstIntPtr Callback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                  vst::VstIntPtr value, void* ptr, float opt);
+  // True while the calling thread is inside Callback: a watch of what a
+  // plug-in does on its audio thread leaves the host's own work out.
+  static bool InCallback();
 
  private:
   vst::VstIntPtr Answer(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr,

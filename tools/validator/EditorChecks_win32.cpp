@@ -1,0 +1,89 @@
+// The editor opened in a Win32 top-level window of ours with its message
+// loop and idle call pumped, then closed, several times while another
+// thread processes.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "Validator.h"
+
+namespace validator {
+
+namespace {
+struct EditorRect {
+  short top, left, bottom, right;
+};
+const wchar_t kWindowClass[] = L"KestrionValidateWindow";
+}  // namespace
+
+void CheckEditor(const Options& options, Report& report) {
+  std::string error;
+  auto instance = OpenInstance(options.plugin, 44100, 256, &error);
+  if (!instance) {
+    report.Fail("editor", error);
+    return;
+  }
+  if (!(instance->host.Effect()->flags & vst::effFlagsHasEditor)) {
+    report.Skip("editor", "the plug-in has no editor");
+    return;
+  }
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassW(&windowClass);
+
+  std::atomic<bool> done{false};
+  std::atomic<long> processed{0};
+  std::thread audio([&] {
+    const int key = 64;
+    while (!done.load()) {
+      if (processed % 100 == 0) SendNotes(*instance, &key, 1, 100);
+      ProcessFloat(*instance, 256);
+      ++processed;
+    }
+  });
+
+  const int openings = options.quick ? 3 : 10;
+  const auto idleTime = std::chrono::milliseconds(options.quick ? 150 : 400);
+  int opened = 0;
+  for (int i = 0; i < openings; ++i) {
+    EditorRect* rect = nullptr;
+    instance->host.Dispatch(vst::effEditGetRect, 0, 0, &rect);
+    int width = rect && rect->right > rect->left ? rect->right - rect->left : 400;
+    int height = rect && rect->bottom > rect->top ? rect->bottom - rect->top : 300;
+    HWND window = CreateWindowExW(0, kWindowClass, L"kestrion-validate", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    if (!window) {
+      report.Skip("editor", "no window could be created");
+      break;
+    }
+    if (instance->host.Dispatch(vst::effEditOpen, 0, 0, window)) ++opened;
+    auto end = std::chrono::steady_clock::now() + idleTime;
+    while (std::chrono::steady_clock::now() < end) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      instance->host.Dispatch(vst::effEditIdle);
+      Sleep(10);  // a host's idle timer
+    }
+    instance->host.Dispatch(vst::effEditClose);
+    DestroyWindow(window);
+  }
+  done = true;
+  audio.join();
+  std::string detail = std::to_string(opened) + " of " + std::to_string(openings) + " openings accepted, " +
+                       std::to_string(processed.load()) + " blocks processed meanwhile";
+  if (opened == 0)
+    report.Fail("editor", detail);
+  else
+    report.Pass("editor", detail);
+}
+
+}  // namespace validator

@@ -1,0 +1,73 @@
+// kestrion-validate: runs any VST 2.4 plug-in through the checks a host
+// relies on and reports each one as PASS, FAIL or SKIP with a detail.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tools/vsthost/VstHost.h"
+
+namespace validator {
+
+struct Options {
+  bool quick = false;
+  std::uint32_t seed = 1;
+  std::string plugin;
+};
+
+// Counts and prints the outcome of every check as it is made.
+class Report {
+ public:
+  void Pass(const std::string& name, const std::string& detail);
+  void Fail(const std::string& name, const std::string& detail);
+  void Skip(const std::string& name, const std::string& detail);
+  int passed = 0, failed = 0, skipped = 0;
+};
+
+// One loaded and opened instance, ready to process at `rate` with blocks of
+// up to `maxBlock` frames, with buffers for float and double processing.
+struct Instance {
+  vsthost::VstHost host;
+  std::vector<std::vector<float>> inputs, outputs;
+  std::vector<std::vector<double>> inputsDouble, outputsDouble;
+  std::vector<float*> inputPointers, outputPointers;
+  std::vector<double*> inputPointersDouble, outputPointersDouble;
+  std::int32_t maxBlock = 0;
+};
+
+// Loads, opens and starts an instance; null with `error` set on failure.
+std::unique_ptr<Instance> OpenInstance(const std::string& path, double rate,
+                                       std::int32_t maxBlock, std::string* error);
+// Stops, sets the rate and block size and starts again, as hosts do.
+void Restart(Instance& instance, double rate, std::int32_t maxBlock);
+// Note-on (velocity > 0) or note-off events sent through effProcessEvents;
+// no allocation, so the audio thread watch sees only the plug-in.
+void SendNotes(Instance& instance, const int* keys, int count, int velocity);
+void AllNotesOff(Instance& instance);
+// Fills the input buffers with a tone at `level` (0 for silence), so that
+// effects have something to work on.
+void FeedInput(Instance& instance, float level);
+// One block of `frames` through processReplacing (or the accumulating call).
+void ProcessFloat(Instance& instance, std::int32_t frames);
+void ProcessDouble(Instance& instance, std::int32_t frames);
+// Peak of the last block's outputs; NaN when any sample is NaN or infinite.
+double PeakFloat(const Instance& instance, std::int32_t frames);
+double PeakDouble(const Instance& instance, std::int32_t frames);
+// Renders `blocks` blocks of `frames` after the given notes, appending the
+// first output channel.
+std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks,
+                          std::int32_t frames);
+
+// The checks, one module each.
+void CheckLifecycle(const Options& options, Report& report);
+void CheckProcessing(const Options& options, Report& report);
+void CheckAudioThread(const Options& options, Report& report);
+void CheckParameters(const Options& options, Report& report);
+void CheckState(const Options& options, Report& report);
+void CheckEditor(const Options& options, Report& report);
+void CheckConcurrentCreation(const Options& options, Report& report);
+
+}  // namespace validator
