@@ -12,6 +12,8 @@ packages=(
   cmake ninja-build g++ binutils libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev
   fonts-dejavu-core fonts-liberation2 xvfb
+  # the fuzz targets under libFuzzer (scripts/fuzz.sh)
+  clang
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine
   # unpacking Debian's libpng source
