@@ -167,6 +167,12 @@ struct VstEvents {
   VstEvent* events[2];  // numEvents entries in fact; hosts allocate more
 };
 
+// The entries of a list, read and written through a pointer: indexing the
+// declared two-entry array past its end is undefined, and the sanitizers
+// stop there on any list longer than two.
+inline VstEvent* const* EventEntries(const VstEvents& list) { return list.events; }
+inline VstEvent** EventEntries(VstEvents& list) { return list.events; }
+
 struct VstMidiEvent {
   VstInt32 type;
   VstInt32 byteSize;

@@ -11,8 +11,9 @@ using namespace vst;
 // Events are handed on at once, under the dispatcher's lock; the shell
 // decides which act now and which wait for their sample offset.
 void IEffectVST::DeliverEvents(const VstEvents& events) {
+  VstEvent* const* entries = EventEntries(events);
   for (VstInt32 i = 0; i < events.numEvents; ++i) {
-    const VstEvent* event = events.events[i];
+    const VstEvent* event = entries[i];
     if (!event) continue;
     if (event->type == kVstMidiType) {
       auto* midi = reinterpret_cast<const VstMidiEvent*>(event);

@@ -267,16 +267,17 @@ VstIntPtr VstHost::SendMidi(const std::vector<MidiMessage>& messages) {
   eventList_.assign(offsetof(vst::VstEvents, events) + std::max<std::size_t>(count, 2) * sizeof(void*), 0);
   auto* list = reinterpret_cast<vst::VstEvents*>(eventList_.data());
   list->numEvents = static_cast<VstInt32>(count);
+  vst::VstEvent** entries = vst::EventEntries(*list);
   std::size_t nextShort = 0, nextSysex = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const MidiMessage& message = messages[i];
     if (!message.bytes.empty() && message.bytes[0] == 0xF0) {
       vst::VstMidiSysexEvent& event = sysexEvents_[nextSysex];
       event.sysexDump = sysexData_[nextSysex].data();
-      list->events[i] = reinterpret_cast<vst::VstEvent*>(&event);
+      entries[i] = reinterpret_cast<vst::VstEvent*>(&event);
       ++nextSysex;
     } else {
-      list->events[i] = reinterpret_cast<vst::VstEvent*>(&shortEvents_[nextShort++]);
+      entries[i] = reinterpret_cast<vst::VstEvent*>(&shortEvents_[nextShort++]);
     }
   }
   return Dispatch(vst::effProcessEvents, 0, 0, list);
@@ -390,8 +391,9 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
     case vst::audioMasterProcessEvents: {
       const auto* list = static_cast<const vst::VstEvents*>(ptr);
       if (!list) return 0;
+      vst::VstEvent* const* entries = vst::EventEntries(*list);
       for (VstInt32 i = 0; i < list->numEvents; ++i) {
-        const vst::VstEvent* event = list->events[i];
+        const vst::VstEvent* event = entries[i];
         if (!event) continue;
         MidiMessage message;
         message.deltaFrames = event->deltaFrames;

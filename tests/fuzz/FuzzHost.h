@@ -1,0 +1,44 @@
+// An instance for the fuzz targets that drive one through its effect
+// record, and the state a refused load must leave exactly as it was.
+#pragma once
+
+#include <cmath>
+#include <string>
+
+#include "tests/fuzz/FuzzCheck.h"
+#include "tests/host/TestHost.h"
+
+namespace fuzzhost {
+
+// Every slot's values and name (the whole bank chunk), the current
+// program's edited values, and which slot is selected.
+inline std::string Snapshot(testhost::Instance& instance) {
+  std::string state;
+  for (int index = 0; index < 2; ++index) {
+    void* data = nullptr;
+    const vst::VstIntPtr size = instance.Call(vst::effGetChunk, index, 0, &data);
+    state.append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+  }
+  state += std::to_string(instance.Call(vst::effGetProgram));
+  return state;
+}
+
+// Renders a few blocks holding a note; false when any sample is not finite.
+inline bool RendersFinite(testhost::Instance& instance) {
+  constexpr int kFrames = 256;
+  static float left[kFrames], right[kFrames], silence[kFrames];
+  float* inputs[2] = {silence, silence};
+  float* outputs[2] = {left, right};
+  instance.Call(vst::effMainsChanged, 0, 1);
+  instance.Midi(0x90, 60, 100);
+  bool finite = true;
+  for (int block = 0; block < 4; ++block) {
+    if (block == 2) instance.Midi(0x80, 60, 0);
+    instance.effect->processReplacing(instance.effect, inputs, outputs, kFrames);
+    for (int i = 0; i < kFrames; ++i) finite = finite && std::isfinite(left[i]) && std::isfinite(right[i]);
+  }
+  instance.Call(vst::effMainsChanged, 0, 0);
+  return finite;
+}
+
+}  // namespace fuzzhost
