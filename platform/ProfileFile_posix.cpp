@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -97,6 +98,22 @@ Profile Load(const std::string& path) {
   return Parse(text);
 }
 
+// The last file parsed, kept because the configuration is read a key at a
+// time: a hundred reads of one file then cost a hundred small reads and one
+// parse. Keyed by the whole text, so a file changed by anyone is parsed anew.
+struct ParsedFile {
+  std::mutex mutex;
+  std::string path;
+  std::string text;
+  Profile profile;
+  bool valid = false;
+};
+
+ParsedFile& LastParsed() {
+  static ParsedFile* parsed = new ParsedFile;  // never destroyed: readers may outlive statics
+  return *parsed;
+}
+
 void Save(const std::string& path, const Profile& profile) {
   WriteFileAtomically(path, Format(profile));
 }
@@ -128,10 +145,21 @@ std::size_t ReadProfileValue(const std::string& path, const char* section, const
   if (!section || !key) return 0;
   std::string value = defaultValue ? defaultValue : "";
   value.erase(value.find_last_not_of(' ') + 1);  // the system trims the default, too
-  Profile profile = Load(path);
-  if (ProfileSection* found = FindSection(profile, Trim(section))) {
-    ProfileLine* line = FindKey(*found, Trim(key));
-    if (line && line->hasValue) value = Unquote(line->value);
+  std::string text;
+  if (!ReadWholeFile(path, kMaximumProfileBytes, text)) text.clear();
+  {
+    ParsedFile& parsed = LastParsed();
+    std::lock_guard<std::mutex> lock(parsed.mutex);
+    if (!parsed.valid || parsed.path != path || parsed.text != text) {
+      parsed.profile = Parse(text);
+      parsed.path = path;
+      parsed.text = std::move(text);
+      parsed.valid = true;
+    }
+    if (ProfileSection* found = FindSection(parsed.profile, Trim(section))) {
+      ProfileLine* line = FindKey(*found, Trim(key));
+      if (line && line->hasValue) value = Unquote(line->value);
+    }
   }
   const std::size_t count = std::min(value.size(), size - 1);
   std::memcpy(buffer, value.data(), count);

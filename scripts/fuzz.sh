@@ -42,7 +42,7 @@ for target in "${targets[@]}"; do
   # in memory where there is a shared-memory folder (it rereads it often).
   config=$dir/user-config
   [ -d /dev/shm ] && config=/dev/shm/kestrion-fuzz-$(id -u)-config
-  XDG_CONFIG_HOME=$config nice "$dir/tests/fuzz/fuzz_$target" "$corpus" \
+  XDG_CONFIG_HOME=$config KESTRION_FUZZ_CONFIG_HOME=$config nice "$dir/tests/fuzz/fuzz_$target" "$corpus" \
     "$KESTRION_ROOT/tests/fuzz/corpus/$target" -max_total_time="$seconds" -print_final_stats=1 \
     -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$dir/crashes/$target-" >"$log" 2>&1
   rc=$?

@@ -4,6 +4,7 @@
 // back read back the same.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "host/EffectVST.h"
@@ -15,7 +16,11 @@ namespace {
 
 testhost::Instance& SharedInstance() {
   static testhost::Instance* instance = [] {
-    testfolders::UseFreshUserFolders();
+    // scripts/fuzz.sh names a folder in memory: every input writes the file.
+    if (const char* folder = std::getenv("KESTRION_FUZZ_CONFIG_HOME"))
+      setenv("XDG_CONFIG_HOME", folder, 1);
+    else
+      testfolders::UseFreshUserFolders();
     return new testhost::Instance;
   }();
   return *instance;
