@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/EditorView.h"
+#include "core/Version.h"
 #include "editor/EditorWindow.h"
 #include "editor/Graphics.h"
 #include "editor/panel/PanelCommands.h"
@@ -21,7 +22,7 @@ const IEffectIdentity Kestrion::kIdentity = {
     "Kestrion",          // effect name
     "",                  // product name
     "Harrowvale Music",  // maker
-    0x00020302,          // version 2.3.2
+    version::kWord,
     0x31343136,          // unique ID "1416"
     0x48727776,          // maker code "Hrwv"
     kParameterCount,

@@ -6,6 +6,7 @@
 
 #include "core/EditorView.h"
 #include "core/Text.h"
+#include "core/Version.h"
 #include "platform/HttpGet.h"
 
 namespace update {
@@ -16,8 +17,8 @@ constexpr const char* kProductName = "Kestrion";
 constexpr const char* kReleaseNumberPath = "music/version/?file=kestrion";
 constexpr const char* kTitle = "Check Online for Update";
 // This release, as compared with the server's number and as shown.
-constexpr int kThisRelease = 2302;
-constexpr const char* kThisReleaseText = "2.3.2.N";
+constexpr int kThisRelease = version::kRelease;
+constexpr const char* kThisReleaseText = version::kText;
 
 constexpr int kErrorMessage = kMessageIconError | kMessageOk;
 

@@ -4,6 +4,7 @@
 // labels from it, so the picture and the controls cannot drift apart.
 #pragma once
 
+#include "core/Version.h"
 #include "editor/PanelTypes.h"
 
 namespace panel {
@@ -86,6 +87,6 @@ constexpr IPanelRect kProgramNumberRect{598, 342, 622, 358};
 constexpr IPanelRect kProgramNameRect{645, 342, 821, 358};
 
 // The release as the panel shows it.
-constexpr const char* kVersionText = "v 2.3.2.N";
+constexpr const char* kVersionText = version::kPanelText;
 
 }  // namespace panel
