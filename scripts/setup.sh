@@ -16,8 +16,9 @@ packages=(
   ardour
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine
-  # unpacking Debian's libpng source
-  dpkg-dev xz-utils
+  # unpacking Debian's libpng source; the Debian package (dpkg-shlibdeps,
+  # file) and its check
+  dpkg-dev xz-utils file lintian
 )
 
 install_missing_packages() {

@@ -6,6 +6,7 @@
 #   tsan     ThreadSanitizer in build/tsan: builds and runs only the concurrency tests
 #   windows  mingw-w64 cross build in build/windows, every test under Wine
 #   crossplatform  the demo rendered by both builds, compared
+#   release  the Debian package and the release archives, their contents listed
 # Every stage runs even when an earlier one failed; the summary at the end says
 # which failed, and the exit status is non-zero when any did.
 # Logs of each stage: build/logs/<stage>.log.
@@ -109,6 +110,13 @@ stage_crossplatform() {
   return "$status"
 }
 
+# The release files made from the Linux and Windows builds, their contents
+# checked and listed.
+stage_release() {
+  bash "$KESTRION_ROOT/scripts/release.sh" "$BUILD_ROOT/linux" "$BUILD_ROOT/windows" &&
+    echo "result: $(cd "$BUILD_ROOT/release" && ls | tr '\n' ' ')"
+}
+
 # --- Running and summing up. ------------------------------------------------
 summary=()
 total_passed=0
@@ -130,6 +138,8 @@ run_stage() {
     total_passed=$((total_passed + total - failed))
     total_failed=$((total_failed + failed))
     result="$((total - failed)) passed, $failed failed"
+  elif grep -q '^result: ' "$LOG_DIR/$name.log"; then
+    result=$(sed -n 's/^result: //p' "$LOG_DIR/$name.log" | tail -n 1)
   elif grep -q 'No tests were found' "$LOG_DIR/$name.log"; then
     result="no test found to run"
   else
@@ -149,7 +159,7 @@ bash "$KESTRION_ROOT/scripts/setup.sh" || die "setup.sh failed; nothing was buil
 mkdir -p "$LOG_DIR"
 start_xvfb
 
-for stage in linux asan tsan windows crossplatform; do
+for stage in linux asan tsan windows crossplatform release; do
   run_stage "$stage"
 done
 
