@@ -58,7 +58,9 @@ TEST_F(PanelTest, TheLayoutTableBecomesTheControlListWithOnlyTheLightsHidden) {
     const panel::ControlSpec& spec = panel::kControls[i];
     const IControl* control = editor->Control(i + 1);
     EXPECT_EQ(control->ParameterIndex(), spec.parameter) << i + 1;
-    if (spec.kind != panel::ControlKind::kPresetMenu) EXPECT_EQ(control->Area(), spec.area) << i + 1;
+    if (spec.kind != panel::ControlKind::kPresetMenu) {
+      EXPECT_EQ(control->Area(), spec.area) << i + 1;
+    }
     EXPECT_EQ(control->IsHidden(), spec.kind == panel::ControlKind::kLight) << i + 1;
   }
   EXPECT_EQ(editor->Control(1)->Area(), (IPanelRect{598, 342, 821, 358}));

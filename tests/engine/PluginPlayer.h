@@ -45,7 +45,7 @@ struct Player {
     storage.assign(sizeof(vst::VstEvents) + midi.size() * sizeof(vst::VstEvent*), 0);
     auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
     list->numEvents = static_cast<vst::VstInt32>(midi.size());
-    for (size_t i = 0; i < midi.size(); ++i) list->events[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+    for (size_t i = 0; i < midi.size(); ++i) vst::EventEntries(*list)[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
     host.Call(vst::effProcessEvents, 0, 0, list);
   }
 

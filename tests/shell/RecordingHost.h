@@ -37,7 +37,7 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
     case vst::audioMasterProcessEvents: {
       const auto* events = static_cast<const vst::VstEvents*>(ptr);
       for (int i = 0; events && i < events->numEvents; ++i) {
-        const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(events->events[i]);
+        const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(vst::EventEntries(*events)[i]);
         if (midi->type != vst::kVstMidiType) continue;
         IMidiEvent event;
         event.offset = midi->deltaFrames;
@@ -90,7 +90,7 @@ struct Instance {
     std::vector<char> storage(sizeof(vst::VstEvents) + pointers.size() * sizeof(vst::VstEvent*));
     auto* events = reinterpret_cast<vst::VstEvents*>(storage.data());
     events->numEvents = static_cast<vst::VstInt32>(pointers.size());
-    for (std::size_t i = 0; i < pointers.size(); ++i) events->events[i] = pointers[i];
+    for (std::size_t i = 0; i < pointers.size(); ++i) vst::EventEntries(*events)[i] = pointers[i];
     Call(vst::effProcessEvents, 0, 0, events);
   }
   void Send(std::int32_t offset, std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {

@@ -141,7 +141,7 @@ bool TextToParameter(Instance& instance, VstInt32 index, const char* text) {
 void RecordEvents(Instance& instance, const vst::VstEvents* events) {
   Log& log = instance.log;
   for (VstInt32 i = 0; i < events->numEvents && log.eventCount < kMaxEvents; ++i) {
-    const vst::VstEvent* event = events->events[i];
+    const vst::VstEvent* event = vst::EventEntries(*events)[i];
     ReceivedEvent& received = log.events[log.eventCount++];
     received = ReceivedEvent{};
     received.block = log.blockCount;

@@ -1,12 +1,11 @@
-// The editor opened in a plain X11 top-level window of ours, its idle call
+// The editor opened in a window of the validator's own, its idle call
 // pumped, then closed, several times while another thread processes.
-#include <X11/Xlib.h>
-
 #include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
 
+#include "EditorWindow.h"
 #include "Validator.h"
 
 namespace validator {
@@ -28,10 +27,9 @@ void CheckEditor(const Options& options, Report& report) {
     report.Skip("editor", "the plug-in has no editor");
     return;
   }
-  XInitThreads();
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) {
-    report.Skip("editor", "no X display");
+  std::unique_ptr<EditorWindowSystem> windows = OpenEditorWindowSystem(error);
+  if (!windows) {
+    report.Skip("editor", error);
     return;
   }
 
@@ -55,31 +53,26 @@ void CheckEditor(const Options& options, Report& report) {
     instance->host.Dispatch(vst::effEditGetRect, 0, 0, &rect);
     int width = rect && rect->right > rect->left ? rect->right - rect->left : 400;
     int height = rect && rect->bottom > rect->top ? rect->bottom - rect->top : 300;
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
-                                        static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
-    XStoreName(display, window, "kestrion-validate");
-    XMapWindow(display, window);
-    XSync(display, False);
-    if (instance->host.Dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(window))) ++opened;
+    void* window = windows->NewWindow(width, height);
+    if (!window) {
+      report.Skip("editor", "no window could be created");
+      break;
+    }
+    if (instance->host.Dispatch(vst::effEditOpen, 0, 0, window)) ++opened;
     rect = nullptr;
     instance->host.Dispatch(vst::effEditGetRect, 0, 0, &rect);
     if (i == 0 && rect) sizes = std::to_string(rect->right - rect->left) + "x" + std::to_string(rect->bottom - rect->top);
     auto end = std::chrono::steady_clock::now() + idleTime;
     while (std::chrono::steady_clock::now() < end) {
-      while (XPending(display)) {
-        XEvent event;
-        XNextEvent(display, &event);
-      }
+      windows->Pump();
       instance->host.Dispatch(vst::effEditIdle);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));  // a host's idle timer
     }
     instance->host.Dispatch(vst::effEditClose);
-    XDestroyWindow(display, window);
-    XSync(display, False);
+    windows->RemoveWindow(window);
   }
   done = true;
   audio.join();
-  XCloseDisplay(display);
   std::string detail = std::to_string(opened) + " of " + std::to_string(openings) + " openings accepted (" +
                        sizes + "), " + std::to_string(processed.load()) + " blocks processed meanwhile";
   if (opened == 0)
