@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/dsp/SampleRate.h"
+#include "engine/dsp/SharedPitchTables.h"
 #include "tests/fuzz/FuzzHost.h"
 
 namespace {
@@ -74,9 +76,19 @@ int DeltaFrames(Reader& in) { return static_cast<std::int16_t>(in.Word()) % 5000
 
 constexpr float kSampleRates[] = {44100, 48000, 96000, 192000, 22050, 8000, 11025, 1000, 384000};
 
+// Pitch tables are built once per rate and freed with their last user. The
+// stream changes rates all the time: holding a set of each rate it uses
+// spends the fuzzing time on the stream instead of rebuilding tables.
+bool HoldPitchTables() {
+  for (float rate : kSampleRates) AcquirePitchTables(ChooseSampleRate(kDefaultSampleRate, rate));
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool held = HoldPitchTables();
+  (void)held;
   static testhost::Instance instance;
   static Stream stream;
   static float floats[4][kMaximumFrames];
