@@ -1,9 +1,11 @@
 -- ardour7-lua replay-session.lua SESSION_FILE OUT_DIR: loads the session the
 -- recording run saved, checks that CutOff kept its value and exports it
 -- twice, as the recording run did (OUT_DIR/reloaded.wav, OUT_DIR/replayed.wav).
--- Consecutive exports of one session in one run differ in level (the first
--- and third alike, the second about half as loud), so the second export of
--- each run is the one to compare.
+-- Consecutive exports of one session in one run differ in level from moment
+-- to moment (up to a factor of two over half a second): the instrument's
+-- detuned oscillators run freely and Ardour keeps running the plug-in between
+-- exports, so each export starts from other phases. Each run's second export
+-- is the one compared, and by loudness and brightness over the whole region.
 dofile(os.getenv("DAW_TEST_DIR") .. "/session-common.lua")
 local session_file, out_dir = arg[1], arg[2]
 
