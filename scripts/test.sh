@@ -3,7 +3,8 @@
 # machine, then builds and tests the plug-in four ways:
 #   linux    RelWithDebInfo build in build/linux, every test
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer in build/asan, every test
-#   tsan     ThreadSanitizer in build/tsan: builds and runs only the concurrency tests
+#   tsan     ThreadSanitizer in build/tsan: builds and runs only the concurrency
+#            tests and the validator on the plug-in
 #   windows  mingw-w64 cross build in build/windows, every test under Wine
 #   crossplatform  the demo rendered by both builds, compared
 #   release  the Debian package and the release archives, their contents listed
@@ -64,7 +65,7 @@ stage_tsan() {
   cmake -S "$KESTRION_ROOT" -B "$BUILD_ROOT/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTRION_SANITIZE=thread &&
     cmake --build "$BUILD_ROOT/tsan" -j "$JOBS" --target concurrency_tests &&
-    ctest --test-dir "$BUILD_ROOT/tsan" "${CTEST_ARGS[@]}" -j "$JOBS" -R Concurren
+    ctest --test-dir "$BUILD_ROOT/tsan" "${CTEST_ARGS[@]}" -j "$JOBS" -R 'Concurren|^Validator\.Kestrion'
 }
 
 wine_environment() {
