@@ -109,9 +109,12 @@ struct ParsedFile {
   bool valid = false;
 };
 
+// Lives as long as the module: instances, the only readers, are gone
+// before a host unloads it, and a copy left on the heap would leak at each
+// unload.
 ParsedFile& LastParsed() {
-  static ParsedFile* parsed = new ParsedFile;  // never destroyed: readers may outlive statics
-  return *parsed;
+  static ParsedFile parsed;
+  return parsed;
 }
 
 void Save(const std::string& path, const Profile& profile) {
