@@ -6,13 +6,11 @@
 // figures agree within 10%, "differ" when the loudness differs by half or the
 // brightness by a factor of two. Exit 0 on a pass, 1 with the figures else.
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/blackbox/FloatWav.h"
 
 namespace {
 
@@ -21,33 +19,17 @@ struct Figures {
   double brightness = 0;
 };
 
-std::uint32_t Le32(const std::vector<unsigned char>& b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
-}
-
-// The first channel of a float WAV file; empty when the file is no such thing.
+// The first channel of a float WAV file; empty, with the reason printed,
+// when the file is no such thing.
 std::vector<float> FirstChannel(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  floatwav::Wav wav;
+  std::string why;
   std::vector<float> samples;
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) return samples;
-  unsigned channels = 0;
-  bool isFloat = false;
-  for (std::size_t at = 12; at + 8 <= b.size();) {
-    const std::uint32_t size = Le32(b, at + 4);
-    if (size > b.size() - at - 8) break;
-    if (!std::memcmp(b.data() + at, "fmt ", 4) && size >= 16) {
-      isFloat = (b[at + 8] | b[at + 9] << 8) == 3 && (b[at + 22] | b[at + 23] << 8) == 32;
-      channels = b[at + 10] | b[at + 11] << 8;
-    } else if (!std::memcmp(b.data() + at, "data", 4) && isFloat && channels > 0) {
-      for (std::size_t i = 0; i + 4 * channels <= size; i += 4 * channels) {
-        float sample;
-        std::memcpy(&sample, b.data() + at + 8 + i, 4);
-        samples.push_back(sample);
-      }
-    }
-    at += 8 + size + (size & 1);
+  if (!floatwav::Read(path, wav, why)) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return samples;
   }
+  for (std::size_t i = 0; i < wav.samples.size(); i += wav.channels) samples.push_back(wav.samples[i]);
   return samples;
 }
 
