@@ -15,13 +15,13 @@
 #include <cstring>
 #include <thread>
 
-#include "editor/panel/PanelLayout.h"
-#include "engine/Kestrion.h"
-#include "engine/ParameterIndex.h"
-#include "host/EffectVST.h"
-#include "host/VstAbi.h"
+#include "instrument/panel/PanelLayout.h"
+#include "instrument/Kestrion.h"
+#include "instrument/ParameterIndex.h"
+#include "vst2/VstPlugin.h"
+#include "vst2/VstAbi.h"
 // Last: Xlib's macros must not meet the headers above.
-#include "editor/x11/X11Graphics.h"
+#include "ui/x11/X11Graphics.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
 
   vst::AEffect* effect = CreateKestrion(&Host);
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
-  auto* editor = dynamic_cast<IGraphicsX11*>(static_cast<Kestrion*>(IEffectVST::FromRecord(effect))->Graphics());
+  auto* editor = dynamic_cast<IGraphicsX11*>(&EditorOf(effect)->Window());
   if (!editor || !effect->dispatcher(effect, vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host), 0)) {
     std::fprintf(stderr, "the editor did not open\n");
     return 1;

@@ -33,10 +33,10 @@
 #include <pthread.h>
 #include <sched.h>
 
-#include "host/EffectVST.h"
-#include "host/VstAbi.h"
-#include "engine/Kestrion.h"
-#include "shell/Synth.h"
+#include "vst2/VstPlugin.h"
+#include "vst2/VstAbi.h"
+#include "instrument/Kestrion.h"
+#include "instrument/Synth.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ class Instance {
   void SetParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
   float GetParameter(int index) { return effect_->getParameter(effect_, index); }
   void Render(float** outputs) { effect_->processReplacing(effect_, nullptr, outputs, kBlock); }
-  Synth& Plugin() { return *static_cast<Synth*>(static_cast<IEffectVST*>(effect_->object)); }
+  Synth& Plugin() { return *InstrumentOf(effect_); }
   platform::PluginMutex& Mutex() { return Plugin().Mutex(); }
 
   // What a host sends before a process call.

@@ -3,10 +3,10 @@
 // draw. Headless: the drawing stops at the editor's own bitmap.
 #include <benchmark/benchmark.h>
 
-#include "editor/HeadlessGraphics.h"
-#include "engine/Kestrion.h"
-#include "engine/ParameterIndex.h"
-#include "host/EffectVST.h"
+#include "ui/HeadlessGraphics.h"
+#include "instrument/Kestrion.h"
+#include "instrument/ParameterIndex.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class Panel {
   }
   ~Panel() { effect_->dispatcher(effect_, vst::effClose, 0, 0, nullptr, 0); }
   IGraphicsHeadless& editor() {
-    return static_cast<IGraphicsHeadless&>(*static_cast<Kestrion*>(IEffectVST::FromRecord(effect_))->Graphics());
+    return static_cast<IGraphicsHeadless&>(EditorOf(effect_)->Window());
   }
   vst::AEffect* effect() const { return effect_; }
 

@@ -10,13 +10,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/Kestrion.h"
-#include "engine/ParameterIndex.h"
-#include "engine/dsp/Envelope.h"
-#include "engine/dsp/LadderFilter.h"
-#include "engine/dsp/SharedPitchTables.h"
-#include "host/VstAbi.h"
-#include "tests/engine/Patches.h"
+#include "instrument/Kestrion.h"
+#include "vst2/VstPlugin.h"
+#include "instrument/ParameterIndex.h"
+#include "dsp/Envelope.h"
+#include "dsp/LadderFilter.h"
+#include "dsp/SharedPitchTables.h"
+#include "vst2/VstAbi.h"
+#include "tests/dsp/Patches.h"
 
 namespace {
 

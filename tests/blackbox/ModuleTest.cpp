@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/blackbox/LoadedPlugin.h"
-#include "tests/host/TestHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/ParameterIndex.h"
+#include "instrument/ParameterIndex.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
-#include "shell/Configuration.h"
+#include "instrument/Configuration.h"
 #include "tests/config/UserFolders.h"
-#include "tests/shell/RecordingHost.h"
+#include "tests/instrument/RecordingHost.h"
 
 namespace {
 

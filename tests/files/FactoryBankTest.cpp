@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/StateBuffer.h"
-#include "host/EffectVST.h"
+#include "plugin/StateBuffer.h"
+#include "vst2/VstPlugin.h"
 #include "tests/files/FileHeaders.h"
 #include "platform/FileSystem.h"
-#include "tests/host/TestHost.h"
+#include "tests/vst2/TestHost.h"
 #include "tools/bankbuild/BankSource.h"
 #include "tools/vsthost/VstHost.h"
 
@@ -30,7 +30,7 @@ TEST(FactoryBank, FileHasTheBankLayoutWithAllSlotsInitialised) {
 
   // The chunk ends exactly after the 64th slot, and every slot is in use.
   testhost::Instance instance;
-  IEffectBase& plugin = *static_cast<IEffectVST*>(instance.effect->object);
+  IEffectBase& plugin = *InstrumentOf(instance.effect);
   IStateBuffer chunk;
   chunk.AppendBytes(bank.data() + 160, static_cast<int>(bank.size() - 160));
   int position = 0;
@@ -106,7 +106,7 @@ TEST(BankSource, MistakesNameTheirLine) {
             "line 1: program names have at most 27 characters");
 
   testhost::Instance instance;
-  IEffectBase& plugin = *static_cast<IEffectVST*>(instance.effect->object);
+  IEffectBase& plugin = *InstrumentOf(instance.effect);
   std::string text;
   for (int i = 0; i < 64; ++i) text += "[P" + std::to_string(i) + "]\n";
   ASSERT_EQ(bankbuild::ParseBankSource(text + "CutOff = 2\n", programs), "");

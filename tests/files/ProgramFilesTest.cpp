@@ -1,6 +1,6 @@
 // Program and bank files: the bytes written, the four forms read, and that a
 // damaged or foreign file changes nothing at all.
-#include "shell/ProgramFiles.h"
+#include "instrument/ProgramFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <limits>
 #include <string>
 
-#include "host/EffectVST.h"
+#include "vst2/VstPlugin.h"
 #include "tests/files/FileHeaders.h"
-#include "tests/host/TestHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ using namespace vst;
 using filetest::BigEndian32;
 using testhost::Instance;
 
-IEffectBase& Plugin(Instance& instance) { return *static_cast<IEffectVST*>(instance.effect->object); }
+IEffectBase& Plugin(Instance& instance) { return *InstrumentOf(instance.effect); }
 
 void PutBigEndian32(std::string& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);

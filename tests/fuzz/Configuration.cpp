@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/EffectVST.h"
-#include "shell/Synth.h"
+#include "vst2/VstPlugin.h"
+#include "instrument/Synth.h"
 #include "tests/config/UserFolders.h"
 #include "tests/fuzz/FuzzHost.h"
 
@@ -30,7 +30,7 @@ testhost::Instance& SharedInstance() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   testhost::Instance& instance = SharedInstance();
-  auto& synth = static_cast<Synth&>(*static_cast<IEffectVST*>(instance.effect->object));
+  auto& synth = *InstrumentOf(instance.effect);
   const std::string path = synth.ConfigurationPath();
   if (path.empty()) return 0;
   testfolders::WriteText(path, std::string(reinterpret_cast<const char*>(data), size));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/fuzz/FuzzCheck.h"
-#include "tests/host/TestHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace fuzzhost {
 

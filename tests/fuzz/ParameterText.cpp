@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Kestrion.h"
-#include "host/EffectVST.h"
+#include "instrument/Kestrion.h"
+#include "vst2/VstPlugin.h"
 #include "tests/fuzz/FuzzHost.h"
 
 namespace {
@@ -25,11 +25,11 @@ IControl* ControlOf(const IGraphics& editor, int index) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static testhost::Instance instance{"", testhost::HeadlessEditor};
   if (size < 2) return 0;
-  auto* synth = static_cast<Kestrion*>(IEffectVST::FromRecord(instance.effect));
+  auto* synth = InstrumentOf(instance.effect);
   const int index = data[0] % (Kestrion::kParameterCount + 2);
   const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
   if (data[1] & 1) {
-    IGraphics* editor = synth->Graphics();
+    IGraphics* editor = &EditorOf(instance.effect)->Window();
     IControl* control = editor ? ControlOf(*editor, index) : nullptr;
     if (!control) return 0;
     editor->CommitTextEntry(control, synth->Parameter(index), text.c_str());

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/ProgramFiles.h"
-#include "host/EffectVST.h"
+#include "instrument/ProgramFiles.h"
+#include "vst2/VstPlugin.h"
 #include "tests/fuzz/FuzzHost.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static testhost::Instance instance;
   if (size < 1) return 0;
-  IEffectBase& plugin = *static_cast<IEffectVST*>(instance.effect->object);
+  IEffectBase& plugin = *InstrumentOf(instance.effect);
   const std::string file(reinterpret_cast<const char*>(data + 1), size - 1);
   const std::string before = fuzzhost::Snapshot(instance);
   bool accepted = false;

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/dsp/SampleRate.h"
-#include "engine/dsp/SharedPitchTables.h"
+#include "dsp/SampleRate.h"
+#include "dsp/SharedPitchTables.h"
 #include "tests/fuzz/FuzzHost.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "editor/panel/PanelLayout.h"
+#include "instrument/panel/PanelLayout.h"
 #include "graphics/RasterPng.h"
 #include "platform/DynamicLibrary.h"
 

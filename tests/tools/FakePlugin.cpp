@@ -8,7 +8,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "host/VstAbi.h"
+#include "vst2/VstAbi.h"
 #include "platform/Export.h"
 #include "tests/tools/FakePluginLog.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/VstAbi.h"
+#include "vst2/VstAbi.h"
 
 namespace fakeplugin {
 

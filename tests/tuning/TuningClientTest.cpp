@@ -3,12 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "engine/ParameterIndex.h"
-#include "engine/dsp/PitchTables.h"
+#include "instrument/ParameterIndex.h"
+#include "dsp/PitchTables.h"
 #include "platform/DynamicLibrary.h"
-#include "shell/TuningClient.h"
+#include "instrument/TuningClient.h"
 #include "tests/config/UserFolders.h"
-#include "tests/shell/RecordingHost.h"
+#include "tests/instrument/RecordingHost.h"
 
 namespace {
 

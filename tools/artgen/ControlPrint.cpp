@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/panel/PanelCommands.h"
+#include "instrument/PanelCommands.h"
 #include "tools/artgen/ButtonArt.h"
 #include "tools/artgen/KnobArt.h"
 #include "tools/artgen/PanelSections.h"

@@ -3,7 +3,7 @@
 // a light and the face of the options button.
 #pragma once
 
-#include "editor/panel/PanelLayout.h"
+#include "instrument/panel/PanelLayout.h"
 #include "tools/artgen/Canvas.h"
 
 namespace artgen {

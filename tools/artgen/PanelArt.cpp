@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/panel/PanelCommands.h"
-#include "editor/panel/PanelLayout.h"
+#include "instrument/PanelCommands.h"
+#include "instrument/panel/PanelLayout.h"
 #include "tools/artgen/ControlPrint.h"
 #include "tools/artgen/PanelSections.h"
 #include "tools/artgen/Plate.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "editor/panel/PanelLayout.h"
+#include "instrument/panel/PanelLayout.h"
 
 namespace artgen {
 

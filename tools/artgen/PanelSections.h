@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "editor/PanelTypes.h"
+#include "ui/PanelTypes.h"
 #include "tools/artgen/Canvas.h"
 
 namespace artgen {

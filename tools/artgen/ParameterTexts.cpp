@@ -1,7 +1,7 @@
 #include "tools/artgen/ParameterTexts.h"
 
-#include "engine/Kestrion.h"
-#include "host/EffectVST.h"
+#include "instrument/Kestrion.h"
+#include "vst2/VstPlugin.h"
 
 namespace artgen {
 
@@ -12,7 +12,7 @@ vst::VstIntPtr QuietHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst
 }
 
 const IEffectParameter* Find(vst::AEffect* effect, int index) {
-  IEffectVST* plugin = IEffectVST::FromRecord(effect);
+  Kestrion* plugin = InstrumentOf(effect);
   return plugin ? plugin->Parameter(index) : nullptr;
 }
 

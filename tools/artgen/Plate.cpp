@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/panel/PanelLayout.h"
+#include "instrument/panel/PanelLayout.h"
 
 namespace artgen {
 

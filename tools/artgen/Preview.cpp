@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/panel/PanelCommands.h"
-#include "editor/panel/PanelLayout.h"
+#include "instrument/PanelCommands.h"
+#include "instrument/panel/PanelLayout.h"
 #include "tools/artgen/ParameterTexts.h"
 
 namespace artgen {

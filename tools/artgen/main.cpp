@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "editor/panel/PanelLayout.h"
+#include "instrument/panel/PanelLayout.h"
 #include "tools/artgen/ButtonArt.h"
 #include "tools/artgen/KnobArt.h"
 #include "tools/artgen/PanelArt.h"

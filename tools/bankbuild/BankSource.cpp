@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/EffectBase.h"
+#include "plugin/EffectBase.h"
 
 namespace bankbuild {
 

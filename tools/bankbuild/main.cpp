@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "host/EffectVST.h"
-#include "engine/Kestrion.h"
+#include "vst2/VstPlugin.h"
+#include "instrument/Kestrion.h"
 #include "platform/FileSystem.h"
-#include "shell/ProgramFiles.h"
+#include "instrument/ProgramFiles.h"
 #include "tools/bankbuild/BankSource.h"
 
 namespace {
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   vst::AEffect* effect = CreateKestrion(&SilentHost);
   if (!effect) return Fail("the plug-in could not be created");
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
-  IEffectBase& plugin = *static_cast<IEffectVST*>(effect->object);
+  IEffectBase& plugin = *InstrumentOf(effect);
   error = bankbuild::ApplyBankSource(plugin, programs);
   const std::string bank = error.empty() ? programfiles::WriteBankFile(plugin) : "";
   effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0);

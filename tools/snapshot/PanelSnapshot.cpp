@@ -1,6 +1,6 @@
 #include "tools/snapshot/PanelSnapshot.h"
 
-#include "engine/Kestrion.h"
+#include "instrument/panel/PanelEditor.h"
 
 namespace snapshot {
 
@@ -8,10 +8,10 @@ IGraphics* MakeHeadlessEditor(IEffectBase* plugin, int width, int height) {
   return new IGraphicsHeadless(plugin, width, height);
 }
 
-IGraphicsHeadless& DrawPanel(Kestrion& plugin, bool tweakPanelOpen) {
-  auto& editor = static_cast<IGraphicsHeadless&>(*plugin.Graphics());
+IGraphicsHeadless& DrawPanel(panel::PanelEditor& panelEditor, bool tweakPanelOpen) {
+  auto& editor = static_cast<IGraphicsHeadless&>(panelEditor.Window());
   if (!editor.IsWindowOpen()) editor.OpenWindow(nullptr);
-  plugin.Panel().SetTweakPanelOpen(tweakPanelOpen);
+  panelEditor.Controls().SetTweakPanelOpen(tweakPanelOpen);
   editor.Tick();
   editor.RedrawArea({0, 0, editor.Width(), editor.Height()});
   return editor;

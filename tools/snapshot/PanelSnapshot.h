@@ -1,17 +1,19 @@
 // The editor of a plug-in instance drawn without a window.
 #pragma once
 
-#include "editor/HeadlessGraphics.h"
+#include "ui/HeadlessGraphics.h"
 
-class Kestrion;
+namespace panel {
+class PanelEditor;
+}
 
 namespace snapshot {
 
 // An editor without a window, for Kestrion's panel to be built on.
 IGraphics* MakeHeadlessEditor(IEffectBase* plugin, int width, int height);
 
-// Opens the panel of `plugin` (made with MakeHeadlessEditor), with its tweak
+// Opens the panel `editor` (made with MakeHeadlessEditor), with its tweak
 // panel open or closed, and draws all of it.
-IGraphicsHeadless& DrawPanel(Kestrion& plugin, bool tweakPanelOpen);
+IGraphicsHeadless& DrawPanel(panel::PanelEditor& editor, bool tweakPanelOpen);
 
 }  // namespace snapshot

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "engine/Kestrion.h"
-#include "host/EffectVST.h"
+#include "instrument/panel/PanelEditor.h"
+#include "vst2/VstPlugin.h"
 #include "tools/snapshot/PanelSnapshot.h"
 #include "tools/pngfile/PngFile.h"
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   vst::AEffect* effect = CreateKestrion(&QuietHost, snapshot::MakeHeadlessEditor);
-  auto* plugin = static_cast<Kestrion*>(IEffectVST::FromRecord(effect));
+  panel::PanelEditor* plugin = EditorOf(effect);
   if (!plugin) {
     std::cerr << "kestrion-snapshot: the plug-in could not be created\n";
     return 1;

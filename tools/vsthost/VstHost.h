@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/VstAbi.h"
+#include "vst2/VstAbi.h"
 #include "platform/DynamicLibrary.h"
 
 namespace vsthost {

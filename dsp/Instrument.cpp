@@ -1,0 +1,9 @@
+#include "dsp/Instrument.h"
+
+void PrepareInstrument(Instrument& in) {
+  PrepareOscillatorTables();
+  for (Oscillator& osc : in.vco) {
+    osc.connected = true;
+    osc.pwmSource = &in.mg2.unipolar;
+  }
+}

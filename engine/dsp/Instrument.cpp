@@ -1,9 +1,0 @@
-#include "engine/dsp/Instrument.h"
-
-void PrepareInstrument(Instrument& in) {
-  PrepareOscillatorTables();
-  for (Oscillator& osc : in.vco) {
-    osc.connected = true;
-    osc.pwmSource = &in.mg2.unipolar;
-  }
-}

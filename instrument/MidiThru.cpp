@@ -1,0 +1,24 @@
+#include "instrument/MidiThru.h"
+
+#include "dsp/MidiMessage.h"
+#include "instrument/Synth.h"
+
+void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event) {
+  if (!midi::IsChannelMessage(event.status)) return;
+  if (queue.count >= MidiThruQueue::kCapacity) return;
+  // A stray top bit in a data byte would read as a status byte further on.
+  IMidiEvent forwarded = event;
+  forwarded.data1 = static_cast<std::uint8_t>(midi::DataOf(event.data1));
+  forwarded.data2 = static_cast<std::uint8_t>(midi::DataOf(event.data2));
+  queue.pending[queue.count++] = forwarded;
+}
+
+void Synth::SetMidiThru(bool on) {
+  Lock lock(Mutex());
+  midiThru_ = on;
+}
+
+void Synth::ForwardMidiThru() {
+  Lock lock(Mutex());
+  ForwardHeld(thruQueue_, [this](const IMidiEvent& event) { SendMidiEvent(&event); });
+}

@@ -1,0 +1,129 @@
+#include "instrument/panel/Panel.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "ui/BitmapControls.h"
+#include "ui/Graphics.h"
+#include "ui/KnobControls.h"
+#include "ui/TextControl.h"
+#include "instrument/panel/PanelButtons.h"
+#include "instrument/PanelCommands.h"
+#include "instrument/panel/PanelLayout.h"
+#include "instrument/panel/PanelMenus.h"
+#include "instrument/Synth.h"
+
+namespace panel {
+
+namespace {
+
+const IArgbColour kTempoColour{255, 160, 160, 192};
+const ITextStyle kVersionStyle("Verdana", 15, IArgbColour{128, 160, 160, 192}, kTextNormal, kAlignRight);
+
+IFrameStrip Strip(IGraphics& editor, int id) {
+  const ImageSpec* image = FindImage(id);
+  return image ? editor.LoadStrip(image->id, image->name, image->frames) : IFrameStrip{};
+}
+
+}  // namespace
+
+void Panel::Build(IGraphics& editor, Synth& plugin) {
+  *this = Panel();
+  editor.AttachBackground();
+  // Every image is decoded now, but the unlearn face waits for its first use.
+  for (const ImageSpec& image : kImages)
+    if (image.id != kBackImage && image.id != kMidiUnlearnImage) Strip(editor, image.id);
+  plugin.SetMidiLearn(false, false);
+  for (const ControlSpec& spec : kControls) {
+    IControl* control = Create(spec, editor, plugin);
+    editor.AttachControl(control);
+    Keep(control, spec);
+  }
+  for (int i = 0; i < kLightCount; ++i) lights_[i]->SetHidden(true);
+}
+
+IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, Synth& plugin) {
+  const int x = spec.area.left, y = spec.area.top;
+  switch (spec.kind) {
+    case ControlKind::kPresetMenu:
+      return new IHVPresetMenu(&plugin, kProgramNumberRect, kProgramNameRect);
+    case ControlKind::kUtilityKick:
+      return new IHVUtilityKick(&plugin, this, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kOptionMenu:
+      return new IHVOptionMenu(&plugin, spec.area, spec.parameter);
+    case ControlKind::kLearnSwitch:
+      return new IHVSwitchMidiLearn(&plugin, x, y, Strip(editor, spec.image));
+    case ControlKind::kKnob:
+      return new IKnobMultiControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
+    case ControlKind::kSwitch:
+      return new ISwitchControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kFramesSwitch:
+      return new ISwitchFramesControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kButtonKick:
+      return new IHVButtonKick(&plugin, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
+    case ControlKind::kTempoMenu:
+      return new IHVPopUpMenuControl(&plugin, spec.area, spec.parameter, &kTempoColour);
+    case ControlKind::kVersionText:
+      return new ITextControl(&plugin, spec.area, kVersionStyle, kVersionText);
+    case ControlKind::kLight:
+    case ControlKind::kBlind:
+      break;
+  }
+  return new IBitmapControl(&plugin, x, y, -1, Strip(editor, spec.image));
+}
+
+void Panel::Keep(IControl* control, const ControlSpec& spec) {
+  if (spec.tweak) tweakGroup_.push_back(control);
+  switch (spec.kind) {
+    case ControlKind::kLight:
+      // The table lists the lights in LightBit order.
+      *std::find(std::begin(lights_), std::end(lights_), nullptr) = control;
+      break;
+    case ControlKind::kPresetMenu:
+      programDisplay_ = static_cast<IHVPresetMenu*>(control);
+      break;
+    case ControlKind::kLearnSwitch:
+      learnSwitch_ = static_cast<IHVSwitchMidiLearn*>(control);
+      break;
+    case ControlKind::kBlind:
+      blinds_[blinds_[0] ? 1 : 0] = control;
+      break;
+    case ControlKind::kVersionText:
+      versionText_ = static_cast<ITextControl*>(control);
+      break;
+    case ControlKind::kUtilityKick:
+      if (spec.parameter == kCloseTweakPanel) closeButton_ = control;
+      if (spec.parameter == kOpenTweakPanel) openButton_ = control;
+      break;
+    case ControlKind::kButtonKick: {
+      auto* button = static_cast<IHVButtonKick*>(control);
+      constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton,
+                                kRoundRobinButton};
+      for (int i = 0; i < kKeyAssignModes; ++i)
+        if (spec.parameter == kOrder[i]) keyAssignButtons_[i] = button;
+      if (spec.parameter == kHoldButton) holdButton_ = button;
+      if (spec.parameter == kEffectsButton) effectsButton_ = button;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void Panel::SetTweakPanelOpen(bool open) {
+  for (IControl* control : tweakGroup_) control->SetHidden(!open);
+  closeButton_->SetHidden(!open);
+  for (IControl* covering : {blinds_[0], blinds_[1], openButton_, static_cast<IControl*>(versionText_)})
+    covering->SetHidden(open);
+}
+
+void Panel::ShowLights(unsigned flags) {
+  for (int i = 0; i < kLightCount; ++i) {
+    const bool on = (flags >> i & 1u) != 0;
+    if (on == lightShown_[i]) continue;
+    lightShown_[i] = on;
+    lights_[i]->SetHidden(!on);
+  }
+}
+
+}  // namespace panel

@@ -1,0 +1,113 @@
+#include "instrument/panel/PanelButtons.h"
+
+#include "plugin/EffectParameter.h"
+#include "ui/FrameStrip.h"
+#include "ui/Graphics.h"
+#include "instrument/panel/Panel.h"
+#include "instrument/PanelCommands.h"
+#include "instrument/panel/PanelLayout.h"
+#include "instrument/ProgramCommands.h"
+#include "instrument/Synth.h"
+
+namespace {
+
+// Parameters the buttons set.
+constexpr int kKeyAssignParameter = 0;
+constexpr int kHoldParameter = 3;
+constexpr int kEffectsParameter = 37;
+constexpr int kFxResetParameter = 62;
+
+IFrameStrip LearnStrip(IGraphics& graphics, bool learnFace) {
+  const panel::ImageSpec* image = panel::FindImage(learnFace ? panel::kMidiLearnImage : panel::kMidiUnlearnImage);
+  return graphics.LoadStrip(image->id, image->name, image->frames);
+}
+
+}  // namespace
+
+// -- the MIDI learn switch ---------------------------------------------------
+
+IHVSwitchMidiLearn::IHVSwitchMidiLearn(Synth* plugin, int x, int y, const IFrameStrip& strip)
+    : ISwitchControl(plugin, x, y, panel::kLearnSwitch, strip), synth_(plugin) {}
+
+void IHVSwitchMidiLearn::HandlePress(int x, int y, const IPointerMods& mods) {
+  if (mods.right && !mods.left) {
+    // The face is what the next learning does; it cannot change mid-way.
+    if (Value() != 0.0 || !Graphics()) return;
+    learnFace_ = !learnFace_;
+    strip_ = LearnStrip(*Graphics(), learnFace_);
+    MarkChanged(true);
+    return;
+  }
+  ISwitchControl::HandlePress(x, y, mods);
+  synth_->SetMidiLearn(Value() > 0.0, !learnFace_);
+}
+
+// -- latching buttons --------------------------------------------------------
+
+IHVButtonKick::IHVButtonKick(Synth* plugin, int x, int y, int code, const IFrameStrip& offStrip,
+                             const IFrameStrip& onStrip)
+    : IContactControl(plugin, x, y, code, offStrip), synth_(plugin), onStrip_(onStrip) {}
+
+void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
+  // Flipped for the moment; the parameter change below sets the true state.
+  on_ = !on_;
+  SetValue(0.0);
+  MarkChanged(true);
+  const double lit = on_ ? 1.0 : 0.0;
+  switch (const int code = ParameterIndex()) {
+    case panel::kHoldButton:
+      synth_->SetParameterFromEditor(kHoldParameter, lit);
+      break;
+    case panel::kEffectsButton: {
+      synth_->SetParameterFromEditor(kEffectsParameter, lit);
+      bool reset;
+      {
+        IEffectBase::Lock lock(synth_->Mutex());
+        reset = synth_->Parameter(kFxResetParameter)->value >= 0.5;
+      }
+      if (on_ && reset) synth_->SetParameterFromEditor(kKeyAssignParameter, 0.0);
+      break;
+    }
+    default:
+      for (int mode = 0; mode < panel::kKeyAssignModes; ++mode) {
+        if (code != panel::kKeyAssignButtons[mode]) continue;
+        synth_->SetParameterFromEditor(kKeyAssignParameter, mode / double(panel::kKeyAssignModes - 1));
+        synth_->SetParameterFromEditor(kHoldParameter, 0.0);
+      }
+  }
+}
+
+bool IHVButtonKick::Render(IGraphics& graphics) {
+  const IFrameStrip& strip = on_ ? onStrip_ : strip_;
+  return graphics.DrawFrame(strip, Area(), FrameForValue(Value(), strip.frames), &Blend());
+}
+
+void IHVButtonKick::ApplyHostValue(double value) {
+  const bool on = value >= 0.5;
+  if (on == on_) return;
+  on_ = on;
+  MarkChanged(false);
+}
+
+// -- momentary buttons -------------------------------------------------------
+
+IHVUtilityKick::IHVUtilityKick(Synth* plugin, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip)
+    : IContactControl(plugin, x, y, code, strip), synth_(plugin), owner_(owner) {}
+
+void IHVUtilityKick::HandleRelease(int x, int y, const IPointerMods& mods) {
+  SetValue(0.0);
+  MarkChanged(true);
+  const int code = ParameterIndex();
+  if (code == panel::kCloseTweakPanel || code == panel::kOpenTweakPanel) {
+    if (owner_) owner_->SetTweakPanelOpen(code == panel::kOpenTweakPanel);
+    return;
+  }
+  if (code != panel::kNextProgram && code != panel::kPreviousProgram) return;
+  int current;
+  {
+    IEffectBase::Lock lock(synth_->Mutex());
+    current = synth_->CurrentPreset();
+  }
+  const int step = code == panel::kNextProgram ? 1 : -1;
+  synth_->SelectProgram(programcommands::NeighbourProgram(current, step, synth_->PresetCount()));
+}

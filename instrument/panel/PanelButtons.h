@@ -1,0 +1,52 @@
+// The panel's buttons: the MIDI learn switch, the latching buttons that set
+// the key assignment, Hold and Effects, and the momentary buttons that step
+// through programs and open or close the tweak panel.
+#pragma once
+
+#include "ui/BitmapControls.h"
+
+class Synth;
+
+namespace panel {
+class Panel;
+}
+
+// Off, or learning; while off, a right press swaps the learn and unlearn faces.
+class IHVSwitchMidiLearn : public ISwitchControl {
+ public:
+  IHVSwitchMidiLearn(Synth* plugin, int x, int y, const IFrameStrip& strip);
+  void HandlePress(int x, int y, const IPointerMods& mods) override;
+  bool LearnFace() const { return learnFace_; }
+
+ private:
+  Synth* synth_;
+  bool learnFace_ = true;
+};
+
+// Lit or unlit; the plug-in keeps the lit flag in step with its parameters
+// through the value recorded for the button's command code.
+class IHVButtonKick : public IContactControl {
+ public:
+  IHVButtonKick(Synth* plugin, int x, int y, int code, const IFrameStrip& offStrip, const IFrameStrip& onStrip);
+  void HandleRelease(int x, int y, const IPointerMods& mods) override;
+  bool Render(IGraphics& graphics) override;
+  // 1 lights the button, 0 puts it out; the pressed look is the value's.
+  void ApplyHostValue(double value) override;
+  bool IsOn() const { return on_; }
+
+ private:
+  Synth* synth_;
+  IFrameStrip onStrip_;
+  bool on_ = false;
+};
+
+// Runs its command when the pointer lets go.
+class IHVUtilityKick : public IContactControl {
+ public:
+  IHVUtilityKick(Synth* plugin, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip);
+  void HandleRelease(int x, int y, const IPointerMods& mods) override;
+
+ private:
+  Synth* synth_;
+  panel::Panel* owner_;
+};

@@ -1,0 +1,63 @@
+// What the plug-in object asks of an attached editor. The editor framework
+// implements it; the core never includes the editor.
+#pragma once
+
+// Controls that are bound to no parameter carry a command code below -1;
+// ShowParameterValue reaches them too. The MIDI learn switch is one: the
+// instrument turns it off that way once a binding is made.
+constexpr int kLearnSwitchCommand = -81;
+
+// Message boxes: one button set, optionally with one icon added.
+enum IMessageType {
+  kMessageOk = 0,
+  kMessageOkCancel = 1,
+  kMessageYesNo = 4,
+  kMessageIconError = 0x10,
+  kMessageIconInformation = 0x40,
+};
+// The button that answered a message box.
+enum IMessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+// File prompts.
+enum IFileMode { kFileOpen = 0, kFileSave = 1 };
+
+class IEditorView {
+ public:
+  // Host UI/dispatcher (the plug-in is closing).
+  virtual ~IEditorView() = default;
+
+  // Host UI/dispatcher.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+
+  // Any thread (audio, host UI/dispatcher, editor): records that the
+  // controls bound to `index` (a parameter, or a command code with a
+  // normalised value) are to show `value` (normalised 0..1 when
+  // `normalised`, else in the parameter's real units). Takes no lock,
+  // allocates nothing and touches no control; the editor applies the last
+  // value recorded at its next tick.
+  virtual void ShowParameterValue(int index, double value, bool normalised) = 0;
+  // Host UI/dispatcher, once on attachment and before any other thread can
+  // reach the editor: every parameter's normalised value, so that the
+  // controls start in step with the state; then creates the drawing surfaces.
+  virtual void AttachToPlugin(const double* normalisedValues, int count) = 0;
+
+  // Host UI/dispatcher. Native window: returns the window made as a child
+  // of `parent`, or null.
+  virtual void* OpenWindow(void* parent) = 0;
+  virtual void CloseWindow() = 0;
+  // Host UI/dispatcher (effEditIdle), without the mutex, on the thread that
+  // opened the window: a window with no timer of its own handles its
+  // pending events and runs its tick from here.
+  virtual void HandleHostIdle() {}
+
+  // Editor thread only; each blocks until the user answers, so the caller
+  // holds no lock. Returns the button pressed (IMessageAnswer).
+  virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
+  // `path` (in: suggested name, out: chosen path, "" on cancel) and
+  // `folder` (start folder) hold kPathLength bytes; mode is an IFileMode.
+  virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) = 0;
+  // Opens `url` in the system's browser, after `confirmText` (Yes/No) when
+  // given; shows `failureText` when it cannot. True when it was opened.
+  virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText,
+                           const char* failureText) = 0;
+};

@@ -1,0 +1,11 @@
+// One of the plug-in's program slots: a name and a stored state.
+#pragma once
+
+#include "plugin/StateBuffer.h"
+#include "plugin/Text.h"
+
+struct IPresetSlot {
+  bool initialised = false;
+  char name[kPresetNameLength] = "empty";
+  IStateBuffer state;
+};

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "dsp/Envelope.h"
+#include "dsp/LadderFilter.h"
+#include "tests/dsp/DspTestSupport.h"
+
+namespace {
+
+constexpr double kTwoPi = 2 * 3.141592653589793;
+
+class LadderFilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseTablesAt44100();
+    filter.cutoffPitch = CutoffPitchOf(0.25);
+    UpdateCutoff(filter, 0.0, 0.0, 0.0);
+  }
+
+  // Peak output over the last half of a second of a sine at `hz`.
+  double SinePeak(double hz, double amplitude) {
+    double peak = 0.0;
+    for (int i = 0; i < 44100; ++i) {
+      const double y = FilterSample(filter, amplitude * std::sin(kTwoPi * hz * i / 44100.0), eg1, Tables44100());
+      if (i >= 22050) peak = std::fmax(peak, std::fabs(y));
+    }
+    return peak;
+  }
+
+  double SilenceRms(int samples) {
+    double sum = 0.0;
+    for (int i = 0; i < samples; ++i) {
+      const double y = FilterSample(filter, 0.0, eg1, Tables44100());
+      sum += y * y;
+    }
+    return std::sqrt(sum / samples);
+  }
+
+  LadderFilter filter;
+  Envelope eg1;
+};
+
+TEST_F(LadderFilterTest, CutOffKnobMapsToPitch) {
+  EXPECT_DOUBLE_EQ(CutoffPitchOf(0.25), 8640.0);
+  EXPECT_DOUBLE_EQ(CutoffPitchOf(1.0), 17280.0);
+  EXPECT_DOUBLE_EQ(CutoffPitchOf(0.0), 0.0);
+}
+
+TEST_F(LadderFilterTest, NoResonancePassesLowNotesAtUnityGain) {
+  filter.state[0] = filter.state[2] = 0.0;
+  EXPECT_NEAR(SinePeak(20.0, 0.8), 0.8, 0.01);
+  EXPECT_EQ(filter.outputGain, 1.0);
+  EXPECT_EQ(filter.feedbackGain, 0.0);
+}
+
+TEST_F(LadderFilterTest, FourPolesCutTwentyFourDecibelsAnOctave) {
+  // Cutoff at key 67.5, about 370 Hz: three octaves up is about 72 dB down.
+  const double passed = SinePeak(2960.0, 1.0);
+  EXPECT_LT(passed, 0.0005);
+  EXPECT_GT(passed, 0.00005);
+}
+
+TEST_F(LadderFilterTest, RingsFromItsInitialStatesNearFullResonance) {
+  SetResonance(filter, 0.98);
+  SilenceRms(4410);
+  EXPECT_GT(SilenceRms(44100), 0.05);
+}
+
+TEST_F(LadderFilterTest, NoResonanceDecaysToExactSilence) {
+  SilenceRms(44100);
+  EXPECT_EQ(FilterSample(filter, 0.0, eg1, Tables44100()), 0.0);
+  for (double s : filter.state) EXPECT_EQ(s, 0.0);
+}
+
+TEST_F(LadderFilterTest, NanStateIsClearedBeforeUse) {
+  SetResonance(filter, 0.5);
+  filter.state[1] = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(std::isfinite(FilterSample(filter, 0.3, eg1, Tables44100())));
+  for (double s : filter.state) EXPECT_TRUE(std::isfinite(s));
+}
+
+TEST_F(LadderFilterTest, LoudInputAtFullResonanceStaysFinite) {
+  SetResonance(filter, 1.0);
+  for (int i = 0; i < 44100; ++i) {
+    const double x = (i / 50) % 2 ? 9.0 : -9.0;
+    ASSERT_TRUE(std::isfinite(FilterSample(filter, x, eg1, Tables44100())));
+  }
+}
+
+TEST_F(LadderFilterTest, ResonanceChangeRecomputesTheCoefficients) {
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  EXPECT_EQ(filter.cachedCutoff, 8640);
+  SetResonance(filter, 0.5);
+  EXPECT_EQ(filter.cachedCutoff, -1);
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  EXPECT_EQ(filter.outputGain, 2.0);
+  EXPECT_DOUBLE_EQ(filter.feedbackGain, 0.5 * Tables44100().resonanceGain[8640]);
+}
+
+TEST_F(LadderFilterTest, CutoffsBeyondTheTablesUseTheEndEntries) {
+  filter.cutoffBase = -5000.0;
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  const double G0 = Tables44100().filterOmega[0];
+  EXPECT_DOUBLE_EQ(filter.K, G0 / (G0 + 2));
+  filter.cutoffBase = 40000.0;
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  const double Gtop = Tables44100().filterOmega[kTopPitch];
+  EXPECT_DOUBLE_EQ(filter.K, Gtop / (Gtop + 2));
+}
+
+TEST_F(LadderFilterTest, FullNegativeEnvelopeLowersTheCutoffTenOctaves) {
+  filter.cutoffPitch = 17280.0;
+  UpdateCutoff(filter, 0.0, 0.0, 0.0);
+  filter.egIntensity = -15361.0;
+  eg1.level = 1.0;  // idle, so it holds while the filter steps it
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  EXPECT_EQ(filter.cachedCutoff, 17280 - 15361);
+}
+
+TEST_F(LadderFilterTest, EnvelopeStepsOnceASampleAfterItsLevelIsRead) {
+  filter.egIntensity = 1000.0;
+  eg1.level = 0.5;
+  eg1.stage = kEnvelopeRelease;
+  eg1.target = -1.0 / 9.0;
+  eg1.coefficient = 0.01;
+  FilterSample(filter, 0.0, eg1, Tables44100());
+  EXPECT_EQ(filter.cachedCutoff, 8640 + 500);
+  EXPECT_LT(eg1.level, 0.5);
+}
+
+TEST_F(LadderFilterTest, CutoffFollowsKeysVelocityAndTranspose) {
+  filter.keyTrack = 1.0;
+  filter.transposeOffset = 1536.0;
+  filter.velocityAmount = 1.0;
+  UpdateCutoff(filter, KeyFollowPitch(31), 1.0, 100.0);
+  EXPECT_DOUBLE_EQ(filter.cutoffBase, (1536.0 + 202.75) + 8640.0 + 7681.0 + 100.0);
+  UpdateCutoff(filter, KeyFollowPitch(30), 0.0, 0.0);
+  EXPECT_DOUBLE_EQ(filter.cutoffBase, 1536.0 + 8640.0 - 7681.0);
+}
+
+}  // namespace

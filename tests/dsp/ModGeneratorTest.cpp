@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "dsp/ModGenerator.h"
+
+namespace {
+
+ModGenerator Generator(std::int32_t waveform, double rate) {
+  ModGenerator g;
+  g.waveform = waveform;
+  SetModRate(g, rate);
+  return g;
+}
+
+TEST(ModGenerator, RateSetsTheIncrementPerTick) {
+  EXPECT_DOUBLE_EQ(Generator(kModTriangle, 0.25).increment, 30.72);
+  EXPECT_DOUBLE_EQ(Generator(kModTriangle, 1.0).increment, 122.88);
+}
+
+TEST(ModGenerator, SquareFollowsTheFirstHalfFlagAtFullRate) {
+  ModGenerator g = Generator(kModSquare, 1.0);
+  int flips = 0;
+  bool previous = true;
+  for (int tick = 0; tick < 1000; ++tick) {
+    StepModGenerator(g);
+    EXPECT_EQ(g.bipolar, g.firstHalf ? 1.0 : -1.0);
+    EXPECT_EQ(g.unipolar, g.firstHalf ? 1.0 : 0.0);
+    if (g.firstHalf != previous) ++flips;
+    previous = g.firstHalf;
+  }
+  // 30 cycles a second: a flip every 16 or 17 ticks.
+  EXPECT_GE(flips, 59);
+  EXPECT_LE(flips, 61);
+}
+
+TEST(ModGenerator, TriangleSweepsTheWholeRangeWithoutLeavingIt) {
+  ModGenerator g = Generator(kModTriangle, 0.05);
+  double lowest = 2.0;
+  double highest = -2.0;
+  for (int tick = 0; tick < 5000; ++tick) {
+    StepModGenerator(g);
+    lowest = std::min(lowest, g.bipolar);
+    highest = std::max(highest, g.bipolar);
+    EXPECT_NEAR(g.bipolar, 2.0 * g.unipolar - 1.0, 1e-15);
+  }
+  EXPECT_NEAR(lowest, -1.0, 0.01);
+  EXPECT_NEAR(highest, 1.0, 0.01);
+  EXPECT_GE(lowest, -1.0);
+  EXPECT_LE(highest, 1.0);
+}
+
+TEST(ModGenerator, SawsRampInOppositeDirections) {
+  ModGenerator down = Generator(kModSawDown, 0.05);
+  ModGenerator up = Generator(kModSawUp, 0.05);
+  StepModGenerator(down);
+  StepModGenerator(up);
+  EXPECT_EQ(down.unipolar, 1.0);
+  EXPECT_EQ(up.unipolar, 0.0);
+  for (int tick = 0; tick < 100; ++tick) {
+    const double d = down.unipolar;
+    const double u = up.unipolar;
+    StepModGenerator(down);
+    StepModGenerator(up);
+    EXPECT_LT(down.unipolar, d);
+    EXPECT_GT(up.unipolar, u);
+  }
+}
+
+TEST(ModGenerator, PhaseStaysWithinOneCycle) {
+  ModGenerator g = Generator(kModTriangle, 1.0);
+  for (int tick = 0; tick < 10000; ++tick) {
+    StepModGenerator(g);
+    EXPECT_GE(g.phase, 0.0);
+    EXPECT_LT(g.phase, kModCycle);
+  }
+}
+
+TEST(ModGenerator, ResetStartsANewCycleSilent) {
+  ModGenerator g = Generator(kModSquare, 1.0);
+  for (int tick = 0; tick < 20; ++tick) StepModGenerator(g);
+  ResetModGenerator(g);
+  EXPECT_EQ(g.bipolar, 0.0);
+  EXPECT_EQ(g.unipolar, 0.0);
+  EXPECT_TRUE(g.firstHalf);
+  EXPECT_EQ(g.phase, 0.0);
+  EXPECT_DOUBLE_EQ(g.increment, 122.88);
+}
+
+}  // namespace

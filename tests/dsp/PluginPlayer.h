@@ -1,0 +1,77 @@
+// Plays timed MIDI through an instance's effect record, in host-sized blocks.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "vst2/VstAbi.h"
+#include "tests/vst2/TestHost.h"
+
+namespace testplayer {
+
+struct TimedEvent {
+  int position;  // absolute sample
+  std::uint8_t status, data1, data2;
+};
+
+struct Player {
+  explicit Player(int blockSize, float sampleRate = 44100.0f) : block(blockSize) {
+    host.Call(vst::effSetSampleRate, 0, 0, nullptr, sampleRate);
+    host.Call(vst::effSetBlockSize, 0, blockSize);
+    host.Call(vst::effMainsChanged, 0, 1);
+    left.resize(static_cast<size_t>(blockSize));
+    right.resize(static_cast<size_t>(blockSize));
+  }
+
+  void Set(int index, float normalised) { host.effect->setParameter(host.effect, index, normalised); }
+
+  // Sends the events of [start, start + n) with their offsets in the block.
+  void SendEvents(const std::vector<TimedEvent>& events, int start, int n) {
+    midi.clear();
+    for (const TimedEvent& e : events) {
+      if (e.position < start || e.position >= start + n) continue;
+      vst::VstMidiEvent m{};
+      m.type = vst::kVstMidiType;
+      m.byteSize = sizeof m;
+      m.deltaFrames = e.position - start;
+      m.midiData[0] = static_cast<char>(e.status);
+      m.midiData[1] = static_cast<char>(e.data1);
+      m.midiData[2] = static_cast<char>(e.data2);
+      midi.push_back(m);
+    }
+    if (midi.empty()) return;
+    // VstEvents with room for every pointer, as hosts allocate it.
+    storage.assign(sizeof(vst::VstEvents) + midi.size() * sizeof(vst::VstEvent*), 0);
+    auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
+    list->numEvents = static_cast<vst::VstInt32>(midi.size());
+    for (size_t i = 0; i < midi.size(); ++i) vst::EventEntries(*list)[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
+    host.Call(vst::effProcessEvents, 0, 0, list);
+  }
+
+  // The left channel of `frames` samples; checks that the right one agrees.
+  std::vector<float> Play(const std::vector<TimedEvent>& events, int frames, bool* channelsAgree = nullptr) {
+    std::vector<float> out;
+    bool agree = true;
+    for (int done = 0; done < frames; done += block) {
+      const int n = std::min(block, frames - done);
+      SendEvents(events, done, n);
+      float* outputs[2] = {left.data(), right.data()};
+      host.effect->processReplacing(host.effect, nullptr, outputs, n);
+      for (int i = 0; i < n; ++i) {
+        out.push_back(left[static_cast<size_t>(i)]);
+        agree = agree && left[static_cast<size_t>(i)] == right[static_cast<size_t>(i)];
+      }
+    }
+    if (channelsAgree) *channelsAgree = agree;
+    return out;
+  }
+
+  testhost::Instance host;
+  int block;
+  std::vector<float> left, right;
+  std::vector<vst::VstMidiEvent> midi;
+  std::vector<unsigned char> storage;
+};
+
+}  // namespace testplayer

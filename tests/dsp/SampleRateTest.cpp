@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "dsp/PitchTables.h"
+#include "dsp/SampleRate.h"
+#include "tests/dsp/DspTestSupport.h"
+
+namespace {
+
+class SampleRateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseTablesAt44100();
+    FollowSampleRate(clock, 48000.0, eg1, eg2);
+    eg1.level = 0.5;
+    eg1.stage = kEnvelopeDecaySustain;
+    eg2.level = 0.25;
+    eg2.stage = kEnvelopeRelease;
+  }
+  void TearDown() override { DropTables(clock); }
+
+  SampleClock clock;
+  Envelope eg1;
+  Envelope eg2;
+};
+
+TEST_F(SampleRateTest, UnusableRatesAreRefusedAndTheOldRateKept) {
+  const PitchTables* tables48k = clock.tables;
+  const double refused[] = {std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(),
+                            -44100.0, 0.0, 500.0, 2000.0, 7999.0, 768001.0, 1e12};
+  for (double rate : refused) {
+    EXPECT_FALSE(FollowSampleRate(clock, rate, eg1, eg2)) << rate;
+    EXPECT_EQ(clock.sampleRate, 48000.0) << rate;
+    EXPECT_EQ(clock.controlTickLength, 48) << rate;
+  }
+  EXPECT_EQ(clock.tables, tables48k);
+  EXPECT_EQ(eg1.level, 0.5);
+  EXPECT_EQ(eg2.stage, kEnvelopeRelease);
+}
+
+TEST_F(SampleRateTest, RangeEndsAreTaken) {
+  EXPECT_TRUE(FollowSampleRate(clock, 8000.0, eg1, eg2));
+  EXPECT_EQ(clock.controlTickLength, 8);
+  EXPECT_TRUE(FollowSampleRate(clock, 768000.0, eg1, eg2));
+  EXPECT_EQ(clock.controlTickLength, 768);
+}
+
+TEST_F(SampleRateTest, FirstRefusedRateFallsBackToTheDefault) {
+  SampleClock fresh;
+  EXPECT_TRUE(FollowSampleRate(fresh, std::numeric_limits<double>::quiet_NaN(), eg1, eg2));
+  EXPECT_EQ(fresh.sampleRate, 44100.0);
+  EXPECT_EQ(fresh.controlTickLength, 44);
+  ASSERT_NE(fresh.tables, nullptr);
+  EXPECT_EQ(fresh.tables->phaseIncrement[8832], 2678267);
+  DropTables(fresh);
+}
+
+TEST_F(SampleRateTest, NewRateRetunesAndSilencesTheEnvelopes) {
+  EXPECT_TRUE(FollowSampleRate(clock, 96000.0, eg1, eg2));
+  EXPECT_EQ(clock.tables->sampleRate, 96000.0);
+  EXPECT_EQ(clock.tables->phaseIncrement[8832], std::int32_t(440.0 * 268435456.0 / 96000.0));
+  EXPECT_EQ(eg1.level, 0.0);
+  EXPECT_EQ(eg2.stage, kEnvelopeIdle);
+  EXPECT_DOUBLE_EQ(eg1.rateConstant, 2.302585092994046 / 96000.0);
+}
+
+TEST_F(SampleRateTest, SameRateKeepsTheEnvelopes) {
+  EXPECT_FALSE(FollowSampleRate(clock, 48000.0, eg1, eg2));
+  EXPECT_EQ(eg1.level, 0.5);
+  EXPECT_EQ(eg1.stage, kEnvelopeDecaySustain);
+}
+
+TEST(ControlTickLength, IsAboutAMillisecondAndNeverZero) {
+  EXPECT_EQ(ControlTickLength(44100.0), 44);
+  EXPECT_EQ(ControlTickLength(48000.0), 48);
+  EXPECT_EQ(ControlTickLength(88200.0), 88);
+  EXPECT_EQ(ControlTickLength(192000.0), 192);
+  EXPECT_EQ(ControlTickLength(999.0), 1);
+  EXPECT_EQ(ControlTickLength(0.0), 1);
+  EXPECT_EQ(ControlTickLength(std::numeric_limits<double>::quiet_NaN()), 1);
+  EXPECT_GE(ControlTickLength(std::numeric_limits<double>::infinity()), 1);
+}
+
+}  // namespace

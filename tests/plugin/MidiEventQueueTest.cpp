@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "plugin/MidiEventQueue.h"
+
+namespace {
+IMidiEvent At(int offset, int tag) {
+  IMidiEvent e;
+  e.offset = offset;
+  e.data1 = static_cast<std::uint8_t>(tag);
+  return e;
+}
+}  // namespace
+
+TEST(MidiEventQueue, OrdersByOffsetKeepingArrivalOrderForTies) {
+  IMidiEventQueue q;
+  q.Add(At(40, 1));
+  q.Add(At(10, 2));
+  q.Add(At(10, 3));
+  q.Add(At(40, 4));
+  int expected[] = {2, 3, 1, 4};
+  for (int tag : expected) {
+    ASSERT_FALSE(q.Empty());
+    EXPECT_EQ(q.Front().data1, tag);
+    q.PopFront();
+  }
+  EXPECT_TRUE(q.Empty());
+}
+
+TEST(MidiEventQueue, FullQueueWithConsumedFrontCompactsInsteadOfGrowing) {
+  IMidiEventQueue q;
+  for (int i = 0; i < q.Capacity(); ++i) q.Add(At(i, 0));
+  q.PopFront();
+  int capacity = q.Capacity();
+  q.Add(At(5000, 9));
+  EXPECT_EQ(q.Capacity(), capacity);
+  EXPECT_EQ(q.FrontIndex(), 0);
+  EXPECT_EQ(q.Pending(), capacity);
+}
+
+TEST(MidiEventQueue, ResizeRoundsTheBlockSizeUpTo512) {
+  IMidiEventQueue q;
+  q.Resize(1000);
+  EXPECT_EQ(q.Capacity(), 1024);
+  q.Resize(1);
+  EXPECT_EQ(q.Capacity(), 512);
+}
+
+TEST(MidiEventQueue, AnEventAtTheTickLengthIsTakenInTheCurrentTick) {
+  IMidiEventQueue q;
+  q.Add(At(44, 1));
+  q.Add(At(45, 2));
+  std::vector<int> taken;
+  auto take = [&](const IMidiEvent& e) { taken.push_back(e.data1); };
+  q.TakeDue(44, take);
+  EXPECT_EQ(taken, std::vector<int>{1});
+  EXPECT_EQ(q.Front().offset, 1);  // one tick closer
+  q.TakeDue(44, take);
+  EXPECT_EQ(taken, (std::vector<int>{1, 2}));
+  EXPECT_TRUE(q.Empty());
+}

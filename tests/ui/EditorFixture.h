@@ -1,0 +1,121 @@
+// A small plug-in with a recording host and a headless editor on it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "ui/BitmapControls.h"
+#include "ui/HeadlessGraphics.h"
+#include "ui/KnobControls.h"
+#include "ui/TextControl.h"
+#include "plugin/EffectBase.h"
+
+namespace editortest {
+
+// What the plug-in passes on to its host.
+enum HostCallKind { kBeginEdit, kAutomate, kEndEdit };
+
+struct HostCall {
+  HostCallKind opcode;
+  int index;
+  float opt;
+};
+
+inline std::vector<HostCall>& HostCalls() {
+  static std::vector<HostCall> calls;
+  return calls;
+}
+
+enum Parameter { kCutoff = 0, kWave = 1, kLevel = 2, kMode = 3, kParameterCount = 4 };
+
+class TestPlugin : public IEffectBase {
+ public:
+  TestPlugin() : IEffectBase(Identity()) {
+    Parameter(kCutoff)->DefineContinuous("Cutoff", 50, 0, 100, 0.1, 1.0);
+    static const char* const waves[] = {"Tri", "Saw", "Pulse"};
+    Parameter(kWave)->DefineEnumeration("Wave", 1, 3, waves);
+    Parameter(kLevel)->DefineContinuous("Level", 0.25, 0, 1, 0.01, 1.0);
+    static const char* const modes[] = {"Off", "On"};
+    Parameter(kMode)->DefineEnumeration("Mode", 0, 2, modes);
+  }
+  void ParameterChanged(int index) override { changed.push_back(index); }
+  void BeginParameterEdit(int index) override { HostCalls().push_back({kBeginEdit, index, 0}); }
+  void NotifyHostOfParameter(int index, double normalised) override {
+    HostCalls().push_back({kAutomate, index, static_cast<float>(normalised)});
+  }
+  void EndParameterEdit(int index) override { HostCalls().push_back({kEndEdit, index, 0}); }
+  void RequestHostDisplayUpdate() override {}
+  void GetHostTimeInfo(IHostTimeInfo*) override {}
+  bool SendMidiEvent(const IMidiEvent*) override { return false; }
+  void RenderBlock(double*, double*, int) override {}
+  std::vector<int> changed;
+
+ private:
+  static const IEffectIdentity& Identity() {
+    static const IEffectIdentity identity{"EditorTest", "", "Tests", 0x00010000, 0x45645453, 0x54657374,
+                                          kParameterCount, 1, 0, true, true, true};
+    return identity;
+  }
+};
+
+// A control that counts its renders.
+class CountingControl : public IControl {
+ public:
+  CountingControl(IEffectBase* plugin, const IPanelRect& area, int parameter) : IControl(plugin, area, parameter) {}
+  bool Render(IGraphics&) override {
+    ++renders;
+    return true;
+  }
+  int renders = 0;
+};
+
+// A stacked strip whose frame f (1-based) is filled with colour 0xFF0000f0 + f.
+inline std::unique_ptr<graphics::RasterMemBitmap> MakeStripImage(int width, int frameHeight, int frames) {
+  auto image = std::make_unique<graphics::RasterMemBitmap>(width, frameHeight * frames);
+  for (int y = 0; y < frameHeight * frames; ++y)
+    for (int x = 0; x < width; ++x) image->Row(y)[x] = 0xFF0000F0u + static_cast<std::uint32_t>(y / frameHeight + 1);
+  return image;
+}
+
+// The first control of the editor bound to `index` (a parameter or a command code).
+inline IControl* FindBound(const IGraphics& editor, int index) {
+  for (int i = 0; i < editor.ControlCount(); ++i)
+    if (editor.Control(i)->ParameterIndex() == index) return editor.Control(i);
+  return nullptr;
+}
+
+inline IFrameStrip StripOf(graphics::RasterBitmap* image, int frames) {
+  IFrameStrip strip;
+  strip.image = image;
+  strip.width = image->Width();
+  strip.height = image->Height();
+  strip.frames = frames;
+  return strip;
+}
+
+class EditorFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HostCalls().clear();
+    editor->SetQuietTickHandler([this] { ++quietTicks; });
+  }
+  void TearDown() override { plugin.AttachEditor(nullptr); }
+
+  // Attaches the editor as a panel would, after the test has added its controls.
+  void Attach() { plugin.AttachEditor(editor.get()); }
+
+  std::vector<HostCall> EditCalls() const {
+    std::vector<HostCall> edits;
+    for (const HostCall& call : HostCalls())
+      if (call.opcode != kAutomate) edits.push_back(call);
+    return edits;
+  }
+
+  TestPlugin plugin;
+  std::unique_ptr<IGraphicsHeadless> editor = std::make_unique<IGraphicsHeadless>(&plugin, 200, 100);
+  int quietTicks = 0;
+};
+
+}  // namespace editortest

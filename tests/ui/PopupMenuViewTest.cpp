@@ -1,0 +1,122 @@
+#include "ui/PopupMenuView.h"
+
+#include <gtest/gtest.h>
+
+#include "plugin/EditorView.h"
+#include "ui/FontCache.h"
+#include "ui/MessageBoxView.h"
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 800;
+
+// X, Sub > (p, q greyed, r), separator, Y greyed, Z disabled, W
+IMenuList* MakeMenu() {
+  auto* menu = new IMenuList;
+  menu->AddEntry("X");
+  auto* sub = new IMenuList(kNumberTwoDigits);
+  sub->AddEntry("p");
+  sub->AddEntry("q", -1, nullptr, kMenuGreyed);
+  sub->AddEntry("r");
+  menu->AddEntry("Sub", -1, sub);
+  menu->AddSeparator();
+  menu->AddEntry("Y", -1, nullptr, kMenuGreyed);
+  menu->AddEntry("Z", -1, nullptr, kMenuDisabled);
+  menu->AddEntry("W", -1, nullptr, kMenuChecked);
+  return menu;
+}
+
+TEST(PopupMenuStack, ArrowsSkipSeparatorsGreyedAndDisabledEntriesAndWrap) {
+  std::unique_ptr<IMenuList> menu(MakeMenu());
+  PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
+  const PopupMenuView& root = stack.Level(0);  // the root stays put while no submenu opens
+  EXPECT_EQ(root.Highlight(), -1);
+  stack.Key(kMenuKeyDown);
+  EXPECT_EQ(root.Highlight(), 0);
+  stack.Key(kMenuKeyDown);
+  stack.Key(kMenuKeyDown);
+  EXPECT_EQ(root.Highlight(), 5);
+  stack.Key(kMenuKeyDown);
+  EXPECT_EQ(root.Highlight(), 0);
+  stack.Key(kMenuKeyUp);
+  EXPECT_EQ(root.Highlight(), 5);
+  // Return on an entry the highlight cannot reach chooses nothing either.
+  EXPECT_FALSE(stack.Click(0, 3));
+  EXPECT_FALSE(stack.Click(0, 4));
+  EXPECT_EQ(stack.Outcome(), kMenuOpen);
+}
+
+TEST(PopupMenuStack, SubmenuEntriesAnswerTheSharedCommandIds) {
+  std::unique_ptr<IMenuList> menu(MakeMenu());
+  PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
+  stack.Key(kMenuKeyDown);
+  stack.Key(kMenuKeyDown);
+  stack.Key(kMenuKeyRight);
+  ASSERT_EQ(stack.Depth(), 2);
+  EXPECT_EQ(stack.Level(1).Highlight(), 0);
+  EXPECT_GT(stack.Level(1).left, stack.Level(0).left);
+  stack.Key(kMenuKeyLeft);
+  EXPECT_EQ(stack.Depth(), 1);
+  stack.Key(kMenuKeyReturn);  // opens it too
+  ASSERT_EQ(stack.Depth(), 2);
+  stack.Key(kMenuKeyDown);  // past the greyed q
+  EXPECT_EQ(stack.Level(1).Highlight(), 2);
+  stack.Key(kMenuKeyReturn);
+  EXPECT_EQ(stack.Outcome(), kMenuChosen);
+  // The root reserves ids 0..5, so the submenu's r is 6 + 2.
+  EXPECT_EQ(stack.ChosenId(), 8);
+  int index = -1;
+  EXPECT_EQ(FindMenuCommand(menu.get(), stack.ChosenId(), &index), menu->Entry(1)->submenu.get());
+  EXPECT_EQ(index, 2);
+}
+
+TEST(PopupMenuStack, EscapeClosesTheInnermostMenuAndThenDismisses) {
+  std::unique_ptr<IMenuList> menu(MakeMenu());
+  PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
+  const graphics::RasterRect subRow = stack.Level(0).EntryRect(1);
+  const int depth = stack.LevelAt(stack.Level(0).left + subRow.left + 2, stack.Level(0).top + subRow.top + 2);
+  ASSERT_EQ(depth, 0);
+  stack.PointerOver(0, 1);  // hovering opens the submenu
+  ASSERT_EQ(stack.Depth(), 2);
+  stack.Key(kMenuKeyEscape);
+  EXPECT_EQ(stack.Depth(), 1);
+  EXPECT_EQ(stack.Outcome(), kMenuOpen);
+  stack.Key(kMenuKeyEscape);
+  EXPECT_EQ(stack.Outcome(), kMenuDismissed);
+  EXPECT_EQ(stack.ChosenId(), -1);
+}
+
+TEST(PopupMenuStack, MenusStayOnTheScreen) {
+  std::unique_ptr<IMenuList> menu(MakeMenu());
+  PopupMenuStack stack(*menu, nullptr, kScreenWidth - 5, kScreenHeight - 5, kScreenWidth, kScreenHeight);
+  const PopupMenuView& root = stack.Level(0);
+  EXPECT_LE(root.left + root.Width(), kScreenWidth);
+  EXPECT_LE(root.top + root.Height(), kScreenHeight);
+  stack.PointerOver(0, 1);
+  ASSERT_EQ(stack.Depth(), 2);
+  // No room on the right: the submenu opens on the left of its parent.
+  EXPECT_LT(stack.Level(1).left, stack.Level(0).left);
+  EXPECT_LE(stack.Level(1).top + stack.Level(1).Height(), kScreenHeight);
+}
+
+TEST(MessageBoxView, ButtonsAnswerReturnAndEscapeByType) {
+  const MessageBoxView yesNo("Overwrite?\n\tsure", kMessageYesNo | kMessageIconError, nullptr);
+  ASSERT_EQ(yesNo.ButtonCount(), 2);
+  EXPECT_EQ(yesNo.ReturnAnswer(), kAnswerYes);
+  EXPECT_EQ(yesNo.EscapeAnswer(), kAnswerNo);
+  const graphics::RasterRect no = yesNo.ButtonRect(1);
+  EXPECT_EQ(yesNo.ButtonAt(no.left + 2, no.top + 2), 1);
+  EXPECT_EQ(yesNo.ButtonAt(no.left + 2, no.top - 1), -1);
+  const MessageBoxView ok("Done", kMessageOk, nullptr);
+  EXPECT_EQ(ok.ReturnAnswer(), kAnswerOk);
+  EXPECT_EQ(ok.EscapeAnswer(), kAnswerOk);
+  EXPECT_EQ(MessageBoxView::ExpandTabs("ab\tc\t"), "ab      c       ");
+  // A long path in the text does not push the buttons off the screen.
+  graphics::RasterCachedFont* font = fontcache::FindOrCreate(ITextStyle("Tahoma", 13, IArgbColour{}));
+  ASSERT_NE(font, nullptr);
+  const MessageBoxView wide(("The file is:\n/" + std::string(1000, 'x')).c_str(), kMessageOk, font);
+  EXPECT_LE(wide.Width(), 1024);
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// Hosts call the dispatcher, the parameters and the audio callback from
+// different threads at once; the plug-in mutex must keep them apart.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "tests/vst2/TestHost.h"
+
+using namespace vst;
+
+namespace {
+
+constexpr int kPrograms = 64;
+constexpr int kParameters = 70;
+constexpr int kMarker = 43;  // the filter cutoff: no other parameter moves it
+
+VstMidiEvent Midi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+  VstMidiEvent m{};
+  m.type = kVstMidiType;
+  m.byteSize = sizeof m;
+  m.midiData[0] = static_cast<char>(status);
+  m.midiData[1] = static_cast<char>(data1);
+  m.midiData[2] = static_cast<char>(data2);
+  return m;
+}
+
+}  // namespace
+
+// Each program slot carries its own value of one parameter that only program
+// selection changes. Storing the current state and switching to another slot
+// must happen as one step, or a store lands in the slot another thread has
+// just selected and a slot ends up with someone else's value.
+TEST(Concurrency, DispatcherParametersAndAudioFromSeveralThreads) {
+  testhost::Instance i;
+  AEffect* e = i.effect;
+  std::vector<float> marker(kPrograms);
+  for (int p = 0; p < kPrograms; ++p) {
+    i.Call(effSetProgram, 0, p);
+    e->setParameter(e, kMarker, p / float(kPrograms - 1));
+    marker[static_cast<size_t>(p)] = e->getParameter(e, kMarker);
+  }
+  i.Call(effSetProgram, 0, 0);  // stores the last slot
+  i.Call(effMainsChanged, 0, 1);
+
+  std::atomic<bool> stop{false};
+  std::atomic<bool> audioFinite{true};
+  std::thread audio([&] {
+    std::vector<float> l(512), r(512);
+    float* outs[2] = {l.data(), r.data()};
+    for (int n = 0; n < 400; ++n) {
+      VstMidiEvent on = Midi(0x90, std::uint8_t(48 + n % 24), 100);
+      VstMidiEvent off = Midi(0x80, std::uint8_t(48 + (n + 23) % 24), 0);
+      VstMidiEvent program = Midi(0xC0, std::uint8_t(n % kPrograms), 0);
+      VstEvents events{};
+      events.numEvents = n % 16 == 0 ? 2 : 1;
+      events.events[0] = reinterpret_cast<VstEvent*>(&on);
+      events.events[1] = reinterpret_cast<VstEvent*>(n % 16 == 0 ? &program : &off);
+      e->dispatcher(e, effProcessEvents, 0, 0, &events, 0);
+      e->processReplacing(e, nullptr, outs, 512);
+      for (int s = 0; s < 512; ++s)
+        if (!std::isfinite(l[size_t(s)]) || !std::isfinite(r[size_t(s)])) audioFinite = false;
+    }
+    stop = true;
+  });
+  std::thread automation([&] {
+    for (int n = 0; !stop; ++n)
+      if (n % kParameters != kMarker) e->setParameter(e, n % kParameters, (n % 100) / 100.0f);
+  });
+  auto selectPrograms = [&](int stride) {
+    VstIntPtr bankSize = 0;
+    bool bankSizeSteady = true;
+    for (int n = 0; !stop; ++n) {
+      void* data = nullptr;
+      VstIntPtr size = e->dispatcher(e, effGetChunk, n % 2, 0, &data, 0);
+      if (n % 2 == 0) {
+        if (bankSize == 0) bankSize = size;
+        bankSizeSteady = bankSizeSteady && size == bankSize;
+      }
+      e->getParameter(e, n % kParameters);
+      e->dispatcher(e, effSetProgram, 0, (n * stride) % kPrograms, nullptr, 0);
+      char text[64];
+      e->dispatcher(e, effGetParamDisplay, n % kParameters, 0, text, 0);
+    }
+    EXPECT_TRUE(bankSizeSteady) << "a bank chunk was taken while a slot was half stored";
+  };
+  std::thread ui(selectPrograms, 1);
+  std::thread secondUi(selectPrograms, 7);
+  audio.join();
+  automation.join();
+  ui.join();
+  secondUi.join();
+
+  EXPECT_TRUE(audioFinite);
+  for (int p = 0; p < kPrograms; ++p) {
+    i.Call(effSetProgram, 0, p);
+    EXPECT_EQ(e->getParameter(e, kMarker), marker[static_cast<size_t>(p)]) << "program " << p;
+  }
+}

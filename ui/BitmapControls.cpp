@@ -1,0 +1,52 @@
+#include "ui/BitmapControls.h"
+
+#include <algorithm>
+
+#include "ui/FrameStrip.h"
+#include "ui/Graphics.h"
+
+IBitmapControl::IBitmapControl(IEffectBase* plugin, int x, int y, int parameterIndex, const IFrameStrip& strip,
+                               int blendMethod)
+    : IControl(plugin, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
+
+int IBitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
+
+bool IBitmapControl::Render(IGraphics& graphics) {
+  return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend());
+}
+
+void ISwitchControl::HandlePress(int x, int y, const IPointerMods& mods) {
+  double value = Value() + (strip_.frames < 2 ? 1.0 : 1.0 / (strip_.frames - 1));
+  if (value > 1.001) value = 0.0;
+  SetValue(value);
+  MarkChanged(true);
+}
+
+ISwitchFramesControl::ISwitchFramesControl(IEffectBase* plugin, int x, int y, int parameterIndex,
+                                           const IFrameStrip& strip, int blendMethod)
+    : ISwitchControl(plugin, x, y, parameterIndex, strip, blendMethod) {
+  const IPanelRect& area = Area();
+  const int frames = std::max(strip.frames, 1);
+  const float bandHeight = static_cast<float>(area.bottom - area.top) / frames;
+  for (int i = 0; i < frames; ++i) {
+    const int top = area.top + static_cast<int>(i * bandHeight);
+    bands_.push_back({area.left, top, area.right, static_cast<int>(top + bandHeight)});
+  }
+}
+
+void ISwitchFramesControl::HandlePress(int x, int y, const IPointerMods& mods) {
+  const int count = static_cast<int>(bands_.size());
+  for (int i = 0; i < count; ++i) {
+    if (bands_[static_cast<std::size_t>(i)].Contains(x, y)) {
+      // A single band has nowhere to move: it stands for 0.
+      SetValue(count < 2 ? 0.0 : static_cast<double>(i) / (count - 1));
+      break;
+    }
+  }
+  MarkChanged(true);
+}
+
+void IContactControl::HandleRelease(int x, int y, const IPointerMods& mods) {
+  SetValue(0.0);
+  MarkChanged(true);
+}

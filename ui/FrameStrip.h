@@ -1,0 +1,13 @@
+// How a frame strip maps values to frames and frames to image positions.
+#pragma once
+
+#include "ui/PanelTypes.h"
+
+// One frame of the strip with its top-left corner at (x, y).
+IPanelRect FrameArea(int x, int y, const IFrameStrip& strip);
+
+// The 1-based frame of `frames` that a normalised value shows.
+int FrameForValue(double value, int frames);
+
+// Where 1-based `frame` starts inside the strip's image.
+void FrameOffset(const IFrameStrip& strip, int frame, int* x, int* y);

@@ -1,0 +1,332 @@
+#include "ui/Graphics.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "plugin/EffectBase.h"
+#include "ui/BitmapControls.h"
+#include "ui/FontCache.h"
+#include "ui/FrameStrip.h"
+#include "ui/ImageCache.h"
+#include "graphics/RasterBlit.h"
+#include "graphics/RasterFont.h"
+#include "graphics/RasterPng.h"
+#include "platform/Module.h"
+
+using graphics::RasterBitmap;
+using graphics::RasterRect;
+
+namespace {
+
+// More quiet ticks than this in a row call the quiet-tick handler.
+constexpr int kQuietTicksBeforeIdle = 20;
+
+int BlitMode(const IBlendSpec* blend) {
+  if (!blend) return graphics::kBlitUseSourceAlpha;
+  switch (blend->method) {
+    case kBlendOpaque: return graphics::kBlitCopy;
+    case kBlendAdditive: return graphics::kBlitUseSourceAlpha | graphics::kBlitAdditive;
+    case kBlendColourDodge: return graphics::kBlitUseSourceAlpha | graphics::kBlitColourDodge;
+    default: return graphics::kBlitUseSourceAlpha;
+  }
+}
+
+bool EndsWithPng(const char* name) {
+  const char* dot = name ? std::strrchr(name, '.') : nullptr;
+  if (!dot) return false;
+  const char* extension = dot + 1;
+  if (std::strlen(extension) != 3) return false;
+  return std::tolower(static_cast<unsigned char>(extension[0])) == 'p' &&
+         std::tolower(static_cast<unsigned char>(extension[1])) == 'n' &&
+         std::tolower(static_cast<unsigned char>(extension[2])) == 'g';
+}
+
+}  // namespace
+
+IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
+    : plugin_(plugin),
+      recordedCount_(plugin ? plugin->ParameterCount() : 0),
+      width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      frameRate_(std::max(frameRate, 1)) {
+  // The parameter list is fixed when the plug-in is made.
+  recordedParameters_ = std::make_unique<RecordedValue[]>(static_cast<std::size_t>(recordedCount_));
+}
+
+IGraphics::~IGraphics() {
+  while (!controls_.empty()) controls_.pop_back();  // last to first
+}
+
+IControl* IGraphics::Control(int index) const {
+  return index >= 0 && index < ControlCount() ? controls_[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+// -- building ---------------------------------------------------------------
+
+int IGraphics::AttachControl(IControl* control) {
+  if (!control) return -1;
+  control->SetGraphics(this);
+  controls_.emplace_back(control);
+  return ControlCount() - 1;
+}
+
+void IGraphics::AttachBackground() {
+  RasterBitmap* image = LoadImage(kBackgroundImageId, kBackgroundImageName);
+  IFrameStrip strip;
+  strip.image = image;
+  strip.width = image ? image->Width() : 0;
+  strip.height = image ? image->Height() : 0;
+  auto* background = new IBitmapControl(plugin_, 0, 0, -1, strip, kBlendOpaque);
+  background->SetGraphics(this);
+  controls_.emplace(controls_.begin(), background);
+}
+
+std::unique_ptr<RasterBitmap> IGraphics::LoadImageResource(int id, const char* name) {
+  if (!EndsWithPng(name)) return nullptr;
+  return graphics::LoadPngResource(platform::ThisModule(), id);
+}
+
+RasterBitmap* IGraphics::LoadImage(int id, const char* name) {
+  return imagecache::FindOrLoad(id, [&] { return LoadImageResource(id, name); });
+}
+
+IFrameStrip IGraphics::LoadStrip(int id, const char* name, int frames, bool sideBySide) {
+  IFrameStrip strip;
+  strip.image = LoadImage(id, name);
+  strip.width = strip.image ? strip.image->Width() : 0;
+  strip.height = strip.image ? strip.image->Height() : 0;
+  strip.frames = std::max(frames, 1);
+  strip.sideBySide = sideBySide;
+  return strip;
+}
+
+void IGraphics::SetPanelSize(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  if (editorBitmap_) editorBitmap_->Resize(width_, height_);
+  MarkAllChanged();
+}
+
+// -- the plug-in's side ------------------------------------------------------
+
+void IGraphics::ShowParameterValue(int index, double value, bool normalised) {
+  RecordedValue* slot = nullptr;
+  if (index < -1 && index >= -kRecordedCommands) {
+    if (!normalised) return;  // a command has no parameter to convert with
+    slot = &recordedCommands_[-index - 1];
+  } else if (index >= 0 && index < recordedCount_) slot = &recordedParameters_[static_cast<std::size_t>(index)];
+  if (!slot) return;
+  if (!normalised) {
+    // Converted here rather than at the tick: a parameter's range and shape
+    // never change once defined, so this reads nothing another thread
+    // writes, and the slot holds one kind of value.
+    const IEffectParameter* parameter = plugin_ ? plugin_->Parameter(index) : nullptr;
+    if (!parameter) return;
+    value = parameter->ToNormalized(value);
+  }
+  slot->normalised.store(value, std::memory_order_relaxed);
+  slot->pending.store(true, std::memory_order_release);
+}
+
+void IGraphics::AttachToPlugin(const double* normalisedValues, int count) {
+  // No other thread can reach the editor yet: the values go straight in.
+  for (int i = 0; normalisedValues && i < count; ++i) ApplyToControls(i, normalisedValues[i]);
+  editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
+  scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
+}
+
+void IGraphics::ApplyToControls(int index, double normalised) {
+  for (const auto& control : controls_) {
+    if (control->ParameterIndex() == index) control->ApplyHostValue(normalised);
+    const auto& bindings = control->AuxBindings();
+    for (std::size_t k = 0; k < bindings.size(); ++k) {
+      if (bindings[k].parameterIndex == index) {
+        control->ApplyHostAuxValue(static_cast<int>(k), normalised);
+        break;
+      }
+    }
+  }
+}
+
+void IGraphics::ApplyRecordedValues() {
+  // A value recorded after its flag was taken sets the flag again and is
+  // applied at the next tick; the flag's release orders the value before it.
+  auto take = [](RecordedValue& slot, double* value) {
+    if (!slot.pending.load(std::memory_order_relaxed) || !slot.pending.exchange(false, std::memory_order_acquire))
+      return false;
+    *value = slot.normalised.load(std::memory_order_relaxed);
+    return true;
+  };
+  double value;
+  for (int i = 0; i < recordedCount_; ++i)
+    if (take(recordedParameters_[static_cast<std::size_t>(i)], &value)) ApplyToControls(i, value);
+  for (int i = 1; i < kRecordedCommands; ++i)
+    if (take(recordedCommands_[i], &value)) ApplyToControls(-i - 1, value);
+}
+
+// -- redraw cycle ------------------------------------------------------------
+
+void IGraphics::TimerTick() {
+  ApplyRecordedValues();
+  IPanelRect dirty;
+  if (CollectDirtyArea(&dirty)) RedrawArea(dirty);
+}
+
+bool IGraphics::CollectDirtyArea(IPanelRect* area) {
+  IPanelRect dirty;
+  bool any = false;
+  for (const auto& control : controls_) {
+    if (!control->NeedsDrawing()) continue;
+    dirty = Union(dirty, control->Area());
+    any = true;
+  }
+  if (area) *area = dirty;
+  if (any) {
+    idleTicks_ = 0;
+    return true;
+  }
+  if (++idleTicks_ > kQuietTicksBeforeIdle) {
+    idleTicks_ = 0;
+    if (quietTick_) quietTick_();
+  }
+  return false;
+}
+
+bool IGraphics::RedrawArea(const IPanelRect& area) {
+  if (controls_.empty()) return true;
+  drawArea_ = area;
+  for (const auto& control : controls_) {
+    if (!control->IsHidden() && !Intersection(control->Area(), area).IsEmpty()) control->Render(*this);
+    control->MarkDrawn();
+  }
+  PresentArea(area);
+  return true;
+}
+
+void IGraphics::MarkAllChanged() {
+  for (const auto& control : controls_) control->MarkChanged(false);
+}
+
+// -- drawing -----------------------------------------------------------------
+
+bool IGraphics::DrawFrame(const IFrameStrip& strip, const IPanelRect& area, int frame, const IBlendSpec* blend) {
+  int srcX = 0, srcY = 0;
+  FrameOffset(strip, frame, &srcX, &srcY);
+  return DrawImage(strip.image, area, srcX, srcY, blend);
+}
+
+bool IGraphics::DrawImage(RasterBitmap* image, const IPanelRect& dest, int srcX, int srcY, const IBlendSpec* blend) {
+  const IPanelRect clipped = Intersection(dest, drawArea_);
+  if (clipped.IsEmpty() || !image) return true;
+  const int left = srcX + clipped.left - dest.left;
+  const int top = srcY + clipped.top - dest.top;
+  const RasterRect source{left, top, left + clipped.Width(), top + clipped.Height()};
+  graphics::CopyArea(editorBitmap_.get(), image, clipped.left, clipped.top, &source, blend ? blend->weight : 1.0f,
+                     BlitMode(blend));
+  return true;
+}
+
+bool IGraphics::DrawText(ITextStyle& style, const char* text, const IPanelRect& rect) {
+  if (!text || !text[0]) return true;
+  if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
+  graphics::RasterCachedFont* font = style.cachedFont;
+  if (!font) return false;
+  const std::uint32_t colour = style.colour.Packed();
+  font->SetTextColour(colour);
+  int format = graphics::kTextNoClip;
+  if (style.alignment == kAlignCentre) format |= graphics::kTextCentre;
+  else if (style.alignment == kAlignRight) format |= graphics::kTextRight;
+  if (style.colour.alpha != 255) format |= graphics::kTextApplyColourAlpha;
+  // Outside the draw area the panel is not redrawn underneath, so text
+  // there would be laid over its own earlier copy.
+  const RasterRect clip{drawArea_.left, drawArea_.top, drawArea_.right, drawArea_.bottom};
+  font->SetClipArea(&clip);
+  RasterRect box{rect.left, rect.top, rect.right, rect.bottom};
+  font->DrawText(editorBitmap_.get(), text, -1, &box, format);
+  font->SetClipArea(nullptr);
+  return true;
+}
+
+bool IGraphics::MeasureText(ITextStyle& style, const char* text, IPanelRect* rect) {
+  if (!rect) return false;
+  if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
+  if (!style.cachedFont) return false;
+  RasterRect box{rect->left, rect->top, rect->left, rect->top};
+  style.cachedFont->DrawText(nullptr, text ? text : "", -1, &box, graphics::kTextMeasureOnly);
+  *rect = {box.left, box.top, box.right, box.bottom};
+  return true;
+}
+
+// -- pointer -----------------------------------------------------------------
+
+int IGraphics::HitSearch(int x, int y) const {
+  for (int i = ControlCount() - 1; i >= 0; --i) {
+    const IControl* control = controls_[static_cast<std::size_t>(i)].get();
+    if (!control->IsHidden() && !control->IsDisabled() && control->ContainsPoint(x, y)) return i;
+  }
+  return -1;
+}
+
+void IGraphics::ReleaseCapture() {
+  captureIndex_ = -1;
+  lastX_ = -1;
+  lastY_ = -1;
+}
+
+void IGraphics::PointerPressed(int x, int y, const IPointerMods& mods) {
+  captureIndex_ = -1;
+  const int hit = HitSearch(x, y);
+  if (hit < 0) return;
+  captureIndex_ = hit;
+  lastX_ = x;
+  lastY_ = y;
+  IControl* control = Control(hit);
+  if (control->ParameterIndex() >= 0 && plugin_) plugin_->BeginParameterEdit(control->ParameterIndex());
+  control->HandlePress(x, y, mods);
+}
+
+void IGraphics::PointerDragged(int x, int y, const IPointerMods& mods) {
+  IControl* control = Control(captureIndex_);
+  if (!control || (x == lastX_ && y == lastY_)) return;
+  const int dx = x - lastX_, dy = y - lastY_;
+  lastX_ = x;
+  lastY_ = y;
+  control->HandleDrag(x, y, dx, dy, mods);
+}
+
+void IGraphics::PointerReleased(int x, int y, const IPointerMods& mods) {
+  IControl* control = captureIndex_ >= 0 ? Control(captureIndex_) : Control(HitSearch(x, y));
+  ReleaseCapture();
+  if (!control) return;
+  control->HandleRelease(x, y, mods);
+  if (control->ParameterIndex() >= 0 && plugin_) plugin_->EndParameterEdit(control->ParameterIndex());
+}
+
+bool IGraphics::PointerDoubleClicked(int x, int y, const IPointerMods& mods) {
+  ReleaseCapture();
+  const int hit = HitSearch(x, y);
+  if (hit < 0) return false;
+  IControl* control = Control(hit);
+  if (!control->DoubleClickActsAsPress()) {
+    control->HandleDoubleClick(x, y, mods);
+    return false;
+  }
+  captureIndex_ = hit;
+  lastX_ = x;
+  lastY_ = y;
+  control->HandlePress(x, y, mods);
+  return true;
+}
+
+void IGraphics::PointerWheel(int x, int y, const IPointerMods& mods, int notches) {
+  IControl* control = captureIndex_ >= 0 ? Control(captureIndex_) : Control(HitSearch(x, y));
+  if (control) control->HandleWheel(x, y, mods, notches);
+}
+
+bool IGraphics::KeyPressed(int x, int y, int key) {
+  const int index = captureIndex_ >= 0 ? captureIndex_ : HitSearch(x, y);
+  IControl* control = Control(index);
+  if (!control || index == 0) return keyTarget_ ? keyTarget_->HandleKey(x, y, key) : false;
+  return control->HandleKey(x, y, key);
+}

@@ -1,0 +1,203 @@
+// The editor: an ordered list of controls drawing into one off-screen
+// bitmap, the redraw cycle that turns changed values into drawing, and the
+// pointer dispatch that turns presses, drags and wheel turns into parameter
+// changes. Knows no operating system: a window class derives from it and
+// supplies the screen copy, the timer, menus, text entry and dialogs.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "plugin/EditorView.h"
+#include "plugin/Text.h"
+#include "ui/Control.h"
+#include "ui/MenuList.h"
+#include "ui/PanelTypes.h"
+#include "graphics/RasterBitmap.h"
+#include "graphics/RasterSysBitmap.h"
+
+class IEffectBase;
+class IEffectParameter;
+
+// Key codes of KeyPressed.
+enum IKeyCode { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
+
+// What a window's in-place text entry is doing. Every system's window
+// follows the same rules: a press on the panel or Escape cancels, Return or
+// focus loss commits, and the timer tick carries out either.
+enum ITextEntryState {
+  kEntryIdle = 0,
+  kEntryFocused = 1,    // the entry has the keyboard focus
+  kEntryShown = 2,      // shown, and the panel redrawn around it
+  kEntryCancel = 3,     // to be discarded at the next tick
+  kEntryCommit = 4,     // to be applied at the next tick
+};
+
+// The resource id and file name of the panel background.
+constexpr int kBackgroundImageId = 101;
+constexpr const char* kBackgroundImageName = "resources/img/back.png";
+
+class IGraphics : public IEditorView {
+ public:
+  IGraphics(IEffectBase* plugin, int width, int height, int frameRate = 25);
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+  // Host UI/dispatcher (the plug-in is closing).
+  ~IGraphics() override;
+
+  // -- what a window supplies; all called on the editor's thread ---------
+  virtual void PresentArea(const IPanelRect& area) = 0;
+  virtual void CancelTextEntry() = 0;
+  virtual bool IsWindowOpen() const { return false; }
+  virtual const char* DrawingApiName() const { return ""; }
+  int ShowMessage(const char* text, const char* caption, int type) override { return kAnswerCancel; }
+  // Shows `menu` just below the rectangle's left edge; returns the list
+  // (the menu or one of its submenus) whose chosen index was set, or null.
+  virtual IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) { return nullptr; }
+  // One in-place text entry; committing it ends in CommitTextEntry.
+  virtual void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
+                             IEffectParameter* parameter) {}
+  // Folder paths, each into kPathLength bytes; "" when unknown.
+  virtual void GetHostFolder(char* out) { out[0] = 0; }
+  virtual void GetPluginFolder(char* out) { out[0] = 0; }
+  virtual void GetDesktopFolder(char* out) { out[0] = 0; }
+  virtual void GetAppDataFolder(char* out, bool allUsers) { out[0] = 0; }
+  void PromptForFile(char* path, int mode, char* folder, const char* extensions) override { path[0] = 0; }
+  bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) override;
+  virtual void* GetWindowHandle() const = 0;
+  // Into kPathLength bytes; "" and false when there is no text.
+  virtual bool GetClipboardText(char* out) {
+    out[0] = 0;
+    return false;
+  }
+  // Decodes the image resource `id` when `name` ends in ".png"; else null.
+  // Also called while the panel is built, on the host UI/dispatcher thread.
+  virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
+
+  // -- the plug-in's side (IEditorView; threads as noted there) ----------
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  // Records the value for the next tick; touches no control.
+  void ShowParameterValue(int index, double value, bool normalised) final;
+  void AttachToPlugin(const double* normalisedValues, int count) override;
+  void* OpenWindow(void* parent) override = 0;
+  void CloseWindow() override = 0;
+
+  // -- building the panel (host UI/dispatcher, before AttachToPlugin) -----
+  // Image 101 as the opaque background at index 0.
+  void AttachBackground();
+  // The editor takes the control; returns its index.
+  int AttachControl(IControl* control);
+  // The cached image `id`, loaded once per process; null when it cannot be.
+  graphics::RasterBitmap* LoadImage(int id, const char* name);
+  // A strip of `frames` frames of image `id` (an empty strip when missing).
+  IFrameStrip LoadStrip(int id, const char* name, int frames, bool sideBySide = false);
+
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  IControl* Control(int index) const;
+  IEffectBase* Plugin() const { return plugin_; }
+  int FrameRate() const { return frameRate_; }
+  int TimerPeriodMs() const { return 1000 / frameRate_; }
+  int IdleTicks() const { return idleTicks_; }
+  // Editor thread: what runs after more than twenty ticks in a row with
+  // nothing to draw (the panel shows its lights from there).
+  void SetQuietTickHandler(std::function<void()> handler) { quietTick_ = std::move(handler); }
+  graphics::RasterSysBitmap* EditorBitmap() const { return editorBitmap_.get(); }
+  graphics::RasterMemBitmap* ScratchBitmap() const { return scratchBitmap_.get(); }
+  const IPanelRect& DrawArea() const { return drawArea_; }
+
+  // -- the redraw cycle, on the editor's thread ----------------------------
+  // What every window's timer calls: applies the values other threads
+  // recorded (ShowParameterValue), then draws the controls that changed.
+  void TimerTick();
+  // The first half of a tick, for windows that run the rest themselves:
+  // moves the controls to the values other threads recorded.
+  void ApplyRecordedValues();
+  // The union of the areas of controls that need drawing; false (and a
+  // step towards the quiet-tick handler) when there are none.
+  bool CollectDirtyArea(IPanelRect* area);
+  // Renders the visible controls meeting `area`, marks every control
+  // drawn, then presents the area.
+  bool RedrawArea(const IPanelRect& area);
+  // Every control redraws at the next tick.
+  void MarkAllChanged();
+  // A new panel size; every control redraws.
+  void SetPanelSize(int width, int height);
+
+  // -- drawing primitives, clipped to the draw area of the pass -----------
+  bool DrawFrame(const IFrameStrip& strip, const IPanelRect& area, int frame, const IBlendSpec* blend);
+  bool DrawImage(graphics::RasterBitmap* image, const IPanelRect& dest, int srcX, int srcY, const IBlendSpec* blend);
+  bool DrawText(ITextStyle& style, const char* text, const IPanelRect& rect);
+  // The rectangle `text` would take, its top-left corner kept.
+  bool MeasureText(ITextStyle& style, const char* text, IPanelRect* rect);
+
+  // -- pointer and keys (called by the window) ----------------------------
+  void PointerPressed(int x, int y, const IPointerMods& mods);
+  // A move while a button is held; the captured control follows it.
+  void PointerDragged(int x, int y, const IPointerMods& mods);
+  void PointerReleased(int x, int y, const IPointerMods& mods);
+  // True when the control took the double click as a press (capture it).
+  bool PointerDoubleClicked(int x, int y, const IPointerMods& mods);
+  void PointerWheel(int x, int y, const IPointerMods& mods, int notches);
+  bool KeyPressed(int x, int y, int key);
+  // Forgets the captured control (menus and dialogs take the pointer away).
+  void ReleaseCapture();
+  int CaptureIndex() const { return captureIndex_; }
+  // The topmost control under the point that is neither hidden nor disabled.
+  int HitSearch(int x, int y) const;
+
+  // -- asking for values --------------------------------------------------
+  // The right-button prompt of a bound control: a menu of its value names,
+  // or a text entry with its current value.
+  void PromptForParameter(IControl* control);
+  // What a committed text entry does: a value for `parameter` (display
+  // text or number, clamped and normalised) or the control's own text.
+  // Only the first 31 characters count.
+  void CommitTextEntry(IControl* control, IEffectParameter* parameter, const char* text);
+
+ protected:
+  // Editor thread. Whether the system can open `url` (a browser, a
+  // connection); the confirmation and failure messages around it are shared.
+  virtual bool LaunchUrl(const char* url) { return false; }
+
+ private:
+  // A value another thread recorded for the controls bound to one
+  // parameter (or command), waiting for the editor's next tick.
+  struct RecordedValue {
+    std::atomic<double> normalised{0.0};
+    std::atomic<bool> pending{false};
+  };
+  static_assert(std::atomic<double>::is_always_lock_free, "recording a value must not take a lock");
+
+  // Moves the controls bound to `index` (a parameter or a command code).
+  void ApplyToControls(int index, double normalised);
+
+  IEffectBase* plugin_;
+  // One slot per parameter, made with the editor: recording never allocates.
+  std::unique_ptr<RecordedValue[]> recordedParameters_;
+  int recordedCount_ = 0;
+  // Command codes -2 .. -kRecordedCommands (slot 0 unused: -1 binds
+  // nothing): the panel's buttons and switches that follow the plug-in's
+  // state without being bound to a parameter.
+  static constexpr int kRecordedCommands = 100;
+  RecordedValue recordedCommands_[kRecordedCommands];
+  std::vector<std::unique_ptr<IControl>> controls_;
+  IPanelRect drawArea_;
+  int width_;
+  int height_;
+  int frameRate_;
+  int idleTicks_ = 0;
+  std::function<void()> quietTick_;
+  int captureIndex_ = -1;
+  int pointerOverIndex_ = -1;
+  int lastX_ = -1;
+  int lastY_ = -1;
+  bool handlePointerOver_ = false;
+  bool strictRedraw_ = true;
+  bool tooltips_ = false;
+  IControl* keyTarget_ = nullptr;
+  std::unique_ptr<graphics::RasterSysBitmap> editorBitmap_;
+  std::unique_ptr<graphics::RasterMemBitmap> scratchBitmap_;
+};

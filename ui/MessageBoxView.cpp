@@ -1,0 +1,144 @@
+#include "ui/MessageBoxView.h"
+
+#include <algorithm>
+
+#include "plugin/EditorView.h"
+#include "ui/TextFieldView.h"
+#include "graphics/RasterBlit.h"
+
+namespace {
+
+constexpr int kMargin = 16;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonGap = 10;
+constexpr int kMinimumTextWidth = 200;
+// Wider lines (a long path, say) are cut at the margin: the box stays on any screen.
+constexpr int kWidestText = 760;
+constexpr int kFieldWidth = 380;
+constexpr int kTabStop = 8;
+
+constexpr std::uint32_t kBackground = 0xFFECECEC;
+constexpr std::uint32_t kText = 0xFF000000;
+constexpr std::uint32_t kButtonFace = 0xFFF8F8F8;
+constexpr std::uint32_t kButtonPressed = 0xFFC8D4EC;
+constexpr std::uint32_t kButtonFrame = 0xFF7A7A7A;
+constexpr std::uint32_t kDefaultFrame = 0xFF3366CC;
+
+void Fill(graphics::RasterBitmap& bitmap, int x, int y, int width, int height, std::uint32_t colour) {
+  graphics::PaintRect(&bitmap, x, y, width, height, colour, 1.0f, graphics::kBlitCopy);
+}
+
+void Frame(graphics::RasterBitmap& bitmap, const graphics::RasterRect& r, std::uint32_t colour) {
+  Fill(bitmap, r.left, r.top, r.Width(), 1, colour);
+  Fill(bitmap, r.left, r.bottom - 1, r.Width(), 1, colour);
+  Fill(bitmap, r.left, r.top, 1, r.Height(), colour);
+  Fill(bitmap, r.right - 1, r.top, 1, r.Height(), colour);
+}
+
+const char* ButtonLabel(int answer) {
+  switch (answer) {
+    case kAnswerOk: return "OK";
+    case kAnswerCancel: return "Cancel";
+    case kAnswerYes: return "Yes";
+    default: return "No";
+  }
+}
+
+}  // namespace
+
+std::string MessageBoxView::ExpandTabs(const std::string& line) {
+  std::string expanded;
+  for (char c : line) {
+    if (c != '\t') {
+      expanded += c;
+      continue;
+    }
+    do expanded += ' ';
+    while (expanded.size() % kTabStop != 0);
+  }
+  return expanded;
+}
+
+MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField)
+    : font_(font) {
+  const std::string all = text ? text : "";
+  for (std::size_t start = 0;;) {
+    const std::size_t end = all.find('\n', start);
+    std::string line = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines_.push_back(ExpandTabs(line));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  switch (type & 0xF) {
+    case kMessageOkCancel: answers_ = {kAnswerOk, kAnswerCancel}; break;
+    case kMessageYesNo: answers_ = {kAnswerYes, kAnswerNo}; break;
+    default: answers_ = {kAnswerOk}; break;
+  }
+
+  const int lineHeight = font_ ? font_->LineHeight() : 12;
+  int textWidth = kMinimumTextWidth;
+  for (const std::string& line : lines_) {
+    if (!font_) break;
+    graphics::RasterRect box{0, 0, 0, 0};
+    font_->DrawText(nullptr, line.c_str(), -1, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
+    textWidth = std::max(textWidth, box.Width());
+  }
+  textWidth = std::min(textWidth, kWidestText);
+  if (withField) textWidth = std::max(textWidth, kFieldWidth);
+  const int buttonsWidth = ButtonCount() * kButtonWidth + (ButtonCount() - 1) * kButtonGap;
+  width_ = 2 * kMargin + std::max(textWidth, buttonsWidth);
+  textTop_ = kMargin;
+  int y = textTop_ + static_cast<int>(lines_.size()) * lineHeight + kMargin;
+  if (withField) {
+    field_ = {kMargin, y, width_ - kMargin, y + lineHeight + 8};
+    y = field_.bottom + kMargin;
+  }
+  buttonsTop_ = y;
+  buttonsLeft_ = (width_ - buttonsWidth) / 2;
+  height_ = buttonsTop_ + kButtonHeight + kMargin;
+}
+
+graphics::RasterRect MessageBoxView::ButtonRect(int button) const {
+  const int left = buttonsLeft_ + button * (kButtonWidth + kButtonGap);
+  return {left, buttonsTop_, left + kButtonWidth, buttonsTop_ + kButtonHeight};
+}
+
+int MessageBoxView::ButtonAt(int x, int y) const {
+  for (int i = 0; i < ButtonCount(); ++i) {
+    const graphics::RasterRect r = ButtonRect(i);
+    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
+  }
+  return -1;
+}
+
+void MessageBoxView::Draw(graphics::RasterBitmap& bitmap, int pressed, const TextEntryModel* field, bool caret) const {
+  Fill(bitmap, 0, 0, width_, height_, kBackground);
+  if (font_) {
+    font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
+    const std::uint32_t previous = font_->SetTextColour(kText);
+    const graphics::RasterRect textArea{kMargin, textTop_, width_ - kMargin, height_};
+    font_->SetClipArea(&textArea);
+    int y = textTop_;
+    for (const std::string& line : lines_) {
+      font_->DrawTextAt(&bitmap, kMargin, y, line.c_str(), -1);
+      y += font_->LineHeight();
+    }
+    font_->SetClipArea(nullptr);
+    for (int i = 0; i < ButtonCount(); ++i) {
+      graphics::RasterRect r = ButtonRect(i);
+      Fill(bitmap, r.left, r.top, r.Width(), r.Height(), i == pressed ? kButtonPressed : kButtonFace);
+      Frame(bitmap, r, i == 0 ? kDefaultFrame : kButtonFrame);
+      font_->SetTextColour(kText);
+      font_->DrawText(&bitmap, ButtonLabel(ButtonAnswer(i)), -1, &r,
+                      graphics::kTextCentre | graphics::kTextVerticalCentre | graphics::kTextSingleLine);
+    }
+    font_->SetTextColour(previous);
+    if (field && field_.Width() > 0) {
+      TextFieldLook look;
+      look.frame = kButtonFrame;
+      DrawTextField(bitmap, *font_, *field, field_, look, caret);
+    }
+  }
+}

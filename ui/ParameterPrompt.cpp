@@ -1,0 +1,88 @@
+// Asking the user for a value: the right-button prompt, the commit of a
+// text entry, and the confirmations around opening a web page.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "plugin/EffectBase.h"
+#include "plugin/EffectParameter.h"
+#include "ui/Graphics.h"
+
+namespace {
+
+// A text entry hands over at most this many characters.
+constexpr std::size_t kEnteredTextLength = 31;
+constexpr int kPromptHalfWidth = 20;
+constexpr int kPromptHalfHeight = 8;
+
+// The display text of each value 0..count-1, "" for values without one.
+std::string DisplayTextOf(const IEffectParameter& parameter, int value) {
+  for (const IEffectParameter::ValueName& name : parameter.valueNames)
+    if (name.value == value) return name.text;
+  return "";
+}
+
+}  // namespace
+
+void IGraphics::PromptForParameter(IControl* control) {
+  if (!control || !plugin_) return;
+  IEffectParameter* parameter = plugin_->Parameter(control->ParameterIndex());
+  if (!parameter) return;
+
+  IPanelRect rect = control->Area();
+  if (!parameter->HasValueNames()) {
+    const int cx = static_cast<int>((rect.left + rect.right) * 0.5);
+    const int cy = static_cast<int>((rect.top + rect.bottom) * 0.5);
+    rect = {cx - kPromptHalfWidth, cy - kPromptHalfHeight, cx + kPromptHalfWidth, cy + kPromptHalfHeight};
+  }
+
+  // The host and the audio thread move the value under the plug-in mutex;
+  // the definition never changes, and no menu or entry runs under the lock.
+  double value;
+  {
+    IEffectBase::Lock lock(plugin_->Mutex());
+    value = parameter->value;
+  }
+
+  if (parameter->kind == IEffectParameter::kEnumeration) {
+    IMenuList menu(kNumberNone);
+    const int count = static_cast<int>(parameter->valueNames.size());
+    char current[kNameLength];
+    parameter->FormatValue(value, false, current, true);
+    for (int named = 0; named < count; ++named) {
+      const std::string text = DisplayTextOf(*parameter, named);
+      menu.AddEntry(text.c_str(), -1, nullptr, text == current ? kMenuChecked : 0);
+    }
+    if (IMenuList* chosen = RunPopupMenu(&menu, rect); chosen && chosen->ChosenIndex() >= 0)
+      control->ApplyUserValue(parameter->ToNormalized(parameter->Clamp(chosen->ChosenIndex())));
+  } else {
+    char text[kNameLength];
+    parameter->FormatValue(value, false, text, false);
+    OpenTextEntry(control, control->TextStyle(), rect, text, parameter);
+  }
+  control->SetRedrawAgain();
+}
+
+void IGraphics::CommitTextEntry(IControl* control, IEffectParameter* parameter, const char* text) {
+  if (!control) return;
+  const std::string entered = std::string(text ? text : "").substr(0, kEnteredTextLength);
+  if (!parameter) {
+    control->AcceptEnteredText(entered.c_str());
+    return;
+  }
+  double value = 0;
+  if (parameter->kind == IEffectParameter::kEnumeration) {
+    int named = 0;
+    if (parameter->FindValueName(entered.c_str(), &named)) value = named;
+  } else {
+    value = std::strtod(entered.c_str(), nullptr);
+  }
+  control->ApplyUserValue(parameter->ToNormalized(value));
+}
+
+bool IGraphics::OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) {
+  if (confirmText && confirmText[0] && ShowMessage(confirmText, caption, kMessageYesNo) != kAnswerYes) return false;
+  if (url && LaunchUrl(url)) return true;
+  if (failureText && failureText[0]) ShowMessage(failureText, caption, kMessageOk);
+  return false;
+}

@@ -1,0 +1,18 @@
+// A line of text drawn in the control's style.
+#pragma once
+
+#include <string>
+
+#include "ui/Control.h"
+
+class ITextControl : public IControl {
+ public:
+  ITextControl(IEffectBase* plugin, const IPanelRect& area, const ITextStyle& style, const char* text = "");
+  bool Render(IGraphics& graphics) override;
+  // Replaces the text, marking the control for drawing when it differs.
+  void ShowText(const char* text);
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};

@@ -1,0 +1,25 @@
+// Drawing a one-line text field (the in-place entry, the path dialog's
+// field) into a bitmap: background, selection, text and caret, with the text
+// scrolled so that the caret stays in view.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/TextEntryModel.h"
+#include "graphics/RasterFont.h"
+
+struct TextFieldLook {
+  std::uint32_t background = 0xFFFFFFFF;
+  std::uint32_t text = 0xFF000000;
+  std::uint32_t selection = 0xFF3366CC;
+  std::uint32_t selectedText = 0xFFFFFFFF;
+  int alignment = 0;  // ITextAlignment
+  std::uint32_t frame = 0;  // a one-pixel border in this colour; 0 for none
+};
+
+void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& font, const TextEntryModel& model,
+                   const graphics::RasterRect& area, const TextFieldLook& look, bool showCaret);
+
+// The caret position nearest to bitmap column x, for a click into the field.
+int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model,
+                        const graphics::RasterRect& area, const TextFieldLook& look, int x);

@@ -1,0 +1,288 @@
+#include "IGraphicsWin.h"
+
+#include <windowsx.h>
+
+#include "ui/EditorWindow.h"
+#include "platform/Module.h"
+
+namespace {
+
+// Every editor of the process shares one registration of the window class;
+// only windows open and close touch it, on the host's user-interface thread.
+int windowClassRegistrations = 0;
+
+HINSTANCE ModuleInstance() { return static_cast<HINSTANCE>(platform::ThisModule()); }
+
+IGraphicsWin* EditorOf(HWND window) {
+  return reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The editor's key code of a virtual key, or -1 for a key it does not know.
+int KeyCodeOf(WPARAM key) {
+  switch (key) {
+    case VK_SPACE: return kKeySpace;
+    case VK_UP: return kKeyUp;
+    case VK_DOWN: return kKeyDown;
+    case VK_LEFT: return kKeyLeft;
+    case VK_RIGHT: return kKeyRight;
+    default: break;
+  }
+  if (key >= 0x30 && key <= 0x39) return kKeyDigit0 + static_cast<int>(key - 0x30);
+  if (key >= 0x41 && key <= 0x5A) return kKeyLetterA + static_cast<int>(key - 0x41);
+  // Hosts that pass keys on as characters send the lower-case letters.
+  if (key >= 0x61 && key <= 0x7A) return kKeyLetterA + static_cast<int>(key - 0x61);
+  return -1;
+}
+
+IPointerMods ModsOf(WPARAM keys) {
+  IPointerMods mods;
+  mods.left = keys & MK_LBUTTON;
+  mods.right = keys & MK_RBUTTON;
+  mods.shift = keys & MK_SHIFT;
+  mods.control = keys & MK_CONTROL;
+  mods.alt = GetKeyState(VK_MENU) < 0;
+  return mods;
+}
+
+RECT RectOf(const IPanelRect& area) { return RECT{area.left, area.top, area.right, area.bottom}; }
+
+}  // namespace
+
+IGraphics* CreateEditorWindow(IEffectBase* plugin, int width, int height) {
+  return new IGraphicsWin(plugin, width, height);
+}
+
+IGraphicsWin::IGraphicsWin(IEffectBase* plugin, int width, int height, int frameRate)
+    : IGraphics(plugin, width, height, frameRate) {}
+
+IGraphicsWin::~IGraphicsWin() {
+  CloseWindow();
+  // A window that went with the host's left the class registered; the
+  // module may be unloaded next.
+  if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
+}
+
+// -- the window's lifetime -------------------------------------------------------
+
+void* IGraphicsWin::OpenWindow(void* parent) {
+  parent_ = static_cast<HWND>(parent);
+  int x = 0, y = 0, width = Width(), height = Height();
+  if (window_) {
+    // Opened again without a close: the window stays where the host had it.
+    RECT rect;
+    GetWindowRect(window_, &rect);
+    MapWindowPoints(HWND_DESKTOP, parent_, reinterpret_cast<POINT*>(&rect), 2);
+    x = rect.left;
+    y = rect.top;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    CloseWindow();
+  }
+  if (windowClassRegistrations == 0) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = ModuleInstance();
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClassName;
+    // Still registered when a window went with its parent (see ForgetWindow).
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  }
+  const int registrations = ++windowClassRegistrations;
+  HWND made = CreateWindowExA(0, kWindowClassName, "Kestrion", WS_CHILD | WS_VISIBLE, x, y, width, height, parent_,
+                              nullptr, ModuleInstance(), this);
+  if (!made) {
+    // A window that failed after its creation message was forgotten (and
+    // counted off) as it went.
+    if (windowClassRegistrations == registrations) --windowClassRegistrations;
+    window_ = nullptr;
+    if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
+    return nullptr;
+  }
+  MarkAllChanged();
+  return window_;
+}
+
+void IGraphicsWin::CloseWindow() {
+  if (!window_) return;
+  CloseTextEntry();
+  DestroyWindow(window_);  // ends in ForgetWindow
+  if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
+}
+
+void IGraphicsWin::ForgetWindow() {
+  // The timer and the entry went with the window; the font did not.
+  if (textEntryFont_) DeleteObject(textEntryFont_);
+  textEntryFont_ = nullptr;
+  textEntry_ = nullptr;
+  editedControl_ = nullptr;
+  editedParameter_ = nullptr;
+  previousEntryProc_ = nullptr;
+  entryState_ = kEntryIdle;
+  window_ = nullptr;
+  // The class cannot go while its last window is being destroyed:
+  // CloseWindow unregisters it right after.
+  --windowClassRegistrations;
+}
+
+// -- the window procedure --------------------------------------------------------
+
+LRESULT CALLBACK IGraphicsWin::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) {
+    auto* editor = static_cast<IGraphicsWin*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(editor));
+    editor->window_ = window;
+    SetTimer(window, kTimerId, static_cast<UINT>(editor->TimerPeriodMs()), nullptr);
+    SetFocus(window);
+    return 0;
+  }
+  IGraphicsWin* editor = EditorOf(window);
+  if (!editor || editor->window_ != window) return DefWindowProcA(window, message, wParam, lParam);
+  return editor->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  if (message == WM_NCDESTROY) {
+    ForgetWindow();
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  if (textEntry_ && entryState_ == kEntryFocused) {
+    // The entry is being typed into: a press on the panel discards it, and
+    // the panel is left alone until it is done.
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
+      entryState_ = kEntryCancel;
+      return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      return 0;
+    case WM_PAINT: {
+      RECT update;
+      if (GetUpdateRect(window, &update, FALSE)) RedrawArea({update.left, update.top, update.right, update.bottom});
+      ValidateRect(window, nullptr);  // a panel without controls presents nothing
+      return 0;
+    }
+    case WM_CLOSE:
+      CloseWindow();
+      return 0;
+    case WM_KEYDOWN: {
+      const int key = KeyCodeOf(wParam);
+      if (key >= 0) {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ScreenToClient(window, &cursor);
+        if (KeyPressed(cursor.x, cursor.y, key)) return 0;
+      }
+      HWND root = GetAncestor(window, GA_ROOT);
+      return root && root != window ? SendMessageA(root, message, wParam, lParam) : 0;
+    }
+    case WM_KEYUP: {
+      HWND root = GetAncestor(window, GA_ROOT);
+      return root && root != window ? SendMessageA(root, message, wParam, lParam) : 0;
+    }
+    case WM_TIMER:
+      if (wParam != kTimerId) break;
+      Tick();
+      return 0;
+    case WM_CTLCOLOREDIT: {
+      if (!editedControl_) return 0;
+      const ITextStyle& style = editedControl_->TextStyle();
+      const IArgbColour& fill = style.entryBackground;
+      const COLORREF background = RGB(fill.red, fill.green, fill.blue);
+      HDC context = reinterpret_cast<HDC>(wParam);
+      SetBkColor(context, background);
+      SetTextColor(context, RGB(style.entryText.red, style.entryText.green, style.entryText.blue));
+      SetBkMode(context, OPAQUE);
+      SetDCBrushColor(context, background);
+      return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    }
+    case WM_MOUSEMOVE:
+      // Without a button: hovering, which this panel does not follow.
+      if ((wParam & (MK_LBUTTON | MK_RBUTTON)) && GetCapture() == window && !textEntry_)
+        PointerDragged(x, y, ModsOf(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (textEntry_) {
+        entryState_ = kEntryCommit;
+        return 0;
+      }
+      SetFocus(window);
+      SetCapture(window);
+      PointerPressed(x, y, ModsOf(wParam));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      ::ReleaseCapture();
+      PointerReleased(x, y, ModsOf(wParam));
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      if (PointerDoubleClicked(x, y, ModsOf(wParam))) SetCapture(window);
+      return 0;
+    case WM_MOUSEWHEEL: {
+      if (textEntry_) {
+        entryState_ = kEntryCancel;
+        return 0;
+      }
+      RECT screen;
+      GetWindowRect(window, &screen);
+      const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+      PointerWheel(x - screen.left, y - screen.top, ModsOf(GET_KEYSTATE_WPARAM(wParam)), notches);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// -- the redraw cycle --------------------------------------------------------------
+
+void IGraphicsWin::Tick() {
+  if (modalDepth_ > 0) return;
+  if (textEntry_ && entryState_ != kEntryIdle) {
+    if (entryState_ == kEntryFocused || entryState_ == kEntryShown) {
+      entryState_ = kEntryIdle;
+      return;
+    }
+    char text[32] = {};
+    if (entryState_ == kEntryCommit) GetWindowTextA(textEntry_, text, sizeof text);
+    IControl* control = editedControl_;
+    IEffectParameter* parameter = editedParameter_;
+    const bool commit = entryState_ == kEntryCommit;
+    // Gone before it is applied: applying may show a box whose message
+    // loop runs this tick again.
+    CloseTextEntry();
+    if (commit) CommitTextEntry(control, parameter, text);
+    return;
+  }
+  ApplyRecordedValues();
+  IPanelRect dirty;
+  if (!CollectDirtyArea(&dirty)) return;
+  const RECT area = RectOf(dirty);
+  InvalidateRect(window_, &area, FALSE);
+  if (textEntry_ && editedControl_) {
+    // The entry covers its control: the panel is drawn around it.
+    const RECT covered = RectOf(editedControl_->Area());
+    ValidateRect(window_, &covered);
+    UpdateWindow(window_);
+    entryState_ = kEntryShown;
+  } else {
+    UpdateWindow(window_);
+  }
+}
+
+void IGraphicsWin::PresentArea(const IPanelRect& area) {
+  if (!window_ || !EditorBitmap()) return;
+  PAINTSTRUCT paint;
+  HDC context = BeginPaint(window_, &paint);
+  BitBlt(context, area.left, area.top, area.Width(), area.Height(), static_cast<HDC>(EditorBitmap()->DeviceContext()),
+         area.left, area.top, SRCCOPY);
+  EndPaint(window_, &paint);
+}

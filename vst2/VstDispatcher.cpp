@@ -1,0 +1,260 @@
+// The dispatcher: every request a host sends that is not audio, under the
+// instrument's mutex (idle calls excepted), plus the answers about parameters
+// as text, pins, can-do questions and the vendor extensions.
+#include "vst2/VstPlugin.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/EditorView.h"
+#include "plugin/NumberText.h"
+#include "instrument/panel/PanelEditor.h"
+#include "ui/Graphics.h"
+
+using namespace vst;
+
+namespace {
+
+constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // "NvEf"
+constexpr VstIntPtr kExtensionAnswer = 0xBEEF;
+constexpr VstIntPtr kCanDoExtension = 0xBEEF0000;
+
+}  // namespace
+
+VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                    VstIntPtr value, void* ptr, float opt) {
+  VstPlugin* plugin = FromRecord(effect);
+  if (!plugin) return 0;
+  if (opcode == effClose) {
+    // The mutex belongs to the instrument: it must be free before it goes.
+    { IEffectBase::Lock lock(plugin->instrument_->Mutex()); }
+    delete plugin;
+    return 0;
+  }
+  try {
+    if (opcode == effEditIdle || opcode == effIdle) {
+      plugin->Idle(opcode == effEditIdle);
+      return 0;
+    }
+    IEffectBase::Lock lock(plugin->instrument_->Mutex());
+    return plugin->Dispatch(opcode, index, value, ptr, opt);
+  } catch (...) {
+    return 0;  // nothing may unwind into the host
+  }
+}
+
+VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                               float opt) {
+  const bool validParameter = index >= 0 && index < instrument_->ParameterCount();
+  switch (opcode) {
+    case effOpen:
+      instrument_->NotifyAllParameters();
+      return 0;
+    case effSetProgram:
+      instrument_->ModifyCurrentPreset(nullptr);
+      if (value >= 0 && value < instrument_->PresetCount()) instrument_->ActivatePreset(static_cast<int>(value));
+      return 0;
+    case effGetProgram:
+      return instrument_->CurrentPreset();
+    case effSetProgramName:
+      if (ptr) {
+        // Hosts pass at most a slot's worth; never read past that.
+        char name[kPresetNameLength];
+        CopyText(name, static_cast<const char*>(ptr));
+        instrument_->ModifyCurrentPreset(name);
+        instrument_->PresetListChanged();
+      }
+      return 0;
+    case effGetProgramName:
+      if (ptr) CopyText(static_cast<char*>(ptr), instrument_->PresetName(instrument_->CurrentPreset()), kPresetNameLength);
+      return 0;
+    case effGetParamLabel:
+      if (validParameter && ptr)
+        CopyText(static_cast<char*>(ptr), instrument_->Parameter(index)->DisplayLabel(), kNameLength);
+      return 0;
+    case effGetParamDisplay:
+      if (validParameter && ptr) {
+        const IEffectParameter* parameter = instrument_->Parameter(index);
+        parameter->FormatValue(parameter->value, false, static_cast<char*>(ptr), true);
+      }
+      return 0;
+    case effGetParamName:
+      if (validParameter && ptr) CopyText(static_cast<char*>(ptr), instrument_->Parameter(index)->name, kNameLength);
+      return 0;
+    case effSetSampleRate:
+      instrument_->ChangeSampleRate(static_cast<double>(opt));
+      instrument_->ResetProcessing();
+      return 0;
+    case effSetBlockSize:
+      if (value <= 0 || value > kMaxBlockSize) return 0;
+      ChangeBlockSize(static_cast<int>(value));
+      instrument_->ResetProcessing();
+      return 0;
+    case effMainsChanged:
+      if (value) {
+        instrument_->ActivationChanged(true);
+      } else {
+        instrument_->ActivationChanged(false);
+        instrument_->ResetProcessing();
+      }
+      return 0;
+    case effEditGetRect:
+      if (ptr && editor_) {
+        *static_cast<ERect**>(ptr) = &editorRect_;
+        return 1;
+      }
+      return 0;
+    case effEditOpen:
+      return editor_ && editor_->Window().OpenWindow(ptr) ? 1 : 0;
+    case effEditClose:
+      if (!editor_) return 0;
+      editor_->Window().CloseWindow();
+      return 1;
+    case effIdentify:
+      return kIdentifyAnswer;
+    case effGetChunk:
+      if (!ptr) return 0;
+      return GetChunk(static_cast<void**>(ptr), index == 0 && !IsChunkHost());
+    case effSetChunk:
+      if (!ptr) return 0;
+      return SetChunk(ptr, value, index == 0 && !IsChunkHost());
+    case effProcessEvents:
+      if (!ptr) return 0;
+      DeliverEvents(*static_cast<const VstEvents*>(ptr));
+      return 1;
+    case effCanBeAutomated:
+      return 1;
+    case effString2Parameter:
+      return StringToParameter(index, static_cast<const char*>(ptr));
+    case effGetProgramNameIndexed: {
+      if (!ptr) return 0;
+      const char* name = instrument_->PresetName(index);
+      CopyText(static_cast<char*>(ptr), name, kPresetNameLength);
+      return name[0] ? 1 : 0;
+    }
+    case effGetInputProperties:
+      return PinProperties(index, static_cast<VstPinProperties*>(ptr), false);
+    case effGetOutputProperties:
+      return PinProperties(index, static_cast<VstPinProperties*>(ptr), true);
+    case effGetPlugCategory:
+      return instrument_->IsInstrument() ? kPlugCategSynth : kPlugCategEffect;
+    case effProcessVarIo:
+      return 0;
+    case effSetSpeakerArrangement:
+      SetSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value), false);
+      SetSpeakerArrangement(static_cast<VstSpeakerArrangement*>(ptr), true);
+      return 1;
+    case effGetEffectName:
+      if (!ptr) return 0;
+      CopyText(static_cast<char*>(ptr), instrument_->EffectName(), 32);
+      return 1;
+    case effGetVendorString:
+      if (!ptr) return 0;
+      CopyText(static_cast<char*>(ptr), instrument_->MakerName(), 64);
+      return 1;
+    case effGetProductString:
+      if (!ptr) return 0;
+      CopyText(static_cast<char*>(ptr), instrument_->ProductName(), 64);
+      return 1;
+    case effGetVendorVersion:
+      return instrument_->VersionDecimal();
+    case effVendorSpecific:
+      return VendorSpecific(index, value, ptr, opt);
+    case effCanDo:
+      return CanDo(static_cast<const char*>(ptr));
+    case effGetTailSize:
+      return instrument_->TailSize();
+    case effGetVstVersion:
+      return kVstVersion;
+    case effGetMidiKeyName: {
+      if (!ptr) return 0;
+      auto* key = static_cast<vst::MidiKeyName*>(ptr);
+      key->keyName[0] = 0;
+      char name[sizeof key->keyName] = "";
+      bool named = instrument_->MidiKeyName(key->thisKeyNumber, name);
+      CopyText(key->keyName, name);
+      return named ? 1 : 0;
+    }
+    case effGetSpeakerArrangement:
+      if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
+      if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// -- parameters as text, pins, can-do, extensions -------------------------------
+
+VstIntPtr VstPlugin::StringToParameter(int index, const char* text) {
+  IEffectParameter* parameter = instrument_->Parameter(index);
+  if (!parameter) return 0;
+  if (!text) return 1;
+  double v;
+  if (!parameter->HasValueNames()) {
+    v = ParseLeadingNumber(text);  // 0 when the text does not start with a number
+  } else {
+    int named;
+    if (!parameter->FindValueName(text, &named)) return 0;
+    v = named;
+  }
+  if (!(v == v)) return 0;  // "nan" parses as a number but is no value
+  if (IEditorView* editor = instrument_->Editor()) editor->ShowParameterValue(index, v, false);
+  parameter->value = parameter->Clamp(v);
+  instrument_->ParameterChanged(index);
+  return 1;
+}
+
+// The instrument has no inputs and one stereo pair of outputs.
+VstIntPtr VstPlugin::PinProperties(int index, VstPinProperties* pin, bool output) {
+  if (!pin || !output || index < 0 || index >= kOutputCount) return 0;
+  pin->flags = kVstPinIsActive;
+  if (index % 2 == 0 && index < kOutputCount - 1) pin->flags |= kVstPinIsStereo;
+  std::snprintf(pin->label, sizeof pin->label, "%s", kOutputLabel);
+  return 1;
+}
+
+void VstPlugin::SetSpeakerArrangement(VstSpeakerArrangement* arrangement, bool output) {
+  if (!arrangement || !output) return;
+  for (int i = 0; i < kOutputCount; ++i) {
+    outputs_[i].connected = i < arrangement->numChannels;
+    if (!outputs_[i].connected) outputPointers_[i] = outputs_[i].scratch.data();
+  }
+}
+
+// The editor's idle work reads only what the engine publishes and may run
+// the editor's own event loop: it never holds up the audio thread.
+void VstPlugin::Idle(bool editorIdle) {
+  if (!editor_) return;
+  if (editorIdle) editor_->Window().HandleHostIdle();
+  editor_->Idle();
+}
+
+VstIntPtr VstPlugin::CanDo(const char* question) {
+  if (!question) return 0;
+  if (std::strcmp(question, "receiveVstTimeInfo") == 0) return 1;
+  if (std::strcmp(question, "sendVstEvents") == 0 || std::strcmp(question, "sendVstMidiEvent") == 0 ||
+      std::strcmp(question, "receiveVstEvents") == 0 ||
+      std::strcmp(question, "receiveVstMidiEvent") == 0)
+    return instrument_->HandlesMidi() ? 1 : 0;
+  if (std::strcmp(question, "hasCockosExtensions") == 0 ||
+      std::strcmp(question, "hasCockosViewAsConfig") == 0)
+    return kCanDoExtension;
+  return 0;
+}
+
+VstIntPtr VstPlugin::VendorSpecific(int index, VstIntPtr value, void* ptr, float opt) {
+  const bool validParameter = value >= 0 && value < instrument_->ParameterCount();
+  if (index == effGetParamDisplay) {
+    if (!ptr) return 0;
+    if (validParameter)
+      instrument_->Parameter(static_cast<int>(value))->FormatValue(opt, true, static_cast<char*>(ptr), true);
+    return kExtensionAnswer;
+  }
+  if (index == effGetParamName) {
+    if (validParameter && instrument_->Parameter(static_cast<int>(value))->kind != IEffectParameter::kContinuous)
+      return kExtensionAnswer;
+    return 0;
+  }
+  return 0;
+}
