@@ -101,9 +101,13 @@ HttpResponseState ParseHttpResponse(const std::string& bytes, bool closed, std::
   Head head;
   // Interim 1xx answers may come before the real one.
   while (head.status < 200) {
+    // The heads must end within their limit, not merely be found by the
+    // time it is passed: else a head would pass or fail with the pieces the
+    // network happened to cut it into.
     const std::size_t headEnd = bytes.find("\r\n\r\n", at);
-    if (headEnd == std::string::npos)
-      return closed || bytes.size() > kMaxHeadBytes ? HttpResponseState::kRefused : HttpResponseState::kIncomplete;
+    if (headEnd == std::string::npos ? bytes.size() >= kMaxHeadBytes : headEnd + 4 > kMaxHeadBytes)
+      return HttpResponseState::kRefused;
+    if (headEnd == std::string::npos) return closed ? HttpResponseState::kRefused : HttpResponseState::kIncomplete;
     head = Head{};
     if (!ParseHead(bytes.substr(at, headEnd - at), head) || head.status < 100) return HttpResponseState::kRefused;
     at = headEnd + 4;
