@@ -64,8 +64,11 @@ HttpResponseState Dechunk(const std::string& bytes, std::size_t at, bool closed,
     if (lineEnd == std::string::npos) return closed ? HttpResponseState::kRefused : HttpResponseState::kIncomplete;
     std::size_t size = 0;
     std::size_t digit = at;
+    // Checked before each digit as well as after, so that no size wraps
+    // around, whatever the limit.
     for (; digit < lineEnd && std::isxdigit(static_cast<unsigned char>(bytes[digit])); ++digit) {
       const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(bytes[digit])));
+      if (size > maxBody / 16) return HttpResponseState::kRefused;
       size = size * 16 + static_cast<std::size_t>(c <= '9' ? c - '0' : c - 'a' + 10);
       if (size > maxBody) return HttpResponseState::kRefused;
     }
@@ -74,8 +77,9 @@ HttpResponseState Dechunk(const std::string& bytes, std::size_t at, bool closed,
       return HttpResponseState::kRefused;
     at = lineEnd + 2;
     if (size == 0) break;
-    if (collected.size() + size > maxBody) return HttpResponseState::kRefused;
-    if (bytes.size() < at + size + 2) return closed ? HttpResponseState::kRefused : HttpResponseState::kIncomplete;
+    if (size > maxBody - collected.size()) return HttpResponseState::kRefused;
+    const std::size_t left = bytes.size() - at;
+    if (left < size || left - size < 2) return closed ? HttpResponseState::kRefused : HttpResponseState::kIncomplete;
     if (bytes.compare(at + size, 2, "\r\n") != 0) return HttpResponseState::kRefused;
     collected.append(bytes, at, size);
     at += size + 2;
