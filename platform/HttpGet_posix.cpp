@@ -103,18 +103,17 @@ bool SendAll(int fd, const std::string& text, Clock::time_point deadline) {
   return true;
 }
 
-// What the server has sent so far.
+// What the server has sent so far: at most one piece more than
+// MaxHttpResponseBytes, as the answer reader has decided by then.
 struct Incoming {
   int fd;
   Clock::time_point deadline;
-  std::size_t limit;
   std::string bytes;
   bool closed = false;
 
   // Adds the next piece; false at the end of the answer (`closed`), on an
-  // error, past the deadline or past the limit.
+  // error or past the deadline.
   bool ReadMore() {
-    if (bytes.size() >= limit) return false;
     char piece[kPieceBytes];
     while (WaitFor(fd, POLLIN, deadline)) {
       const ssize_t got = recv(fd, piece, sizeof piece, 0);
@@ -163,7 +162,7 @@ bool HttpGet(const HttpRequest& request, std::string& body) {
 
   Socket connection{ConnectWithin(request, connectDeadline)};
   if (connection.fd < 0 || !SendAll(connection.fd, RequestText(request), deadline)) return false;
-  Incoming incoming{connection.fd, deadline, MaxHttpResponseBytes(request.maxBodyBytes), {}, false};
+  Incoming incoming{connection.fd, deadline, {}, false};
   for (;;) {
     if (!incoming.ReadMore() && !incoming.closed) return false;
     switch (ParseHttpResponse(incoming.bytes, incoming.closed, request.maxBodyBytes, body)) {

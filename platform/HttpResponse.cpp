@@ -1,6 +1,7 @@
 #include "platform/HttpResponse.h"
 
 #include <cctype>
+#include <limits>
 #include <string>
 
 namespace platform {
@@ -96,11 +97,7 @@ HttpResponseState Dechunk(const std::string& bytes, std::size_t at, bool closed,
   return HttpResponseState::kComplete;
 }
 
-}  // namespace
-
-std::size_t MaxHttpResponseBytes(std::size_t maxBodyBytes) { return 2 * maxBodyBytes + kMaxHeadBytes; }
-
-HttpResponseState ParseHttpResponse(const std::string& bytes, bool closed, std::size_t maxBody, std::string& body) {
+HttpResponseState Parse(const std::string& bytes, bool closed, std::size_t maxBody, std::string& body) {
   std::size_t at = 0;
   Head head;
   // Interim 1xx answers may come before the real one.
@@ -131,6 +128,24 @@ HttpResponseState ParseHttpResponse(const std::string& bytes, bool closed, std::
   if (!closed) return HttpResponseState::kIncomplete;
   body = bytes.substr(at);
   return HttpResponseState::kComplete;
+}
+
+}  // namespace
+
+std::size_t MaxHttpResponseBytes(std::size_t maxBodyBytes) {
+  constexpr std::size_t kLargest = std::numeric_limits<std::size_t>::max();
+  return maxBodyBytes > (kLargest - kMaxHeadBytes) / 2 ? kLargest : kMaxHeadBytes + 2 * maxBodyBytes;
+}
+
+HttpResponseState ParseHttpResponse(const std::string& received, bool closed, std::size_t maxBodyBytes,
+                                    std::string& body) {
+  // Only the first bytes up to the limit are read: an answer that needs
+  // more is refused, however it goes on, so the decision cannot depend on
+  // how far past the limit the last piece reached.
+  const std::size_t limit = MaxHttpResponseBytes(maxBodyBytes);
+  if (received.size() <= limit) return Parse(received, closed, maxBodyBytes, body);
+  const HttpResponseState state = Parse(received.substr(0, limit), false, maxBodyBytes, body);
+  return state == HttpResponseState::kIncomplete ? HttpResponseState::kRefused : state;
 }
 
 }  // namespace platform

@@ -3,7 +3,9 @@
 // in two pieces, the rest is what the server sends. The client reparses all
 // it has after every piece and stops at the first decision, so a decision
 // made on the first piece must be the one made on both, open or closed:
-// else the outcome would depend on how the bytes happened to arrive.
+// else the outcome would depend on how the bytes happened to arrive. And it
+// reads with no limit of its own, so an answer past the reader's limit must
+// be decided.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -55,5 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (late.state != HttpResponseState::kIncomplete) FUZZ_EXPECT(lateClosed == late, "closing changed a decision");
   FUZZ_EXPECT(earlyClosed.state != HttpResponseState::kIncomplete && lateClosed.state != HttpResponseState::kIncomplete,
               "a closed answer left undecided");
+  if (received.size() > platform::MaxHttpResponseBytes(maxBody))
+    FUZZ_EXPECT(late.state != HttpResponseState::kIncomplete, "an answer past its limit left undecided");
   return 0;
 }
