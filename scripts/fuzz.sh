@@ -15,7 +15,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(bank_chunk program_chunk program_files configuration midi_file png parameter_text render_stream)
+  targets=(bank_chunk program_chunk program_files configuration midi_file png parameter_text render_stream http_response)
 fi
 dir=$BUILD_ROOT/fuzz
 
