@@ -91,7 +91,7 @@ int Synth::ReadConfiguration() {
   if (path.empty() || !platform::FileExists(path)) return kFileMissing;
   bool thru, ignoreProgramChange;
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     thru = midiThru_;
     ignoreProgramChange = ignoreProgramChange_;
   }
@@ -114,7 +114,7 @@ int Synth::ReadConfiguration() {
     entries[k] = present[k] ? ParseControllerEntry(text) : -1;
   }
 
-  Lock lock(Mutex());
+  Lock lock(*this);
   midiThru_ = thru;
   ignoreProgramChange_ = ignoreProgramChange;
   if (!folder.empty()) defaultFolder_ = folder;
@@ -130,7 +130,7 @@ void Synth::WriteConfiguration(bool midiOnly) {
   std::string startupBank;
   std::int32_t entries[kLearnableControllerCount];
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     thru = midiThru_;
     ignoreProgramChange = ignoreProgramChange_;
     startupBank = startupBankPath_;
@@ -156,7 +156,7 @@ void Synth::WriteConfiguration(bool midiOnly) {
 void Synth::WriteDefaultFolder(const std::string* folder) {
   std::string written;
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     if (folder != nullptr) defaultFolder_ = *folder;
     written = defaultFolder_;
   }
@@ -166,7 +166,7 @@ void Synth::WriteDefaultFolder(const std::string* folder) {
 
 void Synth::SetStartupBank(const std::string& path) {
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     startupBankPath_ = path;
   }
   if (configurationPath_.empty()) return;
@@ -177,7 +177,7 @@ void Synth::SetStartupBank(const std::string& path) {
 
 void Synth::ClearStartupBank() {
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     startupBankPath_.clear();
   }
   if (configurationPath_.empty()) return;

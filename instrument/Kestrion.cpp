@@ -49,7 +49,7 @@ void Kestrion::ChangeSampleRate(double rate) {
 }
 
 void Kestrion::ResetProcessing() {
-  Lock lock(Mutex());
+  EngineHold hold(*this);
   Synth::ResetProcessing();
   if (FollowSampleRate(engine_.clock, SampleRate(), engine_.eg1, engine_.eg2)) {
     engine_.filter.cachedCutoff = -1;  // the cached coefficients belong to the old rate
@@ -60,19 +60,13 @@ void Kestrion::ResetProcessing() {
   AllNotesOff();
 }
 
-void Kestrion::AllNotesOff() {
-  Lock lock(Mutex());
-  ::AllNotesOff(engine_, heldKeys_);
-}
+void Kestrion::AllNotesOff() { ::AllNotesOff(engine_, heldKeys_); }
 
-// Runs under the plug-in mutex that the process callbacks hold.
+// Between BeginProcess and EndProcess, holding the engine.
 void Kestrion::RenderBlock(double* left, double* right, int frames) {
-  ForwardMidiThru();
   if (frames <= 0 || left == nullptr || right == nullptr) return;
-  if (engine_.arp.active && !engine_.arp.clockedByMg2) {
-    GetHostTimeInfo(&timeInfo_);
+  if (engine_.arp.active && !engine_.arp.clockedByMg2)
     ArpTempoSync(engine_.arp, timeInfo_.tempo, timeInfo_.quarterNotePosition, SampleRate(), tickGrid_);
-  }
   ::RenderBlock(engine_, tickGrid_, heldKeys_, left, right, frames, [this] {
     eventQueue_.TakeDue(tickGrid_.length, [this](const IMidiEvent& event) {
       const MidiMessage message{event.status, event.data1, event.data2};
@@ -80,8 +74,9 @@ void Kestrion::RenderBlock(double* left, double* right, int frames) {
       if (controller >= 0) TakeLearnedController(controller, midi::DataOf(message.data2));
     });
   });
-  lightFlags_.store(LightFlags(), std::memory_order_relaxed);
 }
+
+void Kestrion::PublishAfterBlock() { lightFlags_.store(LightFlags(), std::memory_order_relaxed); }
 
 unsigned Kestrion::LightFlags() const {
   unsigned flags = 0;
@@ -93,10 +88,20 @@ unsigned Kestrion::LightFlags() const {
   return flags;
 }
 
+// The engine may be playing on the audio thread: the new editor's buttons
+// start from the parameter values, which the engine follows.
 void Kestrion::AttachEditor(IEditorView* editor) {
   Synth::AttachEditor(editor);
-  Lock lock(Mutex());
-  for (int index : {Param::KeyAssign, Param::Hold, Param::Effects}) ShowButtons(index);
+  if (!editor) return;
+  ShowKeyAssignButtons(static_cast<int>(Parameter(Param::KeyAssign)->value));
+  editor->ShowParameterValue(panel::kHoldButton, Parameter(Param::Hold)->value >= 0.5 ? 1.0 : 0.0, true);
+  editor->ShowParameterValue(panel::kEffectsButton, Parameter(Param::Effects)->value >= 0.5 ? 1.0 : 0.0, true);
+}
+
+void Kestrion::ShowKeyAssignButtons(int mode) {
+  if (IEditorView* editor = Editor())
+    for (int button = 0; button < panel::kKeyAssignModes; ++button)
+      editor->ShowParameterValue(panel::kKeyAssignButtons[button], button == mode ? 1.0 : 0.0, true);
 }
 
 void Kestrion::ShowButtons(int index) {
@@ -104,8 +109,7 @@ void Kestrion::ShowButtons(int index) {
   if (!editor) return;
   switch (index) {
     case Param::KeyAssign:
-      for (int mode = 0; mode < panel::kKeyAssignModes; ++mode)
-        editor->ShowParameterValue(panel::kKeyAssignButtons[mode], mode == engine_.keys.mode ? 1.0 : 0.0, true);
+      ShowKeyAssignButtons(engine_.keys.mode);
       break;
     case Param::Hold:
       editor->ShowParameterValue(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true);
@@ -124,6 +128,6 @@ void Kestrion::TakeLearnedController(int controller, int value) {
   if (parameter == nullptr) return;
   const double normalised = value / 127.0;
   if (parameter->ToNormalized() == normalised) return;
-  SetParameterFromEditor(index, normalised);
-  if (Editor()) Editor()->ShowParameterValue(index, normalised, true);
+  SetParameterFromEngine(index, normalised);
+  if (IEditorView* editor = Editor()) editor->ShowParameterValue(index, normalised, true);
 }

@@ -16,7 +16,7 @@ class Kestrion : public Synth {
   ~Kestrion() override;
 
   void DefineParameters() override;
-  void ParameterChanged(int index) override;
+  void ApplyParameterToEngine(int index, double value) override;
   void RenderBlock(double* left, double* right, int frames) override;
   void ResetProcessing() override;
   void ChangeSampleRate(double rate) override;
@@ -46,6 +46,8 @@ class Kestrion : public Synth {
   // Records for the editor which of the latching buttons the parameter
   // `index` lights.
   void ShowButtons(int index);
+  void ShowKeyAssignButtons(int mode);
+  void PublishAfterBlock() override;
   // The engine's light flags as panel::LightBit, for the editor's idle tick.
   unsigned LightFlags() const;
 

@@ -37,27 +37,42 @@ bool BindCaptures(MidiLearn& learn, ControllerMap& map) {
 }
 
 void Synth::SetMidiLearn(bool active, bool unlearn) {
-  Lock lock(Mutex());
-  learn_.capturedController = -1;
-  learn_.capturedParameter = -1;
-  learn_.unlearn = unlearn;
-  learn_.active = active;
+  capturedController_.store(-1, std::memory_order_relaxed);
+  capturedParameter_.store(-1, std::memory_order_relaxed);
+  learnMode_.store(!active ? kLearnOff : unlearn ? kUnlearning : kLearning, std::memory_order_release);
 }
 
-void Synth::BindLearnedController() {
-  Lock lock(Mutex());
-  if (BindCaptures(learn_, controllerMap_) && Editor())
-    Editor()->ShowParameterValue(kLearnSwitchCommand, 0.0, true);
+void Synth::CaptureLearnController(int controller) {
+  if (!LearnActive()) return;
+  capturedController_.store(controller, std::memory_order_release);
+  BindLearnCaptures();
 }
 
-void Synth::ParameterChanged(int index) {
-  Lock lock(Mutex());
-  if (!learn_.active) return;
-  learn_.capturedParameter = index;
-  BindLearnedController();
+void Synth::CaptureLearnParameter(int index) {
+  if (!LearnActive()) return;
+  capturedParameter_.store(index, std::memory_order_release);
+  BindLearnCaptures();
+}
+
+// Captures come from the editor, the host and the audio thread: whoever
+// ends learning (one compare-and-swap decides) writes the binding.
+void Synth::BindLearnCaptures() {
+  int mode = learnMode_.load(std::memory_order_acquire);
+  if (mode == kLearnOff) return;
+  MidiLearn learn;
+  learn.active = true;
+  learn.unlearn = mode == kUnlearning;
+  learn.capturedController = capturedController_.load(std::memory_order_acquire);
+  learn.capturedParameter = capturedParameter_.load(std::memory_order_acquire);
+  ControllerMap map;
+  for (int c = 0; c < kLearnableControllerCount; ++c) map[c] = controllerMap_[c].load(std::memory_order_relaxed);
+  if (!BindCaptures(learn, map)) return;
+  if (!learnMode_.compare_exchange_strong(mode, kLearnOff, std::memory_order_acq_rel)) return;
+  for (int c = 0; c < kLearnableControllerCount; ++c) controllerMap_[c].store(map[c], std::memory_order_relaxed);
+  if (IEditorView* editor = Editor()) editor->ShowParameterValue(kLearnSwitchCommand, 0.0, true);
 }
 
 int Synth::LearnedParameter(int controller) const {
   if (!IsController(controller)) return -1;
-  return controllerMap_[controller];
+  return controllerMap_[controller].load(std::memory_order_relaxed);
 }

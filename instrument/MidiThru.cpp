@@ -1,7 +1,6 @@
 #include "instrument/MidiThru.h"
 
 #include "dsp/MidiMessage.h"
-#include "instrument/Synth.h"
 
 void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event) {
   if (!midi::IsChannelMessage(event.status)) return;
@@ -13,12 +12,3 @@ void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event) {
   queue.pending[queue.count++] = forwarded;
 }
 
-void Synth::SetMidiThru(bool on) {
-  Lock lock(Mutex());
-  midiThru_ = on;
-}
-
-void Synth::ForwardMidiThru() {
-  Lock lock(Mutex());
-  ForwardHeld(thruQueue_, [this](const IMidiEvent& event) { SendMidiEvent(&event); });
-}

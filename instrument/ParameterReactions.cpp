@@ -181,11 +181,8 @@ bool ApplyEffectsParameter(PitchModulation& m, int index, double v, std::int32_t
 
 }  // namespace
 
-void Kestrion::ParameterChanged(int index) {
-  Lock lock(Mutex());
-  Synth::ParameterChanged(index);
-  const IEffectParameter* parameter = Parameter(index);
-  if (parameter != nullptr) ApplyParameter(index, parameter->value);
+void Kestrion::ApplyParameterToEngine(int index, double value) {
+  ApplyParameter(index, value);
   ShowButtons(index);
 }
 
@@ -196,7 +193,7 @@ void Kestrion::ChangeKeyAssignMode(int mode) {
   const bool fromPolyphonic = keys.mode == kUnisonShare || keys.mode == kPoly;
   if (mode == kChordMemory && fromPolyphonic && CaptureChord(engine_, intervals)) {
     for (int i = 0; i < kOscillatorCount; ++i)
-      SetParameterFromEditor(Param::kChord[i], intervals[i] / double(kUnusedChordInterval));
+      SetParameterFromEngine(Param::kChord[i], intervals[i] / double(kUnusedChordInterval));
   }
   keys.mode = mode;
   keys.roundRobin = 0;
@@ -239,7 +236,7 @@ bool Kestrion::ApplyVoiceParameter(int index, double v, std::int32_t n) {
       const bool wasOn = e.keys.hold;
       e.keys.hold = v >= 0.5;
       if (e.keys.hold && e.arp.active) {
-        SetParameterFromEditor(Param::Hold, 0.0);  // Hold and the arpeggiator exclude each other
+        SetParameterFromEngine(Param::Hold, 0.0);  // Hold and the arpeggiator exclude each other
       } else if (wasOn && !e.keys.hold) {
         CloseGate(e.gate, e.eg1, e.eg2);
       }
@@ -291,7 +288,7 @@ bool Kestrion::ApplyArpeggiatorParameter(int index, std::int32_t n) {
       arp.state = n;
       arp.active = n != kArpOff;
       // A stored Hold survives the restore of a program that does not arpeggiate.
-      if (arp.active && engine_.keys.hold) SetParameterFromEditor(Param::Hold, 0.0);
+      if (arp.active && engine_.keys.hold) SetParameterFromEngine(Param::Hold, 0.0);
       return true;
     case Param::ArpTrigger:
       arp.clockedByMg2 = n == 0;

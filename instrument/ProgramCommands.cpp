@@ -121,11 +121,8 @@ void Synth::HandleOptionCommand(int command) {
       return;
     case kMidiThru:
     case kIgnoreProgramChange: {
-      {
-        Lock lock(Mutex());
-        bool& setting = command == kMidiThru ? midiThru_ : ignoreProgramChange_;
-        setting = !setting;
-      }
+      std::atomic<bool>& setting = command == kMidiThru ? midiThru_ : ignoreProgramChange_;
+      setting.store(!setting.load());
       WriteConfiguration(true);
       return;
     }
@@ -179,7 +176,7 @@ void Synth::HandleOptionCommand(int command) {
 }
 
 void Synth::CopyProgram() {
-  Lock lock(Mutex());
+  Lock lock(*this);
   programClipboard_.program = CurrentPreset();
   programClipboard_.values.Clear();
   // Half a program is no copy.
@@ -188,7 +185,7 @@ void Synth::CopyProgram() {
 }
 
 void Synth::PasteProgram() {
-  Lock lock(Mutex());
+  Lock lock(*this);
   if (programClipboard_.values.Size() == 0) return;
   UnserializeParams(programClipboard_.values, 0);
   // The name the source program has now, which may have changed since the
@@ -203,10 +200,16 @@ void Synth::PasteProgram() {
 }
 
 void Synth::InitProgram() {
-  Lock lock(Mutex());
-  for (int i = 0; i < ParameterCount(); ++i) {
-    const IEffectParameter& parameter = *Parameter(i);
-    SetParameterFromEditor(i, parameter.ToNormalized(parameter.defaultValue));
+  Lock lock(*this);
+  {
+    BulkEdit bulk(*this);
+    for (int i = 0; i < ParameterCount(); ++i) {
+      IEffectParameter& parameter = *Parameter(i);
+      const double normalised = parameter.ToNormalized(parameter.defaultValue);
+      parameter.SetFromNormalized(normalised);
+      NotifyHostOfParameter(i, normalised);
+      ParameterChanged(i);
+    }
   }
   ModifyCurrentPreset(kInitName);
   RefreshParameterControls();
@@ -219,7 +222,7 @@ void Synth::RunFileCommand(IEditorView& editor, int command) {
   const bool program = command == kLoadProgram || command == kSaveProgram;
   std::string suggested, folder;
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     folder = defaultFolder_;
     if (command == kSaveProgram) suggested = CleanProgramFileName(PresetName(CurrentPreset()));
   }
@@ -233,7 +236,7 @@ void Synth::RunFileCommand(IEditorView& editor, int command) {
 
   if (save) {
     // The file holds the edits of the current program too.
-    Lock lock(Mutex());
+    Lock lock(*this);
     ModifyCurrentPreset(nullptr);
   }
   bool done = true;
@@ -246,7 +249,7 @@ void Synth::RunFileCommand(IEditorView& editor, int command) {
   }
   {
     // The next prompt opens where the user just looked, whatever came of it.
-    Lock lock(Mutex());
+    Lock lock(*this);
     defaultFolder_ = FolderOf(path);
   }
   if (!done) ShowError(editor, save ? kCannotSave : kCannotLoad);
@@ -255,7 +258,7 @@ void Synth::RunFileCommand(IEditorView& editor, int command) {
 void Synth::ChooseDefaultFolder(IEditorView& editor) {
   std::string start;
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     start = defaultFolder_;
   }
   if (start.empty()) start = platform::DocumentsFolder();
@@ -269,7 +272,7 @@ void Synth::ChooseDefaultFolder(IEditorView& editor) {
 void Synth::RunStartupBankCommand(IEditorView& editor, int command) {
   std::string bank;
   {
-    Lock lock(Mutex());
+    Lock lock(*this);
     bank = startupBankPath_;
   }
   // The menu offers neither command while no startup bank is selected.
@@ -286,7 +289,7 @@ void Synth::RunStartupBankCommand(IEditorView& editor, int command) {
 }
 
 void Synth::SelectProgram(int index) {
-  Lock lock(Mutex());
+  Lock lock(*this);
   // A number outside the bank changes nothing, not even the stored edits.
   if (Preset(index) == nullptr) return;
   ModifyCurrentPreset(nullptr);
@@ -296,7 +299,7 @@ void Synth::SelectProgram(int index) {
 }
 
 void Synth::RenameProgram(const char* name) {
-  Lock lock(Mutex());
+  Lock lock(*this);
   ModifyCurrentPreset(name);
   RequestHostDisplayUpdate();
   NotifyHostOfAllParameters();

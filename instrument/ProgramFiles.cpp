@@ -131,7 +131,7 @@ bool ReadBankChunk(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t s
 // The program ("FPCh") or bank ("FBCh") file in its chunk form: the header
 // both share, the fields of its kind, then the chunk with its size.
 std::string WriteChunkFile(IEffectBase& plugin, bool bank) {
-  IEffectBase::Lock lock(plugin.Mutex());
+  IEffectBase::Lock lock(plugin);
   IStateBuffer chunk;
   WriteChunkHeader(chunk);
   const bool written = bank ? plugin.SerializePresets(chunk) : plugin.SerializeCurrentState(chunk);
@@ -170,7 +170,7 @@ bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
   const std::string name = ReadProgramName(bytes, size, kProgramNameOffset);
   const std::uint32_t magic = ReadBigEndian32(bytes, size, kFxMagicOffset);
 
-  IEffectBase::Lock lock(plugin.Mutex());
+  IEffectBase::Lock lock(plugin);
   if (magic == kProgramChunkMagic) {
     IStateBuffer chunk;
     int position = 0;
@@ -201,7 +201,7 @@ bool ReadBankFile(IEffectBase& plugin, const std::string& file) {
   if (size > kMaximumFileBytes || !IsOurs(bytes, size, plugin)) return false;
   const std::uint32_t magic = ReadBigEndian32(bytes, size, kFxMagicOffset);
 
-  IEffectBase::Lock lock(plugin.Mutex());
+  IEffectBase::Lock lock(plugin);
   if (magic == kBankChunkMagic) {
     if (!ReadBankChunk(plugin, bytes, size)) return false;
   } else if (magic == kBankListMagic) {
@@ -240,7 +240,7 @@ bool ReadBankFile(IEffectBase& plugin, const std::string& file) {
 
 bool ReadBankImage(IEffectBase& plugin, const void* data, std::size_t size) {
   if (!data || size > kMaximumFileBytes) return false;
-  IEffectBase::Lock lock(plugin.Mutex());
+  IEffectBase::Lock lock(plugin);
   if (!ReadBankChunk(plugin, static_cast<const std::uint8_t*>(data), size)) return false;
   plugin.RequestHostDisplayUpdate();
   return true;

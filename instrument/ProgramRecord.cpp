@@ -40,7 +40,7 @@ void Kestrion::WriteRecordHead(IStateBuffer& buffer) const {
 }
 
 bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
-  Lock lock(Mutex());
+  Lock lock(*this);
   WriteRecordHead(buffer);
   for (int i = 0; i < ParameterCount(); ++i) {
     buffer.AppendDouble(Parameter(i)->value);
@@ -50,7 +50,8 @@ bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
 }
 
 int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
-  Lock lock(Mutex());
+  Lock lock(*this);
+  BulkEdit bulk(*this);
   position = ValuesStart(buffer, position);
   for (int i = 0; i < ParameterCount() && position >= 0; ++i) {
     double v = 0;
@@ -68,7 +69,7 @@ int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
 int Kestrion::TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) {
   position = ValuesStart(buffer, position);
   if (position < 0) return -1;
-  Lock lock(Mutex());
+  Lock lock(*this);
   WriteRecordHead(out);
   return TranscribeParams(buffer, position, out);
 }

@@ -1,7 +1,7 @@
 #include "instrument/Synth.h"
 
 Synth::Synth(const IEffectIdentity& identity, HostLink& host) : IEffectBase(identity), host_(host) {
-  for (std::int32_t& parameter : controllerMap_) parameter = -1;
+  for (std::atomic<std::int32_t>& parameter : controllerMap_) parameter.store(-1, std::memory_order_relaxed);
   // A tick of 0 samples would stall the render loop before the first reset.
   tickGrid_.length = TickLengthOf(SampleRate());
   // Before the instrument's constructor, which loads the startup bank named there.
@@ -15,29 +15,63 @@ Synth::~Synth() {
 }
 
 void Synth::ResetProcessing() {
-  Lock lock(Mutex());
-  eventQueue_.Resize(BlockSize());
+  EngineHold hold(*this);
   heldKeys_.Clear();
-  learn_.active = false;
+  learnMode_.store(kLearnOff, std::memory_order_release);
   tickGrid_.remaining = 0;
   tickGrid_.length = TickLengthOf(SampleRate());
 }
 
-void Synth::ActivationChanged(bool active) {
-  Lock lock(Mutex());
-  if (active) NotifyAllParameters();
+void Synth::SetParameterFromEditor(int index, double normalised) {
+  IEffectBase::SetParameterFromEditor(index, normalised);
+  CaptureLearnParameter(index);
+}
+
+void Synth::SetParameterFromEngine(int index, double normalised) {
+  IEffectParameter* parameter = Parameter(index);
+  if (parameter == nullptr) return;
+  const double value = parameter->SetFromNormalized(normalised);
+  NoteSetByEngine(index);
+  NotifyHostOfParameter(index, normalised);
+  ApplyParameterToEngine(index, value);
+}
+
+// -- the process call ---------------------------------------------------------
+
+bool Synth::BeginProcess() {
+  host_.ReadTransport(timeInfo_);
+  if (!TryHoldEngine()) return false;
+  SetProcessing(true);
+  TakeMidi();
+  ApplyChangedParameters();
+  return true;
+}
+
+void Synth::EndProcess() {
+  PublishAfterBlock();
+  // MIDI Thru is sent with no lock held: the messages move out of the
+  // engine's side first.
+  thruSending_.count = 0;
+  ForwardHeld(thruQueue_, [this](const IMidiEvent& event) { thruSending_.pending[thruSending_.count++] = event; });
+  ReleaseEngine();
+  ForwardHeld(thruSending_, [this](const IMidiEvent& event) { host_.SendMidi(event); });
 }
 
 // -- the host, through the format's adapter --------------------------------
 
-void Synth::BeginParameterEdit(int index) { host_.BeginEdit(index); }
-
-void Synth::NotifyHostOfParameter(int index, double normalised) { host_.PerformEdit(index, normalised); }
-
-void Synth::EndParameterEdit(int index) { host_.EndEdit(index); }
-
-void Synth::RequestHostDisplayUpdate() { host_.ProgramListChanged(); }
-
-void Synth::GetHostTimeInfo(IHostTimeInfo* info) { host_.ReadTransport(*info); }
-
-bool Synth::SendMidiEvent(const IMidiEvent* event) { return host_.SendMidi(*event); }
+void Synth::SendToHost(const HostCall& call) {
+  switch (call.kind) {
+    case HostCallKind::kBeginEdit:
+      host_.BeginEdit(call.index);
+      break;
+    case HostCallKind::kPerformEdit:
+      host_.PerformEdit(call.index, call.value);
+      break;
+    case HostCallKind::kEndEdit:
+      host_.EndEdit(call.index);
+      break;
+    case HostCallKind::kProgramListChanged:
+      host_.ProgramListChanged();
+      break;
+  }
+}

@@ -12,6 +12,7 @@
 #include "plugin/HostTimeInfo.h"
 #include "plugin/EffectBase.h"
 #include "plugin/MidiEventQueue.h"
+#include "plugin/MidiInbox.h"
 #include "instrument/HostLink.h"
 #include "dsp/HeldKeys.h"
 #include "instrument/MidiLearn.h"
@@ -28,19 +29,31 @@ class Synth : public IEffectBase {
   ~Synth() override;
 
   // Host requests, through the adapter's HostLink.
-  void BeginParameterEdit(int index) override;
-  void NotifyHostOfParameter(int index, double normalised) override;
-  void EndParameterEdit(int index) override;
-  void RequestHostDisplayUpdate() override;
-  void GetHostTimeInfo(IHostTimeInfo* info) override;
-  bool SendMidiEvent(const IMidiEvent* event) override;
+  void SendToHost(const HostCall& call) override;
 
   void ResetProcessing() override;
-  void ParameterChanged(int index) override;
-  void ActivationChanged(bool active) override;
-  void HandleMidiEvent(const IMidiEvent* event) override;
+  // An edit of one parameter by the editor: also what MIDI learn captures.
+  void SetParameterFromEditor(int index, double normalised) override;
+  // Any thread: the host changed parameter `index` alone (automation, a
+  // typed value); MIDI learn captures it.
+  void ParameterEditedByHost(int index) { CaptureLearnParameter(index); }
 
-  // Audio (controllers 120 and 123), host UI/dispatcher (ResetProcessing).
+  // The host's event thread (normally the audio thread), lock-free: one
+  // MIDI message for the block to come. Program changes and all-notes-off
+  // act when the engine takes it, notes and controllers wait in the queue
+  // for the control tick they fall due in.
+  void ReceiveMidi(const IMidiEvent& event);
+  // Audio, once per process call, before any rendering: reads the host's
+  // transport, takes the engine (false: another thread holds it, the call
+  // renders silence), the waiting MIDI and the changed parameters.
+  bool BeginProcess();
+  // Audio, after the rendering: publishes what the editor shows, lets go of
+  // the engine, then sends MIDI Thru and the host calls the block made.
+  void EndProcess();
+  // Messages the MIDI inbox and the event queue had no room for.
+  unsigned DroppedMidi() const { return inbox_.Dropped() + eventQueue_.Dropped(); }
+
+  // Holding the engine (controllers 120 and 123, ResetProcessing).
   virtual void AllNotesOff() {}
   // The creating thread, in the instrument's constructor.
   virtual void DefineParameters() {}
@@ -49,23 +62,22 @@ class Synth : public IEffectBase {
   const IMidiEventQueue& EventQueue() const { return eventQueue_; }
   const HeldKeys& Keys() const { return heldKeys_; }
   const TickGrid& Grid() const { return tickGrid_; }
-  // Parameter bound to a controller, -1 for none or a controller out of range.
+  // Any thread: parameter bound to a controller, -1 for none or a
+  // controller out of range.
   int LearnedParameter(int controller) const;
-  bool IgnoresProgramChange() const { return ignoreProgramChange_; }
-  void SetIgnoreProgramChange(bool ignore) { ignoreProgramChange_ = ignore; }
-  bool MidiThru() const { return midiThru_; }
-  void SetMidiThru(bool on);
+  bool IgnoresProgramChange() const { return ignoreProgramChange_.load(std::memory_order_relaxed); }
+  void SetIgnoreProgramChange(bool ignore) { ignoreProgramChange_.store(ignore, std::memory_order_relaxed); }
+  bool MidiThru() const { return midiThru_.load(std::memory_order_relaxed); }
+  void SetMidiThru(bool on) { midiThru_.store(on, std::memory_order_relaxed); }
 
-  // MIDI learn (MidiLearn.cpp). The learn switch starts or cancels learning;
-  // a controller and a parameter captured in either order are then bound.
+  // MIDI learn (MidiLearn.cpp), lock-free on any thread. The learn switch
+  // starts or cancels learning; a controller and a parameter captured in
+  // either order are then bound.
   void SetMidiLearn(bool active, bool unlearn);
-  bool LearnActive() const { return learn_.active; }
-  bool UnlearnMode() const { return learn_.unlearn; }
-  void BindLearnedController();
-
-  // Sends the messages held for MIDI Thru to the host, at the start of the
-  // process call of the block they arrived for.
-  void ForwardMidiThru();
+  bool LearnActive() const { return learnMode_.load(std::memory_order_acquire) != kLearnOff; }
+  bool UnlearnMode() const { return learnMode_.load(std::memory_order_acquire) == kUnlearning; }
+  void CaptureLearnController(int controller);
+  void CaptureLearnParameter(int index);
 
   // The instance's microtuning client; null only while it is being torn down.
   const TuningClient* Tuning() const { return tuning_.get(); }
@@ -112,21 +124,37 @@ class Synth : public IEffectBase {
   static std::int32_t QueuedOffset(std::int32_t offset, std::int32_t tickLength);
 
  protected:
+  // Holding the engine: one message from the inbox.
+  void HandleMidiEvent(const IMidiEvent& event);
+  // Holding the engine, after each block: what the editor reads lock-free.
+  virtual void PublishAfterBlock() {}
+  // Holding the engine: what a learned controller or a parameter's own
+  // reaction sets; the engine takes it at once, the host is told.
+  void SetParameterFromEngine(int index, double normalised);
+
+  // The engine's side: touched only by the thread that holds the engine.
   IMidiEventQueue eventQueue_;
   HeldKeys heldKeys_;
   TickGrid tickGrid_;
-  IHostTimeInfo timeInfo_;
-  ControllerMap controllerMap_;
-  MidiLearn learn_;
-  bool ignoreProgramChange_ = false;
-  bool midiThru_ = false;
+  IHostTimeInfo timeInfo_;  // the audio thread's
   MidiThruQueue thruQueue_;
+  // Settings any thread reads.
+  std::atomic<bool> ignoreProgramChange_{false};
+  std::atomic<bool> midiThru_{false};
   std::string configurationPath_;
   std::string defaultFolder_;
   std::string startupBankPath_;
 
  private:
+  enum LearnMode { kLearnOff, kLearning, kUnlearning };
+
   void OpenConfiguration();
+  // Holding the engine: every message the inbox holds.
+  void TakeMidi();
+  // Holding the engine: a program change from MIDI, when the model is free;
+  // else it waits for the next block.
+  void ChangeProgramFromMidi(int program);
+  void BindLearnCaptures();
   void CopyProgram();
   void PasteProgram();
   void InitProgram();
@@ -135,6 +163,13 @@ class Synth : public IEffectBase {
   void RunStartupBankCommand(IEditorView& editor, int command);
 
   HostLink& host_;
+  MidiInbox inbox_;
+  std::atomic<int> pendingProgram_{-1};
+  MidiThruQueue thruSending_;  // the audio thread's, outside the engine
+  std::atomic<int> learnMode_{kLearnOff};
+  std::atomic<int> capturedController_{-1};
+  std::atomic<int> capturedParameter_{-1};
+  std::atomic<std::int32_t> controllerMap_[kLearnableControllerCount];
   programcommands::ProgramClipboard programClipboard_;
   std::atomic<bool> programCopied_{false};
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+#include <algorithm>
 
 #include "plugin/EditorView.h"
 
@@ -19,9 +21,157 @@ IEffectBase::IEffectBase(const IEffectIdentity& identity)
   CopyText(effectName_, identity.effectName);
   CopyText(productName_, identity.productName);
   CopyText(makerName_, identity.makerName);
+  if (ParameterCount() > kChangedWords * 64) throw std::length_error("more parameters than change bits");
+  // Room for a program record in every slot, so that a program change the
+  // audio thread makes into an empty slot writes it without allocating.
+  for (IPresetSlot& slot : presets_) {
+    slot.state.Resize(1);
+    slot.state.Clear();
+  }
 }
 
 IEffectBase::~IEffectBase() = default;
+
+// -- locks, the engine and the host's calls -----------------------------------
+
+// A thread that holds the mutex already only counts: the audio thread,
+// holding it through TryLock, must make no blocking call at all.
+IEffectBase::Lock::Lock(IEffectBase& base) : base_(base) {
+  if (base_.HoldsMutex()) {
+    ++base_.mutexDepth_;
+    return;
+  }
+  base_.mutex_.lock();
+  base_.mutexDepth_ = 1;
+  base_.mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+}
+
+IEffectBase::Lock::~Lock() {
+  if (--base_.mutexDepth_ > 0) return;
+  HostCall calls[kOutboxCapacity];
+  const int count = base_.mutexOutboxCount_;
+  std::copy(base_.mutexOutbox_, base_.mutexOutbox_ + count, calls);
+  base_.mutexOutboxCount_ = 0;
+  base_.mutexOwner_.store(std::thread::id(), std::memory_order_release);
+  base_.mutex_.unlock();
+  base_.UpdateEngineIfIdle();
+  for (int i = 0; i < count; ++i) base_.SendToHost(calls[i]);
+}
+
+IEffectBase::TryLock::TryLock(IEffectBase& base) : base_(base), owns_(base.HoldsMutex()) {
+  if (owns_) {
+    ++base_.mutexDepth_;
+    return;
+  }
+  owns_ = base_.mutex_.try_lock();
+  if (!owns_) return;
+  base_.mutexDepth_ = 1;
+  base_.mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+}
+
+// Whoever holds the engine meanwhile keeps the host calls in its own outbox
+// and brings the engine up to date itself.
+IEffectBase::TryLock::~TryLock() {
+  if (!owns_ || --base_.mutexDepth_ > 0) return;
+  base_.mutexOwner_.store(std::thread::id(), std::memory_order_release);
+  base_.mutex_.unlock();
+}
+
+IEffectBase::EngineHold::EngineHold(IEffectBase& base) : base_(base), took_(!base.HoldsEngine()) {
+  if (!took_) return;
+  // The audio thread holds it for one block at most, and makes no call
+  // that could wait for this thread meanwhile.
+  while (base_.engineHeld_.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  base_.engineOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+}
+
+IEffectBase::EngineHold::~EngineHold() {
+  if (took_) base_.ReleaseEngine();
+}
+
+bool IEffectBase::TryHoldEngine() {
+  if (engineHeld_.exchange(true, std::memory_order_acquire)) return false;
+  engineOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+  return true;
+}
+
+void IEffectBase::ReleaseEngine() {
+  HostCall calls[kOutboxCapacity];
+  const int count = engineOutboxCount_;
+  std::copy(engineOutbox_, engineOutbox_ + count, calls);
+  engineOutboxCount_ = 0;
+  engineOwner_.store(std::thread::id(), std::memory_order_release);
+  engineHeld_.store(false, std::memory_order_release);
+  for (int i = 0; i < count; ++i) CallHost(calls[i]);
+}
+
+IEffectBase::BulkEdit::BulkEdit(IEffectBase& base) : base_(base) {
+  if (base_.bulkDepth_++ == 0) base_.restoreSequence_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+IEffectBase::BulkEdit::~BulkEdit() {
+  if (--base_.bulkDepth_ == 0) base_.restoreSequence_.fetch_add(1, std::memory_order_release);
+}
+
+void IEffectBase::CallHost(const HostCall& call) {
+  // Room for every parameter's edit three times over and more; beyond that
+  // a burst of calls is cut rather than the lock held longer.
+  if (HoldsEngine()) {
+    if (engineOutboxCount_ < kOutboxCapacity) engineOutbox_[engineOutboxCount_++] = call;
+  } else if (HoldsMutex()) {
+    if (mutexOutboxCount_ < kOutboxCapacity) mutexOutbox_[mutexOutboxCount_++] = call;
+  } else {
+    SendToHost(call);
+  }
+}
+
+void IEffectBase::MarkChanged(int index) {
+  if (index < 0 || index >= ParameterCount()) return;
+  changed_[index / 64].fetch_or(std::uint64_t(1) << (index % 64), std::memory_order_release);
+}
+
+void IEffectBase::ParameterChanged(int index) {
+  MarkChanged(index);
+  if (!HoldsMutex() && !HoldsEngine()) UpdateEngineIfIdle();
+}
+
+void IEffectBase::UpdateEngineIfIdle() {
+  if (Processing()) return;
+  EngineHold hold(*this);
+  ApplyChangedParameters();
+}
+
+void IEffectBase::ApplyChangedParameters() {
+  const unsigned before = restoreSequence_.load(std::memory_order_acquire);
+  if (before & 1) return;  // a restore is half written: keep the state the engine has
+  std::uint64_t taken[kChangedWords];
+  bool any = false;
+  for (int w = 0; w < kChangedWords; ++w) {
+    taken[w] = changed_[w].exchange(0, std::memory_order_acq_rel);
+    any = any || taken[w] != 0;
+  }
+  if (!any) return;
+  double values[kChangedWords * 64];
+  for (int i = 0; i < ParameterCount(); ++i)
+    if (taken[i / 64] >> (i % 64) & 1) values[i] = parameters_[static_cast<size_t>(i)].value;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  if (restoreSequence_.load(std::memory_order_relaxed) != before) {
+    // A restore began while the values were read: they wait for the next block.
+    for (int w = 0; w < kChangedWords; ++w) changed_[w].fetch_or(taken[w], std::memory_order_relaxed);
+    return;
+  }
+  // The values read under the sequence count are the ones the engine takes;
+  // a single edit since then has set its bit again. A value the engine
+  // itself sets on the way (a reaction to an earlier parameter) stands.
+  for (std::uint64_t& word : setByEngine_) word = 0;
+  for (int i = 0; i < ParameterCount(); ++i)
+    if ((taken[i / 64] & ~setByEngine_[i / 64]) >> (i % 64) & 1) ApplyParameterToEngine(i, values[i]);
+}
+
+void IEffectBase::ActivationChanged(bool active) {
+  SetProcessing(active);
+  if (active) NotifyAllParameters();
+}
 
 bool IEffectBase::MidiKeyName(int note, char* text) {
   if (text) text[0] = 0;
@@ -39,7 +189,6 @@ const IEffectParameter* IEffectBase::Parameter(int index) const {
 }
 
 void IEffectBase::SetParameterFromEditor(int index, double normalised) {
-  Lock lock(mutex_);
   IEffectParameter* parameter = Parameter(index);
   if (!parameter) return;
   parameter->SetFromNormalized(normalised);
@@ -48,7 +197,7 @@ void IEffectBase::SetParameterFromEditor(int index, double normalised) {
 }
 
 void IEffectBase::NotifyHostOfAllParameters() {
-  Lock lock(mutex_);
+  Lock lock(*this);
   for (int i = 0; i < ParameterCount(); ++i)
     NotifyHostOfParameter(i, parameters_[static_cast<size_t>(i)].ToNormalized());
 }
@@ -58,23 +207,24 @@ void IEffectBase::NotifyAllParameters() {
 }
 
 void IEffectBase::RefreshParameterControls() {
-  if (!editor_) return;
+  IEditorView* editor = Editor();
+  if (!editor) return;
   for (int i = 0; i < ParameterCount(); ++i)
-    editor_->ShowParameterValue(i, parameters_[static_cast<size_t>(i)].value, false);
+    editor->ShowParameterValue(i, parameters_[static_cast<size_t>(i)].value, false);
 }
 
 void IEffectBase::AttachEditor(IEditorView* editor) {
-  Lock lock(mutex_);
+  Lock lock(*this);
   if (editor) {
     std::vector<double> normalised(parameters_.size());
     for (size_t i = 0; i < parameters_.size(); ++i) normalised[i] = parameters_[i].ToNormalized();
     editor->AttachToPlugin(normalised.data(), ParameterCount());
   }
-  editor_ = editor;
+  editor_.store(editor, std::memory_order_release);
 }
 
 bool IEffectBase::SerializeParams(IStateBuffer& buffer) {
-  Lock lock(mutex_);
+  Lock lock(*this);
   for (const IEffectParameter& parameter : parameters_) {
     int before = buffer.Size();
     if (buffer.AppendDouble(parameter.value) == before) return false;
@@ -83,7 +233,8 @@ bool IEffectBase::SerializeParams(IStateBuffer& buffer) {
 }
 
 int IEffectBase::UnserializeParams(const IStateBuffer& buffer, int position) {
-  Lock lock(mutex_);
+  Lock lock(*this);
+  BulkEdit bulk(*this);
   for (IEffectParameter& parameter : parameters_) {
     if (position < 0) break;
     double v = 0;
@@ -148,7 +299,7 @@ int IEffectBase::UnserializePresets(const IStateBuffer& buffer, int position) {
       position = TranscribeState(buffer, position, slot.state);
     }
   }
-  ActivatePreset(currentPreset_);
+  ActivatePreset(CurrentPreset());
   return position;
 }
 
@@ -179,7 +330,7 @@ int IEffectBase::MeasurePresets(const IStateBuffer& buffer, int position) const 
 }
 
 void IEffectBase::ModifyCurrentPreset(const char* name) {
-  IPresetSlot* slot = Preset(currentPreset_);
+  IPresetSlot* slot = Preset(CurrentPreset());
   if (!slot) return;
   slot->state.Clear();
   SerializeCurrentState(slot->state);
@@ -204,7 +355,7 @@ bool IEffectBase::ActivatePreset(int index) {
     result = SerializeCurrentState(slot->state);
   }
   if (result) {
-    currentPreset_ = index;
+    currentPreset_.store(index, std::memory_order_relaxed);
     presetChanges_.fetch_add(1, std::memory_order_release);
     PresetListChanged();
     RefreshParameterControls();

@@ -2,12 +2,23 @@
 // processing settings and the plug-in mutex, plus the virtual operations
 // through which a format's adapter and the instrument cooperate. Their order
 // means nothing outside this build: no host, file or other module sees it.
-// Each says on which thread it may be called; unless it says otherwise the
-// caller holds the plug-in mutex or the operation takes it.
+// Each says on which thread it may be called.
+//
+// Threads. The model (parameter values as a set, program slots, settings) is
+// guarded by the plug-in mutex, which the audio thread never waits for. The
+// engine (whatever the render reads) belongs to the thread that holds it:
+// the audio thread for the length of a process call, which only ever tries
+// to take it; while processing is off, whichever thread changed the model.
+// Changes reach the engine as hand-offs: each parameter value is atomic and
+// a changed one sets its bit; a restore of many values is fenced by a
+// sequence count, so the audio thread takes all of a program or none of it.
+// No call into the host is made while either is held: calls made meanwhile
+// wait in an outbox until the holder lets go.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -39,77 +50,138 @@ struct IEffectIdentity {
 
 class IEffectBase {
  public:
-  using Lock = std::lock_guard<platform::PluginMutex>;
+  // A call into the host, as the instrument's adapter makes it.
+  enum class HostCallKind { kBeginEdit, kPerformEdit, kEndEdit, kProgramListChanged };
+  struct HostCall {
+    HostCallKind kind;
+    int index;
+    double value;
+  };
+
+  // Takes the plug-in mutex (re-entrant). When the outermost one lets go,
+  // the host calls made meanwhile are sent and, while processing is off,
+  // the engine is brought up to date. Never on the audio thread.
+  class Lock {
+   public:
+    explicit Lock(IEffectBase& base);
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    IEffectBase& base_;
+  };
+
+  // The audio thread's way to the model: takes the mutex only if it is free.
+  class TryLock {
+   public:
+    explicit TryLock(IEffectBase& base);
+    ~TryLock();
+    TryLock(const TryLock&) = delete;
+    TryLock& operator=(const TryLock&) = delete;
+    explicit operator bool() const { return owns_; }
+
+   private:
+    IEffectBase& base_;
+    bool owns_;
+  };
+
+  // Holds the engine on a thread other than the audio thread, waiting for
+  // the audio thread to finish its block if it has it. Re-entrant.
+  class EngineHold {
+   public:
+    explicit EngineHold(IEffectBase& base);
+    ~EngineHold();
+    EngineHold(const EngineHold&) = delete;
+    EngineHold& operator=(const EngineHold&) = delete;
+
+   private:
+    IEffectBase& base_;
+    bool took_;
+  };
+
+  // Marks the writing of many parameter values at once (a program restored,
+  // initialised or pasted); the audio thread takes none of them until all
+  // are written. Under the plug-in mutex.
+  class BulkEdit {
+   public:
+    explicit BulkEdit(IEffectBase& base);
+    ~BulkEdit();
+    BulkEdit(const BulkEdit&) = delete;
+    BulkEdit& operator=(const BulkEdit&) = delete;
+
+   private:
+    IEffectBase& base_;
+  };
 
   explicit IEffectBase(const IEffectIdentity& identity);
   IEffectBase(const IEffectBase&) = delete;
   IEffectBase& operator=(const IEffectBase&) = delete;
 
   // -- virtual operations --------------------------------------------------
-  // Host UI/dispatcher (effClose), with the mutex released.
+  // Host UI/dispatcher, with neither the mutex nor the engine held.
   virtual ~IEffectBase();
 
-  // Host UI/dispatcher, after the sample rate, block size or activation changed.
+  // Host UI/dispatcher, after the sample rate, block size or activation
+  // changed; holds the engine while it resets it.
   virtual void ResetProcessing() {}
-  // Host UI/dispatcher (effSetSampleRate).
+  // Host UI/dispatcher.
   virtual void ChangeSampleRate(double rate) { sampleRate_ = rate; }
   // Host UI/dispatcher: the largest block a render call will be given.
   virtual void ChangeBlockSize(int frames) { blockSize_ = frames; }
-  // Host UI/dispatcher (effMainsChanged).
-  virtual void ActivationChanged(bool active) {}
-  // Audio: `frames` samples of each output channel, at most one block.
+  // Host UI/dispatcher: processing is switched on or off.
+  virtual void ActivationChanged(bool active);
+  // Audio, holding the engine: `frames` samples of each output channel, at
+  // most one block.
   virtual void RenderBlock(double* left, double* right, int frames) = 0;
-
-  // Audio (effProcessEvents, which hosts send from the audio thread).
-  virtual void HandleMidiEvent(const IMidiEvent* event) { SendMidiEvent(event); }
-  // Audio, as HandleMidiEvent.
-  virtual void HandleSysEx(const IMidiSysEx* sysex) {}
-  // Audio (MIDI Thru, the base HandleMidiEvent).
-  virtual bool SendMidiEvent(const IMidiEvent* event) = 0;
-  // Host UI/dispatcher (effGetMidiKeyName).
+  // Holding the engine: what the engine does when parameter `index` took
+  // `value` (in its real units).
+  virtual void ApplyParameterToEngine(int index, double value) {}
+  // Any thread, holding no lock: sends one call to the host.
+  virtual void SendToHost(const HostCall& call) = 0;
+  // Host UI/dispatcher.
   virtual bool MidiKeyName(int note, char* text);
 
-  // Any thread: audio, host UI/dispatcher (setParameter, chunks), editor.
-  virtual void ParameterChanged(int index) { Lock lock(mutex_); }
-  // Editor; audio (learned controllers); any thread inside ParameterChanged.
+  // Any thread, lock-free: parameter `index` has a new value; the engine
+  // takes it at its next block, or now while processing is off.
+  void ParameterChanged(int index);
+  // Editor, host automation (one parameter at a time); lock-free. Sets the
+  // value, tells the host and the engine.
   virtual void SetParameterFromEditor(int index, double normalised);
-  // Editor, without the mutex: only forwards to the host.
-  virtual void BeginParameterEdit(int index) = 0;
-  // As SetParameterFromEditor, which is its only caller.
-  virtual void NotifyHostOfParameter(int index, double normalised) = 0;
-  // Editor, without the mutex: only forwards to the host.
-  virtual void EndParameterEdit(int index) = 0;
-  // Host UI/dispatcher (effSetChunk, effSetProgram), editor, audio (MIDI program change).
-  virtual void RefreshParameterControls();
+  // Any thread: the host calls of an edit, sent at once or, while this
+  // thread holds the mutex or the engine, when it lets go.
+  void BeginParameterEdit(int index) { CallHost({HostCallKind::kBeginEdit, index, 0}); }
+  void NotifyHostOfParameter(int index, double normalised) {
+    CallHost({HostCallKind::kPerformEdit, index, normalised});
+  }
+  void EndParameterEdit(int index) { CallHost({HostCallKind::kEndEdit, index, 0}); }
+  void RequestHostDisplayUpdate() { CallHost({HostCallKind::kProgramListChanged, 0, 0}); }
+  // Any thread, lock-free: the editor shows every parameter's value.
+  void RefreshParameterControls();
 
-  // Host UI/dispatcher (chunks, effSetProgram), editor (files), audio (MIDI program change).
+  // Under the mutex.
   virtual bool SerializeCurrentState(IStateBuffer& buffer) { return SerializeParams(buffer); }
-  // As SerializeCurrentState.
+  // Under the mutex.
   virtual int UnserializeState(const IStateBuffer& buffer, int position) {
     return UnserializeParams(buffer, position);
   }
   // Walks a state as UnserializeState would read it, applying nothing:
   // the position after it, or -1 when it is truncated or holds a value that
   // is not a finite number. Lets chunk and file readers refuse bad data
-  // before they change anything. Host UI/dispatcher, editor.
+  // before they change anything. Any thread.
   virtual int MeasureState(const IStateBuffer& buffer, int position) const;
   // Writes the state at `position` into `out` as SerializeCurrentState would
   // write it once UnserializeState had taken it (values clamped to their
   // ranges), without applying it: a bank is stored slot by slot this way, so
   // only the program that becomes current reaches the instrument. The
-  // position after the state, or -1. Host UI/dispatcher, editor.
+  // position after the state, or -1. Under the mutex.
   virtual int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out);
-  // Host UI/dispatcher (bank chunks), editor (bank files).
+  // Under the mutex (bank chunks and files).
   virtual int UnserializePresets(const IStateBuffer& buffer, int position);
-  // Host UI/dispatcher (effSetProgram, effSetProgramName, chunks), editor.
+  // Under the mutex.
   virtual void ModifyCurrentPreset(const char* name);
-  // As RefreshParameterControls, and host UI/dispatcher (effSetProgramName).
+  // Under the mutex.
   virtual void PresetListChanged() {}
-  // Editor (program and bank files); the creating thread (startup bank).
-  virtual void RequestHostDisplayUpdate() = 0;
-
-  // Audio (the arpeggiator's tempo sync).
-  virtual void GetHostTimeInfo(IHostTimeInfo* info) = 0;
 
   // Host UI/dispatcher: the editor that shows the parameters from now on,
   // or null to detach it before it goes. The caller keeps ownership.
@@ -120,6 +192,7 @@ class IEffectBase {
   IEffectParameter* Parameter(int index);
   const IEffectParameter* Parameter(int index) const;
   void NotifyHostOfAllParameters();
+  // Any thread: every parameter changed.
   void NotifyAllParameters();
   bool SerializeParams(IStateBuffer& buffer);
   int UnserializeParams(const IStateBuffer& buffer, int position);
@@ -127,9 +200,10 @@ class IEffectBase {
   // `out`; the position after them, or -1 when they run past the data.
   int TranscribeParams(const IStateBuffer& buffer, int position, IStateBuffer& out) const;
 
-  // -- presets ------------------------------------------------------------
+  // -- presets (under the mutex unless noted) -------------------------------
   int PresetCount() const { return static_cast<int>(presets_.size()); }
-  int CurrentPreset() const { return currentPreset_; }
+  // Any thread.
+  int CurrentPreset() const { return currentPreset_.load(std::memory_order_relaxed); }
   const char* PresetName(int index) const;
   IPresetSlot* Preset(int index);
   bool SerializePresets(IStateBuffer& buffer);
@@ -159,11 +233,55 @@ class IEffectBase {
   int BlockSize() const { return blockSize_; }
   int Latency() const { return latency_; }
   int TailSize() const { return tailSize_; }
-  IEditorView* Editor() const { return editor_; }
-  platform::PluginMutex& Mutex() { return mutex_; }
+  // Any thread: the editor attached, or null.
+  IEditorView* Editor() const { return editor_.load(std::memory_order_acquire); }
+  // Any thread: whether the host has processing on (the audio thread holds
+  // the engine for each block) or off (a changing thread takes it).
+  bool Processing() const { return processing_.load(std::memory_order_acquire); }
+
+ protected:
+  // Audio, at the start of a process call: takes the engine unless another
+  // thread holds it (false: the call renders silence and changes nothing).
+  bool TryHoldEngine();
+  // Audio, at the end of a process call: lets go of the engine, then sends
+  // the host calls the block made.
+  void ReleaseEngine();
+  // Holding the engine: hands every changed parameter to the engine, in
+  // index order; none while a restore is half written.
+  void ApplyChangedParameters();
+  // Holding no lock: brings the engine up to date unless processing is on,
+  // in which case the audio thread does at its next block.
+  virtual void UpdateEngineIfIdle();
+  // Holding the engine: the engine set parameter `index` itself, so a
+  // changed value taken before must not overwrite it.
+  void NoteSetByEngine(int index) {
+    if (index >= 0 && index < ParameterCount()) setByEngine_[index / 64] |= std::uint64_t(1) << (index % 64);
+  }
+  bool HoldsEngine() const { return engineOwner_.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+  bool HoldsMutex() const { return mutexOwner_.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+  void SetProcessing(bool on) { processing_.store(on, std::memory_order_release); }
 
  private:
+  static constexpr int kChangedWords = 2;
+  static constexpr int kOutboxCapacity = 512;
+
+  void CallHost(const HostCall& call);
+  void MarkChanged(int index);
+
   platform::PluginMutex mutex_;
+  std::atomic<std::thread::id> mutexOwner_{};
+  int mutexDepth_ = 0;                 // the owner's
+  HostCall mutexOutbox_[kOutboxCapacity];  // the owner's
+  int mutexOutboxCount_ = 0;
+  std::atomic<bool> engineHeld_{false};
+  std::atomic<std::thread::id> engineOwner_{};
+  HostCall engineOutbox_[kOutboxCapacity];  // the engine holder's
+  int engineOutboxCount_ = 0;
+  std::atomic<bool> processing_{false};
+  std::atomic<std::uint64_t> changed_[kChangedWords] = {};
+  std::atomic<unsigned> restoreSequence_{0};
+  std::uint64_t setByEngine_[kChangedWords] = {};  // the engine holder's
+  int bulkDepth_ = 0;  // under the mutex
   char effectName_[kIdentityLength] = {};
   char productName_[kIdentityLength] = {};
   char makerName_[kIdentityLength] = {};
@@ -173,13 +291,13 @@ class IEffectBase {
   bool usesChunks_;
   bool isInstrument_;
   bool handlesMidi_;
-  int currentPreset_ = 0;
+  std::atomic<int> currentPreset_{0};
   std::atomic<unsigned> presetChanges_{0};
   double sampleRate_ = 44100.0;
   int blockSize_ = 0;
   int latency_;
   int tailSize_ = 0;
   std::vector<IEffectParameter> parameters_;
-  IEditorView* editor_ = nullptr;
+  std::atomic<IEditorView*> editor_{nullptr};
   std::vector<IPresetSlot> presets_;
 };

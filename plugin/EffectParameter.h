@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "plugin/AtomicDouble.h"
 #include "plugin/Text.h"
 
 class IEffectParameter {
@@ -34,7 +35,7 @@ class IEffectParameter {
   double Clamp(double v) const;
 
   Kind kind = kUnset;
-  double value = 0;
+  AtomicDouble value = 0;  // any thread
   double minimum = 0;
   double maximum = 1.0;
   double step = 1.0;

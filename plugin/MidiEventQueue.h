@@ -1,25 +1,23 @@
 // Events waiting for the render loop, in order of sample offset (equal
-// offsets in arrival order). Sized at reset so that the audio thread never
-// allocates while the host keeps to its block size.
+// offsets in arrival order). Its room is fixed when it is made: the audio
+// thread never allocates, and what does not fit is dropped and counted.
 #pragma once
 
-#include <cstddef>
-#include <vector>
+#include <memory>
 
 #include "plugin/MidiEvent.h"
 
 class IMidiEventQueue {
  public:
-  static constexpr int kInitialCapacity = 1024;
-  static constexpr int kResizeQuantum = 512;
+  static constexpr int kCapacity = 4096;
 
-  IMidiEventQueue();
+  IMidiEventQueue() : storage_(std::make_unique<IMidiEvent[]>(kCapacity)) {}
 
-  void Add(const IMidiEvent& event);
-  void Resize(int blockSize);
+  // False, and the event dropped, when the queue is full.
+  bool Add(const IMidiEvent& event);
 
   bool Empty() const { return front_ >= count_; }
-  const IMidiEvent& Front() const { return storage_[static_cast<std::size_t>(front_)]; }
+  const IMidiEvent& Front() const { return storage_[front_]; }
   void PopFront() { ++front_; }
   // Drops every waiting event (all notes off, reset).
   void Flush() { front_ = count_ = 0; }
@@ -40,19 +38,19 @@ class IMidiEventQueue {
   }
 
   int Pending() const { return count_ - front_; }
-  int Capacity() const { return capacity_; }
-  int Granularity() const { return granularity_; }
-  int FrontIndex() const { return front_; }
-  int Count() const { return count_; }
-  const IMidiEvent& At(int index) const { return storage_[static_cast<std::size_t>(index)]; }
+  // Hands `visit` every waiting event, in order, leaving them waiting.
+  template <typename Visit>
+  void ForEachWaiting(Visit&& visit) const {
+    for (int i = front_; i < count_; ++i) visit(storage_[i]);
+  }
+  // Events dropped because the queue was full.
+  unsigned Dropped() const { return dropped_; }
 
  private:
   void Compact();
-  bool Reallocate(int capacity);
 
-  std::vector<IMidiEvent> storage_;
-  int capacity_ = 0;
-  int granularity_ = kInitialCapacity;
+  std::unique_ptr<IMidiEvent[]> storage_;
   int front_ = 0;
   int count_ = 0;
+  unsigned dropped_ = 0;
 };

@@ -40,7 +40,7 @@ void IGraphics::PromptForParameter(IControl* control) {
   // the definition never changes, and no menu or entry runs under the lock.
   double value;
   {
-    IEffectBase::Lock lock(plugin_->Mutex());
+    IEffectBase::Lock lock(*plugin_);
     value = parameter->value;
   }
 

@@ -27,7 +27,7 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
   if (!plugin) return 0;
   if (opcode == effClose) {
     // The mutex belongs to the instrument: it must be free before it goes.
-    { IEffectBase::Lock lock(plugin->instrument_->Mutex()); }
+    { IEffectBase::Lock lock(*plugin->instrument_); }
     delete plugin;
     return 0;
   }
@@ -36,7 +36,13 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
       plugin->Idle(opcode == effEditIdle);
       return 0;
     }
-    IEffectBase::Lock lock(plugin->instrument_->Mutex());
+    // Hosts send events from the audio thread: no lock, no waiting.
+    if (opcode == effProcessEvents) {
+      if (!ptr) return 0;
+      plugin->DeliverEvents(*static_cast<const VstEvents*>(ptr));
+      return 1;
+    }
+    IEffectBase::Lock lock(*plugin->instrument_);
     return plugin->Dispatch(opcode, index, value, ptr, opt);
   } catch (...) {
     return 0;  // nothing may unwind into the host
@@ -118,10 +124,6 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
     case effSetChunk:
       if (!ptr) return 0;
       return SetChunk(ptr, value, index == 0 && !IsChunkHost());
-    case effProcessEvents:
-      if (!ptr) return 0;
-      DeliverEvents(*static_cast<const VstEvents*>(ptr));
-      return 1;
     case effCanBeAutomated:
       return 1;
     case effString2Parameter:
@@ -202,6 +204,7 @@ VstIntPtr VstPlugin::StringToParameter(int index, const char* text) {
   if (IEditorView* editor = instrument_->Editor()) editor->ShowParameterValue(index, v, false);
   parameter->value = parameter->Clamp(v);
   instrument_->ParameterChanged(index);
+  instrument_->ParameterEditedByHost(index);
   return 1;
 }
 

@@ -81,8 +81,8 @@ class VstPlugin final : public HostLink {
   static float VSTGetParameter(vst::AEffect* effect, vst::VstInt32 index);
   void ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate);
   void ProcessDouble(double** inputs, double** outputs, int frames);
-  template <typename RenderPiece>
-  void RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece);
+  template <typename RenderPiece, typename Silence>
+  void RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece, Silence silence);
   void RenderPointers(int frames);
 
   vst::AudioMasterCallback host_;

@@ -3,13 +3,15 @@
 // one double-precision render, and the parameter callbacks.
 #include "vst2/VstPlugin.h"
 
+#include <algorithm>
+
 #include "plugin/EditorView.h"
 #include "vst2/FloatControl.h"
 
 using namespace vst;
 
-// Events are handed on at once, under the dispatcher's lock; the instrument
-// decides which act now and which wait for their sample offset.
+// Events are handed on at once, with no lock taken; the instrument decides
+// which act at the next block and which wait for their sample offset.
 void VstPlugin::DeliverEvents(const VstEvents& events) {
   VstEvent* const* entries = EventEntries(events);
   for (VstInt32 i = 0; i < events.numEvents; ++i) {
@@ -22,15 +24,9 @@ void VstPlugin::DeliverEvents(const VstEvents& events) {
       message.status = static_cast<std::uint8_t>(midi->midiData[0]);
       message.data1 = static_cast<std::uint8_t>(midi->midiData[1]);
       message.data2 = static_cast<std::uint8_t>(midi->midiData[2]);
-      instrument_->HandleMidiEvent(&message);
-    } else if (event->type == kVstSysExType) {
-      auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
-      IMidiSysEx message;
-      message.offset = sysex->deltaFrames;
-      message.size = sysex->dumpBytes;
-      message.data = reinterpret_cast<const std::uint8_t*>(sysex->sysexDump);
-      instrument_->HandleSysEx(&message);
+      instrument_->ReceiveMidi(message);
     }
+    // System-exclusive events mean nothing to the instrument.
   }
 }
 
@@ -48,49 +44,49 @@ void VstPlugin::VSTProcessDoubleReplacing(AEffect* effect, double** inputs, doub
   if (VstPlugin* plugin = FromRecord(effect)) plugin->ProcessDouble(inputs, outputs, frames);
 }
 
+// Any thread, the audio thread included (some hosts automate from there):
+// lock-free.
 void VstPlugin::VSTSetParameter(AEffect* effect, VstInt32 index, float value) {
   VstPlugin* plugin = FromRecord(effect);
   if (!plugin) return;
   Kestrion& instrument = *plugin->instrument_;
-  try {
-    IEffectBase::Lock lock(instrument.Mutex());
-    IEffectParameter* parameter = instrument.Parameter(index);
-    if (!parameter) return;
-    if (IEditorView* editor = instrument.Editor()) editor->ShowParameterValue(index, value, true);
-    parameter->SetFromNormalized(value);
-    instrument.ParameterChanged(index);
-  } catch (...) {
-  }
+  IEffectParameter* parameter = instrument.Parameter(index);
+  if (!parameter) return;
+  if (IEditorView* editor = instrument.Editor()) editor->ShowParameterValue(index, value, true);
+  parameter->SetFromNormalized(value);
+  instrument.ParameterChanged(index);
+  instrument.ParameterEditedByHost(index);
 }
 
 float VstPlugin::VSTGetParameter(AEffect* effect, VstInt32 index) {
   VstPlugin* plugin = FromRecord(effect);
   if (!plugin) return 0;
-  Kestrion& instrument = *plugin->instrument_;
-  IEffectBase::Lock lock(instrument.Mutex());
-  const IEffectParameter* parameter = instrument.Parameter(index);
+  const IEffectParameter* parameter = plugin->instrument_->Parameter(index);
   return parameter ? static_cast<float>(parameter->ToNormalized()) : 0.0f;
 }
 
-// What every process call shares: the MIDI request (made before any lock is
-// taken, as every call into the host), the mutex, flushed denormals, and
+// What every process call shares: the MIDI request, the instrument's
+// process bracket (which takes no lock and waits for nothing; while another
+// thread holds the engine the call is silent), flushed denormals, and
 // pieces of at most one block, since the scratch buffers hold one block and
 // the instrument is prepared for no more.
-template <typename RenderPiece>
-void VstPlugin::RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece) {
+template <typename RenderPiece, typename Silence>
+void VstPlugin::RunProcess(bool hostBuffersMissing, int frames, RenderPiece renderPiece, Silence silence) {
   CallHost(audioMasterWantMidi);
-  try {
-    IEffectBase::Lock lock(instrument_->Mutex());
-    ScopedFlushDenormals flush;
-    if (frames <= 0 || hostBuffersMissing) {
-      RenderPointers(0);
-      return;
-    }
-    const int piece = blockSize_;
-    for (int done = 0; done < frames; done += piece)
-      renderPiece(done, frames - done < piece ? frames - done : piece);
-  } catch (...) {
+  Kestrion& instrument = *instrument_;
+  if (!instrument.BeginProcess()) {
+    if (frames > 0 && !hostBuffersMissing) silence(frames);
+    return;
   }
+  {
+    ScopedFlushDenormals flush;
+    if (frames > 0 && !hostBuffersMissing) {
+      const int piece = blockSize_;
+      for (int done = 0; done < frames; done += piece)
+        renderPiece(done, frames - done < piece ? frames - done : piece);
+    }
+  }
+  instrument.EndProcess();
 }
 
 void VstPlugin::RenderPointers(int frames) {
@@ -130,6 +126,10 @@ void VstPlugin::ProcessFloat(float** inputs, float** outputs, int frames, bool a
         for (; s < n; ++s) to[s] = static_cast<float>(from[s]);
       }
     }
+  }, [&](int n) {
+    if (accumulate) return;
+    for (int i = 0; i < kOutputCount; ++i)
+      if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0f);
   });
 }
 
@@ -140,5 +140,8 @@ void VstPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
     for (int i = 0; i < kOutputCount; ++i)
       if (outputs_[i].connected) outputPointers_[i] = outputs[hostOutput++] + done;
     RenderPointers(n);
+  }, [&](int n) {
+    for (int i = 0; i < kOutputCount; ++i)
+      if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0);
   });
 }

@@ -62,7 +62,7 @@ void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
       synth_->SetParameterFromEditor(kEffectsParameter, lit);
       bool reset;
       {
-        IEffectBase::Lock lock(synth_->Mutex());
+        IEffectBase::Lock lock(*synth_);
         reset = synth_->Parameter(kFxResetParameter)->value >= 0.5;
       }
       if (on_ && reset) synth_->SetParameterFromEditor(kKeyAssignParameter, 0.0);
@@ -105,7 +105,7 @@ void IHVUtilityKick::HandleRelease(int x, int y, const IPointerMods& mods) {
   if (code != panel::kNextProgram && code != panel::kPreviousProgram) return;
   int current;
   {
-    IEffectBase::Lock lock(synth_->Mutex());
+    IEffectBase::Lock lock(*synth_);
     current = synth_->CurrentPreset();
   }
   const int step = code == panel::kNextProgram ? 1 : -1;

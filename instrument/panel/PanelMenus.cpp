@@ -36,7 +36,7 @@ bool IHVPresetMenu::Render(IGraphics& graphics) {
   int index;
   {
     // The host renames and switches programs on its own threads.
-    IEffectBase::Lock lock(synth_->Mutex());
+    IEffectBase::Lock lock(*synth_);
     shownPresetChanges_ = synth_->PresetChanges();
     index = synth_->CurrentPreset();
     nameText_ = std::string(synth_->PresetName(index)).substr(0, kShownNameLength);
@@ -56,7 +56,7 @@ void IHVPresetMenu::HandlePress(int x, int y, const IPointerMods& mods) {
   if (nameRect_.Contains(x, y)) {
     std::string name;
     {
-      IEffectBase::Lock lock(synth_->Mutex());
+      IEffectBase::Lock lock(*synth_);
       name = synth_->PresetName(synth_->CurrentPreset());
     }
     graphics->OpenTextEntry(this, TextStyle(), nameRect_, name.c_str(), nullptr);
@@ -70,7 +70,7 @@ void IHVPresetMenu::RunProgramMenu() {
   IMenuList menu(kNumberNone);
   IMenuList* submenus[4] = {};
   {
-    IEffectBase::Lock lock(synth_->Mutex());
+    IEffectBase::Lock lock(*synth_);
     const int current = synth_->CurrentPreset();
     IMenuList* submenu = nullptr;
     for (int i = 0; i < synth_->PresetCount(); ++i) {

@@ -75,10 +75,16 @@ struct OneEvent {
   vst::VstEvents list{};
 };
 
+// The event call and the start of the next block, where the event acts.
 long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint8_t data1,
                         std::uint8_t data2) {
   OneEvent event(status, data1, data2);
-  return AllocationsOfCall(host, vst::effProcessEvents, 0, &event.list);
+  gAllocations = 0;
+  gCounting = true;
+  host.Call(vst::effProcessEvents, 0, 0, &event.list);
+  host.effect->processReplacing(host.effect, nullptr, nullptr, 0);
+  gCounting = false;
+  return gAllocations;
 }
 
 // Counts the allocations of the process calls only; the MIDI goes in between.

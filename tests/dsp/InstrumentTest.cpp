@@ -251,6 +251,7 @@ TEST(Instrument, RestoredOutOfRangeKeyAssignIsClampedToPoly) {
   bad.AppendDouble(7.0);
   bad.AppendBytes(state.Data() + 8, state.Size() - 8);
   EXPECT_GT(k.UnserializeState(bad, 0), 0);
+  player.Set(Param::Cutoff, 0.5f);  // and the next block
   EXPECT_EQ(k.Engine().keys.mode, kPoly);
 }
 

@@ -24,7 +24,12 @@ struct Player {
     right.resize(static_cast<size_t>(blockSize));
   }
 
-  void Set(int index, float normalised) { host.effect->setParameter(host.effect, index, normalised); }
+  // The host moving a parameter; the engine takes it at the start of the
+  // next block (a process call of no samples here).
+  void Set(int index, float normalised) {
+    host.effect->setParameter(host.effect, index, normalised);
+    host.effect->processReplacing(host.effect, nullptr, nullptr, 0);
+  }
 
   // Sends the events of [start, start + n) with their offsets in the block.
   void SendEvents(const std::vector<TimedEvent>& events, int start, int n) {

@@ -33,12 +33,13 @@ class MidiIntakeTest : public ::testing::Test {
     events.numEvents = 1;
     events.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
     host.Call(vst::effProcessEvents, 0, 0, &events);
+    // The engine takes the message at the start of the next process call.
+    host.effect->processReplacing(host.effect, nullptr, nullptr, 0);
   }
 
   std::vector<std::int32_t> QueuedOffsets() const {
     std::vector<std::int32_t> offsets;
-    const IMidiEventQueue& q = synth->EventQueue();
-    for (int i = q.FrontIndex(); i < q.Count(); ++i) offsets.push_back(q.At(i).offset);
+    synth->EventQueue().ForEachWaiting([&](const IMidiEvent& event) { offsets.push_back(event.offset); });
     return offsets;
   }
 
@@ -89,10 +90,9 @@ TEST_F(MidiIntakeTest, PolyPressureChannelModesAndSystemMessagesAreDropped) {
 TEST_F(MidiIntakeTest, NoteOnAndOffAtOneOffsetKeepTheirOrder) {
   Send(10, 0x90, 60, 100);
   Send(10, 0x80, 60, 0);
-  const IMidiEventQueue& q = synth->EventQueue();
-  ASSERT_EQ(q.Pending(), 2);
-  EXPECT_EQ(q.At(q.FrontIndex()).status, 0x90);
-  EXPECT_EQ(q.At(q.FrontIndex() + 1).status, 0x80);
+  std::vector<int> statuses;
+  synth->EventQueue().ForEachWaiting([&](const IMidiEvent& event) { statuses.push_back(event.status); });
+  EXPECT_EQ(statuses, (std::vector<int>{0x90, 0x80}));
   Render(64);
   EXPECT_EQ(synth->Keys().count, 0);
   EXPECT_FALSE(synth->Engine().gate.open);
@@ -139,7 +139,6 @@ TEST_F(MidiIntakeTest, ResetEmptiesTheHeldKeysAndReleasesTheNotes) {
   EXPECT_EQ(synth->Keys().pressed, 0);
   EXPECT_FALSE(synth->Engine().gate.open);
   EXPECT_EQ(synth->Grid().remaining, 0);
-  EXPECT_EQ(synth->EventQueue().Granularity(), 512);
 }
 
 TEST_F(MidiIntakeTest, TickLengthFollowsTheSampleRateAndRefusesUnusableRates) {

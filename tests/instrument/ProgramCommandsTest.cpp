@@ -45,10 +45,8 @@ class ProbingEditor : public IGraphicsHeadless {
 
  private:
   void Probe() {
-    platform::PluginMutex& mutex = Plugin()->Mutex();
     std::thread other([&] {
-      const bool free = mutex.try_lock();
-      if (free) mutex.unlock();
+      const bool free = static_cast<bool>(IEffectBase::TryLock(*Plugin()));
       mutexHeldInDialog = mutexHeldInDialog || !free;
     });
     other.join();

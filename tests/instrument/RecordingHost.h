@@ -93,6 +93,7 @@ struct Instance {
     events->numEvents = static_cast<vst::VstInt32>(pointers.size());
     for (std::size_t i = 0; i < pointers.size(); ++i) vst::EventEntries(*events)[i] = pointers[i];
     Call(vst::effProcessEvents, 0, 0, events);
+    NextBlock();
   }
   void Send(std::int32_t offset, std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {
     Send({IMidiEvent{offset, status, d1, d2}});
@@ -104,8 +105,15 @@ struct Instance {
     effect->processReplacing(effect, nullptr, outputs, frames);
   }
 
-  // The host moving a parameter (normalised).
-  void SetParameter(int index, float value) { effect->setParameter(effect, index, value); }
+  // The host moving a parameter (normalised); the engine takes it at the
+  // next block.
+  void SetParameter(int index, float value) {
+    effect->setParameter(effect, index, value);
+    NextBlock();
+  }
+  // A process call of no samples: the engine takes the messages and the
+  // changes waiting for it, as at the start of any block.
+  void NextBlock() { effect->processReplacing(effect, nullptr, nullptr, 0); }
 
   vst::AEffect* effect = nullptr;
   Kestrion* synth = nullptr;

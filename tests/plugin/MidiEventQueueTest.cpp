@@ -28,23 +28,14 @@ TEST(MidiEventQueue, OrdersByOffsetKeepingArrivalOrderForTies) {
   EXPECT_TRUE(q.Empty());
 }
 
-TEST(MidiEventQueue, FullQueueWithConsumedFrontCompactsInsteadOfGrowing) {
+TEST(MidiEventQueue, AFullQueueReusesTakenRoomThenDropsAndCounts) {
   IMidiEventQueue q;
-  for (int i = 0; i < q.Capacity(); ++i) q.Add(At(i, 0));
+  for (int i = 0; i < IMidiEventQueue::kCapacity; ++i) EXPECT_TRUE(q.Add(At(i, 0)));
   q.PopFront();
-  int capacity = q.Capacity();
-  q.Add(At(5000, 9));
-  EXPECT_EQ(q.Capacity(), capacity);
-  EXPECT_EQ(q.FrontIndex(), 0);
-  EXPECT_EQ(q.Pending(), capacity);
-}
-
-TEST(MidiEventQueue, ResizeRoundsTheBlockSizeUpTo512) {
-  IMidiEventQueue q;
-  q.Resize(1000);
-  EXPECT_EQ(q.Capacity(), 1024);
-  q.Resize(1);
-  EXPECT_EQ(q.Capacity(), 512);
+  EXPECT_TRUE(q.Add(At(IMidiEventQueue::kCapacity, 9)));
+  EXPECT_FALSE(q.Add(At(IMidiEventQueue::kCapacity + 1, 9)));
+  EXPECT_EQ(q.Pending(), IMidiEventQueue::kCapacity);
+  EXPECT_EQ(q.Dropped(), 1u);
 }
 
 TEST(MidiEventQueue, AnEventAtTheTickLengthIsTakenInTheCurrentTick) {

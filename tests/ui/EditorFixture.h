@@ -40,15 +40,13 @@ class TestPlugin : public IEffectBase {
     static const char* const modes[] = {"Off", "On"};
     Parameter(kMode)->DefineEnumeration("Mode", 0, 2, modes);
   }
-  void ParameterChanged(int index) override { changed.push_back(index); }
-  void BeginParameterEdit(int index) override { HostCalls().push_back({kBeginEdit, index, 0}); }
-  void NotifyHostOfParameter(int index, double normalised) override {
-    HostCalls().push_back({kAutomate, index, static_cast<float>(normalised)});
+  void ApplyParameterToEngine(int index, double) override { changed.push_back(index); }
+  void SendToHost(const HostCall& call) override {
+    if (call.kind == HostCallKind::kBeginEdit) HostCalls().push_back({kBeginEdit, call.index, 0});
+    if (call.kind == HostCallKind::kPerformEdit)
+      HostCalls().push_back({kAutomate, call.index, static_cast<float>(call.value)});
+    if (call.kind == HostCallKind::kEndEdit) HostCalls().push_back({kEndEdit, call.index, 0});
   }
-  void EndParameterEdit(int index) override { HostCalls().push_back({kEndEdit, index, 0}); }
-  void RequestHostDisplayUpdate() override {}
-  void GetHostTimeInfo(IHostTimeInfo*) override {}
-  bool SendMidiEvent(const IMidiEvent*) override { return false; }
   void RenderBlock(double*, double*, int) override {}
   std::vector<int> changed;
 

@@ -67,6 +67,7 @@ TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
   learnSwitch->SetValue(1.0);
   synth->SetMidiLearn(true, false);
   host.Call(effProcessEvents, 0, 0, controller.To(0));
+  effect->processReplacing(effect, nullptr, nullptr, 0);  // the controller is taken at the next block
   effect->setParameter(effect, Param::Cutoff, 0.5f);
   ASSERT_EQ(synth->LearnedParameter(kLearnedController), Param::Cutoff);
   EXPECT_EQ(learnSwitch->Value(), 1.0);

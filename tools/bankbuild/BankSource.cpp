@@ -76,7 +76,7 @@ std::string ApplyBankSource(IEffectBase& plugin, const std::vector<ProgramSource
   if (static_cast<int>(programs.size()) != plugin.PresetCount())
     return "the bank needs " + std::to_string(plugin.PresetCount()) + " programs, the source has " +
            std::to_string(programs.size());
-  IEffectBase::Lock lock(plugin.Mutex());
+  IEffectBase::Lock lock(plugin);
   for (int slot = 0; slot < plugin.PresetCount(); ++slot) {
     const ProgramSource& program = programs[static_cast<std::size_t>(slot)];
     if (!plugin.ActivatePreset(slot)) return At(program.line, "the slot cannot be selected");
