@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Prepares a Debian 12 machine for building and testing Kestrion on Linux and
-# for Windows: installs the Debian packages that are missing, then builds a
-# static libpng for mingw-w64 from Debian's own source package into
-# build/deps/mingw. Run as root. Safe to run again: when nothing is missing it
-# only checks, in about a second.
+# for Windows: installs the Debian packages that are missing, generates the
+# decimal-comma locale the tests use, then builds a static libpng for
+# mingw-w64 from Debian's own source package into build/deps/mingw. Run as
+# root. Safe to run again: when nothing is missing it only checks, in about a
+# second.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -11,7 +12,7 @@ packages=(
   # Linux build and tests
   cmake ninja-build g++ binutils libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev
-  fonts-dejavu-core fonts-liberation2 xvfb
+  fonts-dejavu-core fonts-liberation2 xvfb locales
   # a real host for the daw tests
   ardour
   # Windows cross build and its tests under Wine
@@ -37,6 +38,24 @@ install_missing_packages() {
   as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   as_root env DEBIAN_FRONTEND=noninteractive \
     apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The number-text tests switch to a locale whose decimal separator is a
+# comma; without it they can only skip.
+comma_locale=de_DE.UTF-8
+
+generate_comma_locale() {
+  if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "setup: the $comma_locale locale is generated"
+    return
+  fi
+  log "setup: generating the $comma_locale locale"
+  # Debian's locale.gen lists it commented out; a trimmed one may lack it.
+  as_root sed -i "s/^# *\($comma_locale UTF-8\)\$/\1/" /etc/locale.gen
+  if ! grep -qx "$comma_locale UTF-8" /etc/locale.gen; then
+    echo "$comma_locale UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+  fi
+  as_root locale-gen
 }
 
 # apt-get source needs a deb-src entry for the suites the machine installs from.
@@ -93,4 +112,5 @@ build_mingw_libpng() {
 }
 
 install_missing_packages
+generate_comma_locale
 build_mingw_libpng

@@ -274,16 +274,36 @@ void IGraphics::ReleaseCapture() {
   lastY_ = -1;
 }
 
-void IGraphics::PointerPressed(int x, int y, const IPointerMods& mods) {
-  captureIndex_ = -1;
-  const int hit = HitSearch(x, y);
-  if (hit < 0) return;
+void IGraphics::BeginEdit(IControl* control) {
+  EndEdit();
+  if (control->ParameterIndex() < 0 || !plugin_) return;
+  editIndex_ = control->ParameterIndex();
+  plugin_->BeginParameterEdit(editIndex_);
+}
+
+void IGraphics::EndEdit() {
+  if (editIndex_ < 0) return;
+  const int index = editIndex_;
+  editIndex_ = -1;
+  plugin_->EndParameterEdit(index);
+}
+
+void IGraphics::PressCaptured(int hit, int x, int y, const IPointerMods& mods) {
   captureIndex_ = hit;
   lastX_ = x;
   lastY_ = y;
   IControl* control = Control(hit);
-  if (control->ParameterIndex() >= 0 && plugin_) plugin_->BeginParameterEdit(control->ParameterIndex());
+  BeginEdit(control);
   control->HandlePress(x, y, mods);
+  // A menu or dialog took the pointer: what the user chose there is all the
+  // press changed, and its release may land anywhere.
+  if (captureIndex_ != hit) EndEdit();
+}
+
+void IGraphics::PointerPressed(int x, int y, const IPointerMods& mods) {
+  captureIndex_ = -1;
+  const int hit = HitSearch(x, y);
+  if (hit >= 0) PressCaptured(hit, x, y, mods);
 }
 
 void IGraphics::PointerDragged(int x, int y, const IPointerMods& mods) {
@@ -298,9 +318,8 @@ void IGraphics::PointerDragged(int x, int y, const IPointerMods& mods) {
 void IGraphics::PointerReleased(int x, int y, const IPointerMods& mods) {
   IControl* control = captureIndex_ >= 0 ? Control(captureIndex_) : Control(HitSearch(x, y));
   ReleaseCapture();
-  if (!control) return;
-  control->HandleRelease(x, y, mods);
-  if (control->ParameterIndex() >= 0 && plugin_) plugin_->EndParameterEdit(control->ParameterIndex());
+  if (control) control->HandleRelease(x, y, mods);
+  EndEdit();
 }
 
 bool IGraphics::PointerDoubleClicked(int x, int y, const IPointerMods& mods) {
@@ -308,15 +327,15 @@ bool IGraphics::PointerDoubleClicked(int x, int y, const IPointerMods& mods) {
   const int hit = HitSearch(x, y);
   if (hit < 0) return false;
   IControl* control = Control(hit);
-  if (!control->DoubleClickActsAsPress()) {
-    control->HandleDoubleClick(x, y, mods);
-    return false;
+  if (control->DoubleClickActsAsPress()) {
+    PressCaptured(hit, x, y, mods);
+    return true;
   }
-  captureIndex_ = hit;
-  lastX_ = x;
-  lastY_ = y;
-  control->HandlePress(x, y, mods);
-  return true;
+  // The reset is a change of its own; the release that follows ends nothing.
+  BeginEdit(control);
+  control->HandleDoubleClick(x, y, mods);
+  EndEdit();
+  return false;
 }
 
 void IGraphics::PointerWheel(int x, int y, const IPointerMods& mods, int notches) {

@@ -173,6 +173,12 @@ class IGraphics : public IEditorView {
 
   // Moves the controls bound to `index` (a parameter or a command code).
   void ApplyToControls(int index, double normalised);
+  // The host's edit of the control's parameter, if it has one; an edit
+  // still open ends first.
+  void BeginEdit(IControl* control);
+  void EndEdit();
+  // A press on the control at `hit`, which captures the pointer.
+  void PressCaptured(int hit, int x, int y, const IPointerMods& mods);
 
   IEffectBase* plugin_;
   // One slot per parameter, made with the editor: recording never allocates.
@@ -191,6 +197,8 @@ class IGraphics : public IEditorView {
   int idleTicks_ = 0;
   std::function<void()> quietTick_;
   int captureIndex_ = -1;
+  // The parameter whose edit the host was told of and not yet told the end.
+  int editIndex_ = -1;
   int pointerOverIndex_ = -1;
   int lastX_ = -1;
   int lastY_ = -1;

@@ -1,11 +1,11 @@
 // Asking the user for a value: the right-button prompt, the commit of a
 // text entry, and the confirmations around opening a web page.
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "plugin/EffectBase.h"
 #include "plugin/EffectParameter.h"
+#include "plugin/NumberText.h"
 #include "ui/Graphics.h"
 
 namespace {
@@ -75,7 +75,7 @@ void IGraphics::CommitTextEntry(IControl* control, IEffectParameter* parameter, 
     int named = 0;
     if (parameter->FindValueName(entered.c_str(), &named)) value = named;
   } else {
-    value = std::strtod(entered.c_str(), nullptr);
+    value = ParseLeadingNumber(entered.c_str());
   }
   control->ApplyUserValue(parameter->ToNormalized(value));
 }

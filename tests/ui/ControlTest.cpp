@@ -1,6 +1,7 @@
 // What the pointer does to controls: drags, wheel, double clicks, switches,
 // right presses, hidden controls and the begin/end edit around presses.
 #include <cmath>
+#include <string>
 
 #include "tests/ui/EditorFixture.h"
 
@@ -36,8 +37,31 @@ class Controls : public EditorFixture {
     editor->PointerReleased(x, at, mods);
   }
 
+  // The host calls so far as "begin 0, automate 0, end 0", then forgets them.
+  static std::string TakeHostSequence() {
+    std::string sequence;
+    for (const HostCall& call : HostCalls()) {
+      if (!sequence.empty()) sequence += ", ";
+      sequence += call.opcode == kBeginEdit ? "begin "
+                  : call.opcode == kEndEdit ? "end "
+                                                           : "automate ";
+      sequence += std::to_string(call.index);
+    }
+    HostCalls().clear();
+    return sequence;
+  }
+
   std::unique_ptr<graphics::RasterMemBitmap> knobImage;
   std::unique_ptr<graphics::RasterMemBitmap> switchImage;
+};
+
+// A control whose press asks for its value in a menu, as the tempo display does.
+class MenuOnPress : public CountingControl {
+ public:
+  MenuOnPress(IEffectBase* plugin, const IPanelRect& area, int parameter) : CountingControl(plugin, area, parameter) {
+    SetDoubleClickActsAsPress(true);
+  }
+  void HandlePress(int, int, const IPointerMods&) override { Graphics()->PromptForParameter(this); }
 };
 
 }  // namespace
@@ -99,9 +123,9 @@ TEST_F(Controls, DoubleClickRestoresTheAttachTimeValueAndTellsTheHost) {
   EXPECT_FALSE(editor->PointerDoubleClicked(20, 30, kLeft));
   EXPECT_DOUBLE_EQ(knob->Value(), 0.5);
   EXPECT_DOUBLE_EQ(plugin.Parameter(kCutoff)->value, 50.0);
-  ASSERT_EQ(HostCalls().size(), 1u);  // the automation only: no begin/end edit on this path
-  EXPECT_EQ(HostCalls()[0].opcode, kAutomate);
-  EXPECT_FLOAT_EQ(HostCalls()[0].opt, 0.5f);
+  ASSERT_EQ(HostCalls().size(), 3u);  // inside an edit of its own
+  EXPECT_EQ(HostCalls()[1].opcode, kAutomate);
+  EXPECT_FLOAT_EQ(HostCalls()[1].opt, 0.5f);
   // A control the host never gave a value keeps its own.
   editor->PointerDoubleClicked(120, 20, kLeft);
   EXPECT_DOUBLE_EQ(unbound->Value(), 0.3);
@@ -214,6 +238,33 @@ TEST_F(Controls, PressOnABoundControlIsBracketedByBeginAndEndEdit) {
   editor->PointerPressed(500, 500, kLeft);
   editor->PointerReleased(500, 500, kLeft);
   EXPECT_TRUE(HostCalls().empty());
+}
+
+TEST_F(Controls, EachEditTheHostHearsOfEndsOnceAndOnlyAsItBegan) {
+  AddKnob();
+  editor->AttachControl(new MenuOnPress(&plugin, {100, 0, 150, 50}, kWave));
+  Attach();
+  DragUp(20, 30, 50, kLeft);
+  HostCalls().clear();
+  // A release whose press went elsewhere (a menu, another window) ends nothing.
+  editor->PointerReleased(20, 30, kLeft);
+  EXPECT_EQ(TakeHostSequence(), "");
+  // A double click on a knob: the click, then the reset in an edit of its own.
+  editor->PointerPressed(20, 30, kLeft);
+  editor->PointerReleased(20, 30, kLeft);
+  editor->PointerDoubleClicked(20, 30, kLeft);
+  editor->PointerReleased(20, 30, kLeft);
+  EXPECT_EQ(TakeHostSequence(), "begin 0, end 0, begin 0, automate 0, end 0");
+  // A press whose menu chooses the value ends its edit with the menu,
+  // wherever the release lands; a double click there is such a press.
+  editor->ScriptAnswers().menuChoices.push_back(2);
+  editor->PointerPressed(120, 20, kLeft);
+  editor->PointerReleased(20, 30, kLeft);
+  EXPECT_EQ(TakeHostSequence(), "begin 1, automate 1, end 1");
+  editor->ScriptAnswers().menuChoices.push_back(0);
+  EXPECT_TRUE(editor->PointerDoubleClicked(120, 20, kLeft));
+  editor->PointerReleased(120, 20, kLeft);
+  EXPECT_EQ(TakeHostSequence(), "begin 1, automate 1, end 1");
 }
 
 TEST_F(Controls, HostValuesThatAreNotNumbersAreIgnored) {

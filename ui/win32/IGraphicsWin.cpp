@@ -218,6 +218,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       PointerPressed(x, y, ModsOf(wParam));
       return 0;
     case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
     case WM_RBUTTONUP:
       ::ReleaseCapture();
       PointerReleased(x, y, ModsOf(wParam));

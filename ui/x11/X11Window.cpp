@@ -179,9 +179,12 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
       break;
     case MotionNotify: {
       if (modalDepth_ > 0 || entry_ || CaptureIndex() < 0) break;
-      // Only the latest position of a burst counts.
-      while (XCheckTypedWindowEvent(display_, window_, MotionNotify, &event)) {
-      }
+      // Only the latest position of a run of moves counts; a move queued
+      // after a release belongs to the next drag, so the run stops there.
+      XEvent next;
+      while (XEventsQueued(display_, QueuedAfterReading) > 0 && XPeekEvent(display_, &next) &&
+             next.type == MotionNotify && next.xany.window == window_)
+        XNextEvent(display_, &event);
       PointerDragged(event.xmotion.x, event.xmotion.y, x11::PointerMods(event.xmotion.state));
       break;
     }
@@ -205,7 +208,8 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
 void IGraphicsX11::HandleButton(XButtonEvent& event) {
   const int x = event.x, y = event.y;
   if (event.type == ButtonRelease) {
-    if (event.button == x11::kLeftButton || event.button == x11::kRightButton)
+    // Every button whose press the panel took has its release.
+    if (event.button == x11::kLeftButton || event.button == x11::kMiddleButton || event.button == x11::kRightButton)
       PointerReleased(x, y, x11::PointerMods(event.state, event.button, false));
     return;
   }
