@@ -236,8 +236,10 @@ void WriteChunk(Instance& instance, bool bank) {
   std::vector<char>& out = instance.chunk;
   out.clear();
   if (bank) Append32(out, static_cast<std::uint32_t>(instance.program));
-  for (int program = 0; program < kProgramCount; ++program)
-    if (bank || program == instance.program) out.insert(out.end(), instance.names[program], instance.names[program] + kNameBytes);
+  for (int program = 0; program < kProgramCount; ++program) {
+    const char* name = instance.names[program];
+    if (bank || program == instance.program) out.insert(out.end(), name, name + kNameBytes);
+  }
   for (const auto& value : instance.normalised) {
     const float number = value;
     std::uint32_t bits;

@@ -105,7 +105,7 @@ void* Real(CallIndex index) {
   return gReal[index];
 }
 
-void Note(Kind kind, CallIndex index, const void* caller) {
+void Note(Kind kind, const char* call, const void* caller) {
   if (!Counting()) return;
   validator::AudioThreadCounts& counts = tCounts;
   switch (kind) {
@@ -114,7 +114,7 @@ void Note(Kind kind, CallIndex index, const void* caller) {
     case kTryLock: ++counts.tryLocks; return;
     case kFile: ++counts.fileCalls; return;
   }
-  counts.NotePlace(kCallNames[index], caller);
+  counts.NotePlace(call, caller);
 }
 
 // Linux x86-64's futex system call and the operations of it that wait.
@@ -168,7 +168,7 @@ void free(void* block) noexcept {
 
 #define KESTRION_WATCHED_DEFINITION(kind, Result, name, Parameters, Arguments) \
   Result name Parameters {                                                     \
-    Note(kind, kCall_##name, __builtin_return_address(0));                     \
+    Note(kind, #name, __builtin_return_address(0));                            \
     return reinterpret_cast<Result(*) Parameters>(Real(kCall_##name)) Arguments; \
   }
 KESTRION_WATCHED_CALLS(KESTRION_WATCHED_DEFINITION)
@@ -182,12 +182,12 @@ long syscall(long number, ...) {
   if (number == kFutexCall) {
     const long operation = a[1] & kFutexCommand;
     if (operation == kFutexTryLockPi)
-      Note(kTryLock, kCall_syscall, __builtin_return_address(0));
+      Note(kTryLock, "syscall(SYS_futex)", __builtin_return_address(0));
     else if (operation == kFutexWait || operation == kFutexWaitBitset || operation == kFutexLockPi ||
              operation == kFutexLockPi2 || operation == kFutexWaitRequeuePi)
-      Note(kWait, kCall_syscall, __builtin_return_address(0));
+      Note(kWait, "syscall(SYS_futex)", __builtin_return_address(0));
   } else if (number == kFutexWaitvCall) {
-    Note(kWait, kCall_syscall, __builtin_return_address(0));
+    Note(kWait, "syscall(SYS_futex_waitv)", __builtin_return_address(0));
   }
   using Function = long (*)(long, long, long, long, long, long, long);
   return reinterpret_cast<Function>(Real(kCall_syscall))(number, a[0], a[1], a[2], a[3], a[4], a[5]);

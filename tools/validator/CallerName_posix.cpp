@@ -15,11 +15,10 @@ std::string CallerName(const void* address) {
   const char* file = info.dli_fname;
   for (const char* c = file; *c; ++c)
     if (*c == '/') file = c + 1;
-  std::snprintf(text, sizeof text, "%s+0x%lx", file,
-                static_cast<unsigned long>(static_cast<const char*>(address) - static_cast<const char*>(info.dli_fbase)));
+  const auto offset = static_cast<const char*>(address) - static_cast<const char*>(info.dli_fbase);
+  std::snprintf(text, sizeof text, "%s+0x%lx", file, static_cast<unsigned long>(offset));
   std::string name = text;
-  if (info.dli_sname)
-    name += std::string(" (in ") + info.dli_sname + ")";
+  if (info.dli_sname) name += std::string(" (in ") + info.dli_sname + ")";
   return name;
 }
 

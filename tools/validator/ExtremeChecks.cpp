@@ -32,7 +32,8 @@ struct CanaryBuffers {
     channels.assign(static_cast<std::size_t>(count > 0 ? count : 0),
                     std::vector<float>(static_cast<std::size_t>(frames + kCanaryFrames), kCanary));
     for (auto& channel : channels) {
-      for (std::int32_t i = 0; i < frames; ++i) channel[static_cast<std::size_t>(i)] = level * std::sin(0.1f * float(i));
+      for (std::int32_t i = 0; i < frames; ++i)
+        channel[static_cast<std::size_t>(i)] = level * std::sin(0.1f * static_cast<float>(i));
       pointers.push_back(channel.data());
     }
     if (pointers.empty()) pointers.push_back(nullptr);

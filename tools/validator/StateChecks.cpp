@@ -96,7 +96,7 @@ double Difference(const std::vector<float>& a, const std::vector<float>& b) {
 // kQuickStride-th length with --quick (a stride prime to the field sizes,
 // so that it falls inside every name and at each alignment; every length of
 // a 40 KB bank takes half a minute under ThreadSanitizer), or else at every
-// length up to kMostCuts and as many lengths spread evenly beyond.
+// length (a chunk over kMostCuts bytes at that many lengths spread evenly).
 constexpr int kHeadBytes = 4096;
 constexpr int kQuickStride = 13;
 constexpr int kMostCuts = 65536;
@@ -125,7 +125,6 @@ std::string CheckCuts(Instance& instance, bool program, const Bytes& chunk, bool
     report.Step("the %s chunk cut to %d of %d bytes", program ? "program" : "bank", length, size);
     std::memcpy(end - length, chunk.data(), static_cast<std::size_t>(length));
     const bool taken = instance.host.Dispatch(vst::effSetChunk, program ? 1 : 0, length, end - length) != 0;
-    VisibleState after = ReadState(instance);
     if (taken) {
       // A shorter form of the chunk may be a valid one; back to the defaults
       // so that the next cut shows what it changes.
@@ -133,7 +132,7 @@ std::string CheckCuts(Instance& instance, bool program, const Bytes& chunk, bool
       SetChunk(instance, program, defaults);
       current = ReadState(instance);
     } else if (answers) {
-      std::string change = FirstDifference(current, after);
+      std::string change = FirstDifference(current, ReadState(instance));
       if (!change.empty())
         return "the chunk cut to " + std::to_string(length) + " of " + std::to_string(size) +
                " bytes was refused, yet " + change;
