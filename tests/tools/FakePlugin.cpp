@@ -1,12 +1,16 @@
-// A tiny VST 2.4 instrument for the host and renderer tests: it records the
-// calls it receives (FakePluginLog.h) and writes a known signal. Built in
-// several forms that differ only in how they present themselves to a host.
-#include <memory>
+// A tiny VST 2.4 instrument for the host, renderer and validator tests: it
+// records the calls it receives (FakePluginLog.h) and writes a known signal.
+// Built in several forms that differ in how they present themselves to a
+// host, and in the faults (FAKE_...) the validator must report.
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 #include "vst2/VstAbi.h"
 #include "platform/Export.h"
@@ -22,13 +26,20 @@ const char* const kParameterNames[kParameterCount] = {"Gain", "Shape", "Offset"}
 const char* const kShapeNames[] = {"Ramp", "Sawtooth", "Square"};
 constexpr int kShapeCount = 3;
 const char* const kProgramNames[kProgramCount] = {"First", "Second"};
+constexpr std::size_t kNameBytes = 24;  // a program name's field in the chunks, with its terminator
 
 struct Instance {
   vst::AEffect effect{};
   vst::AudioMasterCallback master = nullptr;
-  std::recursive_mutex mutex;
-  float normalised[kParameterCount] = {kDefaultGain, 0.0f, 0.5f};
+  std::recursive_mutex mutex;  // the dispatcher's, never taken on the audio thread
+  std::atomic<float> normalised[kParameterCount] = {kDefaultGain, 0.0f, 0.5f};
   VstInt32 program = 0;
+  char names[kProgramCount][kNameBytes] = {};
+  std::vector<char> chunk;  // the last effGetChunk answer
+  std::vector<float> scratch;  // one announced block, for the form that overruns it
+  std::mutex workerMutex;
+  std::condition_variable workerReady;
+  bool workerStarted = false;  // waited for by the form that deadlocks; never set
   std::int64_t frame = 0;  // since switch-on
   Log log{};
 };
@@ -75,10 +86,30 @@ void RecordBlock(Instance& instance, VstInt32 frames) {
 template <typename Sample_t>
 void Render(vst::AEffect* effect, Sample_t** outputs, VstInt32 frames) {
   Instance& instance = *From(effect);
+#ifdef FAKE_LOCKS_IN_PROCESS
+  // The fault the validator's lock watch must report.
   std::lock_guard<std::recursive_mutex> lock(instance.mutex);
+#endif
+#ifdef FAKE_DEADLOCKS
+  // The fault its time limit must report: a wait for a worker never started.
+  std::unique_lock<std::mutex> wait(instance.workerMutex);
+  instance.workerReady.wait(wait, [&] { return instance.workerStarted; });
+#endif
+#ifdef FAKE_HANGS_AT_LOW_RATES
+  // The fault its extreme rates must find: a control tick of a millisecond's
+  // whole samples is none below 1 kHz, and the loop over ticks never ends.
+  const auto tick = static_cast<VstInt32>(instance.log.sampleRate / 1000);
+  for (volatile VstInt32 start = 0; start < frames; start = start + tick) {
+  }
+#endif
   RecordBlock(instance, frames);
   for (VstInt32 i = 0; i < frames; ++i) {
     const double value = Sample(instance, instance.frame + i);
+#ifdef FAKE_OVERRUNS_LONG_BLOCKS
+    // The fault its longer calls must find: the render goes through a buffer
+    // of the announced block size, however long the call.
+    instance.scratch.data()[i] = static_cast<float>(value);
+#endif
     outputs[0][i] = static_cast<Sample_t>(value);
     outputs[1][i] = static_cast<Sample_t>(-value);
   }
@@ -109,7 +140,7 @@ void SetParameter(vst::AEffect* effect, VstInt32 index, float value) {
 float GetParameter(vst::AEffect* effect, VstInt32 index) {
   Instance& instance = *From(effect);
   std::lock_guard<std::recursive_mutex> lock(instance.mutex);
-  return index >= 0 && index < kParameterCount ? instance.normalised[index] : 0.0f;
+  return index >= 0 && index < kParameterCount ? instance.normalised[index].load() : 0.0f;
 }
 
 void FormatDisplay(const Instance& instance, VstInt32 index, char* text) {
@@ -183,6 +214,105 @@ void EmitMidi(Instance& instance) {
   instance.master(&instance.effect, vst::audioMasterProcessEvents, 0, 0, &events, 0);
 }
 
+// The chunks: a bank holds the current program, every program's name and
+// the parameter values; a program its name and the values. Little-endian.
+struct ChunkFields {
+  VstInt32 program;
+  char names[kProgramCount][kNameBytes];
+  float values[kParameterCount];
+};
+
+void Append32(std::vector<char>& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+std::uint32_t Read32(const char* in) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(in[i]);
+  return value;
+}
+
+void WriteChunk(Instance& instance, bool bank) {
+  std::vector<char>& out = instance.chunk;
+  out.clear();
+  if (bank) Append32(out, static_cast<std::uint32_t>(instance.program));
+  for (int program = 0; program < kProgramCount; ++program) {
+    const char* name = instance.names[program];
+    if (bank || program == instance.program) out.insert(out.end(), name, name + kNameBytes);
+  }
+  for (const auto& value : instance.normalised) {
+    const float number = value;
+    std::uint32_t bits;
+    std::memcpy(&bits, &number, sizeof bits);
+    Append32(out, bits);
+  }
+}
+
+// Reads the fields in file order, each checked, into `fields`; returns how
+// many were read whole, and sets `whole` when the chunk was all valid.
+int ReadChunk(const Instance& instance, const char* data, std::size_t size, bool bank, ChunkFields& fields,
+              bool& whole) {
+  std::size_t offset = 0;
+  int read = 0;
+  whole = false;
+  if (bank) {
+    if (size - offset < 4) return read;
+    fields.program = static_cast<VstInt32>(Read32(data + offset));
+    offset += 4;
+    if (fields.program < 0 || fields.program >= kProgramCount) return read;
+    ++read;
+  }
+  for (int program = 0; program < kProgramCount; ++program) {
+    if (!bank && program != instance.program) continue;
+#ifdef FAKE_OVERREADS_CUT_NAME
+    // The fault the validator's cut chunks must find: the name's terminator
+    // is looked for before the chunk is known to hold the name.
+    if (!std::memchr(data + offset, 0, kNameBytes)) return read;
+#endif
+    if (size - offset < kNameBytes) return read;
+    std::memcpy(fields.names[program], data + offset, kNameBytes);
+    offset += kNameBytes;
+    if (!std::memchr(fields.names[program], 0, kNameBytes)) return read;
+    ++read;
+  }
+  for (float& value : fields.values) {
+    if (size - offset < 4) return read;
+    const std::uint32_t bits = Read32(data + offset);
+    offset += 4;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!(value >= 0 && value <= 1)) return read;
+    ++read;
+  }
+  whole = offset == size;
+  return read;
+}
+
+// Applies the first `count` fields, in file order.
+void ApplyChunk(Instance& instance, const ChunkFields& fields, bool bank, int count) {
+  int field = 0;
+  if (bank && field++ < count) instance.program = fields.program;
+  for (int program = 0; program < kProgramCount; ++program)
+    if ((bank || program == instance.program) && field++ < count)
+      std::memcpy(instance.names[program], fields.names[program], kNameBytes);
+  for (int index = 0; index < kParameterCount; ++index)
+    if (field++ < count) instance.normalised[index] = fields.values[index];
+}
+
+VstIntPtr SetChunk(Instance& instance, const char* data, std::size_t size, bool bank) {
+  ChunkFields fields{};
+  bool whole = false;
+  const int read = ReadChunk(instance, data, size, bank, fields, whole);
+#ifdef FAKE_APPLIES_REFUSED_CHUNK
+  // The fault the validator must report: what was read of a chunk it
+  // refuses is applied all the same.
+  ApplyChunk(instance, fields, bank, read);
+  return whole ? 1 : 0;
+#endif
+  if (!whole) return 0;
+  ApplyChunk(instance, fields, bank, read);
+  return 1;
+}
+
 VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                      float opt) {
   Instance* instance = From(effect);
@@ -190,7 +320,9 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
     delete instance;
     return 0;
   }
-  std::lock_guard<std::recursive_mutex> lock(instance->mutex);
+  // Events arrive on the audio thread, which takes no lock.
+  std::unique_lock<std::recursive_mutex> lock(instance->mutex, std::defer_lock);
+  if (opcode != vst::effProcessEvents) lock.lock();
   Log& log = instance->log;
   if (log.dispatchCount < kMaxDispatches) log.dispatches[log.dispatchCount++] = opcode;
   char* text = static_cast<char*>(ptr);
@@ -206,12 +338,23 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
     case vst::effGetProgram:
       return instance->program;
     case vst::effGetProgramName:
-      CopyText(text, kProgramNames[instance->program], 24);
+      CopyText(text, instance->names[instance->program], kNameBytes);
+      return 0;
+    case vst::effSetProgramName:
+      if (text) CopyText(instance->names[instance->program], text, kNameBytes);
       return 0;
     case vst::effGetProgramNameIndexed:
       if (index < 0 || index >= kProgramCount) return 0;
-      CopyText(text, kProgramNames[index], 24);
+      CopyText(text, instance->names[index], kNameBytes);
       return 1;
+    case vst::effGetChunk:
+      if (!ptr) return 0;
+      WriteChunk(*instance, index == 0);
+      *static_cast<void**>(ptr) = instance->chunk.data();
+      return static_cast<VstIntPtr>(instance->chunk.size());
+    case vst::effSetChunk:
+      if (!ptr || value < 0) return 0;
+      return SetChunk(*instance, static_cast<const char*>(ptr), static_cast<std::size_t>(value), index == 0);
     case vst::effGetParamName:
     case vst::effGetParamLabel:
     case vst::effGetParamDisplay:
@@ -225,7 +368,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
       if (!text) return 1;
       const bool accepted = TextToParameter(*instance, index, text);
       RecordParameterCall(*instance, ParameterCall::kString2Parameter, index,
-                          accepted ? instance->normalised[index] : -1.0f, text);
+                          accepted ? instance->normalised[index].load() : -1.0f, text);
       return accepted ? 1 : 0;
     }
     case vst::effSetSampleRate:
@@ -237,6 +380,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
     case vst::effMainsChanged:
       if (value) {
         instance->frame = 0;
+        instance->scratch = std::vector<float>(static_cast<std::size_t>(log.blockSize));
         log.sampleRateAtSwitchOn = instance->master(effect, vst::audioMasterGetSampleRate, 0, 0, nullptr, 0);
         log.blockSizeAtSwitchOn = instance->master(effect, vst::audioMasterGetBlockSize, 0, 0, nullptr, 0);
       }
@@ -283,6 +427,8 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
 vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
   auto* instance = new Instance;
   instance->master = master;
+  for (int program = 0; program < kProgramCount; ++program)
+    CopyText(instance->names[program], kProgramNames[program], kNameBytes);
   vst::AEffect& effect = instance->effect;
   effect.magic = vst::kEffectMagic;
 #ifdef FAKE_BAD_MAGIC
@@ -300,7 +446,8 @@ vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
   effect.numParams = kParameterCount;
   effect.numInputs = 0;
   effect.numOutputs = 2;
-  effect.flags = vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsIsSynth;
+  effect.flags = vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsIsSynth |
+                 vst::effFlagsProgramChunks;
   effect.ioRatio = 1.0f;
   effect.object = instance;
   effect.uniqueID = kUniqueId;

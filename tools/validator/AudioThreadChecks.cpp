@@ -1,20 +1,17 @@
 // What the plug-in does on the audio thread during effProcessEvents and the
 // process calls, once the first blocks (where lazy set-up is tolerated) are
-// past: no allocation, no file I/O, few locks.
+// past: no allocation, no file I/O, no lock that waits and no wait.
 #include <cstdio>
 #include <string>
 
 #include "AudioThreadWatch.h"
+#include "CallerName.h"
 #include "Validator.h"
 
 namespace validator {
 
-namespace {
-// A plug-in mutex taken once per call, maybe again for events or parameters.
-constexpr double kLocksPerBlockAllowed = 4;
-}
-
 void CheckAudioThread(const Options& options, Report& report) {
+  report.Begin("audiothread.memory");
   if (!AudioThreadWatchAvailable()) {
     report.Skip("audiothread.calls", "calls cannot be interposed in this build");
     return;
@@ -41,14 +38,16 @@ void CheckAudioThread(const Options& options, Report& report) {
     AudioThreadCounts counts = StopAudioThreadWatch();
     total.allocations += counts.allocations;
     total.frees += counts.frees;
-    total.locks += counts.locks;
     total.fileCalls += counts.fileCalls;
+    total.locks += counts.locks;
+    total.waits += counts.waits;
+    total.tryLocks += counts.tryLocks;
+    for (int i = 0; i < counts.placeCount; ++i) total.NotePlace(counts.blockingCalls[i], counts.blockingCallers[i]);
   }
   char detail[200];
-  std::snprintf(detail, sizeof detail,
-                "%d blocks with notes: %lld allocations, %lld frees, %lld file calls, %.2f locks per block",
-                blocks, static_cast<long long>(total.allocations), static_cast<long long>(total.frees),
-                static_cast<long long>(total.fileCalls), static_cast<double>(total.locks) / blocks);
+  std::snprintf(detail, sizeof detail, "%d blocks with notes: %lld allocations, %lld frees, %lld file calls", blocks,
+                static_cast<long long>(total.allocations), static_cast<long long>(total.frees),
+                static_cast<long long>(total.fileCalls));
   if (total.allocations + total.frees > 0)
     report.Fail("audiothread.memory", detail);
   else
@@ -57,10 +56,20 @@ void CheckAudioThread(const Options& options, Report& report) {
     report.Fail("audiothread.io", detail);
   else
     report.Pass("audiothread.io", "no file calls");
-  if (static_cast<double>(total.locks) / blocks > kLocksPerBlockAllowed)
-    report.Fail("audiothread.locks", detail);
-  else
-    report.Pass("audiothread.locks", std::to_string(total.locks) + " mutex locks in " + std::to_string(blocks) + " blocks");
+
+  // A lock that waits for another thread, or any other wait, can miss the
+  // deadline; a try-lock that gives up cannot.
+  std::snprintf(detail, sizeof detail, "%lld locks that wait, %lld waits, %lld try-locks in %d blocks",
+                static_cast<long long>(total.locks), static_cast<long long>(total.waits),
+                static_cast<long long>(total.tryLocks), blocks);
+  if (total.locks + total.waits > 0) {
+    std::string places;
+    for (int i = 0; i < total.placeCount; ++i)
+      places += std::string(i ? ", " : "; ") + total.blockingCalls[i] + " from " + CallerName(total.blockingCallers[i]);
+    report.Fail("audiothread.locks", detail + places);
+  } else {
+    report.Pass("audiothread.locks", detail);
+  }
 }
 
 }  // namespace validator

@@ -17,6 +17,7 @@ struct EditorRect {
 }  // namespace
 
 void CheckEditor(const Options& options, Report& report) {
+  report.Begin("editor");
   std::string error;
   auto instance = OpenInstance(options.plugin, 44100, 256, &error);
   if (!instance) {

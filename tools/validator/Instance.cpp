@@ -1,6 +1,7 @@
 // The instance the checks drive, and the report they write to.
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 
 #include "Validator.h"
@@ -9,20 +10,36 @@ namespace validator {
 
 bool HostCallbackActive() { return vsthost::VstHost::InCallback(); }
 
-void Report::Pass(const std::string& name, const std::string& detail) {
-  ++passed;
-  std::printf("PASS %s \xe2\x80\x94 %s\n", name.c_str(), detail.c_str());
+void Report::Begin(const char* name) {
+  std::snprintf(progress_.check, sizeof progress_.check, "%s", name);
+  progress_.step[0] = 0;
+}
+
+void Report::Step(const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(progress_.step, sizeof progress_.step, format, arguments);
+  va_end(arguments);
+}
+
+namespace {
+void Print(const char* outcome, const std::string& name, const std::string& detail) {
+  std::printf("%s %s \xe2\x80\x94 %s\n", outcome, name.c_str(), detail.c_str());
   std::fflush(stdout);
+}
+}  // namespace
+
+void Report::Pass(const std::string& name, const std::string& detail) {
+  ++progress_.passed;
+  Print("PASS", name, detail);
 }
 void Report::Fail(const std::string& name, const std::string& detail) {
-  ++failed;
-  std::printf("FAIL %s \xe2\x80\x94 %s\n", name.c_str(), detail.c_str());
-  std::fflush(stdout);
+  ++progress_.failed;
+  Print("FAIL", name, detail);
 }
 void Report::Skip(const std::string& name, const std::string& detail) {
-  ++skipped;
-  std::printf("SKIP %s \xe2\x80\x94 %s\n", name.c_str(), detail.c_str());
-  std::fflush(stdout);
+  ++progress_.skipped;
+  Print("SKIP", name, detail);
 }
 
 namespace {

@@ -7,10 +7,28 @@
 #include <vector>
 
 #include "Validator.h"
+#include "platform/DynamicLibrary.h"
 
 namespace validator {
 
+void CheckLoad(const Options& options, Report& report) {
+  report.Begin("load");
+  vsthost::VstHost host;
+  std::string error;
+  if (!host.Load(options.plugin, &error)) {
+    report.Fail("load", error);
+    return;
+  }
+  host.Open();
+  vst::AEffect* effect = host.Effect();
+  report.Pass("load", "'" + host.EffectName() + "' by '" + host.PluginVendor() + "', " +
+                          std::to_string(effect->numInputs) + " in, " + std::to_string(effect->numOutputs) +
+                          " out, " + std::to_string(effect->numParams) + " parameters, " +
+                          std::to_string(effect->numPrograms) + " programs");
+}
+
 void CheckLifecycle(const Options& options, Report& report) {
+  report.Begin("lifecycle.repeated");
   const int cycles = options.quick ? 10 : 100;
   std::string error;
   for (int i = 0; i < cycles; ++i) {
@@ -26,6 +44,7 @@ void CheckLifecycle(const Options& options, Report& report) {
 
   // Several live instances, each processing, must not share state that breaks.
   {
+    report.Begin("lifecycle.instances");
     const int count = 4;
     std::vector<std::unique_ptr<Instance>> instances;
     for (int i = 0; i < count; ++i) {
@@ -50,12 +69,15 @@ void CheckLifecycle(const Options& options, Report& report) {
     else
       report.Fail("lifecycle.instances", "NaN or infinity in the output of one of several instances");
   }
-
 }
 
 // Hosts scan and create instances on worker threads. Run last: a plug-in
 // whose entry is not safe to call on several threads at once may crash here.
 void CheckConcurrentCreation(const Options& options, Report& report) {
+  report.Begin("lifecycle.threads");
+  // Loaded once before the threads start, as after a host's scan: the loader
+  // runs the module's initializers under a lock ThreadSanitizer cannot see.
+  platform::DynamicLibrary resident = platform::OpenLibrary(options.plugin);
   {
     const int threadCount = 4;
     const int perThread = options.quick ? 4 : 25;
@@ -80,6 +102,7 @@ void CheckConcurrentCreation(const Options& options, Report& report) {
     else
       report.Fail("lifecycle.threads", std::to_string(failures.load()) + " threads could not create an instance");
   }
+  platform::CloseLibrary(resident);
 }
 
 }  // namespace validator

@@ -14,6 +14,7 @@
 namespace validator {
 
 void CheckParameters(const Options& options, Report& report) {
+  report.Begin("parameters.sweep");
   std::string error;
   auto instance = OpenInstance(options.plugin, 44100, 512, &error);
   if (!instance) {
@@ -53,6 +54,7 @@ void CheckParameters(const Options& options, Report& report) {
 
   // Text entry: the value a display text is entered as shows that same text.
   {
+    report.Begin("parameters.text");
     int offered = 0, mismatched = 0;
     std::string firstMismatch;
     std::mt19937 random(options.seed);
@@ -77,6 +79,7 @@ void CheckParameters(const Options& options, Report& report) {
 
   // Automation arrives on a thread other than the audio thread.
   {
+    report.Begin("parameters.threads");
     std::atomic<bool> done{false};
     std::thread writer([&] {
       std::mt19937 random(options.seed + 1);

@@ -93,6 +93,7 @@ void CheckProcessing(const Options& options, Report& report) {
 
   // At rest, before any note, a plug-in's output stays within full scale.
   {
+    report.Begin("process.silence");
     double peak = 0;
     for (int block = 0; block < 16; ++block) {
       ProcessFloat(*instance, 512);
@@ -107,6 +108,7 @@ void CheckProcessing(const Options& options, Report& report) {
       report.Pass("process.silence", Format("peak %.3g with no notes", peak));
   }
 
+  report.Begin("process.float");
   error = RandomRun(*instance, false, segments, random);
   if (error.empty())
     report.Pass("process.float", std::to_string(segments) +
@@ -114,6 +116,7 @@ void CheckProcessing(const Options& options, Report& report) {
   else
     report.Fail("process.float", error);
 
+  report.Begin("process.double");
   if ((effect->flags & vst::effFlagsCanDoubleReplacing) && effect->processDoubleReplacing) {
     instance->host.SetActive(false);
     instance->host.Dispatch(vst::effSetProcessPrecision, 0, 1);
@@ -131,6 +134,7 @@ void CheckProcessing(const Options& options, Report& report) {
 
   // A decaying tail reaching denormal range can cost many times a loud block.
   {
+    report.Begin("process.denormals");
     Restart(*instance, 44100, 512);
     const int keys[4] = {48, 55, 60, 64};
     SendNotes(*instance, keys, 4, 110);

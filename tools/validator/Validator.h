@@ -15,16 +15,37 @@ namespace validator {
 struct Options {
   bool quick = false;
   std::uint32_t seed = 1;
+  double timeLimit = 0;  // seconds a group of checks may take; 0 for the default
   std::string plugin;
+  // Set in a group's own process where the platform starts it afresh (Windows).
+  std::string group, progress;
+};
+
+// What a group of checks has counted and is doing, kept where the parent
+// process reads it when the group's process crashes or hangs.
+struct Progress {
+  int passed = 0, failed = 0, skipped = 0;
+  bool finished = false;
+  char check[64] = {};  // the check in progress
+  char step[192] = {};  // what it is doing, when it says
 };
 
 // Counts and prints the outcome of every check as it is made.
 class Report {
  public:
+  explicit Report(Progress& progress) : progress_(progress) {}
+  // Names the check about to run, so that a crash or a hang is reported as
+  // its failure.
+  void Begin(const char* name);
+  // What the check is doing now (printf style), for the same report.
+  void Step(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Pass(const std::string& name, const std::string& detail);
   void Fail(const std::string& name, const std::string& detail);
   void Skip(const std::string& name, const std::string& detail);
-  int passed = 0, failed = 0, skipped = 0;
+  const Progress& Counts() const { return progress_; }
+
+ private:
+  Progress& progress_;
 };
 
 // One loaded and opened instance, ready to process at `rate` with blocks of
@@ -61,9 +82,11 @@ double PeakDouble(const Instance& instance, std::int32_t frames);
 std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks,
                           std::int32_t frames);
 
-// The checks, one module each.
+// The checks, one module each; each group runs in a process of its own.
+void CheckLoad(const Options& options, Report& report);
 void CheckLifecycle(const Options& options, Report& report);
 void CheckProcessing(const Options& options, Report& report);
+void CheckExtremes(const Options& options, Report& report);
 void CheckAudioThread(const Options& options, Report& report);
 void CheckParameters(const Options& options, Report& report);
 void CheckState(const Options& options, Report& report);

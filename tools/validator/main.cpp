@@ -1,54 +1,107 @@
-// kestrion-validate [--quick] [--seed N] PLUGIN
+// kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "GroupProcess.h"
 #include "Validator.h"
 
-int main(int argc, char** argv) {
-  validator::Options options;
+namespace {
+
+struct Group {
+  const char* name;
+  validator::GroupFunction run;
+};
+
+// In the order they run: loading first, since nothing else can work without it.
+const Group kGroups[] = {
+    {"load", validator::CheckLoad},
+    {"lifecycle", validator::CheckLifecycle},
+    {"process", validator::CheckProcessing},
+    {"extremes", validator::CheckExtremes},
+    {"audiothread", validator::CheckAudioThread},
+    {"parameters", validator::CheckParameters},
+    {"state", validator::CheckState},
+    {"editor", validator::CheckEditor},
+    {"threads", validator::CheckConcurrentCreation},
+};
+
+// Generous for a plug-in under the sanitizers or Wine, and still well short
+// of a test's time limit.
+constexpr double kQuickTimeLimit = 60;
+constexpr double kFullTimeLimit = 300;
+
+bool ParseOptions(int argc, char** argv, validator::Options& options) {
   for (int i = 1; i < argc; ++i) {
+    const bool hasValue = i + 1 < argc;
     if (std::strcmp(argv[i], "--quick") == 0) {
       options.quick = true;
-    } else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
+    } else if (std::strcmp(argv[i], "--seed") == 0 && hasValue) {
       options.seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (std::strcmp(argv[i], "--time-limit") == 0 && hasValue) {
+      options.timeLimit = std::strtod(argv[++i], nullptr);
+      if (!(options.timeLimit > 0)) return false;
+    } else if (std::strcmp(argv[i], "--group") == 0 && hasValue) {
+      options.group = argv[++i];
+    } else if (std::strcmp(argv[i], "--progress") == 0 && hasValue) {
+      options.progress = argv[++i];
     } else if (argv[i][0] != '-' && options.plugin.empty()) {
       options.plugin = argv[i];
     } else {
-      options.plugin.clear();
-      break;
+      return false;
     }
   }
-  if (options.plugin.empty()) {
-    std::fprintf(stderr, "usage: kestrion-validate [--quick] [--seed N] PLUGIN\n");
+  return !options.plugin.empty();
+}
+
+int Summary(const validator::Progress& totals) {
+  std::printf("%d passed, %d failed, %d skipped\n", totals.passed, totals.failed, totals.skipped);
+  return totals.failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  validator::Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN\n");
     return 2;
   }
-
-  validator::Report report;
-  std::string error;
-  {
-    vsthost::VstHost host;
-    if (!host.Load(options.plugin, &error)) {
-      report.Fail("load", error);
-      std::printf("0 passed, 1 failed, 0 skipped\n");
-      return 1;
-    }
-    host.Open();
-    vst::AEffect* effect = host.Effect();
-    report.Pass("load", "'" + host.EffectName() + "' by '" + host.PluginVendor() + "', " +
-                            std::to_string(effect->numInputs) + " in, " +
-                            std::to_string(effect->numOutputs) + " out, " +
-                            std::to_string(effect->numParams) + " parameters, " +
-                            std::to_string(effect->numPrograms) + " programs");
+  if (!options.progress.empty()) {
+    // A group's own process, started afresh by the first one.
+    validator::Progress* progress = validator::ParentsProgress(options.progress);
+    if (!progress) return 2;
+    validator::Report report(*progress);
+    for (const Group& group : kGroups)
+      if (options.group == group.name) group.run(options, report);
+    progress->finished = true;
+    return 0;
   }
-  validator::CheckLifecycle(options, report);
-  validator::CheckProcessing(options, report);
-  validator::CheckAudioThread(options, report);
-  validator::CheckParameters(options, report);
-  validator::CheckState(options, report);
-  validator::CheckEditor(options, report);
-  validator::CheckConcurrentCreation(options, report);
-  std::printf("%d passed, %d failed, %d skipped\n", report.passed, report.failed, report.skipped);
-  return report.failed ? 1 : 0;
+
+  const double seconds = options.timeLimit > 0 ? options.timeLimit : options.quick ? kQuickTimeLimit : kFullTimeLimit;
+  validator::Progress totals;
+  validator::Report report(totals);
+  for (const Group& group : kGroups) {
+    validator::GroupOutcome outcome = validator::RunInOwnProcess(options, group.name, group.run, seconds);
+    const validator::Progress& counted = outcome.progress;
+    totals.passed += counted.passed;
+    totals.failed += counted.failed;
+    totals.skipped += counted.skipped;
+    std::string where = counted.step[0] ? std::string(" (") + counted.step + ")" : "";
+    if (outcome.end == validator::GroupOutcome::kTimedOut) {
+      // The stuck process is gone; a plug-in that hangs once is not worth
+      // waiting on in every later group.
+      report.Fail(counted.check, "did not finish within " + std::to_string(static_cast<int>(seconds)) + " s" + where);
+      return Summary(totals);
+    }
+    if (outcome.end == validator::GroupOutcome::kCrashed) {
+      if (counted.finished)
+        report.Fail(group.name, "the process of these checks ended with " + outcome.how + " after them");
+      else
+        report.Fail(counted.check, "crashed: " + outcome.how + where);
+    }
+    if (std::strcmp(group.name, "load") == 0 && totals.failed > 0) break;
+  }
+  return Summary(totals);
 }
