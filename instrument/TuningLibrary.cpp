@@ -26,11 +26,8 @@ bool LoadTuningLibrary(TuningLibrary& record, const std::string& path) {
   Resolve(library, "MTS_DeregisterClient", record.deregisterClient);
   Resolve(library, "MTS_HasMaster", record.hasMaster);
   Resolve(library, "MTS_ShouldFilterNote", record.shouldFilterNote);
-  Resolve(library, "MTS_ShouldFilterNoteMultiChannel", record.shouldFilterNoteMultiChannel);
   Resolve(library, "MTS_GetTuningTable", record.getTuningTable);
   Resolve(library, "MTS_GetMultiChannelTuningTable", record.getMultiChannelTuningTable);
-  Resolve(library, "MTS_UseMultiChannelTuning", record.useMultiChannelTuning);
-  Resolve(library, "MTS_GetScaleName", record.getScaleName);
   if (record.getTuningTable) record.tuningTable = record.getTuningTable();
   for (int channel = 0; channel < kTuningChannels; ++channel) {
     record.channelTables[channel] = record.getMultiChannelTuningTable
@@ -45,11 +42,8 @@ void ReleaseTuningLibrary(TuningLibrary& record) {
   record.deregisterClient = nullptr;
   record.hasMaster = nullptr;
   record.shouldFilterNote = nullptr;
-  record.shouldFilterNoteMultiChannel = nullptr;
   record.getTuningTable = nullptr;
   record.getMultiChannelTuningTable = nullptr;
-  record.useMultiChannelTuning = nullptr;
-  record.getScaleName = nullptr;
   record.tuningTable = nullptr;
   for (const double*& table : record.channelTables) table = nullptr;
   platform::CloseLibrary(record.library);

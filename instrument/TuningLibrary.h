@@ -10,16 +10,15 @@
 
 constexpr int kTuningChannels = 16;
 
+// Only what the client calls is resolved: the library's other functions
+// (the multi-channel filter and switch, the scale name) have no caller.
 struct TuningLibrary {
   void (*registerClient)() = nullptr;
   void (*deregisterClient)() = nullptr;
   bool (*hasMaster)() = nullptr;
   bool (*shouldFilterNote)(char note, char channel) = nullptr;
-  bool (*shouldFilterNoteMultiChannel)(char note, char channel) = nullptr;
   const double* (*getTuningTable)() = nullptr;
   const double* (*getMultiChannelTuningTable)(char channel) = nullptr;
-  bool (*useMultiChannelTuning)(char channel) = nullptr;
-  const char* (*getScaleName)() = nullptr;
 
   // The master's frequencies in Hz per MIDI note, always current.
   const double* tuningTable = nullptr;
