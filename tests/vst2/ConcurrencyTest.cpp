@@ -1,5 +1,5 @@
 // Hosts call the dispatcher, the parameters and the audio callback from
-// different threads at once; the plug-in mutex must keep them apart.
+// different threads at once; the plug-in must keep their changes whole.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "instrument/ParameterIndex.h"
 #include "tests/vst2/TestHost.h"
 
 using namespace vst;
@@ -98,4 +99,41 @@ TEST(Concurrency, DispatcherParametersAndAudioFromSeveralThreads) {
     i.Call(effSetProgram, 0, p);
     EXPECT_EQ(e->getParameter(e, kMarker), marker[static_cast<size_t>(p)]) << "program " << p;
   }
+}
+
+// A program selected while the audio thread plays reaches the engine whole:
+// no block renders some of its values with some of the program before.
+TEST(Concurrency, ProgramsSelectedDuringPlayReachTheEngineWhole) {
+  testhost::Instance i;
+  AEffect* e = i.effect;
+  const Kestrion& k = *InstrumentOf(e);
+  const int moved[] = {Param::Volume, Param::EgIntensity, Param::KeyTrack, Param::VcaVelocity};
+  auto engineValues = [&k] {
+    const Instrument& engine = k.Engine();
+    return std::vector<double>{engine.volume, engine.filter.egIntensity, engine.filter.keyTrack, engine.vcaVelocity};
+  };
+  std::vector<double> programs[2];
+  for (int p = 0; p < 2; ++p) {
+    i.Call(effSetProgram, 0, p + 1);
+    for (int index : moved) e->setParameter(e, index, p == 0 ? 0.25f : 0.75f);
+    programs[p] = engineValues();
+  }
+  ASSERT_NE(programs[0], programs[1]);
+  i.Call(effMainsChanged, 0, 1);
+
+  std::atomic<bool> stop{false};
+  int mixed = 0;
+  std::thread audio([&] {
+    std::vector<float> l(64), r(64);
+    float* outs[2] = {l.data(), r.data()};
+    for (int n = 0; n < 20000; ++n) {
+      e->processReplacing(e, nullptr, outs, 64);
+      const std::vector<double> now = engineValues();
+      if (now != programs[0] && now != programs[1]) ++mixed;
+    }
+    stop = true;
+  });
+  for (int n = 0; !stop; ++n) i.Call(effSetProgram, 0, 1 + n % 2);
+  audio.join();
+  EXPECT_EQ(mixed, 0);
 }
