@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <vector>
 
 #include "tests/vst2/TestHost.h"
@@ -167,4 +168,29 @@ TEST(Processing, BlocksLongerThanTheBlockSizeRenderInPieces) {
   float* fouts[2] = {fl.data(), fr.data()};
   i.effect->processReplacing(i.effect, nullptr, fouts, 1000);
   EXPECT_EQ(fr[999], 0.0f);
+}
+
+namespace {
+
+// A headless editor that counts the live ones and fails as it is attached,
+// the last step of making an instance.
+int gLiveEditors = 0;
+class FailingEditor : public IGraphicsHeadless {
+ public:
+  FailingEditor(IEffectBase* plugin, int width, int height) : IGraphicsHeadless(plugin, width, height) {
+    ++gLiveEditors;
+  }
+  ~FailingEditor() override { --gLiveEditors; }
+  void AttachToPlugin(const double*, int) override { throw std::bad_alloc(); }
+};
+
+IGraphics* MakeFailingEditor(IEffectBase* plugin, int width, int height) {
+  return new FailingEditor(plugin, width, height);
+}
+
+}  // namespace
+
+TEST(EffectRecord, AnInstanceThatCannotBeMadeLeavesNothingBehind) {
+  EXPECT_EQ(CreateKestrion(&testhost::Callback, MakeFailingEditor), nullptr);
+  EXPECT_EQ(gLiveEditors, 0);
 }
