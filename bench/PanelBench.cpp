@@ -14,7 +14,7 @@ vst::VstIntPtr Host(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::Vst
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
-IGraphics* Headless(IEffectBase* plugin, int width, int height) { return new IGraphicsHeadless(plugin, width, height); }
+IGraphics* Headless(EditorDelegate* plugin, int width, int height) { return new IGraphicsHeadless(plugin, width, height); }
 
 class Panel {
  public:

@@ -88,34 +88,17 @@ unsigned Kestrion::LightFlags() const {
   return flags;
 }
 
-// The engine may be playing on the audio thread: the new editor's buttons
-// start from the parameter values, which the engine follows.
-void Kestrion::AttachEditor(IEditorView* editor) {
-  Synth::AttachEditor(editor);
-  if (!editor) return;
-  ShowKeyAssignButtons(static_cast<int>(Parameter(Param::KeyAssign)->value));
-  editor->ShowParameterValue(panel::kHoldButton, Parameter(Param::Hold)->value >= 0.5 ? 1.0 : 0.0, true);
-  editor->ShowParameterValue(panel::kEffectsButton, Parameter(Param::Effects)->value >= 0.5 ? 1.0 : 0.0, true);
-}
-
-void Kestrion::ShowKeyAssignButtons(int mode) {
-  if (IEditorView* editor = Editor())
-    for (int button = 0; button < panel::kKeyAssignModes; ++button)
-      editor->ShowParameterValue(panel::kKeyAssignButtons[button], button == mode ? 1.0 : 0.0, true);
-}
-
 void Kestrion::ShowButtons(int index) {
-  IEditorView* editor = Editor();
-  if (!editor) return;
   switch (index) {
     case Param::KeyAssign:
-      ShowKeyAssignButtons(engine_.keys.mode);
+      for (int mode = 0; mode < panel::kKeyAssignModes; ++mode)
+        ShowOnEditor(panel::kKeyAssignButtons[mode], mode == engine_.keys.mode ? 1.0 : 0.0, true);
       break;
     case Param::Hold:
-      editor->ShowParameterValue(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true);
+      ShowOnEditor(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true);
       break;
     case Param::Effects:
-      editor->ShowParameterValue(panel::kEffectsButton, engine_.modulation.effects ? 1.0 : 0.0, true);
+      ShowOnEditor(panel::kEffectsButton, engine_.modulation.effects ? 1.0 : 0.0, true);
       break;
     default:
       break;
@@ -129,5 +112,5 @@ void Kestrion::TakeLearnedController(int controller, int value) {
   const double normalised = value / 127.0;
   if (parameter->ToNormalized() == normalised) return;
   SetParameterFromEngine(index, normalised);
-  if (IEditorView* editor = Editor()) editor->ShowParameterValue(index, normalised, true);
+  ShowOnEditor(index, normalised, true);
 }

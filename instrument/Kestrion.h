@@ -25,12 +25,9 @@ class Kestrion : public Synth {
   int UnserializeState(const IStateBuffer& buffer, int position) override;
   int MeasureState(const IStateBuffer& buffer, int position) const override;
   int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) override;
-  // Shows the latching buttons' states on the new editor too.
-  void AttachEditor(IEditorView* editor) override;
-
   // Any thread, lock-free: the lights (panel::LightBit) as the audio thread
   // left them after its last block, for an editor to show at its tick.
-  unsigned Lights() const { return lightFlags_.load(std::memory_order_relaxed); }
+  unsigned Lights() const override { return lightFlags_.load(std::memory_order_relaxed); }
 
   // The sound engine's state, for tests that look inside.
   const Instrument& Engine() const { return engine_; }
@@ -46,7 +43,6 @@ class Kestrion : public Synth {
   // Records for the editor which of the latching buttons the parameter
   // `index` lights.
   void ShowButtons(int index);
-  void ShowKeyAssignButtons(int mode);
   void PublishAfterBlock() override;
   // The engine's light flags as panel::LightBit, for the editor's idle tick.
   unsigned LightFlags() const;

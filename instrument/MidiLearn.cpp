@@ -69,7 +69,7 @@ void Synth::BindLearnCaptures() {
   if (!BindCaptures(learn, map)) return;
   if (!learnMode_.compare_exchange_strong(mode, kLearnOff, std::memory_order_acq_rel)) return;
   for (int c = 0; c < kLearnableControllerCount; ++c) controllerMap_[c].store(map[c], std::memory_order_relaxed);
-  if (IEditorView* editor = Editor()) editor->ShowParameterValue(kLearnSwitchCommand, 0.0, true);
+  ShowOnEditor(kLearnSwitchCommand, 0.0, true);
 }
 
 int Synth::LearnedParameter(int controller) const {

@@ -114,7 +114,7 @@ std::string PromptForPath(IEditorView& editor, int mode, const std::string& sugg
 
 }  // namespace
 
-void Synth::HandleOptionCommand(int command) {
+void Synth::HandleOptionCommand(int command, IEditorView* editor) {
   switch (command) {
     case kCopyProgram:
       CopyProgram();
@@ -131,7 +131,6 @@ void Synth::HandleOptionCommand(int command) {
   }
 
   // Everything else asks the user first.
-  IEditorView* editor = Editor();
   if (editor == nullptr) return;
   switch (command) {
     case kPasteProgram:
@@ -303,4 +302,36 @@ void Synth::RenameProgram(const char* name) {
   ModifyCurrentPreset(name);
   RequestHostDisplayUpdate();
   NotifyHostOfAllParameters();
+}
+
+// -- what the editor shows ------------------------------------------------------
+
+double Synth::NormalisedValue(int index) const {
+  const IEffectParameter* parameter = Parameter(index);
+  return parameter ? parameter->ToNormalized() : 0.0;
+}
+
+std::string Synth::ProgramName(int index) {
+  Lock lock(*this);
+  return PresetName(index);
+}
+
+bool Synth::CommandAvailable(int command) {
+  switch (command) {
+    case kPasteProgram:
+      return HasCopiedProgram();
+    case kLoadStartupBank:
+    case kUnselectStartupBank: {
+      Lock lock(*this);
+      return !startupBankPath_.empty();
+    }
+    default:
+      return true;
+  }
+}
+
+bool Synth::CommandChecked(int command) {
+  if (command == kMidiThru) return MidiThru();
+  if (command == kIgnoreProgramChange) return IgnoresProgramChange();
+  return false;
 }

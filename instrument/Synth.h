@@ -10,6 +10,7 @@
 #include <string>
 
 #include "plugin/HostTimeInfo.h"
+#include "plugin/EditorDelegate.h"
 #include "plugin/EffectBase.h"
 #include "plugin/MidiEventQueue.h"
 #include "plugin/MidiInbox.h"
@@ -21,7 +22,7 @@
 #include "dsp/TickGrid.h"
 #include "instrument/TuningClient.h"
 
-class Synth : public IEffectBase {
+class Synth : public IEffectBase, public EditorDelegate {
  public:
   static constexpr int kLearnableControllers = kLearnableControllerCount;  // 0–119
 
@@ -73,8 +74,7 @@ class Synth : public IEffectBase {
   // MIDI learn (MidiLearn.cpp), lock-free on any thread. The learn switch
   // starts or cancels learning; a controller and a parameter captured in
   // either order are then bound.
-  void SetMidiLearn(bool active, bool unlearn);
-  bool LearnActive() const { return learnMode_.load(std::memory_order_acquire) != kLearnOff; }
+  void SetMidiLearn(bool active, bool unlearn) override;
   bool UnlearnMode() const { return learnMode_.load(std::memory_order_acquire) == kUnlearning; }
   void CaptureLearnController(int controller);
   void CaptureLearnParameter(int index);
@@ -110,12 +110,29 @@ class Synth : public IEffectBase {
   //
   // A command of the options menu (programcommands::OptionCommand); other
   // numbers do nothing, and so does a command that asks the user something
-  // while no editor is attached.
-  void HandleOptionCommand(int command);
+  // without an editor to ask in.
+  void HandleOptionCommand(int command, IEditorView* editor);
   // Keeps the edits of the program left, then switches to `index`.
-  void SelectProgram(int index);
+  void SelectProgram(int index) override;
   // The current program takes `name`; null or "" keeps its name.
-  void RenameProgram(const char* name);
+  void RenameProgram(const char* name) override;
+
+  // EditorDelegate: the editor's view of the instrument (EditorDelegate.cpp).
+  int ParameterCount() const override { return IEffectBase::ParameterCount(); }
+  const IEffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
+  double NormalisedValue(int index) const override;
+  void BeginEdit(int index) override { BeginParameterEdit(index); }
+  void SetFromEditor(int index, double normalised) override { SetParameterFromEditor(index, normalised); }
+  void EndEdit(int index) override { EndParameterEdit(index); }
+  EditorMailbox& Mailbox() override { return EditorValues(); }
+  int ProgramCount() const override { return PresetCount(); }
+  int CurrentProgram() const override { return CurrentPreset(); }
+  std::string ProgramName(int index) override;
+  unsigned ProgramChanges() const override { return PresetChanges(); }
+  void RunCommand(int command, IEditorView& editor) override { HandleOptionCommand(command, &editor); }
+  bool CommandAvailable(int command) override;
+  bool CommandChecked(int command) override;
+  bool LearnActive() const override { return learnMode_.load(std::memory_order_acquire) != kLearnOff; }
   // Any thread: whether Copy Program has filled the clipboard yet.
   bool HasCopiedProgram() const { return programCopied_; }
 

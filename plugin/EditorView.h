@@ -1,9 +1,10 @@
-// What the plug-in object asks of an attached editor. The editor framework
-// implements it; the core never includes the editor.
+// What the plug-in asks of an open editor: its window, and the questions and
+// dialogs of the commands the editor runs. The editor framework implements
+// it; the plug-in never includes the editor.
 #pragma once
 
 // Controls that are bound to no parameter carry a command code below -1;
-// ShowParameterValue reaches them too. The MIDI learn switch is one: the
+// values posted for the editor reach them too. The MIDI learn switch is one: the
 // instrument turns it off that way once a binding is made.
 constexpr int kLearnSwitchCommand = -81;
 
@@ -28,18 +29,6 @@ class IEditorView {
   // Host UI/dispatcher.
   virtual int Width() const = 0;
   virtual int Height() const = 0;
-
-  // Any thread (audio, host UI/dispatcher, editor): records that the
-  // controls bound to `index` (a parameter, or a command code with a
-  // normalised value) are to show `value` (normalised 0..1 when
-  // `normalised`, else in the parameter's real units). Takes no lock,
-  // allocates nothing and touches no control; the editor applies the last
-  // value recorded at its next tick.
-  virtual void ShowParameterValue(int index, double value, bool normalised) = 0;
-  // Host UI/dispatcher, once on attachment and before any other thread can
-  // reach the editor: every parameter's normalised value, so that the
-  // controls start in step with the state; then creates the drawing surfaces.
-  virtual void AttachToPlugin(const double* normalisedValues, int count) = 0;
 
   // Host UI/dispatcher. Native window: returns the window made as a child
   // of `parent`, or null.

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <algorithm>
 
-#include "plugin/EditorView.h"
 
 IEffectBase::IEffectBase(const IEffectIdentity& identity)
     : uniqueId_(identity.uniqueId),
@@ -17,6 +16,7 @@ IEffectBase::IEffectBase(const IEffectIdentity& identity)
       handlesMidi_(identity.handlesMidi),
       latency_(identity.latency),
       parameters_(static_cast<size_t>(identity.parameterCount > 0 ? identity.parameterCount : 0)),
+      editorMailbox_(identity.parameterCount),
       presets_(static_cast<size_t>(identity.presetCount > 0 ? identity.presetCount : 0)) {
   CopyText(effectName_, identity.effectName);
   CopyText(productName_, identity.productName);
@@ -207,20 +207,18 @@ void IEffectBase::NotifyAllParameters() {
 }
 
 void IEffectBase::RefreshParameterControls() {
-  IEditorView* editor = Editor();
-  if (!editor) return;
-  for (int i = 0; i < ParameterCount(); ++i)
-    editor->ShowParameterValue(i, parameters_[static_cast<size_t>(i)].value, false);
+  for (int i = 0; i < ParameterCount(); ++i) ShowOnEditor(i, parameters_[static_cast<size_t>(i)].value, false);
 }
 
-void IEffectBase::AttachEditor(IEditorView* editor) {
-  Lock lock(*this);
-  if (editor) {
-    std::vector<double> normalised(parameters_.size());
-    for (size_t i = 0; i < parameters_.size(); ++i) normalised[i] = parameters_[i].ToNormalized();
-    editor->AttachToPlugin(normalised.data(), ParameterCount());
+void IEffectBase::ShowOnEditor(int index, double value, bool normalised) {
+  if (!normalised) {
+    // Converted here: a parameter's range and shape never change once
+    // defined, so this reads nothing another thread writes.
+    const IEffectParameter* parameter = Parameter(index);
+    if (!parameter) return;
+    value = parameter->ToNormalized(value);
   }
-  editor_.store(editor, std::memory_order_release);
+  editorMailbox_.Post(index, value);
 }
 
 bool IEffectBase::SerializeParams(IStateBuffer& buffer) {

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <vector>
 
+#include "plugin/EditorMailbox.h"
 #include "plugin/EffectParameter.h"
 #include "plugin/HostTimeInfo.h"
 #include "plugin/MidiEvent.h"
@@ -31,7 +32,6 @@
 #include "plugin/Text.h"
 #include "platform/PluginMutex.h"
 
-class IEditorView;
 
 struct IEffectIdentity {
   const char* effectName;
@@ -183,9 +183,11 @@ class IEffectBase {
   // Under the mutex.
   virtual void PresetListChanged() {}
 
-  // Host UI/dispatcher: the editor that shows the parameters from now on,
-  // or null to detach it before it goes. The caller keeps ownership.
-  virtual void AttachEditor(IEditorView* editor);
+  // Any thread, lock-free: the editor, if one is open now or later, is to
+  // show `value` on the controls bound to `index` (a parameter, or a command
+  // code with a normalised value); in real units unless `normalised`.
+  void ShowOnEditor(int index, double value, bool normalised);
+  EditorMailbox& EditorValues() { return editorMailbox_; }
 
   // -- parameters ---------------------------------------------------------
   int ParameterCount() const { return static_cast<int>(parameters_.size()); }
@@ -233,8 +235,6 @@ class IEffectBase {
   int BlockSize() const { return blockSize_; }
   int Latency() const { return latency_; }
   int TailSize() const { return tailSize_; }
-  // Any thread: the editor attached, or null.
-  IEditorView* Editor() const { return editor_.load(std::memory_order_acquire); }
   // Any thread: whether the host has processing on (the audio thread holds
   // the engine for each block) or off (a changing thread takes it).
   bool Processing() const { return processing_.load(std::memory_order_acquire); }
@@ -298,6 +298,6 @@ class IEffectBase {
   int latency_;
   int tailSize_ = 0;
   std::vector<IEffectParameter> parameters_;
-  std::atomic<IEditorView*> editor_{nullptr};
+  EditorMailbox editorMailbox_;
   std::vector<IPresetSlot> presets_;
 };

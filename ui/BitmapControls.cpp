@@ -5,9 +5,9 @@
 #include "ui/FrameStrip.h"
 #include "ui/Graphics.h"
 
-IBitmapControl::IBitmapControl(IEffectBase* plugin, int x, int y, int parameterIndex, const IFrameStrip& strip,
+IBitmapControl::IBitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
                                int blendMethod)
-    : IControl(plugin, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
+    : IControl(delegate, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
 
 int IBitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
 
@@ -22,9 +22,9 @@ void ISwitchControl::HandlePress(int x, int y, const IPointerMods& mods) {
   MarkChanged(true);
 }
 
-ISwitchFramesControl::ISwitchFramesControl(IEffectBase* plugin, int x, int y, int parameterIndex,
+ISwitchFramesControl::ISwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
                                            const IFrameStrip& strip, int blendMethod)
-    : ISwitchControl(plugin, x, y, parameterIndex, strip, blendMethod) {
+    : ISwitchControl(delegate, x, y, parameterIndex, strip, blendMethod) {
   const IPanelRect& area = Area();
   const int frames = std::max(strip.frames, 1);
   const float bandHeight = static_cast<float>(area.bottom - area.top) / frames;

@@ -10,7 +10,7 @@
 class IBitmapControl : public IControl {
  public:
   // The area is one frame of the strip with its top-left corner at (x, y).
-  IBitmapControl(IEffectBase* plugin, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  IBitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
                  int blendMethod = kBlendAlpha);
   bool Render(IGraphics& graphics) override;
   const IFrameStrip& Strip() const { return strip_; }
@@ -33,7 +33,7 @@ class ISwitchControl : public IBitmapControl {
 // the pointer.
 class ISwitchFramesControl : public ISwitchControl {
  public:
-  ISwitchFramesControl(IEffectBase* plugin, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  ISwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
                        int blendMethod = kBlendAlpha);
   void HandlePress(int x, int y, const IPointerMods& mods) override;
   const std::vector<IPanelRect>& Bands() const { return bands_; }

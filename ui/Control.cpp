@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "plugin/EffectBase.h"
+#include "plugin/EditorDelegate.h"
 #include "ui/Graphics.h"
 
-IControl::IControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex, int blendMethod)
-    : plugin_(plugin), area_(area), hitArea_(area), parameterIndex_(parameterIndex) {
+IControl::IControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, int blendMethod)
+    : delegate_(delegate), area_(area), hitArea_(area), parameterIndex_(parameterIndex) {
   blend_.method = blendMethod;
 }
 
@@ -58,7 +58,7 @@ void IControl::MarkChanged(bool push) {
   if (!(value_ >= lowerClamp_)) value_ = lowerClamp_;
   else if (value_ > upperClamp_) value_ = upperClamp_;
   needsDrawing_ = true;
-  if (push && plugin_ && parameterIndex_ >= 0) plugin_->SetParameterFromEditor(parameterIndex_, value_);
+  if (push && delegate_ && parameterIndex_ >= 0) delegate_->SetFromEditor(parameterIndex_, value_);
 }
 
 void IControl::MarkDrawn() {

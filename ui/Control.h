@@ -7,7 +7,7 @@
 
 #include "ui/PanelTypes.h"
 
-class IEffectBase;
+class EditorDelegate;
 class IGraphics;
 
 class IControl {
@@ -18,7 +18,7 @@ class IControl {
   };
 
   // parameterIndex -1 binds nothing; numbers below -1 are command codes.
-  IControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex = -1, int blendMethod = kBlendAlpha);
+  IControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex = -1, int blendMethod = kBlendAlpha);
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;
 
@@ -52,7 +52,7 @@ class IControl {
   virtual void ApplyHostAuxValue(int binding, double value);
 
   // Accessors.
-  IEffectBase* Plugin() const { return plugin_; }
+  EditorDelegate* Delegate() const { return delegate_; }
   IGraphics* Graphics() const { return graphics_; }
   const IPanelRect& Area() const { return area_; }
   const IPanelRect& HitArea() const { return hitArea_; }
@@ -93,7 +93,7 @@ class IControl {
  private:
   int textEntryLimit_ = 7;
   ITextStyle textStyle_;
-  IEffectBase* plugin_;
+  EditorDelegate* delegate_;
   IPanelRect area_;
   IPanelRect hitArea_;
   int parameterIndex_;

@@ -1,12 +1,12 @@
 // The editor a plug-in instance gets in a host: the system's window class.
 #pragma once
 
-class IEffectBase;
+class EditorDelegate;
 class IGraphics;
 
 // A new editor for `plugin` of the panel's size; the caller owns it.
-IGraphics* CreateEditorWindow(IEffectBase* plugin, int width, int height);
+IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height);
 
 // Makes the editor a panel is laid out on: CreateEditorWindow in a host, a
 // headless editor in tests and tools.
-using EditorFactory = IGraphics* (*)(IEffectBase* plugin, int width, int height);
+using EditorFactory = IGraphics* (*)(EditorDelegate* delegate, int width, int height);

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "plugin/EffectBase.h"
+#include "plugin/EditorDelegate.h"
+#include "plugin/EditorMailbox.h"
+#include "plugin/EffectParameter.h"
 #include "ui/BitmapControls.h"
 #include "ui/FontCache.h"
 #include "ui/FrameStrip.h"
@@ -44,15 +46,8 @@ bool EndsWithPng(const char* name) {
 
 }  // namespace
 
-IGraphics::IGraphics(IEffectBase* plugin, int width, int height, int frameRate)
-    : plugin_(plugin),
-      recordedCount_(plugin ? plugin->ParameterCount() : 0),
-      width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      frameRate_(std::max(frameRate, 1)) {
-  // The parameter list is fixed when the plug-in is made.
-  recordedParameters_ = std::make_unique<RecordedValue[]>(static_cast<std::size_t>(recordedCount_));
-}
+IGraphics::IGraphics(EditorDelegate* delegate, int width, int height, int frameRate)
+    : delegate_(delegate), width_(std::max(width, 0)), height_(std::max(height, 0)), frameRate_(std::max(frameRate, 1)) {}
 
 IGraphics::~IGraphics() {
   while (!controls_.empty()) controls_.pop_back();  // last to first
@@ -77,7 +72,7 @@ void IGraphics::AttachBackground() {
   strip.image = image;
   strip.width = image ? image->Width() : 0;
   strip.height = image ? image->Height() : 0;
-  auto* background = new IBitmapControl(plugin_, 0, 0, -1, strip, kBlendOpaque);
+  auto* background = new IBitmapControl(delegate_, 0, 0, -1, strip, kBlendOpaque);
   background->SetGraphics(this);
   controls_.emplace(controls_.begin(), background);
 }
@@ -110,28 +105,17 @@ void IGraphics::SetPanelSize(int width, int height) {
 
 // -- the plug-in's side ------------------------------------------------------
 
-void IGraphics::ShowParameterValue(int index, double value, bool normalised) {
-  RecordedValue* slot = nullptr;
-  if (index < -1 && index >= -kRecordedCommands) {
-    if (!normalised) return;  // a command has no parameter to convert with
-    slot = &recordedCommands_[-index - 1];
-  } else if (index >= 0 && index < recordedCount_) slot = &recordedParameters_[static_cast<std::size_t>(index)];
-  if (!slot) return;
-  if (!normalised) {
-    // Converted here rather than at the tick: a parameter's range and shape
-    // never change once defined, so this reads nothing another thread
-    // writes, and the slot holds one kind of value.
-    const IEffectParameter* parameter = plugin_ ? plugin_->Parameter(index) : nullptr;
-    if (!parameter) return;
-    value = parameter->ToNormalized(value);
+void IGraphics::StartShowing() {
+  if (delegate_) {
+    for (int i = 0; i < delegate_->ParameterCount(); ++i) {
+      const IEffectParameter* parameter = delegate_->ParameterInfo(i);
+      if (!parameter) continue;
+      // A control's first value becomes what a double click restores.
+      ApplyToControls(i, parameter->ToNormalized(parameter->defaultValue));
+      ApplyToControls(i, parameter->ToNormalized());
+    }
+    delegate_->Mailbox().ForEachKnownCommand([this](int code, double value) { ApplyToControls(code, value); });
   }
-  slot->normalised.store(value, std::memory_order_relaxed);
-  slot->pending.store(true, std::memory_order_release);
-}
-
-void IGraphics::AttachToPlugin(const double* normalisedValues, int count) {
-  // No other thread can reach the editor yet: the values go straight in.
-  for (int i = 0; normalisedValues && i < count; ++i) ApplyToControls(i, normalisedValues[i]);
   editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
   scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
 }
@@ -150,19 +134,8 @@ void IGraphics::ApplyToControls(int index, double normalised) {
 }
 
 void IGraphics::ApplyRecordedValues() {
-  // A value recorded after its flag was taken sets the flag again and is
-  // applied at the next tick; the flag's release orders the value before it.
-  auto take = [](RecordedValue& slot, double* value) {
-    if (!slot.pending.load(std::memory_order_relaxed) || !slot.pending.exchange(false, std::memory_order_acquire))
-      return false;
-    *value = slot.normalised.load(std::memory_order_relaxed);
-    return true;
-  };
-  double value;
-  for (int i = 0; i < recordedCount_; ++i)
-    if (take(recordedParameters_[static_cast<std::size_t>(i)], &value)) ApplyToControls(i, value);
-  for (int i = 1; i < kRecordedCommands; ++i)
-    if (take(recordedCommands_[i], &value)) ApplyToControls(-i - 1, value);
+  if (delegate_)
+    delegate_->Mailbox().TakeChanged([this](int index, double normalised) { ApplyToControls(index, normalised); });
 }
 
 // -- redraw cycle ------------------------------------------------------------
@@ -276,16 +249,16 @@ void IGraphics::ReleaseCapture() {
 
 void IGraphics::BeginEdit(IControl* control) {
   EndEdit();
-  if (control->ParameterIndex() < 0 || !plugin_) return;
+  if (control->ParameterIndex() < 0 || !delegate_) return;
   editIndex_ = control->ParameterIndex();
-  plugin_->BeginParameterEdit(editIndex_);
+  delegate_->BeginEdit(editIndex_);
 }
 
 void IGraphics::EndEdit() {
   if (editIndex_ < 0) return;
   const int index = editIndex_;
   editIndex_ = -1;
-  plugin_->EndParameterEdit(index);
+  delegate_->EndEdit(index);
 }
 
 void IGraphics::PressCaptured(int hit, int x, int y, const IPointerMods& mods) {

@@ -18,7 +18,7 @@
 #include "graphics/RasterBitmap.h"
 #include "graphics/RasterSysBitmap.h"
 
-class IEffectBase;
+class EditorDelegate;
 class IEffectParameter;
 
 // Key codes of KeyPressed.
@@ -41,7 +41,7 @@ constexpr const char* kBackgroundImageName = "resources/img/back.png";
 
 class IGraphics : public IEditorView {
  public:
-  IGraphics(IEffectBase* plugin, int width, int height, int frameRate = 25);
+  IGraphics(EditorDelegate* delegate, int width, int height, int frameRate = 25);
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
   // Host UI/dispatcher (the plug-in is closing).
@@ -58,7 +58,7 @@ class IGraphics : public IEditorView {
   virtual IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) { return nullptr; }
   // One in-place text entry; committing it ends in CommitTextEntry.
   virtual void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                             IEffectParameter* parameter) {}
+                             const IEffectParameter* parameter) {}
   // Folder paths, each into kPathLength bytes; "" when unknown.
   virtual void GetHostFolder(char* out) { out[0] = 0; }
   virtual void GetPluginFolder(char* out) { out[0] = 0; }
@@ -79,13 +79,15 @@ class IGraphics : public IEditorView {
   // -- the plug-in's side (IEditorView; threads as noted there) ----------
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  // Records the value for the next tick; touches no control.
-  void ShowParameterValue(int index, double value, bool normalised) final;
-  void AttachToPlugin(const double* normalisedValues, int count) override;
+  // Once the controls are attached: every parameter's control starts at the
+  // parameter's current value, with its default as the control's default,
+  // the command controls at their last posted states; then the drawing
+  // surfaces are made.
+  void StartShowing();
   void* OpenWindow(void* parent) override = 0;
   void CloseWindow() override = 0;
 
-  // -- building the panel (host UI/dispatcher, before AttachToPlugin) -----
+  // -- building the panel (host UI/dispatcher, before StartShowing) -------
   // Image 101 as the opaque background at index 0.
   void AttachBackground();
   // The editor takes the control; returns its index.
@@ -97,7 +99,7 @@ class IGraphics : public IEditorView {
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
   IControl* Control(int index) const;
-  IEffectBase* Plugin() const { return plugin_; }
+  EditorDelegate* Delegate() const { return delegate_; }
   int FrameRate() const { return frameRate_; }
   int TimerPeriodMs() const { return 1000 / frameRate_; }
   int IdleTicks() const { return idleTicks_; }
@@ -110,10 +112,10 @@ class IGraphics : public IEditorView {
 
   // -- the redraw cycle, on the editor's thread ----------------------------
   // What every window's timer calls: applies the values other threads
-  // recorded (ShowParameterValue), then draws the controls that changed.
+  // posted for the editor, then draws the controls that changed.
   void TimerTick();
   // The first half of a tick, for windows that run the rest themselves:
-  // moves the controls to the values other threads recorded.
+  // moves the controls to the values other threads posted.
   void ApplyRecordedValues();
   // The union of the areas of controls that need drawing; false (and a
   // step towards the quiet-tick handler) when there are none.
@@ -155,7 +157,7 @@ class IGraphics : public IEditorView {
   // What a committed text entry does: a value for `parameter` (display
   // text or number, clamped and normalised) or the control's own text.
   // Only the first 31 characters count.
-  void CommitTextEntry(IControl* control, IEffectParameter* parameter, const char* text);
+  void CommitTextEntry(IControl* control, const IEffectParameter* parameter, const char* text);
 
  protected:
   // Editor thread. Whether the system can open `url` (a browser, a
@@ -163,14 +165,6 @@ class IGraphics : public IEditorView {
   virtual bool LaunchUrl(const char* url) { return false; }
 
  private:
-  // A value another thread recorded for the controls bound to one
-  // parameter (or command), waiting for the editor's next tick.
-  struct RecordedValue {
-    std::atomic<double> normalised{0.0};
-    std::atomic<bool> pending{false};
-  };
-  static_assert(std::atomic<double>::is_always_lock_free, "recording a value must not take a lock");
-
   // Moves the controls bound to `index` (a parameter or a command code).
   void ApplyToControls(int index, double normalised);
   // The host's edit of the control's parameter, if it has one; an edit
@@ -180,15 +174,7 @@ class IGraphics : public IEditorView {
   // A press on the control at `hit`, which captures the pointer.
   void PressCaptured(int hit, int x, int y, const IPointerMods& mods);
 
-  IEffectBase* plugin_;
-  // One slot per parameter, made with the editor: recording never allocates.
-  std::unique_ptr<RecordedValue[]> recordedParameters_;
-  int recordedCount_ = 0;
-  // Command codes -2 .. -kRecordedCommands (slot 0 unused: -1 binds
-  // nothing): the panel's buttons and switches that follow the plug-in's
-  // state without being bound to a parameter.
-  static constexpr int kRecordedCommands = 100;
-  RecordedValue recordedCommands_[kRecordedCommands];
+  EditorDelegate* delegate_;
   std::vector<std::unique_ptr<IControl>> controls_;
   IPanelRect drawArea_;
   int width_;

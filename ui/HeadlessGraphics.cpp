@@ -25,8 +25,8 @@ void CopyPath(char* out, const std::string& from) { CopyText(out, from.c_str(), 
 
 }  // namespace
 
-IGraphicsHeadless::IGraphicsHeadless(IEffectBase* plugin, int width, int height, int frameRate)
-    : IGraphics(plugin, width, height, frameRate), frame_(width, height) {
+IGraphicsHeadless::IGraphicsHeadless(EditorDelegate* delegate, int width, int height, int frameRate)
+    : IGraphics(delegate, width, height, frameRate), frame_(width, height) {
   graphics::PaintRect(&frame_, 0, 0, width, height, 0, 1.0f, graphics::kBlitCopy);
 }
 
@@ -35,7 +35,7 @@ IGraphicsHeadless::~IGraphicsHeadless() { CloseWindow(); }
 void IGraphicsHeadless::Tick() {
   if (entryControl_) {
     IControl* control = entryControl_;
-    IEffectParameter* parameter = entryParameter_;
+    const IEffectParameter* parameter = entryParameter_;
     entryControl_ = nullptr;
     entryParameter_ = nullptr;
     if (!script_.enteredTexts.empty()) {
@@ -95,7 +95,7 @@ IMenuList* IGraphicsHeadless::RunPopupMenu(IMenuList* menu, const IPanelRect& re
 }
 
 void IGraphicsHeadless::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect,
-                                      const char* text, IEffectParameter* parameter) {
+                                      const char* text, const IEffectParameter* parameter) {
   if (!control || entryControl_) return;
   textEntries_.push_back({control, text ? text : "", rect, parameter != nullptr});
   entryControl_ = control;

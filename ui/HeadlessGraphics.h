@@ -52,7 +52,7 @@ class IGraphicsHeadless : public IGraphics {
     std::string hostFolder, pluginFolder, desktopFolder, appDataFolder, commonAppDataFolder;
   };
 
-  IGraphicsHeadless(IEffectBase* plugin, int width, int height, int frameRate = 25);
+  IGraphicsHeadless(EditorDelegate* delegate, int width, int height, int frameRate = 25);
   ~IGraphicsHeadless() override;
 
   // One timer tick: a pending text entry is committed or cancelled first
@@ -80,7 +80,7 @@ class IGraphicsHeadless : public IGraphics {
   int ShowMessage(const char* text, const char* caption, int type) override;
   IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
   void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     IEffectParameter* parameter) override;
+                     const IEffectParameter* parameter) override;
   void GetHostFolder(char* out) override;
   void GetPluginFolder(char* out) override;
   void GetDesktopFolder(char* out) override;
@@ -106,5 +106,5 @@ class IGraphicsHeadless : public IGraphics {
   IPanelRect lastPresented_;
   bool open_ = false;
   IControl* entryControl_ = nullptr;
-  IEffectParameter* entryParameter_ = nullptr;
+  const IEffectParameter* entryParameter_ = nullptr;
 };

@@ -15,9 +15,9 @@ bool Fine(const IPointerMods& mods) { return mods.shift || mods.control; }
 
 }  // namespace
 
-IKnobControl::IKnobControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex, int direction,
+IKnobControl::IKnobControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, int direction,
                            double gearing, int blendMethod)
-    : IControl(plugin, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
+    : IControl(delegate, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
 
 void IKnobControl::HandleDrag(int x, int y, int dx, int dy, const IPointerMods& mods) {
   const double gearing = Fine(mods) ? gearing_ * kFineFactor : gearing_;
@@ -39,9 +39,9 @@ void IKnobControl::HandleWheel(int x, int y, const IPointerMods& mods, int notch
   MarkChanged(true);
 }
 
-IKnobMultiControl::IKnobMultiControl(IEffectBase* plugin, int x, int y, int parameterIndex,
+IKnobMultiControl::IKnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
                                      const IFrameStrip& strip, double gearing, int blendMethod)
-    : IKnobControl(plugin, FrameArea(x, y, strip), parameterIndex, kKnobVertical, gearing, blendMethod),
+    : IKnobControl(delegate, FrameArea(x, y, strip), parameterIndex, kKnobVertical, gearing, blendMethod),
       strip_(strip) {}
 
 int IKnobMultiControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }

@@ -8,7 +8,7 @@ enum IKnobDirection { kKnobVertical = 0, kKnobHorizontal = 1 };
 
 class IKnobControl : public IControl {
  public:
-  IKnobControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex, int direction = kKnobVertical,
+  IKnobControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, int direction = kKnobVertical,
                double gearing = 4.0, int blendMethod = kBlendAlpha);
   void HandleDrag(int x, int y, int dx, int dy, const IPointerMods& mods) override;
   void HandleWheel(int x, int y, const IPointerMods& mods, int notches) override;
@@ -24,7 +24,7 @@ class IKnobControl : public IControl {
 // A knob drawn as the frame of a strip that matches its value.
 class IKnobMultiControl : public IKnobControl {
  public:
-  IKnobMultiControl(IEffectBase* plugin, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  IKnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
                     double gearing = 4.0, int blendMethod = kBlendAlpha);
   bool Render(IGraphics& graphics) override;
   const IFrameStrip& Strip() const { return strip_; }

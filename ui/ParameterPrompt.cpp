@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "plugin/EffectBase.h"
+#include "plugin/EditorDelegate.h"
 #include "plugin/EffectParameter.h"
 #include "plugin/NumberText.h"
 #include "ui/Graphics.h"
@@ -25,8 +25,8 @@ std::string DisplayTextOf(const IEffectParameter& parameter, int value) {
 }  // namespace
 
 void IGraphics::PromptForParameter(IControl* control) {
-  if (!control || !plugin_) return;
-  IEffectParameter* parameter = plugin_->Parameter(control->ParameterIndex());
+  if (!control || !delegate_) return;
+  const IEffectParameter* parameter = delegate_->ParameterInfo(control->ParameterIndex());
   if (!parameter) return;
 
   IPanelRect rect = control->Area();
@@ -36,13 +36,8 @@ void IGraphics::PromptForParameter(IControl* control) {
     rect = {cx - kPromptHalfWidth, cy - kPromptHalfHeight, cx + kPromptHalfWidth, cy + kPromptHalfHeight};
   }
 
-  // The host and the audio thread move the value under the plug-in mutex;
-  // the definition never changes, and no menu or entry runs under the lock.
-  double value;
-  {
-    IEffectBase::Lock lock(*plugin_);
-    value = parameter->value;
-  }
+  // The definition never changes; the value is read whole, lock-free.
+  const double value = parameter->value;
 
   if (parameter->kind == IEffectParameter::kEnumeration) {
     IMenuList menu(kNumberNone);
@@ -63,7 +58,7 @@ void IGraphics::PromptForParameter(IControl* control) {
   control->SetRedrawAgain();
 }
 
-void IGraphics::CommitTextEntry(IControl* control, IEffectParameter* parameter, const char* text) {
+void IGraphics::CommitTextEntry(IControl* control, const IEffectParameter* parameter, const char* text) {
   if (!control) return;
   const std::string entered = std::string(text ? text : "").substr(0, kEnteredTextLength);
   if (!parameter) {

@@ -2,8 +2,8 @@
 
 #include "ui/Graphics.h"
 
-ITextControl::ITextControl(IEffectBase* plugin, const IPanelRect& area, const ITextStyle& style, const char* text)
-    : IControl(plugin, area), text_(text ? text : "") {
+ITextControl::ITextControl(EditorDelegate* delegate, const IPanelRect& area, const ITextStyle& style, const char* text)
+    : IControl(delegate, area), text_(text ? text : "") {
   SetTextStyle(style);
 }
 

@@ -7,7 +7,7 @@
 
 class ITextControl : public IControl {
  public:
-  ITextControl(IEffectBase* plugin, const IPanelRect& area, const ITextStyle& style, const char* text = "");
+  ITextControl(EditorDelegate* delegate, const IPanelRect& area, const ITextStyle& style, const char* text = "");
   bool Render(IGraphics& graphics) override;
   // Replaces the text, marking the control for drawing when it differs.
   void ShowText(const char* text);

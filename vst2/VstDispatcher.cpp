@@ -42,6 +42,8 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
       plugin->DeliverEvents(*static_cast<const VstEvents*>(ptr));
       return 1;
     }
+    // The host is asked what it is before any lock is taken.
+    if (opcode == effGetChunk || opcode == effSetChunk) plugin->IsChunkHost();
     IEffectBase::Lock lock(*plugin->instrument_);
     return plugin->Dispatch(opcode, index, value, ptr, opt);
   } catch (...) {
@@ -105,16 +107,23 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       }
       return 0;
     case effEditGetRect:
-      if (ptr && editor_) {
-        *static_cast<ERect**>(ptr) = &editorRect_;
-        return 1;
+      if (!ptr) return 0;
+      *static_cast<ERect**>(ptr) = &editorRect_;
+      return 1;
+    case effEditOpen: {
+      if (!editor_) editor_ = std::make_unique<panel::PanelEditor>(*instrument_, makeEditor_);
+      bool opened = false;
+      try {
+        opened = editor_->Window().OpenWindow(ptr) != nullptr;
+      } catch (...) {
       }
-      return 0;
-    case effEditOpen:
-      return editor_ && editor_->Window().OpenWindow(ptr) ? 1 : 0;
+      if (!opened) editor_.reset();
+      return opened ? 1 : 0;
+    }
     case effEditClose:
       if (!editor_) return 0;
       editor_->Window().CloseWindow();
+      editor_.reset();
       return 1;
     case effIdentify:
       return kIdentifyAnswer;
@@ -201,7 +210,7 @@ VstIntPtr VstPlugin::StringToParameter(int index, const char* text) {
     v = named;
   }
   if (!(v == v)) return 0;  // "nan" parses as a number but is no value
-  if (IEditorView* editor = instrument_->Editor()) editor->ShowParameterValue(index, v, false);
+  instrument_->ShowOnEditor(index, v, false);
   parameter->value = parameter->Clamp(v);
   instrument_->ParameterChanged(index);
   instrument_->ParameterEditedByHost(index);

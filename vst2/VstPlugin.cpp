@@ -7,12 +7,16 @@
 #include <mutex>
 
 #include "instrument/panel/PanelEditor.h"
+#include "instrument/panel/PanelLayout.h"
 #include "ui/Graphics.h"
 
 using namespace vst;
 
 VstPlugin::VstPlugin(AudioMasterCallback host, EditorFactory makeEditor)
-    : host_(host), programChunk_(IStateBuffer::kGranularity), bankChunk_(IStateBuffer::kGranularity) {
+    : host_(host),
+      makeEditor_(makeEditor),
+      programChunk_(IStateBuffer::kGranularity),
+      bankChunk_(IStateBuffer::kGranularity) {
   const IEffectIdentity& identity = Kestrion::kIdentity;
   effect_.magic = kEffectMagic;
   effect_.dispatcher = &VSTDispatcher;
@@ -25,7 +29,8 @@ VstPlugin::VstPlugin(AudioMasterCallback host, EditorFactory makeEditor)
   effect_.numParams = identity.parameterCount;
   effect_.numInputs = kInputCount;
   effect_.numOutputs = kOutputCount;
-  effect_.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks | effFlagsIsSynth;
+  effect_.flags =
+      effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks | effFlagsIsSynth | effFlagsHasEditor;
   effect_.initialDelay = identity.latency;
   effect_.ioRatio = 1.0f;
   effect_.object = this;
@@ -41,10 +46,8 @@ VstPlugin::VstPlugin(AudioMasterCallback host, EditorFactory makeEditor)
   instrument_ = std::make_unique<Kestrion>(*this);
   effect_.version = instrument_->VersionDecimal();
   instrument_->ChangeBlockSize(blockSize_);
-  editor_ = std::make_unique<panel::PanelEditor>(*instrument_, makeEditor);
-  effect_.flags |= effFlagsHasEditor;
-  editorRect_ = {0, 0, static_cast<VstInt16>(editor_->Window().Height()),
-                 static_cast<VstInt16>(editor_->Window().Width())};
+  // The editor itself is made when the host opens it.
+  editorRect_ = {0, 0, static_cast<VstInt16>(panel::kPanelHeight), static_cast<VstInt16>(panel::kPanelWidth)};
 }
 
 // The editor goes first: its controls point at the instrument.

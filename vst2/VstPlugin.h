@@ -26,6 +26,7 @@ class VstPlugin final : public HostLink {
     return effect ? static_cast<VstPlugin*>(effect->object) : nullptr;
   }
   Kestrion& Instrument() { return *instrument_; }
+  // The editor while the host has it open, else null.
   panel::PanelEditor* Editor() { return editor_.get(); }
 
   // HostLink.
@@ -86,6 +87,7 @@ class VstPlugin final : public HostLink {
   void RenderPointers(int frames);
 
   vst::AudioMasterCallback host_;
+  EditorFactory makeEditor_;
   vst::AEffect effect_{};
   vst::ERect editorRect_{};
   vst::VstSpeakerArrangement inputArrangement_{};
@@ -113,6 +115,7 @@ class VstPlugin final : public HostLink {
 // process, its empty program slots filled): its effect record, or null.
 vst::AEffect* CreateKestrion(vst::AudioMasterCallback host, EditorFactory makeEditor = nullptr);
 
-// The instance behind an effect record, for tests and tools that look inside.
+// The instance behind an effect record, and its editor while it is open,
+// for tests and tools that look inside.
 Kestrion* InstrumentOf(vst::AEffect* effect);
 panel::PanelEditor* EditorOf(vst::AEffect* effect);

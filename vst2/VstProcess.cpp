@@ -52,7 +52,7 @@ void VstPlugin::VSTSetParameter(AEffect* effect, VstInt32 index, float value) {
   Kestrion& instrument = *plugin->instrument_;
   IEffectParameter* parameter = instrument.Parameter(index);
   if (!parameter) return;
-  if (IEditorView* editor = instrument.Editor()) editor->ShowParameterValue(index, value, true);
+  instrument.ShowOnEditor(index, value, true);
   parameter->SetFromNormalized(value);
   instrument.ParameterChanged(index);
   instrument.ParameterEditedByHost(index);

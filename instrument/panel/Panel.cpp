@@ -11,7 +11,7 @@
 #include "instrument/PanelCommands.h"
 #include "instrument/panel/PanelLayout.h"
 #include "instrument/panel/PanelMenus.h"
-#include "instrument/Synth.h"
+#include "plugin/EditorDelegate.h"
 
 namespace panel {
 
@@ -27,49 +27,49 @@ IFrameStrip Strip(IGraphics& editor, int id) {
 
 }  // namespace
 
-void Panel::Build(IGraphics& editor, Synth& plugin) {
+void Panel::Build(IGraphics& editor, EditorDelegate& delegate) {
   *this = Panel();
   editor.AttachBackground();
   // Every image is decoded now, but the unlearn face waits for its first use.
   for (const ImageSpec& image : kImages)
     if (image.id != kBackImage && image.id != kMidiUnlearnImage) Strip(editor, image.id);
-  plugin.SetMidiLearn(false, false);
+  delegate.SetMidiLearn(false, false);
   for (const ControlSpec& spec : kControls) {
-    IControl* control = Create(spec, editor, plugin);
+    IControl* control = Create(spec, editor, delegate);
     editor.AttachControl(control);
     Keep(control, spec);
   }
   for (int i = 0; i < kLightCount; ++i) lights_[i]->SetHidden(true);
 }
 
-IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, Synth& plugin) {
+IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, EditorDelegate& delegate) {
   const int x = spec.area.left, y = spec.area.top;
   switch (spec.kind) {
     case ControlKind::kPresetMenu:
-      return new IHVPresetMenu(&plugin, kProgramNumberRect, kProgramNameRect);
+      return new IHVPresetMenu(&delegate, kProgramNumberRect, kProgramNameRect);
     case ControlKind::kUtilityKick:
-      return new IHVUtilityKick(&plugin, this, x, y, spec.parameter, Strip(editor, spec.image));
+      return new IHVUtilityKick(&delegate, this, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kOptionMenu:
-      return new IHVOptionMenu(&plugin, spec.area, spec.parameter);
+      return new IHVOptionMenu(&delegate, spec.area, spec.parameter);
     case ControlKind::kLearnSwitch:
-      return new IHVSwitchMidiLearn(&plugin, x, y, Strip(editor, spec.image));
+      return new IHVSwitchMidiLearn(&delegate, x, y, Strip(editor, spec.image));
     case ControlKind::kKnob:
-      return new IKnobMultiControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
+      return new IKnobMultiControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
     case ControlKind::kSwitch:
-      return new ISwitchControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+      return new ISwitchControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kFramesSwitch:
-      return new ISwitchFramesControl(&plugin, x, y, spec.parameter, Strip(editor, spec.image));
+      return new ISwitchFramesControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kButtonKick:
-      return new IHVButtonKick(&plugin, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
+      return new IHVButtonKick(&delegate, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
     case ControlKind::kTempoMenu:
-      return new IHVPopUpMenuControl(&plugin, spec.area, spec.parameter, &kTempoColour);
+      return new IHVPopUpMenuControl(&delegate, spec.area, spec.parameter, &kTempoColour);
     case ControlKind::kVersionText:
-      return new ITextControl(&plugin, spec.area, kVersionStyle, kVersionText);
+      return new ITextControl(&delegate, spec.area, kVersionStyle, kVersionText);
     case ControlKind::kLight:
     case ControlKind::kBlind:
       break;
   }
-  return new IBitmapControl(&plugin, x, y, -1, Strip(editor, spec.image));
+  return new IBitmapControl(&delegate, x, y, -1, Strip(editor, spec.image));
 }
 
 void Panel::Keep(IControl* control, const ControlSpec& spec) {

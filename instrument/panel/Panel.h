@@ -13,7 +13,7 @@ class IHVButtonKick;
 class IHVPresetMenu;
 class IHVSwitchMidiLearn;
 class ITextControl;
-class Synth;
+class EditorDelegate;
 
 namespace panel {
 
@@ -23,7 +23,7 @@ class Panel {
  public:
   // Host UI/dispatcher, once, before the editor is attached: the background
   // and every control of the layout table, in table order.
-  void Build(IGraphics& editor, Synth& plugin);
+  void Build(IGraphics& editor, EditorDelegate& delegate);
 
   // Editor thread. Open: the tweak controls and their close button show,
   // the blinds, the open button and the release text hide; closed: the reverse.
@@ -42,7 +42,7 @@ class Panel {
   IHVButtonKick* EffectsButton() const { return effectsButton_; }
 
  private:
-  IControl* Create(const ControlSpec& spec, IGraphics& editor, Synth& plugin);
+  IControl* Create(const ControlSpec& spec, IGraphics& editor, EditorDelegate& delegate);
   void Keep(IControl* control, const ControlSpec& spec);
 
   IHVPresetMenu* programDisplay_ = nullptr;

@@ -7,7 +7,7 @@
 #include "instrument/PanelCommands.h"
 #include "instrument/panel/PanelLayout.h"
 #include "instrument/ProgramCommands.h"
-#include "instrument/Synth.h"
+#include "plugin/EditorDelegate.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ IFrameStrip LearnStrip(IGraphics& graphics, bool learnFace) {
 
 // -- the MIDI learn switch ---------------------------------------------------
 
-IHVSwitchMidiLearn::IHVSwitchMidiLearn(Synth* plugin, int x, int y, const IFrameStrip& strip)
-    : ISwitchControl(plugin, x, y, panel::kLearnSwitch, strip), synth_(plugin) {}
+IHVSwitchMidiLearn::IHVSwitchMidiLearn(EditorDelegate* delegate, int x, int y, const IFrameStrip& strip)
+    : ISwitchControl(delegate, x, y, panel::kLearnSwitch, strip) {}
 
 void IHVSwitchMidiLearn::HandlePress(int x, int y, const IPointerMods& mods) {
   if (mods.right && !mods.left) {
@@ -39,14 +39,14 @@ void IHVSwitchMidiLearn::HandlePress(int x, int y, const IPointerMods& mods) {
     return;
   }
   ISwitchControl::HandlePress(x, y, mods);
-  synth_->SetMidiLearn(Value() > 0.0, !learnFace_);
+  Delegate()->SetMidiLearn(Value() > 0.0, !learnFace_);
 }
 
 // -- latching buttons --------------------------------------------------------
 
-IHVButtonKick::IHVButtonKick(Synth* plugin, int x, int y, int code, const IFrameStrip& offStrip,
+IHVButtonKick::IHVButtonKick(EditorDelegate* delegate, int x, int y, int code, const IFrameStrip& offStrip,
                              const IFrameStrip& onStrip)
-    : IContactControl(plugin, x, y, code, offStrip), synth_(plugin), onStrip_(onStrip) {}
+    : IContactControl(delegate, x, y, code, offStrip), onStrip_(onStrip) {}
 
 void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
   // Flipped for the moment; the parameter change below sets the true state.
@@ -56,23 +56,19 @@ void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
   const double lit = on_ ? 1.0 : 0.0;
   switch (const int code = ParameterIndex()) {
     case panel::kHoldButton:
-      synth_->SetParameterFromEditor(kHoldParameter, lit);
+      Delegate()->SetFromEditor(kHoldParameter, lit);
       break;
     case panel::kEffectsButton: {
-      synth_->SetParameterFromEditor(kEffectsParameter, lit);
-      bool reset;
-      {
-        IEffectBase::Lock lock(*synth_);
-        reset = synth_->Parameter(kFxResetParameter)->value >= 0.5;
-      }
-      if (on_ && reset) synth_->SetParameterFromEditor(kKeyAssignParameter, 0.0);
+      Delegate()->SetFromEditor(kEffectsParameter, lit);
+      const bool reset = Delegate()->NormalisedValue(kFxResetParameter) >= 0.5;
+      if (on_ && reset) Delegate()->SetFromEditor(kKeyAssignParameter, 0.0);
       break;
     }
     default:
       for (int mode = 0; mode < panel::kKeyAssignModes; ++mode) {
         if (code != panel::kKeyAssignButtons[mode]) continue;
-        synth_->SetParameterFromEditor(kKeyAssignParameter, mode / double(panel::kKeyAssignModes - 1));
-        synth_->SetParameterFromEditor(kHoldParameter, 0.0);
+        Delegate()->SetFromEditor(kKeyAssignParameter, mode / double(panel::kKeyAssignModes - 1));
+        Delegate()->SetFromEditor(kHoldParameter, 0.0);
       }
   }
 }
@@ -91,8 +87,8 @@ void IHVButtonKick::ApplyHostValue(double value) {
 
 // -- momentary buttons -------------------------------------------------------
 
-IHVUtilityKick::IHVUtilityKick(Synth* plugin, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip)
-    : IContactControl(plugin, x, y, code, strip), synth_(plugin), owner_(owner) {}
+IHVUtilityKick::IHVUtilityKick(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip)
+    : IContactControl(delegate, x, y, code, strip), owner_(owner) {}
 
 void IHVUtilityKick::HandleRelease(int x, int y, const IPointerMods& mods) {
   SetValue(0.0);
@@ -103,11 +99,7 @@ void IHVUtilityKick::HandleRelease(int x, int y, const IPointerMods& mods) {
     return;
   }
   if (code != panel::kNextProgram && code != panel::kPreviousProgram) return;
-  int current;
-  {
-    IEffectBase::Lock lock(*synth_);
-    current = synth_->CurrentPreset();
-  }
+  const int current = Delegate()->CurrentProgram();
   const int step = code == panel::kNextProgram ? 1 : -1;
-  synth_->SelectProgram(programcommands::NeighbourProgram(current, step, synth_->PresetCount()));
+  Delegate()->SelectProgram(programcommands::NeighbourProgram(current, step, Delegate()->ProgramCount()));
 }

@@ -5,7 +5,7 @@
 
 #include "ui/BitmapControls.h"
 
-class Synth;
+class EditorDelegate;
 
 namespace panel {
 class Panel;
@@ -14,12 +14,11 @@ class Panel;
 // Off, or learning; while off, a right press swaps the learn and unlearn faces.
 class IHVSwitchMidiLearn : public ISwitchControl {
  public:
-  IHVSwitchMidiLearn(Synth* plugin, int x, int y, const IFrameStrip& strip);
+  IHVSwitchMidiLearn(EditorDelegate* delegate, int x, int y, const IFrameStrip& strip);
   void HandlePress(int x, int y, const IPointerMods& mods) override;
   bool LearnFace() const { return learnFace_; }
 
  private:
-  Synth* synth_;
   bool learnFace_ = true;
 };
 
@@ -27,7 +26,7 @@ class IHVSwitchMidiLearn : public ISwitchControl {
 // through the value recorded for the button's command code.
 class IHVButtonKick : public IContactControl {
  public:
-  IHVButtonKick(Synth* plugin, int x, int y, int code, const IFrameStrip& offStrip, const IFrameStrip& onStrip);
+  IHVButtonKick(EditorDelegate* delegate, int x, int y, int code, const IFrameStrip& offStrip, const IFrameStrip& onStrip);
   void HandleRelease(int x, int y, const IPointerMods& mods) override;
   bool Render(IGraphics& graphics) override;
   // 1 lights the button, 0 puts it out; the pressed look is the value's.
@@ -35,7 +34,6 @@ class IHVButtonKick : public IContactControl {
   bool IsOn() const { return on_; }
 
  private:
-  Synth* synth_;
   IFrameStrip onStrip_;
   bool on_ = false;
 };
@@ -43,10 +41,9 @@ class IHVButtonKick : public IContactControl {
 // Runs its command when the pointer lets go.
 class IHVUtilityKick : public IContactControl {
  public:
-  IHVUtilityKick(Synth* plugin, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip);
+  IHVUtilityKick(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip);
   void HandleRelease(int x, int y, const IPointerMods& mods) override;
 
  private:
-  Synth* synth_;
   panel::Panel* owner_;
 };

@@ -1,20 +1,20 @@
 #include "instrument/panel/PanelEditor.h"
 
-#include "instrument/Kestrion.h"
 #include "instrument/panel/PanelLayout.h"
+#include "plugin/EditorDelegate.h"
 #include "ui/Graphics.h"
 
 namespace panel {
 
-PanelEditor::PanelEditor(Kestrion& instrument, EditorFactory makeWindow)
+PanelEditor::PanelEditor(EditorDelegate& instrument, EditorFactory makeWindow)
     : instrument_(instrument),
       window_((makeWindow ? makeWindow : CreateEditorWindow)(&instrument, kPanelWidth, kPanelHeight)) {
   panel_.Build(*window_, instrument);
   window_->SetQuietTickHandler([this] { Idle(); });
-  instrument_.AttachEditor(window_.get());
+  window_->StartShowing();
 }
 
-PanelEditor::~PanelEditor() { instrument_.AttachEditor(nullptr); }
+PanelEditor::~PanelEditor() = default;
 
 void PanelEditor::Idle() {
   if (window_->IsWindowOpen()) panel_.ShowLights(instrument_.Lights());

@@ -1,5 +1,7 @@
 // The instrument's editor as a format adapter opens it: an editor window
-// with the panel built on it, attached to the instrument while it lives.
+// with the panel built on it, showing the instrument through its delegate.
+// Made when the host opens the editor and dropped when it closes it, so an
+// instance whose editor never opens builds no control and decodes no image.
 #pragma once
 
 #include <memory>
@@ -7,18 +9,17 @@
 #include "instrument/panel/Panel.h"
 #include "ui/EditorWindow.h"
 
+class EditorDelegate;
 class IGraphics;
-class Kestrion;
 
 namespace panel {
 
 class PanelEditor {
  public:
-  // Host UI/dispatcher: a window from `makeWindow` (the system's editor
-  // window when null), the panel built on it, attached to `instrument`.
-  PanelEditor(Kestrion& instrument, EditorFactory makeWindow = nullptr);
-  // Host UI/dispatcher: detaches from the instrument, then drops the window
-  // and its controls.
+  // Host UI thread: a window from `makeWindow` (the system's editor window
+  // when null) with the panel built on it.
+  explicit PanelEditor(EditorDelegate& instrument, EditorFactory makeWindow = nullptr);
+  // Host UI thread: drops the window and its controls.
   ~PanelEditor();
   PanelEditor(const PanelEditor&) = delete;
   PanelEditor& operator=(const PanelEditor&) = delete;
@@ -26,12 +27,12 @@ class PanelEditor {
   IGraphics& Window() const { return *window_; }
   panel::Panel& Controls() { return panel_; }
 
-  // Host UI/dispatcher (the host's idle calls) and the editor's quiet ticks:
+  // Host UI thread (the host's idle calls) and the editor's quiet ticks:
   // shows the lights the audio thread published while the window is open.
   void Idle();
 
  private:
-  Kestrion& instrument_;
+  EditorDelegate& instrument_;
   std::unique_ptr<IGraphics> window_;
   panel::Panel panel_;
 };

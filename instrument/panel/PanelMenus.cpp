@@ -5,7 +5,7 @@
 #include "plugin/EffectParameter.h"
 #include "ui/Graphics.h"
 #include "instrument/ProgramCommands.h"
-#include "instrument/Synth.h"
+#include "plugin/EditorDelegate.h"
 #include "instrument/UpdateCheck.h"
 
 namespace {
@@ -22,25 +22,22 @@ const ITextStyle kProgramStyle("Arial", 15, IArgbColour{160, 255, 255, 255});
 
 // -- the program display -------------------------------------------------------
 
-IHVPresetMenu::IHVPresetMenu(Synth* plugin, const IPanelRect& numberRect, const IPanelRect& nameRect)
-    : IControl(plugin, Union(numberRect, nameRect)), synth_(plugin), numberRect_(numberRect), nameRect_(nameRect) {
+IHVPresetMenu::IHVPresetMenu(EditorDelegate* delegate, const IPanelRect& numberRect, const IPanelRect& nameRect)
+    : IControl(delegate, Union(numberRect, nameRect)), numberRect_(numberRect), nameRect_(nameRect) {
   SetTextEntryLimit(kRenameLength);
   SetTextStyle(kProgramStyle);
 }
 
 bool IHVPresetMenu::NeedsDrawing() const {
-  return IControl::NeedsDrawing() || synth_->PresetChanges() != shownPresetChanges_;
+  return IControl::NeedsDrawing() || Delegate()->ProgramChanges() != shownPresetChanges_;
 }
 
 bool IHVPresetMenu::Render(IGraphics& graphics) {
-  int index;
-  {
-    // The host renames and switches programs on its own threads.
-    IEffectBase::Lock lock(*synth_);
-    shownPresetChanges_ = synth_->PresetChanges();
-    index = synth_->CurrentPreset();
-    nameText_ = std::string(synth_->PresetName(index)).substr(0, kShownNameLength);
-  }
+  // The host renames and switches programs on its own threads: the count
+  // is read first, so a change after it shows at the next tick.
+  shownPresetChanges_ = Delegate()->ProgramChanges();
+  const int index = Delegate()->CurrentProgram();
+  nameText_ = Delegate()->ProgramName(index).substr(0, kShownNameLength);
   char number[kShownNameLength + 1];
   std::snprintf(number, sizeof number, "%02d", index);
   numberText_ = number;
@@ -54,11 +51,7 @@ void IHVPresetMenu::HandlePress(int x, int y, const IPointerMods& mods) {
   IGraphics* graphics = Graphics();
   if (!graphics) return;
   if (nameRect_.Contains(x, y)) {
-    std::string name;
-    {
-      IEffectBase::Lock lock(*synth_);
-      name = synth_->PresetName(synth_->CurrentPreset());
-    }
+    const std::string name = Delegate()->ProgramName(Delegate()->CurrentProgram());
     graphics->OpenTextEntry(this, TextStyle(), nameRect_, name.c_str(), nullptr);
   } else {
     RunProgramMenu();
@@ -70,10 +63,9 @@ void IHVPresetMenu::RunProgramMenu() {
   IMenuList menu(kNumberNone);
   IMenuList* submenus[4] = {};
   {
-    IEffectBase::Lock lock(*synth_);
-    const int current = synth_->CurrentPreset();
+    const int current = Delegate()->CurrentProgram();
     IMenuList* submenu = nullptr;
-    for (int i = 0; i < synth_->PresetCount(); ++i) {
+    for (int i = 0; i < Delegate()->ProgramCount(); ++i) {
       if (i % kProgramsPerSubmenu == 0 && i / kProgramsPerSubmenu < 4) {
         char range[16];
         std::snprintf(range, sizeof range, "%02d - %02d", i, i + kProgramsPerSubmenu - 1);
@@ -81,7 +73,7 @@ void IHVPresetMenu::RunProgramMenu() {
         menu.AddEntry(range, -1, submenu);
       }
       char entry[kShownNameLength + 1];
-      std::snprintf(entry, sizeof entry, "%02u: %s", static_cast<unsigned>(i), synth_->PresetName(i));
+      std::snprintf(entry, sizeof entry, "%02u: %s", static_cast<unsigned>(i), Delegate()->ProgramName(i).c_str());
       submenu->AddEntry(entry, -1, nullptr, i == current ? kMenuChecked : 0);
     }
   }
@@ -90,18 +82,18 @@ void IHVPresetMenu::RunProgramMenu() {
   int base = 0;
   for (int k = 1; k < 4; ++k)
     if (chosen == submenus[k]) base = k * kProgramsPerSubmenu;
-  synth_->SelectProgram(base + chosen->ChosenIndex());
+  Delegate()->SelectProgram(base + chosen->ChosenIndex());
 }
 
 void IHVPresetMenu::AcceptEnteredText(const char* text) {
-  synth_->RenameProgram(std::string(text ? text : "").substr(0, kPresetNameLength - 1).c_str());
+  Delegate()->RenameProgram(std::string(text ? text : "").substr(0, kPresetNameLength - 1).c_str());
   MarkChanged(false);
 }
 
 // -- the options menu ----------------------------------------------------------
 
-IHVOptionMenu::IHVOptionMenu(Synth* plugin, const IPanelRect& area, int code)
-    : IControl(plugin, area, code), synth_(plugin) {
+IHVOptionMenu::IHVOptionMenu(EditorDelegate* delegate, const IPanelRect& area, int code)
+    : IControl(delegate, area, code) {
   FillMenu();
 }
 
@@ -127,13 +119,11 @@ void IHVOptionMenu::UpdateMenu() {
   auto setFlag = [](IMenuEntry* entry, int flag, bool on) {
     entry->flags = on ? entry->flags | flag : entry->flags & ~flag;
   };
-  const bool noStartupBank = synth_->StartupBankPath().empty();
-  setFlag(menu_.Entry(kPasteProgram), kMenuGreyed, !synth_->HasCopiedProgram());
-  setFlag(menu_.Entry(kLoadStartupBank), kMenuGreyed, noStartupBank);
-  setFlag(menu_.Entry(kUnselectStartupBank), kMenuGreyed, noStartupBank);
+  for (int command : {kPasteProgram, kLoadStartupBank, kUnselectStartupBank})
+    setFlag(menu_.Entry(command), kMenuGreyed, !Delegate()->CommandAvailable(command));
   IMenuList* midi = menu_.Entry(kMidiSettingsMenu)->submenu.get();
-  setFlag(midi->Entry(0), kMenuChecked, synth_->MidiThru());
-  setFlag(midi->Entry(1), kMenuChecked, synth_->IgnoresProgramChange());
+  setFlag(midi->Entry(0), kMenuChecked, Delegate()->CommandChecked(kMidiThru));
+  setFlag(midi->Entry(1), kMenuChecked, Delegate()->CommandChecked(kIgnoreProgramChange));
 }
 
 void IHVOptionMenu::HandlePress(int x, int y, const IPointerMods& mods) {
@@ -148,7 +138,7 @@ void IHVOptionMenu::HandlePress(int x, int y, const IPointerMods& mods) {
     if (command == kVisitWebSite) {
       graphics->OpenWebPage(update::MakerWebPage(), "", nullptr, nullptr);
     } else if (command < kVisitWebSite) {
-      synth_->HandleOptionCommand(command);
+      Delegate()->RunCommand(command, *graphics);
     }
   }
   SetRedrawAgain();
@@ -157,15 +147,15 @@ void IHVOptionMenu::HandlePress(int x, int y, const IPointerMods& mods) {
 
 // -- the tempo display -----------------------------------------------------------
 
-IHVPopUpMenuControl::IHVPopUpMenuControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex,
+IHVPopUpMenuControl::IHVPopUpMenuControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex,
                                          const IArgbColour* colour)
-    : IControl(plugin, area, parameterIndex), textRect_{area.left, area.top + 4, area.right, area.bottom} {
+    : IControl(delegate, area, parameterIndex), textRect_{area.left, area.top + 4, area.right, area.bottom} {
   SetDoubleClickActsAsPress(true);
   SetTextStyle(ITextStyle("Tahoma", 11, colour ? *colour : IArgbColour{255, 0, 0, 0}));
 }
 
 bool IHVPopUpMenuControl::Render(IGraphics& graphics) {
-  const IEffectParameter* parameter = Plugin()->Parameter(ParameterIndex());
+  const IEffectParameter* parameter = Delegate()->ParameterInfo(ParameterIndex());
   if (!parameter) return true;
   // The control's own value is the editor's copy of the parameter's.
   char text[kNameLength];

@@ -8,13 +8,13 @@
 #include "ui/Control.h"
 #include "ui/MenuList.h"
 
-class Synth;
+class EditorDelegate;
 
 // The current program's number and name; a press on the name renames the
 // program, a press anywhere else opens the program menu.
 class IHVPresetMenu : public IControl {
  public:
-  IHVPresetMenu(Synth* plugin, const IPanelRect& numberRect, const IPanelRect& nameRect);
+  IHVPresetMenu(EditorDelegate* delegate, const IPanelRect& numberRect, const IPanelRect& nameRect);
   void HandlePress(int x, int y, const IPointerMods& mods) override;
   bool Render(IGraphics& graphics) override;
   void AcceptEnteredText(const char* text) override;
@@ -27,7 +27,6 @@ class IHVPresetMenu : public IControl {
  private:
   void RunProgramMenu();
 
-  Synth* synth_;
   std::string numberText_;
   std::string nameText_;
   IPanelRect numberRect_;
@@ -39,7 +38,7 @@ class IHVPresetMenu : public IControl {
 // nothing: the panel art shows its button.
 class IHVOptionMenu : public IControl {
  public:
-  IHVOptionMenu(Synth* plugin, const IPanelRect& area, int code);
+  IHVOptionMenu(EditorDelegate* delegate, const IPanelRect& area, int code);
   void HandlePress(int x, int y, const IPointerMods& mods) override;
   bool Render(IGraphics& graphics) override { return true; }
   IMenuList& Menu() { return menu_; }
@@ -49,13 +48,12 @@ class IHVOptionMenu : public IControl {
   void UpdateMenu();
 
   IMenuList menu_;
-  Synth* synth_;
 };
 
 // The arpeggiator tempo: the value's display text, and a menu of all of them.
 class IHVPopUpMenuControl : public IControl {
  public:
-  IHVPopUpMenuControl(IEffectBase* plugin, const IPanelRect& area, int parameterIndex, const IArgbColour* colour);
+  IHVPopUpMenuControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, const IArgbColour* colour);
   void HandlePress(int x, int y, const IPointerMods& mods) override;
   bool Render(IGraphics& graphics) override;
 

@@ -46,7 +46,7 @@ class ProbingEditor : public IGraphicsHeadless {
  private:
   void Probe() {
     std::thread other([&] {
-      const bool free = static_cast<bool>(IEffectBase::TryLock(*Plugin()));
+      const bool free = static_cast<bool>(IEffectBase::TryLock(*static_cast<Synth*>(Delegate())));
       mutexHeldInDialog = mutexHeldInDialog || !free;
     });
     other.join();
@@ -54,7 +54,7 @@ class ProbingEditor : public IGraphicsHeadless {
 };
 
 // The editor of an instance as the panel drives it.
-IGraphics* MakeProbingEditor(IEffectBase* plugin, int width, int height) {
+IGraphics* MakeProbingEditor(EditorDelegate* plugin, int width, int height) {
   return new ProbingEditor(plugin, width, height);
 }
 
@@ -92,7 +92,7 @@ class ProgramCommandsTest : public ::testing::Test {
   void Run(int command, std::initializer_list<int> answers = {}, const std::string& file = "") {
     editor.ScriptAnswers().messageAnswers.assign(answers);
     if (!file.empty()) editor.ScriptAnswers().files.push_back(file);
-    synth.HandleOptionCommand(command);
+    synth.HandleOptionCommand(command, &editor);
   }
   std::string Ini(const char* section, const char* key) const {
     char text[2048];
@@ -352,7 +352,7 @@ TEST(ProgramCommandsWithoutEditor, OnlyCommandsThatAskNothingRun) {
   recordinghost::Instance host;
   const std::string before = Snapshot(host);
   for (int command = -1; command <= 22; ++command)
-    if (command != kMidiThru && command != kIgnoreProgramChange) host.synth->HandleOptionCommand(command);
+    if (command != kMidiThru && command != kIgnoreProgramChange) host.synth->HandleOptionCommand(command, nullptr);
   EXPECT_EQ(Snapshot(host), before);
   EXPECT_TRUE(host.synth->HasCopiedProgram());
 }

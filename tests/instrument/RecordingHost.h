@@ -59,6 +59,10 @@ struct Instance {
   explicit Instance(EditorFactory makeEditor = nullptr) {
     effect = CreateKestrion(&Callback, makeEditor);
     Call(vst::effOpen);
+    if (makeEditor) {
+      int parent = 0;
+      Call(vst::effEditOpen, 0, 0, &parent);
+    }
     Call(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     Call(vst::effSetBlockSize, 0, 512);
     Call(vst::effMainsChanged, 0, 1);

@@ -58,7 +58,7 @@ class Controls : public EditorFixture {
 // A control whose press asks for its value in a menu, as the tempo display does.
 class MenuOnPress : public CountingControl {
  public:
-  MenuOnPress(IEffectBase* plugin, const IPanelRect& area, int parameter) : CountingControl(plugin, area, parameter) {
+  MenuOnPress(EditorDelegate* plugin, const IPanelRect& area, int parameter) : CountingControl(plugin, area, parameter) {
     SetDoubleClickActsAsPress(true);
   }
   void HandlePress(int, int, const IPointerMods&) override { Graphics()->PromptForParameter(this); }
@@ -270,16 +270,16 @@ TEST_F(Controls, EachEditTheHostHearsOfEndsOnceAndOnlyAsItBegan) {
 TEST_F(Controls, HostValuesThatAreNotNumbersAreIgnored) {
   IKnobMultiControl* knob = AddKnob();
   Attach();
-  editor->ShowParameterValue(kCutoff, std::nan(""), true);
+  plugin.ShowOnEditor(kCutoff, std::nan(""), true);
   editor->Tick();
   EXPECT_EQ(knob->Value(), 0.5);
-  editor->ShowParameterValue(kCutoff, 75.0, false);  // real units
+  plugin.ShowOnEditor(kCutoff, 75.0, false);  // real units
   editor->Tick();
   EXPECT_EQ(knob->Value(), 0.75);
-  editor->ShowParameterValue(kCutoff, 500.0, false);  // clamped to the range
+  plugin.ShowOnEditor(kCutoff, 500.0, false);  // clamped to the range
   editor->Tick();
   EXPECT_EQ(knob->Value(), 1.0);
-  editor->ShowParameterValue(99, 5.0, false);  // no such parameter
+  plugin.ShowOnEditor(99, 5.0, false);  // no such parameter
   editor->Tick();
   EXPECT_EQ(knob->Value(), 1.0);
 }

@@ -10,6 +10,7 @@
 #include "ui/HeadlessGraphics.h"
 #include "ui/KnobControls.h"
 #include "ui/TextControl.h"
+#include "plugin/EditorDelegate.h"
 #include "plugin/EffectBase.h"
 
 namespace editortest {
@@ -30,7 +31,7 @@ inline std::vector<HostCall>& HostCalls() {
 
 enum Parameter { kCutoff = 0, kWave = 1, kLevel = 2, kMode = 3, kParameterCount = 4 };
 
-class TestPlugin : public IEffectBase {
+class TestPlugin : public IEffectBase, public EditorDelegate {
  public:
   TestPlugin() : IEffectBase(Identity()) {
     Parameter(kCutoff)->DefineContinuous("Cutoff", 50, 0, 100, 0.1, 1.0);
@@ -48,6 +49,28 @@ class TestPlugin : public IEffectBase {
     if (call.kind == HostCallKind::kEndEdit) HostCalls().push_back({kEndEdit, call.index, 0});
   }
   void RenderBlock(double*, double*, int) override {}
+
+  // EditorDelegate: parameters only; the panel's programs and commands are
+  // the instrument's.
+  int ParameterCount() const override { return IEffectBase::ParameterCount(); }
+  const IEffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
+  double NormalisedValue(int index) const override { return Parameter(index)->ToNormalized(); }
+  void BeginEdit(int index) override { BeginParameterEdit(index); }
+  void SetFromEditor(int index, double normalised) override { SetParameterFromEditor(index, normalised); }
+  void EndEdit(int index) override { EndParameterEdit(index); }
+  EditorMailbox& Mailbox() override { return EditorValues(); }
+  int ProgramCount() const override { return 1; }
+  int CurrentProgram() const override { return 0; }
+  std::string ProgramName(int) override { return ""; }
+  unsigned ProgramChanges() const override { return 0; }
+  void SelectProgram(int) override {}
+  void RenameProgram(const char*) override {}
+  void RunCommand(int, IEditorView&) override {}
+  bool CommandAvailable(int) override { return true; }
+  bool CommandChecked(int) override { return false; }
+  void SetMidiLearn(bool, bool) override {}
+  bool LearnActive() const override { return false; }
+  unsigned Lights() const override { return 0; }
   std::vector<int> changed;
 
  private:
@@ -61,7 +84,7 @@ class TestPlugin : public IEffectBase {
 // A control that counts its renders.
 class CountingControl : public IControl {
  public:
-  CountingControl(IEffectBase* plugin, const IPanelRect& area, int parameter) : IControl(plugin, area, parameter) {}
+  CountingControl(EditorDelegate* plugin, const IPanelRect& area, int parameter) : IControl(plugin, area, parameter) {}
   bool Render(IGraphics&) override {
     ++renders;
     return true;
@@ -99,10 +122,8 @@ class EditorFixture : public ::testing::Test {
     HostCalls().clear();
     editor->SetQuietTickHandler([this] { ++quietTicks; });
   }
-  void TearDown() override { plugin.AttachEditor(nullptr); }
-
-  // Attaches the editor as a panel would, after the test has added its controls.
-  void Attach() { plugin.AttachEditor(editor.get()); }
+  // Starts the editor as a panel does, after the test has added its controls.
+  void Attach() { editor->StartShowing(); }
 
   std::vector<HostCall> EditCalls() const {
     std::vector<HostCall> edits;

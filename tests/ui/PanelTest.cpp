@@ -194,7 +194,7 @@ TEST_F(PanelTest, TheOptionsMenuGreysWhatCannotRunAndChecksTheMidiSwitches) {
   EXPECT_TRUE(synth->MidiThru());
 }
 
-TEST_F(PanelTest, TheLightsFollowTheEngineWhileTheWindowIsOpen) {
+TEST_F(PanelTest, TheEditorGoesWithItsWindowAndANewOneShowsTheLights) {
   host.Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
   host.Call(effSetBlockSize, 0, 256);
   host.Call(effMainsChanged, 0, 1);
@@ -203,12 +203,13 @@ TEST_F(PanelTest, TheLightsFollowTheEngineWhileTheWindowIsOpen) {
   float* outputs[] = {left, right};
   host.effect->processReplacing(host.effect, nullptr, outputs, 256);
 
-  IControl* vco1 = EditorOf(host.effect)->Controls().Light(0);
   host.Call(effEditClose);
-  host.Call(effEditIdle);
-  EXPECT_TRUE(vco1->IsHidden());
+  EXPECT_EQ(EditorOf(host.effect), nullptr);
+  host.Call(effEditIdle);  // nothing to show it on
   int parent = 0;
   host.Call(effEditOpen, 0, 0, &parent);
+  IControl* vco1 = EditorOf(host.effect)->Controls().Light(0);
+  EXPECT_TRUE(vco1->IsHidden());
   host.Call(effEditIdle);
   EXPECT_FALSE(vco1->IsHidden());
 }

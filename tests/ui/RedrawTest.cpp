@@ -24,7 +24,7 @@ TEST_F(Redraw, EachChangedControlIsDrawnInTwoConsecutivePasses) {
   Attach();
   Settle();
   const int before = watched->renders, otherBefore = other->renders;
-  editor->ShowParameterValue(kLevel, 0.9, true);
+  plugin.ShowOnEditor(kLevel, 0.9, true);
   editor->Tick();
   EXPECT_EQ(watched->renders, before + 1);
   editor->Tick();
@@ -42,7 +42,7 @@ TEST_F(Redraw, TwentyOneQuietTicksGiveExactlyOneIdleTick) {
   Settle();
   quietTicks = 0;
   // Settling left some quiet ticks on the count; start from a change.
-  editor->ShowParameterValue(kLevel, 0.1, true);
+  plugin.ShowOnEditor(kLevel, 0.1, true);
   editor->Tick();
   editor->Tick();
   for (int i = 0; i < 20; ++i) editor->Tick();
@@ -62,7 +62,7 @@ TEST_F(Redraw, AnAutomationBurstIsDrawnAtMostOncePerTick) {
   Settle();
   const int before = watched->renders;
   for (int tick = 0; tick < 5; ++tick) {
-    for (int i = 0; i < 100; ++i) editor->ShowParameterValue(kLevel, (tick * 100 + i) / 1000.0, true);
+    for (int i = 0; i < 100; ++i) plugin.ShowOnEditor(kLevel, (tick * 100 + i) / 1000.0, true);
     editor->Tick();
     EXPECT_NEAR(watched->Value(), (tick * 100 + 99) / 1000.0, 1e-12);
     EXPECT_EQ(watched->renders, before + tick + 1);
@@ -78,9 +78,9 @@ TEST_F(Redraw, HostValuesWaitForTheTickAndTheLastRecordedWins) {
   Attach();
   Settle();
   learnSwitch->SetValue(1.0);
-  editor->ShowParameterValue(kLevel, 0.6, true);
-  editor->ShowParameterValue(kLevel, 0.9, true);
-  editor->ShowParameterValue(kLearnSwitchCommand, 0.0, true);
+  plugin.ShowOnEditor(kLevel, 0.6, true);
+  plugin.ShowOnEditor(kLevel, 0.9, true);
+  plugin.ShowOnEditor(kLearnSwitchCommand, 0.0, true);
   EXPECT_DOUBLE_EQ(level->Value(), 0.25);
   EXPECT_DOUBLE_EQ(learnSwitch->Value(), 1.0);
   editor->Tick();

@@ -172,25 +172,29 @@ TEST(Processing, BlocksLongerThanTheBlockSizeRenderInPieces) {
 
 namespace {
 
-// A headless editor that counts the live ones and fails as it is attached,
-// the last step of making an instance.
+// A headless editor that counts the live ones and fails as it starts
+// showing, the last step of opening the editor.
 int gLiveEditors = 0;
 class FailingEditor : public IGraphicsHeadless {
  public:
-  FailingEditor(IEffectBase* plugin, int width, int height) : IGraphicsHeadless(plugin, width, height) {
+  FailingEditor(EditorDelegate* plugin, int width, int height) : IGraphicsHeadless(plugin, width, height) {
     ++gLiveEditors;
   }
   ~FailingEditor() override { --gLiveEditors; }
-  void AttachToPlugin(const double*, int) override { throw std::bad_alloc(); }
+  void* OpenWindow(void*) override { throw std::bad_alloc(); }
 };
 
-IGraphics* MakeFailingEditor(IEffectBase* plugin, int width, int height) {
+IGraphics* MakeFailingEditor(EditorDelegate* plugin, int width, int height) {
   return new FailingEditor(plugin, width, height);
 }
 
 }  // namespace
 
-TEST(EffectRecord, AnInstanceThatCannotBeMadeLeavesNothingBehind) {
-  EXPECT_EQ(CreateKestrion(&testhost::Callback, MakeFailingEditor), nullptr);
+TEST(EffectRecord, AnEditorThatCannotOpenLeavesNothingBehind) {
+  Instance i("", MakeFailingEditor);  // which tries to open it
   EXPECT_EQ(gLiveEditors, 0);
+  int parent = 0;
+  EXPECT_EQ(i.Call(effEditOpen, 0, 0, &parent), 0);
+  EXPECT_EQ(gLiveEditors, 0);
+  EXPECT_EQ(i.Call(effEditClose), 0);
 }

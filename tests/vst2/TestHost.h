@@ -27,7 +27,7 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
 }
 
 // An editor without a window for an instance's panel.
-inline IGraphics* HeadlessEditor(IEffectBase* plugin, int width, int height) {
+inline IGraphics* HeadlessEditor(EditorDelegate* plugin, int width, int height) {
   return new IGraphicsHeadless(plugin, width, height);
 }
 
@@ -36,6 +36,11 @@ struct Instance {
     Vendor() = vendor;
     effect = CreateKestrion(&Callback, makeEditor);
     Call(vst::effOpen);
+    // An instance given an editor has it open, as a host would.
+    if (makeEditor) {
+      int parent = 0;
+      Call(vst::effEditOpen, 0, 0, &parent);
+    }
   }
   ~Instance() { Call(vst::effClose); }
   vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,

@@ -4,7 +4,7 @@
 
 namespace snapshot {
 
-IGraphics* MakeHeadlessEditor(IEffectBase* plugin, int width, int height) {
+IGraphics* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height) {
   return new IGraphicsHeadless(plugin, width, height);
 }
 

@@ -10,7 +10,7 @@ class PanelEditor;
 namespace snapshot {
 
 // An editor without a window, for Kestrion's panel to be built on.
-IGraphics* MakeHeadlessEditor(IEffectBase* plugin, int width, int height);
+IGraphics* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height);
 
 // Opens the panel `editor` (made with MakeHeadlessEditor), with its tweak
 // panel open or closed, and draws all of it.

@@ -48,12 +48,12 @@ RECT RectOf(const IPanelRect& area) { return RECT{area.left, area.top, area.righ
 
 }  // namespace
 
-IGraphics* CreateEditorWindow(IEffectBase* plugin, int width, int height) {
-  return new IGraphicsWin(plugin, width, height);
+IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
+  return new IGraphicsWin(delegate, width, height);
 }
 
-IGraphicsWin::IGraphicsWin(IEffectBase* plugin, int width, int height, int frameRate)
-    : IGraphics(plugin, width, height, frameRate) {}
+IGraphicsWin::IGraphicsWin(EditorDelegate* delegate, int width, int height, int frameRate)
+    : IGraphics(delegate, width, height, frameRate) {}
 
 IGraphicsWin::~IGraphicsWin() {
   CloseWindow();
@@ -255,7 +255,7 @@ void IGraphicsWin::Tick() {
     char text[32] = {};
     if (entryState_ == kEntryCommit) GetWindowTextA(textEntry_, text, sizeof text);
     IControl* control = editedControl_;
-    IEffectParameter* parameter = editedParameter_;
+    const IEffectParameter* parameter = editedParameter_;
     const bool commit = entryState_ == kEntryCommit;
     // Gone before it is applied: applying may show a box whose message
     // loop runs this tick again.

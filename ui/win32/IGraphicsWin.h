@@ -20,7 +20,7 @@ class IGraphicsWin : public IGraphics {
   // In the entry's user data: marks the edit control as the editor's own.
   static constexpr LONG_PTR kTextEntryMarker = static_cast<LONG_PTR>(0xDEADF00B);
 
-  IGraphicsWin(IEffectBase* plugin, int width, int height, int frameRate = 25);
+  IGraphicsWin(EditorDelegate* delegate, int width, int height, int frameRate = 25);
   // Host UI/dispatcher: closes the window first.
   ~IGraphicsWin() override;
 
@@ -32,7 +32,7 @@ class IGraphicsWin : public IGraphics {
   int ShowMessage(const char* text, const char* caption, int type) override;
   IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
   void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     IEffectParameter* parameter) override;
+                     const IEffectParameter* parameter) override;
   void GetHostFolder(char* out) override;
   void GetPluginFolder(char* out) override;
   void GetDesktopFolder(char* out) override;

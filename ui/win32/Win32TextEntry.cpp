@@ -18,7 +18,7 @@ bool AcceptedByParameter(const IEffectParameter& parameter, WPARAM character) {
 }  // namespace
 
 void IGraphicsWin::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect,
-                                 const char* text, IEffectParameter* parameter) {
+                                 const char* text, const IEffectParameter* parameter) {
   if (!control || textEntry_ || !window_) return;
   DWORD alignment = ES_LEFT;
   if (style.alignment == kAlignCentre) alignment = ES_CENTER;

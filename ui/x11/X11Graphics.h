@@ -18,7 +18,7 @@
 
 class IGraphicsX11 : public IGraphics {
  public:
-  IGraphicsX11(IEffectBase* plugin, int width, int height);
+  IGraphicsX11(EditorDelegate* delegate, int width, int height);
   // Host UI/dispatcher: closes the window first.
   ~IGraphicsX11() override;
 
@@ -39,7 +39,7 @@ class IGraphicsX11 : public IGraphics {
   int ShowMessage(const char* text, const char* caption, int type) override;
   IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
   void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     IEffectParameter* parameter) override;
+                     const IEffectParameter* parameter) override;
   void PromptForFile(char* path, int mode, char* folder, const char* extensions) override;
   bool GetClipboardText(char* out) override;
   void GetHostFolder(char* out) override;
@@ -94,6 +94,6 @@ class IGraphicsX11 : public IGraphics {
   // The in-place text entry and what it edits.
   std::unique_ptr<x11ui::TextEntry> entry_;
   IControl* entryControl_ = nullptr;
-  IEffectParameter* entryParameter_ = nullptr;
+  const IEffectParameter* entryParameter_ = nullptr;
   int entryState_ = kEntryIdle;
 };

@@ -39,11 +39,11 @@ Window TopLevelOf(Display* display, Window window) {
 
 }  // namespace
 
-IGraphics* CreateEditorWindow(IEffectBase* plugin, int width, int height) {
-  return new IGraphicsX11(plugin, width, height);
+IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
+  return new IGraphicsX11(delegate, width, height);
 }
 
-IGraphicsX11::IGraphicsX11(IEffectBase* plugin, int width, int height) : IGraphics(plugin, width, height) {}
+IGraphicsX11::IGraphicsX11(EditorDelegate* delegate, int width, int height) : IGraphics(delegate, width, height) {}
 
 IGraphicsX11::~IGraphicsX11() { CloseWindow(); }
 
@@ -307,7 +307,7 @@ void IGraphicsX11::PresentArea(const IPanelRect& area) {
 // -- text entry --------------------------------------------------------------
 
 void IGraphicsX11::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                                 IEffectParameter* parameter) {
+                                 const IEffectParameter* parameter) {
   if (!control || entry_ || !window_) return;
   x11ui::TextEntry::Filter filter = x11ui::TextEntry::kAnyText;
   if (parameter)

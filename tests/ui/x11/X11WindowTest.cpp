@@ -75,10 +75,7 @@ class X11WindowTest : public X11TestHost {
 
 TEST_F(X11WindowTest, TheFirstPaintIsPixelForPixelTheHeadlessEditorsPicture) {
   testhost::Instance reference{"", testhost::HeadlessEditor};
-  int parentless = 0;
-  reference.Call(vst::effEditOpen, 0, 0, &parentless);
-  auto* headless = static_cast<IGraphicsHeadless*>(
-      InstrumentOf(reference.effect)->Editor());
+  auto* headless = static_cast<IGraphicsHeadless*>(&EditorOf(reference.effect)->Window());
   headless->Tick();
 
   Plugin& plugin = AddPlugin();
@@ -354,7 +351,7 @@ TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) 
   XMapWindow(display, host);
   XSync(display, False);
   ASSERT_EQ(instance.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
-  IEditorView* editor = InstrumentOf(instance.effect)->Editor();
+  IEditorView* editor = &EditorOf(instance.effect)->Window();
   FakePrograms programs;
 
   programs.Add("zenity", "/chosen/folder/bass.fxp", 0);
