@@ -73,11 +73,11 @@ int main(int argc, char** argv) {
 
   vst::AEffect* effect = CreateKestrion(&Host);
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
-  auto* editor = dynamic_cast<IGraphicsX11*>(&EditorOf(effect)->Window());
-  if (!editor || !effect->dispatcher(effect, vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host), 0)) {
+  if (!effect->dispatcher(effect, vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host), 0)) {
     std::fprintf(stderr, "the editor did not open\n");
     return 1;
   }
+  auto* editor = dynamic_cast<IGraphicsX11*>(&EditorOf(effect)->Window());
   // The first paint, then quiet.
   IdleUntil(effect, Clock::now() + std::chrono::milliseconds(500));
   std::printf("presenting through %s\n", editor->PresentsThroughSharedMemory() ? "shared memory" : "XPutImage");

@@ -23,12 +23,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   vst::AEffect* effect = CreateKestrion(&QuietHost, snapshot::MakeHeadlessEditor);
-  panel::PanelEditor* plugin = EditorOf(effect);
-  if (!plugin) {
+  if (!effect) {
     std::cerr << "kestrion-snapshot: the plug-in could not be created\n";
     return 1;
   }
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
+  int parentless = 0;
+  effect->dispatcher(effect, vst::effEditOpen, 0, 0, &parentless, 0);
+  panel::PanelEditor* plugin = EditorOf(effect);
+  if (!plugin) {
+    std::cerr << "kestrion-snapshot: the editor could not be made\n";
+    return 1;
+  }
   bool written = true;
   for (int file = 1; file < argc && written; ++file) {
     const IGraphicsHeadless& editor = snapshot::DrawPanel(*plugin, file == 2);
