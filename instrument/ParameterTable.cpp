@@ -1,10 +1,12 @@
 // The instrument's 70 parameters. Their order is part of every stored
 // program and of the learned-controller map: never reorder it.
 #include "instrument/Kestrion.h"
+#include "instrument/ParameterIndex.h"
 
 namespace {
 
 struct ParameterDefinition {
+  Param::Index index;  // the row's own place, checked below
   const char* name;
   IEffectParameter::Kind kind;
   double minimum, maximum, defaultValue, step, shape;
@@ -35,89 +37,97 @@ constexpr const char* kArpTempo[] = {"4/1",  "2/1.", "2/1",  "1/1.",  "1/1",  "1
 constexpr const char* kDrift[] = {"Off", "Normal", "Extreme"};
 
 template <size_t N>
-constexpr ParameterDefinition Enumeration(const char* name, int defaultIndex, const char* const (&names)[N]) {
-  return {name, IEffectParameter::kEnumeration, 0, N - 1.0, double(defaultIndex), 1, 1, names, int(N)};
+constexpr ParameterDefinition Enumeration(Param::Index index, const char* name, int defaultIndex,
+                                          const char* const (&names)[N]) {
+  return {index, name, IEffectParameter::kEnumeration, 0, N - 1.0, double(defaultIndex), 1, 1, names, int(N)};
 }
-constexpr ParameterDefinition Continuous(const char* name, double minimum, double maximum,
-                                   double defaultValue, double step, double shape = 1) {
-  return {name, IEffectParameter::kContinuous, minimum, maximum, defaultValue, step, shape, nullptr, 0};
+constexpr ParameterDefinition Continuous(Param::Index index, const char* name, double minimum, double maximum,
+                                         double defaultValue, double step, double shape = 1) {
+  return {index, name, IEffectParameter::kContinuous, minimum, maximum, defaultValue, step, shape, nullptr, 0};
 }
-constexpr ParameterDefinition Integer(const char* name, double minimum, double maximum) {
-  return {name, IEffectParameter::kInteger, minimum, maximum, 0, 1, 1, nullptr, 0};
+constexpr ParameterDefinition Integer(Param::Index index, const char* name, double minimum, double maximum) {
+  return {index, name, IEffectParameter::kInteger, minimum, maximum, 0, 1, 1, nullptr, 0};
 }
 
-const ParameterDefinition kParameters[Kestrion::kParameterCount] = {
-    Enumeration("KeyAssgn", 0, kKeyAssign),
-    Enumeration("Trigger", 0, kTrigger),
-    Enumeration("AutoDamp", 0, kOffOn),
-    Enumeration("Hold", 0, kOffOn),
-    Integer("Chord #1", 0, 128),
-    Integer("Chord #2", 0, 128),
-    Integer("Chord #3", 0, 128),
-    Integer("Chord #4", 0, 128),
-    Continuous("Volume", 0, 1, 1, 0.01),
-    Enumeration("OutRange", 1, kOutRange),
-    Enumeration("Trnspose", 1, kTranspose),
-    Continuous("MstrTune", -32, 32, 0, 1),
-    Continuous("Detune", 0, 35, 0, 0.1),
-    Continuous("Portamnt", 0, 4, 0, 0.01, 4),
-    Enumeration("PBTarget", 1, kTarget),
-    Continuous("PBIntens", 0, 1, 0.4, 0.01),
-    Enumeration("MWTarget", 1, kTarget),
-    Continuous("MWIntens", 0, 1, 0, 0.01),
-    Enumeration("Wave 1", 1, kWave),
-    Enumeration("Octave 1", 1, kOctave),
-    Continuous("Level 1", 0, 1, 1, 0.01),
-    Continuous("Tune 2", -32, 32, 0, 1),
-    Enumeration("Wave 2", 1, kWave),
-    Enumeration("Octave 2", 1, kOctave),
-    Continuous("Level 2", 0, 1, 1, 0.01),
-    Continuous("Tune 3", -32, 32, 0, 1),
-    Enumeration("Wave 3", 1, kWave),
-    Enumeration("Octave 3", 1, kOctave),
-    Continuous("Level 3", 0, 1, 1, 0.01),
-    Continuous("Tune 4", -32, 32, 0, 1),
-    Enumeration("Wave 4", 1, kWave),
-    Enumeration("Octave 4", 1, kOctave),
-    Continuous("Level 4", 0, 1, 1, 0.01),
-    Continuous("PWM", 0, 1, 0, 0.01),
-    Enumeration("PWM Src", 2, kPwmSource),
-    Continuous("PW", 0, 1, 0.5, 0.01),
-    Continuous("Noise", 0, 1, 0, 0.01),
-    Enumeration("Effects", 0, kOffOn),
-    Continuous("FX X-Mod", 0, 1.5, 0, 0.01, 0.5),
-    Continuous("FX FM", 0, 3841, 0, 1),
-    Enumeration("FX FMSrc", 0, kFmSource),
-    Enumeration("FX Type", 2, kFxType),
-    Enumeration("FX Mode", 1, kFxMode),
-    Continuous("CutOff", 0, 1, 1, 0.01),
-    Continuous("Reso", 0, 1, 0, 0.01, 0.5),
-    Continuous("EGIntens", -15361, 15361, 0, 1),
-    Continuous("KeyTrack", 0, 1, 0, 0.01, 0.5),
-    Enumeration("MG1 Wave", 0, kMgWave),
-    Continuous("MG1 Rate", 0, 1, 0.1, 0.01, 2),
-    Continuous("MG2 Rate", 0, 1, 0.1, 0.01, 2),
-    Continuous("EG1 A", 0, 1, 0, 0.01),
-    Continuous("EG1 D", 0, 1, 0, 0.01),
-    Continuous("EG1 S", 0, 1, 0, 0.01),
-    Continuous("EG1 R", 0, 1, 0, 0.01),
-    Continuous("EG2 A", 0, 1, 0, 0.01),
-    Continuous("EG2 D", 0, 1, 0, 0.01),
-    Continuous("EG2 S", 0, 1, 1, 0.01),
-    Continuous("EG2 R", 0, 1, 0, 0.01),
-    Enumeration("ARPRange", 2, kArpRange),
-    Enumeration("ARP Mode", 2, kArpMode),
-    Enumeration("ARPState", 2, kArpState),
-    Continuous("MWOvride", 0, 1, 0, 0.01),
-    Enumeration("FXReset", 1, kOffOn),
-    Continuous("FXFrqShS", 0, 1537, 0, 1),
-    Continuous("FXFrqShD", 0, 1537, 0, 1),
-    Enumeration("ARP Trig", 0, kArpTrigger),
-    Enumeration("ARPTempo", 9, kArpTempo),
-    Continuous("VCF Velo", 0, 1, 0, 0.01),
-    Continuous("VCA Velo", 0, 1, 0, 0.01),
-    Enumeration("PtmDrift", 0, kDrift),
+constexpr ParameterDefinition kParameters[Kestrion::kParameterCount] = {
+    Enumeration(Param::KeyAssign, "KeyAssgn", 0, kKeyAssign),
+    Enumeration(Param::Trigger, "Trigger", 0, kTrigger),
+    Enumeration(Param::AutoDamp, "AutoDamp", 0, kOffOn),
+    Enumeration(Param::Hold, "Hold", 0, kOffOn),
+    Integer(Param::Chord1, "Chord #1", 0, 128),
+    Integer(Param::Chord2, "Chord #2", 0, 128),
+    Integer(Param::Chord3, "Chord #3", 0, 128),
+    Integer(Param::Chord4, "Chord #4", 0, 128),
+    Continuous(Param::Volume, "Volume", 0, 1, 1, 0.01),
+    Enumeration(Param::OutRange, "OutRange", 1, kOutRange),
+    Enumeration(Param::Transpose, "Trnspose", 1, kTranspose),
+    Continuous(Param::MasterTune, "MstrTune", -32, 32, 0, 1),
+    Continuous(Param::Detune, "Detune", 0, 35, 0, 0.1),
+    Continuous(Param::Portamento, "Portamnt", 0, 4, 0, 0.01, 4),
+    Enumeration(Param::BendTarget, "PBTarget", 1, kTarget),
+    Continuous(Param::BendIntensity, "PBIntens", 0, 1, 0.4, 0.01),
+    Enumeration(Param::WheelTarget, "MWTarget", 1, kTarget),
+    Continuous(Param::WheelIntensity, "MWIntens", 0, 1, 0, 0.01),
+    Enumeration(Param::Wave1, "Wave 1", 1, kWave),
+    Enumeration(Param::Octave1, "Octave 1", 1, kOctave),
+    Continuous(Param::Level1, "Level 1", 0, 1, 1, 0.01),
+    Continuous(Param::Tune2, "Tune 2", -32, 32, 0, 1),
+    Enumeration(Param::Wave2, "Wave 2", 1, kWave),
+    Enumeration(Param::Octave2, "Octave 2", 1, kOctave),
+    Continuous(Param::Level2, "Level 2", 0, 1, 1, 0.01),
+    Continuous(Param::Tune3, "Tune 3", -32, 32, 0, 1),
+    Enumeration(Param::Wave3, "Wave 3", 1, kWave),
+    Enumeration(Param::Octave3, "Octave 3", 1, kOctave),
+    Continuous(Param::Level3, "Level 3", 0, 1, 1, 0.01),
+    Continuous(Param::Tune4, "Tune 4", -32, 32, 0, 1),
+    Enumeration(Param::Wave4, "Wave 4", 1, kWave),
+    Enumeration(Param::Octave4, "Octave 4", 1, kOctave),
+    Continuous(Param::Level4, "Level 4", 0, 1, 1, 0.01),
+    Continuous(Param::PwmDepth, "PWM", 0, 1, 0, 0.01),
+    Enumeration(Param::PwmSource, "PWM Src", 2, kPwmSource),
+    Continuous(Param::PulseWidth, "PW", 0, 1, 0.5, 0.01),
+    Continuous(Param::Noise, "Noise", 0, 1, 0, 0.01),
+    Enumeration(Param::Effects, "Effects", 0, kOffOn),
+    Continuous(Param::CrossMod, "FX X-Mod", 0, 1.5, 0, 0.01, 0.5),
+    Continuous(Param::FmAmount, "FX FM", 0, 3841, 0, 1),
+    Enumeration(Param::FmSource, "FX FMSrc", 0, kFmSource),
+    Enumeration(Param::FxType, "FX Type", 2, kFxType),
+    Enumeration(Param::FxMode, "FX Mode", 1, kFxMode),
+    Continuous(Param::Cutoff, "CutOff", 0, 1, 1, 0.01),
+    Continuous(Param::Resonance, "Reso", 0, 1, 0, 0.01, 0.5),
+    Continuous(Param::EgIntensity, "EGIntens", -15361, 15361, 0, 1),
+    Continuous(Param::KeyTrack, "KeyTrack", 0, 1, 0, 0.01, 0.5),
+    Enumeration(Param::Mg1Wave, "MG1 Wave", 0, kMgWave),
+    Continuous(Param::Mg1Rate, "MG1 Rate", 0, 1, 0.1, 0.01, 2),
+    Continuous(Param::Mg2Rate, "MG2 Rate", 0, 1, 0.1, 0.01, 2),
+    Continuous(Param::Eg1Attack, "EG1 A", 0, 1, 0, 0.01),
+    Continuous(Param::Eg1Decay, "EG1 D", 0, 1, 0, 0.01),
+    Continuous(Param::Eg1Sustain, "EG1 S", 0, 1, 0, 0.01),
+    Continuous(Param::Eg1Release, "EG1 R", 0, 1, 0, 0.01),
+    Continuous(Param::Eg2Attack, "EG2 A", 0, 1, 0, 0.01),
+    Continuous(Param::Eg2Decay, "EG2 D", 0, 1, 0, 0.01),
+    Continuous(Param::Eg2Sustain, "EG2 S", 0, 1, 1, 0.01),
+    Continuous(Param::Eg2Release, "EG2 R", 0, 1, 0, 0.01),
+    Enumeration(Param::ArpRange, "ARPRange", 2, kArpRange),
+    Enumeration(Param::ArpMode, "ARP Mode", 2, kArpMode),
+    Enumeration(Param::ArpState, "ARPState", 2, kArpState),
+    Continuous(Param::WheelOverride, "MWOvride", 0, 1, 0, 0.01),
+    Enumeration(Param::FxReset, "FXReset", 1, kOffOn),
+    Continuous(Param::ShiftSingle, "FXFrqShS", 0, 1537, 0, 1),
+    Continuous(Param::ShiftDouble, "FXFrqShD", 0, 1537, 0, 1),
+    Enumeration(Param::ArpTrigger, "ARP Trig", 0, kArpTrigger),
+    Enumeration(Param::ArpTempo, "ARPTempo", 9, kArpTempo),
+    Continuous(Param::VcfVelocity, "VCF Velo", 0, 1, 0, 0.01),
+    Continuous(Param::VcaVelocity, "VCA Velo", 0, 1, 0, 0.01),
+    Enumeration(Param::Drift, "PtmDrift", 0, kDrift),
 };
+
+constexpr bool EveryRowInItsPlace() {
+  for (int i = 0; i < Kestrion::kParameterCount; ++i)
+    if (kParameters[i].index != i) return false;
+  return true;
+}
+static_assert(EveryRowInItsPlace(), "each row of the table stands at its parameter's index");
 
 }  // namespace
 
