@@ -173,11 +173,6 @@ void IEffectBase::ActivationChanged(bool active) {
   if (active) NotifyAllParameters();
 }
 
-bool IEffectBase::MidiKeyName(int note, char* text) {
-  if (text) text[0] = 0;
-  return false;
-}
-
 IEffectParameter* IEffectBase::Parameter(int index) {
   if (index < 0 || index >= ParameterCount()) return nullptr;
   return &parameters_[static_cast<size_t>(index)];
@@ -355,7 +350,6 @@ bool IEffectBase::ActivatePreset(int index) {
   if (result) {
     currentPreset_.store(index, std::memory_order_relaxed);
     presetChanges_.fetch_add(1, std::memory_order_release);
-    PresetListChanged();
     RefreshParameterControls();
   }
   return result;

@@ -128,9 +128,9 @@ class IEffectBase {
   // Host UI/dispatcher.
   virtual void ChangeSampleRate(double rate) { sampleRate_ = rate; }
   // Host UI/dispatcher: the largest block a render call will be given.
-  virtual void ChangeBlockSize(int frames) { blockSize_ = frames; }
+  void ChangeBlockSize(int frames) { blockSize_ = frames; }
   // Host UI/dispatcher: processing is switched on or off.
-  virtual void ActivationChanged(bool active);
+  void ActivationChanged(bool active);
   // Audio, holding the engine: `frames` samples of each output channel, at
   // most one block.
   virtual void RenderBlock(double* left, double* right, int frames) = 0;
@@ -139,8 +139,6 @@ class IEffectBase {
   virtual void ApplyParameterToEngine(int index, double value) {}
   // Any thread, holding no lock: sends one call to the host.
   virtual void SendToHost(const HostCall& call) = 0;
-  // Host UI/dispatcher.
-  virtual bool MidiKeyName(int note, char* text);
 
   // Any thread, lock-free: parameter `index` has a new value; the engine
   // takes it at its next block, or now while processing is off.
@@ -177,11 +175,9 @@ class IEffectBase {
   // position after the state, or -1. Under the mutex.
   virtual int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out);
   // Under the mutex (bank chunks and files).
-  virtual int UnserializePresets(const IStateBuffer& buffer, int position);
+  int UnserializePresets(const IStateBuffer& buffer, int position);
   // Under the mutex.
-  virtual void ModifyCurrentPreset(const char* name);
-  // Under the mutex.
-  virtual void PresetListChanged() {}
+  void ModifyCurrentPreset(const char* name);
 
   // Any thread, lock-free: the editor, if one is open now or later, is to
   // show `value` on the controls bound to `index` (a parameter, or a command
@@ -251,7 +247,7 @@ class IEffectBase {
   void ApplyChangedParameters();
   // Holding no lock: brings the engine up to date unless processing is on,
   // in which case the audio thread does at its next block.
-  virtual void UpdateEngineIfIdle();
+  void UpdateEngineIfIdle();
   // Holding the engine: the engine set parameter `index` itself, so a
   // changed value taken before must not overwrite it.
   void NoteSetByEngine(int index) {

@@ -70,7 +70,6 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
         char name[kPresetNameLength];
         CopyText(name, static_cast<const char*>(ptr));
         instrument_->ModifyCurrentPreset(name);
-        instrument_->PresetListChanged();
       }
       return 0;
     case effGetProgramName:
@@ -177,15 +176,10 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       return instrument_->TailSize();
     case effGetVstVersion:
       return kVstVersion;
-    case effGetMidiKeyName: {
-      if (!ptr) return 0;
-      auto* key = static_cast<vst::MidiKeyName*>(ptr);
-      key->keyName[0] = 0;
-      char name[sizeof key->keyName] = "";
-      bool named = instrument_->MidiKeyName(key->thisKeyNumber, name);
-      CopyText(key->keyName, name);
-      return named ? 1 : 0;
-    }
+    case effGetMidiKeyName:
+      // No key has a name of its own.
+      if (ptr) static_cast<vst::MidiKeyName*>(ptr)->keyName[0] = 0;
+      return 0;
     case effGetSpeakerArrangement:
       if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
       if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
