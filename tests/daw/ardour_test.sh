@@ -31,7 +31,7 @@ scan)
   ;;
 session)
   compare=$4
-  export DAW_TEST_DIR=$here ARDOUR_EXACT_PRESET
+  export DAW_TEST_DIR=$here
   mkdir -p "$work/out"
   run_lua() {
     local log=$work/$1.log
