@@ -1,11 +1,11 @@
-// Synth's configuration file. The file is read and written outside the
-// plug-in mutex, which guards only the copy of the settings in memory, so
-// a slow disk never holds up the audio thread.
+// The configuration file as a value, and Synth's reading and writing of it:
+// once a read, once a save, outside the plug-in mutex, which guards only the
+// copy of the settings in memory, so a slow disk never holds up the audio thread.
 #include "instrument/Configuration.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
@@ -59,21 +59,158 @@ std::string ControllerKey(int controller) {
   return key;
 }
 
+namespace {
+
+std::string Trim(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  const std::size_t last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+// ASCII only, so that no locale a host may set changes which names match.
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+// The system's functions look no further than the first section of a name
+// and its first entry of a key; these serve a constant and a changing value.
+template <typename Sections>
+auto FirstSection(Sections& sections, const std::string& name) {
+  return std::find_if(sections.begin(), sections.end(),
+                      [&](const Section& section) { return SameName(section.name, name); });
+}
+
+template <typename Entries>
+auto FirstEntry(Entries& entries, const std::string& key) {
+  return std::find_if(entries.begin(), entries.end(),
+                      [&](const Entry& entry) { return !entry.comment && SameName(entry.key, key); });
+}
+
+std::string Unquote(const std::string& value) {
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+}  // namespace
+
+Settings Parse(const std::string& text) {
+  Settings settings;
+  std::vector<Section>& sections = settings.sections;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty()) continue;
+    if (line[0] == '[') {
+      // Up to the last bracket; a header without one names the rest of its line.
+      const std::size_t close = line.rfind(']');
+      sections.push_back({Trim(line.substr(1, close == std::string::npos ? close : close - 1)), true, {}});
+      continue;
+    }
+    if (sections.empty()) sections.push_back({"", false, {}});
+    Entry entry;
+    if (line[0] == ';') {
+      entry.comment = true;
+      entry.key = line;
+    } else {
+      const std::size_t equals = line.find('=');
+      entry.key = Trim(line.substr(0, equals));
+      if (equals != std::string::npos) {
+        entry.hasValue = true;
+        entry.value = Trim(line.substr(equals + 1));
+      }
+    }
+    sections.back().entries.push_back(std::move(entry));
+  }
+  return settings;
+}
+
+std::string Format(const Settings& settings) {
+  const std::string end = platform::kProfileLineEnd;
+  std::string text;
+  for (const Section& section : settings.sections) {
+    if (section.hasHeader) text += "[" + section.name + "]" + end;
+    for (const Entry& entry : section.entries) {
+      text += entry.key;
+      if (entry.hasValue) text += "=" + entry.value;
+      text += end;
+    }
+  }
+  return text;
+}
+
+Settings Read(const std::string& path) {
+  std::string text;
+  if (!platform::ReadWholeFile(path, kMaximumFileBytes, text)) return {};
+  return Parse(text);
+}
+
+bool Write(const std::string& path, const Settings& settings) {
+  return platform::WriteFileAtomically(path, Format(settings));
+}
+
+std::optional<std::string> Find(const Settings& settings, const char* section, const char* key) {
+  const auto found = FirstSection(settings.sections, Trim(section));
+  if (found == settings.sections.end()) return std::nullopt;
+  const auto entry = FirstEntry(found->entries, Trim(key));
+  if (entry == found->entries.end() || !entry->hasValue) return std::nullopt;
+  return Unquote(entry->value);
+}
+
+void Set(Settings& settings, const char* section, const char* key, const std::string& value) {
+  auto target = FirstSection(settings.sections, Trim(section));
+  if (target == settings.sections.end())
+    target = settings.sections.insert(target, {Trim(section), true, {}});
+  const auto entry = FirstEntry(target->entries, Trim(key));
+  if (entry == target->entries.end()) {
+    target->entries.push_back({Trim(key), Trim(value), true, false});
+  } else {
+    entry->hasValue = true;
+    entry->value = Trim(value);
+  }
+}
+
+void ClearSection(Settings& settings, const char* section) {
+  const std::string name = Trim(section);
+  std::vector<Section>& sections = settings.sections;
+  sections.erase(std::remove_if(sections.begin(), sections.end(),
+                                [&](const Section& s) { return SameName(s.name, name); }),
+                 sections.end());
+  sections.push_back({name, true, {}});
+}
+
 }  // namespace configuration
 
 namespace {
 
 using namespace configuration;
 
-std::size_t Read(const std::string& path, const char* section, const char* key,
-                 const char* defaultValue, char* buffer, std::size_t size) {
-  return platform::ReadProfileValue(path, section, key, defaultValue, buffer, size);
+// A value as the reads of earlier versions gave it: `fallback` when the key
+// is missing, else the value cut to `bytes` - 1 characters.
+std::string Value(const Settings& settings, const char* section, const char* key,
+                  const std::string& fallback, std::size_t bytes) {
+  return Find(settings, section, key).value_or(fallback).substr(0, bytes - 1);
 }
 
 std::string EntryText(std::int32_t entry) {
   char text[16];
   std::snprintf(text, sizeof text, "%i", static_cast<int>(entry));
   return text;
+}
+
+void RecordStartupBank(Settings& settings, const std::string& bank) {
+  ClearSection(settings, kStartupBankSection);
+  Set(settings, kStartupBankSection, kStartupBankKey, bank);
 }
 
 }  // namespace
@@ -89,29 +226,29 @@ void Synth::OpenConfiguration() {
 int Synth::ReadConfiguration() {
   const std::string path = configurationPath_;
   if (path.empty() || !platform::FileExists(path)) return kFileMissing;
+  const Settings settings = Read(path);
   bool thru, ignoreProgramChange;
   {
     Lock lock(*this);
     thru = midiThru_;
     ignoreProgramChange = ignoreProgramChange_;
   }
-  char text[kPathBytes];
-  Read(path, kMidiGlobalSection, kMidiThruKey, SwitchText(thru), text, kSwitchBytes);
-  thru = ParseSwitch(text, thru);
-  Read(path, kMidiGlobalSection, kIgnoreProgramChangeKey, SwitchText(ignoreProgramChange), text,
-       kSwitchBytes);
-  ignoreProgramChange = ParseSwitch(text, ignoreProgramChange);
-  // As large as every other path, or a long folder written here comes back cut.
-  Read(path, kGlobalSection, kProgramFolderKey, "", text, kPathBytes);
-  const std::string folder = text;
-  Read(path, kStartupBankSection, kStartupBankKey, "", text, kPathBytes);
-  const std::string startupBank = text;
+  thru = ParseSwitch(Value(settings, kMidiGlobalSection, kMidiThruKey, "", kSwitchBytes).c_str(), thru);
+  ignoreProgramChange = ParseSwitch(
+      Value(settings, kMidiGlobalSection, kIgnoreProgramChangeKey, "", kSwitchBytes).c_str(),
+      ignoreProgramChange);
+  // No path holds a NUL: a path ends at the first, as it always has.
+  const std::string folder = Value(settings, kGlobalSection, kProgramFolderKey, "", kPathBytes).c_str();
+  const std::string startupBank =
+      Value(settings, kStartupBankSection, kStartupBankKey, "", kPathBytes).c_str();
   std::int32_t entries[kLearnableControllerCount];
   bool present[kLearnableControllerCount];
   for (int k = 0; k < kLearnableControllerCount; ++k) {
-    present[k] = Read(path, kMidiControlSection, ControllerKey(k).c_str(), "-1", text,
-                      kControllerBytes) > 0;
-    entries[k] = present[k] ? ParseControllerEntry(text) : -1;
+    // A missing key unbinds the controller; an empty value is no entry.
+    const std::string text =
+        Value(settings, kMidiControlSection, ControllerKey(k).c_str(), "-1", kControllerBytes);
+    present[k] = !text.empty();
+    entries[k] = present[k] ? ParseControllerEntry(text.c_str()) : -1;
   }
 
   Lock lock(*this);
@@ -125,6 +262,8 @@ int Synth::ReadConfiguration() {
   return kRead;
 }
 
+// Each save reads the file once, changes the instrument's entries in memory
+// and writes the file once: sections and keys of others stay as they were.
 void Synth::WriteConfiguration(bool midiOnly) {
   bool thru, ignoreProgramChange;
   std::string startupBank;
@@ -138,19 +277,17 @@ void Synth::WriteConfiguration(bool midiOnly) {
   }
   const std::string& path = configurationPath_;
   if (path.empty()) return;
-  platform::ClearProfileSection(path, kStartupBankSection);
-  platform::WriteProfileValue(path, kStartupBankSection, kStartupBankKey, startupBank.c_str());
-  platform::WriteProfileValue(path, kMidiGlobalSection, kMidiThruKey, SwitchText(thru));
-  platform::WriteProfileValue(path, kMidiGlobalSection, kIgnoreProgramChangeKey,
-                              SwitchText(ignoreProgramChange));
-  if (midiOnly) return;
-  platform::ClearProfileSection(path, kEditorSection);
-  platform::ClearProfileSection(path, kMidiControlSection);
-  for (int k = 0; k < kLearnableControllerCount; ++k) {
-    if (entries[k] < 0) continue;
-    platform::WriteProfileValue(path, kMidiControlSection, ControllerKey(k).c_str(),
-                                EntryText(entries[k]).c_str());
+  Settings settings = Read(path);
+  RecordStartupBank(settings, startupBank);
+  Set(settings, kMidiGlobalSection, kMidiThruKey, SwitchText(thru));
+  Set(settings, kMidiGlobalSection, kIgnoreProgramChangeKey, SwitchText(ignoreProgramChange));
+  if (!midiOnly) {
+    ClearSection(settings, kEditorSection);
+    ClearSection(settings, kMidiControlSection);
+    for (int k = 0; k < kLearnableControllerCount; ++k)
+      if (entries[k] >= 0) Set(settings, kMidiControlSection, ControllerKey(k).c_str(), EntryText(entries[k]));
   }
+  Write(path, settings);
 }
 
 void Synth::WriteDefaultFolder(const std::string* folder) {
@@ -161,7 +298,9 @@ void Synth::WriteDefaultFolder(const std::string* folder) {
     written = defaultFolder_;
   }
   if (configurationPath_.empty()) return;
-  platform::WriteProfileValue(configurationPath_, kGlobalSection, kProgramFolderKey, written.c_str());
+  Settings settings = Read(configurationPath_);
+  Set(settings, kGlobalSection, kProgramFolderKey, written);
+  Write(configurationPath_, settings);
 }
 
 void Synth::SetStartupBank(const std::string& path) {
@@ -170,9 +309,9 @@ void Synth::SetStartupBank(const std::string& path) {
     startupBankPath_ = path;
   }
   if (configurationPath_.empty()) return;
-  platform::ClearProfileSection(configurationPath_, kStartupBankSection);
-  platform::WriteProfileValue(configurationPath_, kStartupBankSection, kStartupBankKey,
-                              path.c_str());
+  Settings settings = Read(configurationPath_);
+  RecordStartupBank(settings, path);
+  Write(configurationPath_, settings);
 }
 
 void Synth::ClearStartupBank() {
@@ -181,5 +320,7 @@ void Synth::ClearStartupBank() {
     startupBankPath_.clear();
   }
   if (configurationPath_.empty()) return;
-  platform::ClearProfileSection(configurationPath_, kStartupBankSection);
+  Settings settings = Read(configurationPath_);
+  ClearSection(settings, kStartupBankSection);
+  Write(configurationPath_, settings);
 }

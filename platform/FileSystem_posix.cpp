@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -62,7 +63,11 @@ bool ReadWholeFile(const std::string& path, std::size_t maximumBytes, std::strin
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp-" + std::to_string(getpid());
+  // Named for the process and the call: two instances of one process saving
+  // the same file at once must not write into one temporary file.
+  static std::atomic<unsigned> calls{0};
+  const std::string temporary =
+      path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(calls.fetch_add(1));
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = true;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 namespace platform {
 
 const char kPathSeparator = '\\';
@@ -58,7 +60,11 @@ bool ReadWholeFile(const std::string& path, std::size_t maximumBytes, std::strin
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp-" + std::to_string(GetCurrentProcessId());
+  // Named for the process and the call: two instances of one process saving
+  // the same file at once must not write into one temporary file.
+  static std::atomic<unsigned> calls{0};
+  const std::string temporary =
+      path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(calls.fetch_add(1));
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

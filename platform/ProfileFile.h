@@ -10,6 +10,9 @@
 
 namespace platform {
 
+// How the system ends the lines of the profile files it writes.
+extern const char* const kProfileLineEnd;
+
 // Copies the value of `key` in `section`, or `defaultValue` (null = empty)
 // when there is none, into `buffer`: at most size - 1 characters and a
 // terminator. Returns the number of characters copied.

@@ -11,6 +11,8 @@
 
 namespace platform {
 
+const char* const kProfileLineEnd = "\n";
+
 namespace {
 
 // Far more than any configuration; a bigger file is treated as empty rather

@@ -4,6 +4,8 @@
 
 namespace platform {
 
+const char* const kProfileLineEnd = "\r\n";
+
 std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key,
                               const char* defaultValue, char* buffer, std::size_t size) {
   if (!buffer || size == 0 || !section || !key) return 0;

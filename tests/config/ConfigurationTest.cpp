@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "instrument/ParameterIndex.h"
 #include "platform/FileSystem.h"
@@ -204,6 +206,61 @@ TEST_F(ConfigurationTest, AConfiguredStartupBankReplacesTheFactoryBankAndAMissin
     EXPECT_EQ(host.synth->StartupBankPath(), "");
     EXPECT_EQ(Value("Startup Bank", "File"), "(none)");
   }
+}
+
+TEST_F(ConfigurationTest, ASaveChangesOnlyTheInstrumentsEntriesAndMovesItsSectionsToTheEnd) {
+  WriteFile("; kept by hand\r\n[Editor]\r\nWidth=640\r\n[ midi global ]\r\n  midi thru  =  TRUE  \r\n\r\n"
+            "Colour = \"blue\"\r\n[Startup Bank]\r\nFile=/old.fxb\r\n[Other]\r\nx=1\r\n"
+            "[startup bank]\r\nFile=again\r\n[MIDI Control]\r\nCC7 = 3\r\nCC200=5\r\n");
+  Instance host;
+  Kestrion& synth = *host.synth;
+  synth.SetMidiLearn(true, false);
+  host.SetParameter(Param::Cutoff, 0.25f);
+  host.Send(0, 0xB0, 9, 0);
+  synth.WriteConfiguration(false);
+
+  // As every earlier version left it: names keep their spelling, the
+  // sections the save empties or rewrites go last, in the order it touches them.
+  std::string expected;
+  for (const std::string& line : std::initializer_list<std::string>{
+           "; kept by hand", "[midi global]", "midi thru=true", "Colour=\"blue\"", "Ignore Program Change=false",
+        "[Other]", "x=1", "[Startup Bank]", "File=/old.fxb", "[Editor]", "[MIDI Control]", "CC7=3",
+           "CC9=" + std::to_string(Param::Cutoff)})
+    expected += line + platform::kProfileLineEnd;
+  EXPECT_EQ(testfolders::FileText(path), expected);
+}
+
+// Two instances saving at once, here two threads of one process: whatever
+// moment a reader looks, the file is one whole save or the other. (Windows
+// may refuse a save while the file is open for reading, and a read while it
+// is replaced; neither mixes two saves.)
+TEST_F(ConfigurationTest, WritersAtOnceLeaveOneWholeFileOrTheOther) {
+  cfg::Settings first, second;
+  for (int k = 0; k < Synth::kLearnableControllers; ++k) {
+    cfg::Set(first, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "1");
+    cfg::Set(second, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "22");
+  }
+  cfg::Set(second, cfg::kGlobalSection, cfg::kProgramFolderKey, "/second");
+  const std::string texts[] = {cfg::Format(first), cfg::Format(second)};
+  WriteFile(texts[0]);
+
+  std::atomic<int> writing{2};
+  const auto writer = [&](const cfg::Settings& settings) {
+    for (int i = 0; i < 100; ++i) cfg::Write(path, settings);
+    --writing;
+  };
+  std::thread one(writer, std::cref(first)), two(writer, std::cref(second));
+  int reads = 0, broken = 0;
+  for (std::string text; writing > 0;) {
+    if (!platform::ReadWholeFile(path, 1 << 20, text)) continue;
+    broken += text != texts[0] && text != texts[1];
+    ++reads;
+  }
+  one.join();
+  two.join();
+  EXPECT_EQ(broken, 0) << "of " << reads << " reads";
+  const std::string last = testfolders::FileText(path);
+  EXPECT_TRUE(last == texts[0] || last == texts[1]);
 }
 
 TEST(ConfigurationValues, ControllerTextsReadAsDecimalNumbers) {

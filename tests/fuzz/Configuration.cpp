@@ -1,18 +1,24 @@
 // The configuration file as the user or another version may have left it:
 // the INI reader and the parsing of the switches, the folders and the
-// learned controllers. Whatever was read, the switches the instance writes
-// back read back the same.
+// learned controllers. The file reads and saves as it did when every key was
+// read and written by itself through the system's profile functions, and
+// whatever was read, the switches the instance writes back read back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "vst2/VstPlugin.h"
+#include "instrument/Configuration.h"
 #include "instrument/Synth.h"
+#include "platform/ProfileFile.h"
 #include "tests/config/UserFolders.h"
+#include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzHost.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
+
+namespace cfg = configuration;
 
 testhost::Instance& SharedInstance() {
   static testhost::Instance* instance = [] {
@@ -26,6 +32,53 @@ testhost::Instance& SharedInstance() {
   return *instance;
 }
 
+// Every key the instance reads, found in the value as the profile functions
+// find it in the file.
+void ExpectTheReadsOfTheProfileFunctions(const std::string& path, const std::string& text) {
+  const cfg::Settings settings = cfg::Parse(text);
+  const char* missing = "\x01";
+  std::string buffer(text.size() + 2, '\0');
+  const auto expectSame = [&](const char* section, const char* key) {
+    const std::size_t count =
+        platform::ReadProfileValue(path, section, key, missing, &buffer[0], buffer.size());
+    FUZZ_EXPECT(cfg::Find(settings, section, key).value_or(missing) == buffer.substr(0, count),
+                "a value reads otherwise than through the profile functions");
+  };
+  expectSame(cfg::kMidiGlobalSection, cfg::kMidiThruKey);
+  expectSame(cfg::kMidiGlobalSection, cfg::kIgnoreProgramChangeKey);
+  expectSame(cfg::kGlobalSection, cfg::kProgramFolderKey);
+  expectSame(cfg::kStartupBankSection, cfg::kStartupBankKey);
+  for (int k = 0; k < Synth::kLearnableControllers; ++k)
+    expectSame(cfg::kMidiControlSection, cfg::ControllerKey(k).c_str());
+}
+
+// The instance's settings saved key by key, as earlier versions saved them.
+void SaveKeyByKey(const std::string& path, const Synth& synth, bool midiOnly) {
+  platform::ClearProfileSection(path, cfg::kStartupBankSection);
+  platform::WriteProfileValue(path, cfg::kStartupBankSection, cfg::kStartupBankKey,
+                              synth.StartupBankPath().c_str());
+  platform::WriteProfileValue(path, cfg::kMidiGlobalSection, cfg::kMidiThruKey, cfg::SwitchText(synth.MidiThru()));
+  platform::WriteProfileValue(path, cfg::kMidiGlobalSection, cfg::kIgnoreProgramChangeKey,
+                              cfg::SwitchText(synth.IgnoresProgramChange()));
+  if (midiOnly) return;
+  platform::ClearProfileSection(path, cfg::kEditorSection);
+  platform::ClearProfileSection(path, cfg::kMidiControlSection);
+  for (int k = 0; k < Synth::kLearnableControllers; ++k)
+    if (synth.LearnedParameter(k) >= 0)
+      platform::WriteProfileValue(path, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(),
+                                  std::to_string(synth.LearnedParameter(k)).c_str());
+}
+
+void ExpectTheKeyByKeySave(Synth& synth, bool midiOnly) {
+  const std::string& path = synth.ConfigurationPath();
+  const std::string byKeys = path + ".by-keys";
+  testfolders::WriteText(byKeys, testfolders::FileText(path));
+  SaveKeyByKey(byKeys, synth, midiOnly);
+  synth.WriteConfiguration(midiOnly);
+  FUZZ_EXPECT(testfolders::FileText(path) == testfolders::FileText(byKeys),
+              "a save leaves another file than the key-by-key save");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -33,13 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto& synth = *InstrumentOf(instance.effect);
   const std::string path = synth.ConfigurationPath();
   if (path.empty()) return 0;
-  testfolders::WriteText(path, std::string(reinterpret_cast<const char*>(data), size));
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  testfolders::WriteText(path, text);
+  ExpectTheReadsOfTheProfileFunctions(path, text);
   synth.ReadConfiguration();
   const bool thru = synth.MidiThru();
   const bool ignoreProgramChange = synth.IgnoresProgramChange();
-  synth.WriteConfiguration(/*midiOnly=*/true);
+  ExpectTheKeyByKeySave(synth, /*midiOnly=*/true);
   synth.ReadConfiguration();
   FUZZ_EXPECT(synth.MidiThru() == thru && synth.IgnoresProgramChange() == ignoreProgramChange,
               "the switches written do not read back");
+  ExpectTheKeyByKeySave(synth, /*midiOnly=*/false);
   return 0;
 }
