@@ -6,14 +6,17 @@
 
 using namespace vst;
 
+// Asked with no lock held, perhaps by two threads at once: both get the
+// same answer.
 bool VstPlugin::IsChunkHost() {
-  if (chunkHostChecked_) return chunkHost_;
+  const int known = chunkHost_.load(std::memory_order_acquire);
+  if (known >= 0) return known != 0;
   char vendor[kHostStringLength] = "";
   CallHost(audioMasterGetVendorString, 0, 0, vendor);
   vendor[kHostStringLength - 1] = 0;
-  chunkHost_ = IsProgramChunkHost(vendor);
-  chunkHostChecked_ = true;
-  return chunkHost_;
+  const bool chunkHost = IsProgramChunkHost(vendor);
+  chunkHost_.store(chunkHost ? 1 : 0, std::memory_order_release);
+  return chunkHost;
 }
 
 VstIntPtr VstPlugin::GetChunk(void** data, bool bank) {

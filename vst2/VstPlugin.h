@@ -4,6 +4,7 @@
 // is the only code that knows the VST 2.4 interface.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -105,8 +106,7 @@ class VstPlugin final : public HostLink {
   int blockSize_ = 0;
   IStateBuffer programChunk_;
   IStateBuffer bankChunk_;
-  bool chunkHostChecked_ = false;
-  bool chunkHost_ = false;
+  std::atomic<int> chunkHost_{-1};  // -1 until the host was asked
   std::unique_ptr<Kestrion> instrument_;
   std::unique_ptr<panel::PanelEditor> editor_;
 };
