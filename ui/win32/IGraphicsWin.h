@@ -76,7 +76,7 @@ class IGraphicsWin : public IGraphics {
   HWND textEntry_ = nullptr;
   HFONT textEntryFont_ = nullptr;
   IControl* editedControl_ = nullptr;
-  IEffectParameter* editedParameter_ = nullptr;
+  const IEffectParameter* editedParameter_ = nullptr;
   WNDPROC previousEntryProc_ = nullptr;
   int entryState_ = kEntryIdle;
   int modalDepth_ = 0;
