@@ -7,9 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+
+#include "platform/ProfileText.h"
 #include <string>
-#include <vector>
 
 namespace configuration {
 
@@ -36,53 +36,9 @@ constexpr std::size_t kSwitchBytes = 64;
 constexpr std::size_t kPathBytes = 1024;
 constexpr std::size_t kControllerBytes = 64;
 
-// Far more than any configuration; a bigger file reads as an empty one.
-constexpr std::size_t kMaximumFileBytes = 4u << 20;
-
-// One line under a section header: a key with or without a value, or a
-// comment (its whole text in `key`).
-struct Entry {
-  std::string key;
-  std::string value;
-  bool hasValue = false;
-  bool comment = false;
-};
-
-struct Section {
-  std::string name;
-  bool hasHeader = true;  // false for the lines before the first header
-  std::vector<Entry> entries;
-};
-
-// The whole file as a value: every section and line in the file's order,
-// the instrument's and any other, so that a save rewrites the file with
-// only the instrument's entries changed. Names and values are read as the
-// system's profile functions read them: lines and names lose surrounding
-// blanks, names ignore case, blank lines are dropped.
-struct Settings {
-  std::vector<Section> sections;
-};
-
-// A straight walk over the lines; any text is some Settings.
-Settings Parse(const std::string& text);
-// One line a header or an entry, each ended as the system ends a profile's lines.
-std::string Format(const Settings& settings);
-// Off the audio thread only, with no lock held: file I/O.
-// The file read once; a missing, unreadable or oversized file reads as empty.
-Settings Read(const std::string& path);
-// The file replaced at once by a complete new copy, so a reader, or a
-// writer in another instance, never meets half of it.
-bool Write(const std::string& path, const Settings& settings);
-
-// The value of `key` in the first section named `section`, without one pair
-// of matching quotes; none when there is no such key or it has no value.
-std::optional<std::string> Find(const Settings& settings, const char* section, const char* key);
-// Gives `key` in the first section named `section` the value without its
-// surrounding blanks; a missing section is added at the end, a missing key
-// at the end of its section.
-void Set(Settings& settings, const char* section, const char* key, const std::string& value);
-// Drops every section named `section` and adds an empty one at the end.
-void ClearSection(Settings& settings, const char* section);
+// The file as a value (every section and line in the file's order), and
+// its reading and writing, once each.
+using Settings = platform::profile::Text;
 
 // The file's path inside the user's configuration folder, making the
 // folders on the way when they are missing. Empty when the system names no

@@ -237,16 +237,16 @@ TEST_F(ConfigurationTest, ASaveChangesOnlyTheInstrumentsEntriesAndMovesItsSectio
 TEST_F(ConfigurationTest, WritersAtOnceLeaveOneWholeFileOrTheOther) {
   cfg::Settings first, second;
   for (int k = 0; k < Synth::kLearnableControllers; ++k) {
-    cfg::Set(first, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "1");
-    cfg::Set(second, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "22");
+    platform::profile::Set(first, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "1");
+    platform::profile::Set(second, cfg::kMidiControlSection, cfg::ControllerKey(k).c_str(), "22");
   }
-  cfg::Set(second, cfg::kGlobalSection, cfg::kProgramFolderKey, "/second");
-  const std::string texts[] = {cfg::Format(first), cfg::Format(second)};
+  platform::profile::Set(second, cfg::kGlobalSection, cfg::kProgramFolderKey, "/second");
+  const std::string texts[] = {platform::profile::Format(first), platform::profile::Format(second)};
   WriteFile(texts[0]);
 
   std::atomic<int> writing{2};
   const auto writer = [&](const cfg::Settings& settings) {
-    for (int i = 0; i < 100; ++i) cfg::Write(path, settings);
+    for (int i = 0; i < 100; ++i) platform::profile::Write(path, settings);
     --writing;
   };
   std::thread one(writer, std::cref(first)), two(writer, std::cref(second));
