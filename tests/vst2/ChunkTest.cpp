@@ -117,20 +117,9 @@ TEST(Chunk, ASlotABankLeftEmptyTakesTheCurrentStateWhenSelected) {
   b.Call(effSetProgram, 0, 0);  // slot 5 now holds the cutoff at 0.9
   ASSERT_EQ(b.Call(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()), 1);
   b.effect->setParameter(b.effect, kCutoff, 0.2f);
-  auto programChange = [&](int program) {
-    VstMidiEvent midi{};
-    midi.type = kVstMidiType;
-    midi.byteSize = sizeof midi;
-    midi.midiData[0] = char(0xC0);
-    midi.midiData[1] = char(program);
-    VstEvents events{};
-    events.numEvents = 1;
-    events.events[0] = reinterpret_cast<VstEvent*>(&midi);
-    b.Call(effProcessEvents, 0, 0, &events);
-  };
-  programChange(5);  // empty: takes the edited program 0
-  programChange(0);
-  programChange(5);
+  b.Midi(0xC0, 5, 0);  // empty: takes the edited program 0
+  b.Midi(0xC0, 0, 0);
+  b.Midi(0xC0, 5, 0);
   EXPECT_EQ(b.Call(effGetProgram), 5);
   EXPECT_FLOAT_EQ(b.effect->getParameter(b.effect, kCutoff), 0.2f);
 }
