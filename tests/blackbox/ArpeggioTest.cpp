@@ -40,14 +40,7 @@ class Arpeggio : public ::testing::Test {
     Set("EG2 R", "0");
   }
 
-  void Set(const char* name, const char* display) {
-    for (int i = 0; i < 70; ++i)
-      if (host->ParameterName(i) == name) {
-        ASSERT_TRUE(host->StringToParameter(i, display)) << name << " = " << display;
-        return;
-      }
-    FAIL() << "no parameter " << name;
-  }
+  void Set(const char* name, const char* display) { blackbox::SetByName(*host, name, display); }
 
   // Plays `frames` samples with the transport running from `startQuarter`;
   // the keys go down `keySample` samples in.

@@ -243,7 +243,7 @@ TEST(MidiFileReader, LoadingAMissingFileSaysSo) {
   EXPECT_EQ(render::LoadMidiFile("no/such/file.mid", file), "cannot open MIDI file 'no/such/file.mid'");
 }
 
-TEST(TempoMap, TicksBecomeSecondsAtTheDefaultTempoOf120) {
+TEST(TempoMap, WithoutTempoOrTimeSignatureTheMusicIs120BpmInBarsOfFourQuarters) {
   Track track;
   track.End(960);
   MidiFile file;
@@ -252,6 +252,8 @@ TEST(TempoMap, TicksBecomeSecondsAtTheDefaultTempoOf120) {
   EXPECT_DOUBLE_EQ(tempo.SecondsAt(480), 0.5);
   EXPECT_DOUBLE_EQ(tempo.SecondsAt(960), 1.0);
   EXPECT_DOUBLE_EQ(tempo.TempoAtSeconds(0.7), 120.0);
+  EXPECT_DOUBLE_EQ(tempo.BarStartAt(7.99), 4.0);
+  EXPECT_DOUBLE_EQ(tempo.BarStartAt(8.0), 8.0);
 }
 
 TEST(TempoMap, TempoChangesTurnTicksIntoTheRightSecondsAndBack) {
@@ -298,16 +300,6 @@ TEST(TempoMap, BarStartFollowsTheTimeSignatureMap) {
   EXPECT_EQ(tempo.TimeSignatureAt(5.9).numerator, 3);
   EXPECT_EQ(tempo.TimeSignatureAt(6.0).numerator, 2);
   EXPECT_EQ(tempo.TimeSignatureAt(6.0).denominator, 4);
-}
-
-TEST(TempoMap, WithoutTimeSignatureBarsAreFourQuarters) {
-  Track track;
-  track.End(480);
-  MidiFile file;
-  ASSERT_EQ(Read(Smf(0, 480, {track}), file), "");
-  const render::TempoMap tempo(file);
-  EXPECT_DOUBLE_EQ(tempo.BarStartAt(7.99), 4.0);
-  EXPECT_DOUBLE_EQ(tempo.BarStartAt(8.0), 8.0);
 }
 
 TEST(EventSchedule, EventsFallOnTheSampleTheirTimeRoundsTo) {
