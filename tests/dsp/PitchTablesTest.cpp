@@ -18,9 +18,7 @@ TEST_F(PitchTablesTest, KeysLandOnTheirNoteFrequencies) {
   EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(124)), 10548.08);
   EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(127)), 12543.85);
   EXPECT_DOUBLE_EQ(PitchToFrequency(KeyToPitch(135)), 19912.127);
-}
-
-TEST_F(PitchTablesTest, StepsBetweenKeysLieBetweenTheirFrequencies) {
+  // Steps between keys lie between their frequencies.
   EXPECT_GT(PitchToFrequency(127), 8.176);
   EXPECT_LT(PitchToFrequency(127), PitchToFrequency(KeyToPitch(1)));
   EXPECT_GT(PitchToFrequency(17279), PitchToFrequency(KeyToPitch(134)));

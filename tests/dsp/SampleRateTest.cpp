@@ -56,18 +56,15 @@ TEST_F(SampleRateTest, FirstRefusedRateFallsBackToTheDefault) {
   DropTables(fresh);
 }
 
-TEST_F(SampleRateTest, NewRateRetunesAndSilencesTheEnvelopes) {
+TEST_F(SampleRateTest, OnlyANewRateRetunesAndSilencesTheEnvelopes) {
+  EXPECT_FALSE(FollowSampleRate(clock, 48000.0, eg1, eg2));
+  EXPECT_EQ(eg1.level, 0.5);
+  EXPECT_EQ(eg1.stage, kEnvelopeDecaySustain);
   EXPECT_TRUE(FollowSampleRate(clock, 96000.0, eg1, eg2));
   EXPECT_EQ(clock.tables->sampleRate, 96000.0);
   EXPECT_EQ(eg1.level, 0.0);
   EXPECT_EQ(eg2.stage, kEnvelopeIdle);
   EXPECT_DOUBLE_EQ(eg1.rateConstant, 2.302585092994046 / 96000.0);  // the same times in seconds
-}
-
-TEST_F(SampleRateTest, SameRateKeepsTheEnvelopes) {
-  EXPECT_FALSE(FollowSampleRate(clock, 48000.0, eg1, eg2));
-  EXPECT_EQ(eg1.level, 0.5);
-  EXPECT_EQ(eg1.stage, kEnvelopeDecaySustain);
 }
 
 TEST(ControlTickLength, IsAboutAMillisecondAndNeverZero) {
