@@ -43,6 +43,10 @@ TEST(Concurrency, DispatcherParametersAndAudioFromSeveralThreads) {
     std::vector<float> l(512), r(512);
     float* outs[2] = {l.data(), r.data()};
     for (int n = 0; n < 400; ++n) {
+      if (n % 50 == 25) {  // some hosts re-arm processing from the audio thread
+        e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0);
+        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0);
+      }
       VstMidiEvent on = MidiEvent(0x90, 48 + n % 24, 100);
       VstMidiEvent off = MidiEvent(0x80, 48 + (n + 23) % 24, 0);
       VstMidiEvent program = MidiEvent(0xC0, n % kPrograms, 0);
