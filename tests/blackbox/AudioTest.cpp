@@ -1,5 +1,5 @@
 // What a musician hears from the built plug-in file: notes on both outputs,
-// their pitch and level, their release, all-notes-off and program changes.
+// their pitch and level, and their release.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -26,14 +26,7 @@ struct Session {
     host->SetProgram(kInitProgram);
     host->SetActive(true);
   }
-  void Set(const char* name, const char* display) {
-    for (int i = 0; i < 70; ++i)
-      if (host->ParameterName(i) == name) {
-        ASSERT_TRUE(host->StringToParameter(i, display)) << name << " = " << display;
-        return;
-      }
-    FAIL() << "no parameter " << name;
-  }
+  void Set(const char* name, const char* display) { blackbox::SetByName(*host, name, display); }
   // One plain sawtooth, open filter, full output level.
   void SingleSawtooth() {
     Set("Level 2", "0");
@@ -122,32 +115,6 @@ TEST(Audio, VelocityScalesTheLevelOnlyWithVcaVelo) {
   EXPECT_NEAR(level("1", 64) / level("1", 127), 64.0 / 127, 0.005);
   // Half the amount halves the reduction: (64/127 - 1) * 0.5 + 1.
   EXPECT_NEAR(level("0.5", 64) / level("0.5", 127), (64.0 / 127 - 1) * 0.5 + 1, 0.005);
-}
-
-TEST(Audio, AllNotesOffTakesEffectAtTheStartOfItsBlock) {
-  for (int controller : {120, 123}) {
-    Session s;
-    s.SingleSawtooth();
-    s.Send({NoteOn(48), NoteOn(55), NoteOn(60)});
-    s.Render(kRate / 2);
-    const std::size_t before = s.left.size();
-    // Sent with an offset late in the block, it still acts before the block.
-    s.Send({{400, {0xB0, std::uint8_t(controller), 0}}});
-    s.Render(kRate / 4);
-    EXPECT_LT(s.Rms(before + 300, before + 400), 0.2 * s.Rms(before - 2000, before)) << controller;
-    for (std::size_t i = before + kRate / 6; i < s.left.size(); ++i) ASSERT_EQ(s.left[i], 0.0f) << controller << " " << i;
-  }
-}
-
-TEST(Audio, ProgramChangeSelectsItsSlot) {
-  Session s;
-  s.Send({{0, {0xC0, 12}}});
-  s.Render(kBlock);
-  EXPECT_EQ(s.host->Program(), 12);
-  EXPECT_EQ(s.host->ProgramName(), "Classic Lead");
-  s.Send({{0, {0xC0, 100}}});  // past the last slot: nothing changes
-  s.Render(kBlock);
-  EXPECT_EQ(s.host->Program(), 12);
 }
 
 }  // namespace

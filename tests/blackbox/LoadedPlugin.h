@@ -23,4 +23,14 @@ inline std::unique_ptr<vsthost::VstHost> LoadPlugin(const std::string& vendor = 
   return host;
 }
 
+// Sets the parameter of this name to the value this display text enters.
+inline void SetByName(vsthost::VstHost& host, const char* name, const char* display) {
+  for (int i = 0; i < host.Effect()->numParams; ++i)
+    if (host.ParameterName(i) == name) {
+      ASSERT_TRUE(host.StringToParameter(i, display)) << name << " = " << display;
+      return;
+    }
+  FAIL() << "no parameter " << name;
+}
+
 }  // namespace blackbox

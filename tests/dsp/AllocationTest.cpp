@@ -60,29 +60,13 @@ long AllocationsOfCall(testhost::Instance& host, vst::VstInt32 opcode, vst::VstI
   return gAllocations;
 }
 
-// One event list, built before counting starts, as a host hands it over.
-struct OneEvent {
-  OneEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    midi.type = vst::kVstMidiType;
-    midi.byteSize = sizeof midi;
-    midi.midiData[0] = static_cast<char>(status);
-    midi.midiData[1] = static_cast<char>(data1);
-    midi.midiData[2] = static_cast<char>(data2);
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
-  }
-  vst::VstMidiEvent midi{};
-  vst::VstEvents list{};
-};
-
 // The event call and the start of the next block, where the event acts.
 long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint8_t data1,
                         std::uint8_t data2) {
-  OneEvent event(status, data1, data2);
   gAllocations = 0;
   gCounting = true;
-  host.Call(vst::effProcessEvents, 0, 0, &event.list);
-  host.effect->processReplacing(host.effect, nullptr, nullptr, 0);
+  host.Midi(status, data1, data2);
+  host.NextBlock();
   gCounting = false;
   return gAllocations;
 }

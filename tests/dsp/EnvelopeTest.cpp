@@ -46,18 +46,12 @@ TEST(Envelope, FastestAttackReachesFullLevelInFiveMilliseconds) {
   EXPECT_EQ(e.level, 1.0);
 }
 
-TEST(Envelope, DecaySettlesOnTheSustainLevel) {
+TEST(Envelope, DecaySettlesOnTheSustainLevelAndFollowsItsChangesBothWays) {
   Envelope e = EnvelopeAt44100(0, 0, 0.6, 0);
   RestartEnvelope(e);
   for (int i = 0; i < 4410; ++i) StepEnvelope(e);
   EXPECT_EQ(e.stage, kEnvelopeDecaySustain);
   EXPECT_NEAR(e.level, 0.6, 1e-9);
-}
-
-TEST(Envelope, SustainChangesMoveTheHeldLevelBothWays) {
-  Envelope e = EnvelopeAt44100(0, 0, 0.6, 0);
-  RestartEnvelope(e);
-  for (int i = 0; i < 4410; ++i) StepEnvelope(e);
   SetSustain(e, 0.2);
   StepEnvelope(e);
   EXPECT_LT(e.level, 0.6);
@@ -163,18 +157,13 @@ TEST_F(GateTest, OpeningAClosedGateClearsTheVoicesAndStartsBothEnvelopes) {
   EXPECT_EQ(eg2.stage, kEnvelopeAttack);
 }
 
-TEST_F(GateTest, SingleTriggerPlaysLegatoWhileOpen) {
+TEST_F(GateTest, WhileOpenSingleTriggerPlaysLegatoAndMultipleTriggerRestartsFromTheLevelReached) {
   OpenGate(gate, eg1, eg2, false);
   Settle();
   gate.sounding[0] = true;
   OpenGate(gate, eg1, eg2, false);
   EXPECT_EQ(eg2.stage, kEnvelopeDecaySustain);
   EXPECT_TRUE(gate.sounding[0]);
-}
-
-TEST_F(GateTest, MultipleTriggerRestartsWhileOpen) {
-  OpenGate(gate, eg1, eg2, false);
-  Settle();
   OpenGate(gate, eg1, eg2, true);
   EXPECT_EQ(eg1.stage, kEnvelopeAttack);
   EXPECT_EQ(eg2.stage, kEnvelopeAttack);

@@ -47,40 +47,30 @@ TEST_F(KeyAssignTest, UnisonPlaysTheNewestKeyOnAllFour) {
   EXPECT_EQ(Sounding(), (Keys{64, 64, 64, 64}));
   EXPECT_TRUE(in.gate.open);
   EXPECT_EQ(held.count, 2);
-  EXPECT_DOUBLE_EQ(in.keys.keyFollowPitch, (64 - 30) * 202.75);
+  EXPECT_DOUBLE_EQ(in.keys.keyFollowPitch, KeyFollowPitch(64));  // for the filter
   EXPECT_DOUBLE_EQ(in.keys.velocity, 100 / 127.0);
 }
 
-TEST_F(KeyAssignTest, UnisonReleaseOfASilentKeyChangesNothing) {
-  Press(60);
-  Press(64);
-  in.eg2.stage = kEnvelopeDecaySustain;
-  Release(60);
-  EXPECT_EQ(Sounding(), (Keys{64, 64, 64, 64}));
-  EXPECT_EQ(in.eg2.stage, kEnvelopeDecaySustain);
-  EXPECT_EQ(held.count, 1);
-}
-
-TEST_F(KeyAssignTest, UnisonHighestRemainingKeyTakesOverLegatoWithSingleTrigger) {
-  in.keys.multipleTrigger = false;
+TEST_F(KeyAssignTest, UnisonReleaseOfTheSoundingKeyHandsOverToTheHighestRemainingOne) {
   Press(60);
   Press(67);
   Press(64);
   in.eg2.stage = kEnvelopeDecaySustain;
-  in.eg2.level = 0.7;
-  Release(64);
+  Release(60);  // not sounding: nothing changes
+  EXPECT_EQ(Sounding(), (Keys{64, 64, 64, 64}));
+  EXPECT_EQ(in.eg2.stage, kEnvelopeDecaySustain);
+  EXPECT_EQ(held.count, 2);
+  Release(64);  // with multiple trigger the take-over retriggers
   EXPECT_EQ(Sounding(), (Keys{67, 67, 67, 67}));
-  EXPECT_EQ(in.eg2.stage, kEnvelopeDecaySustain);  // no retrigger
-  EXPECT_EQ(in.eg2.level, 0.7);
-}
-
-TEST_F(KeyAssignTest, UnisonTakeOverRetriggersWithMultipleTrigger) {
-  Press(60);
-  Press(64);
-  in.eg2.stage = kEnvelopeDecaySustain;
-  Release(64);
-  EXPECT_EQ(Sounding(), (Keys{60, 60, 60, 60}));
   EXPECT_EQ(in.eg2.stage, kEnvelopeAttack);
+  in.keys.multipleTrigger = false;
+  Press(72);
+  in.eg2.stage = kEnvelopeDecaySustain;
+  in.eg2.level = 0.7;
+  Release(72);  // with single trigger it plays legato
+  EXPECT_EQ(Sounding(), (Keys{67, 67, 67, 67}));
+  EXPECT_EQ(in.eg2.stage, kEnvelopeDecaySustain);
+  EXPECT_EQ(in.eg2.level, 0.7);
 }
 
 TEST_F(KeyAssignTest, LastReleaseClosesTheGateButKeepsTheOscillatorsSounding) {

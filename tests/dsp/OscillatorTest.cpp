@@ -39,27 +39,18 @@ class OscillatorTest : public ::testing::Test {
   }
 };
 
-TEST_F(OscillatorTest, HarmonicCountsHalveInPowerTableByTable) {
-  const int expected[kWavetableCount] = {2048, 1448, 1024, 724, 512, 362, 256, 181, 128, 91, 64,
-                                         45,   32,   23,   16,  11,  8,   6,   4,   3,   2,  1};
-  for (int t = 0; t < kWavetableCount; ++t) EXPECT_EQ(WavetableHarmonicCount(t), expected[t]) << t;
-}
-
-TEST_F(OscillatorTest, TopTablesArePureSines) {
-  for (int k = 0; k < kTableSize; k += 97) {
-    const double x = 2 * 3.141592653589793 * k / kTableSize;
-    EXPECT_NEAR(gWavetables.saw[21].sample[k], 0.5 * std::sin(x), 1e-12);
-    EXPECT_NEAR(gWavetables.triangle[21].sample[k], 0.7071067811865476 * std::cos(x), 1e-12);
+// Above the lowest keys, which read the richest table there is, each key
+// reads the richest table whose harmonics stay below half the sample rate,
+// to within the 2 % the steps between tables allow.
+TEST_F(OscillatorTest, EachKeyReadsTheRichestTableThatDoesNotAlias) {
+  for (int key = 0; key < 128; ++key) {
+    const Oscillator osc = Playing(kWaveSawtooth, key);
+    const int table = int(osc.currentTable - gWavetables.saw);
+    if (table == 0) continue;
+    const double hz = PitchToFrequency(osc.pitchIndex);
+    EXPECT_LT(WavetableHarmonicCount(table) * hz, 1.02 * 22050.0) << key;
+    EXPECT_GT(WavetableHarmonicCount(table - 1) * hz, 0.98 * 22050.0) << key;
   }
-}
-
-TEST_F(OscillatorTest, ConcertAReadsTableEleven) {
-  Oscillator osc = Playing(kWaveSawtooth, 69);
-  EXPECT_EQ(osc.pitchIndex, 8832);
-  EXPECT_EQ(osc.phaseIncrement, 2678267);
-  EXPECT_EQ(osc.currentTable, &gWavetables.saw[11]);
-  EXPECT_EQ(osc.nextTable, &gWavetables.saw[12]);
-  EXPECT_EQ(WavetableHarmonicCount(11), 45);
 }
 
 TEST_F(OscillatorTest, TriangleReadsTheTriangleBank) {
@@ -91,18 +82,6 @@ TEST_F(OscillatorTest, OscillatorOutsideAnEngineIsSilentAndStill) {
   UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_EQ(osc.phaseIncrement, 0);
   EXPECT_EQ(SampleOf(osc, &gWavetables.saw[0]), 0.0);
-}
-
-TEST_F(OscillatorTest, PulseIsTheDifferenceOfTwoSawReadings) {
-  Oscillator osc = Playing(kWavePw, 45);
-  osc.pulseWidth = 0.3;
-  UpdatePitch(osc, 0.0, Tables44100());
-  for (int i = 0; i < 1000; ++i) AdvancePhase(osc);
-  const Wavetable& saw = *osc.currentTable;
-  EXPECT_EQ(SampleOf(osc, osc.currentTable),
-            saw.sample[osc.phase >> 16] - saw.sample[osc.secondPhase >> 16]);
-  EXPECT_EQ(WrapPhase(std::uint32_t(osc.secondPhase - osc.phase)),
-            std::int32_t(0.3 * kPhaseCycle));
 }
 
 TEST_F(OscillatorTest, HalfPulseWidthIsAFullHeightSquare) {
@@ -144,16 +123,6 @@ TEST_F(OscillatorTest, PulseWidthModulationFollowsItsSource) {
   for (double v : Render(osc)) ASSERT_EQ(v, 0.0);
 }
 
-TEST_F(OscillatorTest, PhasesRunFreelyAroundTheCycle) {
-  Oscillator osc = Playing(kWaveSawtooth, 100);
-  std::int64_t expected = osc.phase;
-  for (int i = 0; i < 100000; ++i) {
-    AdvancePhase(osc);
-    expected = (expected + osc.phaseIncrement) % kPhaseCycle;
-    ASSERT_EQ(osc.phase, expected);
-  }
-}
-
 // The glide of two octaves over half a second, a tick each millisecond.
 class GlideTest : public OscillatorTest {
  protected:
@@ -172,15 +141,6 @@ TEST_F(GlideTest, HalfTimeReachesThreeQuartersOfTheSpan) {
   for (int tick = 0; tick < 250; ++tick) UpdatePitch(osc, 0.0, Tables44100());
   EXPECT_NEAR(osc.currentPitch, kStart + 0.75 * kSpan, 0.01);
   EXPECT_NEAR(osc.pitchIndex, kStart + 0.75 * kSpan, 1);
-}
-
-TEST_F(GlideTest, FollowsTheEasingCurveThroughout) {
-  for (int tick = 1; tick < 500; ++tick) {
-    UpdatePitch(osc, 0.0, Tables44100());
-    const double t = tick / 500.0;
-    const double expected = kStart + kSpan * (1 - (1 - t) * (1 - t));
-    ASSERT_NEAR(osc.currentPitch, expected, 0.01) << tick;
-  }
 }
 
 TEST_F(GlideTest, ArrivesWithoutAJump) {
@@ -216,14 +176,8 @@ TEST_F(GlideTest, TransposeGlidesToTheNewOctave) {
   EXPECT_EQ(osc.pitchIndex, KeyToPitch(72));
 }
 
-TEST(Noise, SeedWrapsAroundThirtyTwoBits) {
+TEST(Noise, StaysWithinFullScale) {
   NoiseSource noise;
-  EXPECT_DOUBLE_EQ(NextNoise(noise), 16807 / 2147483648.0);
-  EXPECT_EQ(noise.seed, 16807);
-  NextNoise(noise);
-  EXPECT_EQ(noise.seed, 282475249);
-  NextNoise(noise);
-  EXPECT_EQ(noise.seed, std::int32_t(std::uint32_t(282475249u * 16807u)));
   for (int i = 0; i < 100000; ++i) {
     const double v = NextNoise(noise);
     ASSERT_GE(v, -1.0);

@@ -25,33 +25,16 @@ struct Player {
   }
 
   // The host moving a parameter; the engine takes it at the start of the
-  // next block (a process call of no samples here).
-  void Set(int index, float normalised) {
-    host.effect->setParameter(host.effect, index, normalised);
-    host.effect->processReplacing(host.effect, nullptr, nullptr, 0);
-  }
+  // next block.
+  void Set(int index, float normalised) { host.SetParameter(index, normalised); }
 
   // Sends the events of [start, start + n) with their offsets in the block.
   void SendEvents(const std::vector<TimedEvent>& events, int start, int n) {
-    midi.clear();
-    for (const TimedEvent& e : events) {
-      if (e.position < start || e.position >= start + n) continue;
-      vst::VstMidiEvent m{};
-      m.type = vst::kVstMidiType;
-      m.byteSize = sizeof m;
-      m.deltaFrames = e.position - start;
-      m.midiData[0] = static_cast<char>(e.status);
-      m.midiData[1] = static_cast<char>(e.data1);
-      m.midiData[2] = static_cast<char>(e.data2);
-      midi.push_back(m);
-    }
-    if (midi.empty()) return;
-    // VstEvents with room for every pointer, as hosts allocate it.
-    storage.assign(sizeof(vst::VstEvents) + midi.size() * sizeof(vst::VstEvent*), 0);
-    auto* list = reinterpret_cast<vst::VstEvents*>(storage.data());
-    list->numEvents = static_cast<vst::VstInt32>(midi.size());
-    for (size_t i = 0; i < midi.size(); ++i) vst::EventEntries(*list)[i] = reinterpret_cast<vst::VstEvent*>(&midi[i]);
-    host.Call(vst::effProcessEvents, 0, 0, list);
+    std::vector<vst::VstMidiEvent> midi;
+    for (const TimedEvent& e : events)
+      if (e.position >= start && e.position < start + n)
+        midi.push_back(testhost::MidiEvent(e.status, e.data1, e.data2, e.position - start));
+    if (!midi.empty()) host.Call(vst::effProcessEvents, 0, 0, testhost::EventList(midi).List());
   }
 
   // The left channel of `frames` samples; checks that the right one agrees.
@@ -75,8 +58,6 @@ struct Player {
   testhost::Instance host;
   int block;
   std::vector<float> left, right;
-  std::vector<vst::VstMidiEvent> midi;
-  std::vector<unsigned char> storage;
 };
 
 }  // namespace testplayer

@@ -19,6 +19,7 @@ namespace {
 using namespace vst;
 using filetest::BigEndian32;
 using testhost::Instance;
+using testhost::Snapshot;
 
 IEffectBase& Plugin(Instance& instance) { return *InstrumentOf(instance.effect); }
 
@@ -66,17 +67,6 @@ std::string ParameterListBank(const std::vector<std::string>& programs, std::uin
 }
 
 std::string Display(Instance& i, int index) { return i.Text(effGetParamDisplay, index); }
-
-// Everything a load could change: every slot's name and record, the
-// selection and the live values.
-std::string Snapshot(Instance& i) {
-  void* data = nullptr;
-  const VstIntPtr size = i.Call(effGetChunk, 0, 0, &data);
-  std::string all(static_cast<char*>(data), static_cast<std::size_t>(size));
-  all += std::to_string(i.Call(effGetProgram));
-  for (int p = 0; p < 70; ++p) all += "|" + std::to_string(i.effect->getParameter(i.effect, p));
-  return all;
-}
 
 TEST(ProgramFile, SavedProgramHasItsFixedLayoutAndLoadsBack) {
   Instance a;

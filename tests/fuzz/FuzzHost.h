@@ -1,5 +1,5 @@
-// An instance for the fuzz targets that drive one through its effect
-// record, and the state a refused load must leave exactly as it was.
+// Rendering for the fuzz targets that drive an instance through its effect
+// record; testhost::Snapshot is the state a refused load must leave as it was.
 #pragma once
 
 #include <cmath>
@@ -9,19 +9,6 @@
 #include "tests/vst2/TestHost.h"
 
 namespace fuzzhost {
-
-// Every slot's values and name (the whole bank chunk), the current
-// program's edited values, and which slot is selected.
-inline std::string Snapshot(testhost::Instance& instance) {
-  std::string state;
-  for (int index = 0; index < 2; ++index) {
-    void* data = nullptr;
-    const vst::VstIntPtr size = instance.Call(vst::effGetChunk, index, 0, &data);
-    state.append(static_cast<const char*>(data), static_cast<std::size_t>(size));
-  }
-  state += std::to_string(instance.Call(vst::effGetProgram));
-  return state;
-}
 
 // Renders a few blocks holding a note; false when any sample is not finite.
 inline bool RendersFinite(testhost::Instance& instance) {

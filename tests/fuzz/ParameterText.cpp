@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!control) return 0;
     editor->CommitTextEntry(control, synth->Parameter(index), text.c_str());
   } else {
-    const std::string before = fuzzhost::Snapshot(instance);
+    const std::string before = testhost::Snapshot(instance);
     if (!instance.Call(vst::effString2Parameter, index, 0, const_cast<char*>(text.c_str())))
-      FUZZ_EXPECT(fuzzhost::Snapshot(instance) == before, "a refused text changed the instance");
+      FUZZ_EXPECT(testhost::Snapshot(instance) == before, "a refused text changed the instance");
   }
   for (int i = 0; i < Kestrion::kParameterCount; ++i) {
     const float value = instance.effect->getParameter(instance.effect, i);

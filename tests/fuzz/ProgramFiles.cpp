@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   IEffectBase& plugin = *InstrumentOf(instance.effect);
   const std::string file(reinterpret_cast<const char*>(data + 1), size - 1);
-  const std::string before = fuzzhost::Snapshot(instance);
+  const std::string before = testhost::Snapshot(instance);
   bool accepted = false;
   switch (data[0] % 3) {
     case 0: accepted = programfiles::ReadProgramFile(plugin, file); break;
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (!accepted) {
-    FUZZ_EXPECT(fuzzhost::Snapshot(instance) == before, "a refused file changed the instance");
+    FUZZ_EXPECT(testhost::Snapshot(instance) == before, "a refused file changed the instance");
   } else {
     FUZZ_EXPECT(fuzzhost::RendersFinite(instance), "an accepted file renders non-finite samples");
   }

@@ -41,15 +41,9 @@ struct Stream {
 
   void Midi(int deltaFrames, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     if (count == kMaximumEvents) return;
-    vst::VstMidiEvent& event = midi[count];
-    event = {};
-    event.type = vst::kVstMidiType;
-    event.byteSize = sizeof event;
-    event.deltaFrames = deltaFrames;
-    event.midiData[0] = static_cast<char>(status);
-    event.midiData[1] = static_cast<char>(data1);
-    event.midiData[2] = static_cast<char>(data2);
-    list.events[count++] = reinterpret_cast<vst::VstEvent*>(&event);
+    midi[count] = testhost::MidiEvent(status, data1, data2, deltaFrames);
+    list.events[count] = reinterpret_cast<vst::VstEvent*>(&midi[count]);
+    ++count;
   }
   void Sysex(int deltaFrames, Reader& in) {
     if (count == kMaximumEvents) return;

@@ -32,16 +32,14 @@ std::uint32_t PaintOnePixel(std::uint32_t colour, std::uint32_t destination, flo
 
 }  // namespace
 
-TEST(SourceAlphaCopy, TransparentSourceLeavesTheDestinationAlone) {
+TEST(SourceAlphaCopy, TransparentSourcesLeaveTheDestinationAndOpaqueOnesReplaceIt) {
   EXPECT_EQ(CopyOnePixel(0x00FFFFFF, 0x12345678, 1.0f, kBlitUseSourceAlpha), 0x12345678u);
   EXPECT_EQ(CopyOnePixel(0x00FFFFFF, 0x12345678, 0.6f, kBlitUseSourceAlpha), 0x12345678u);
-}
-
-TEST(SourceAlphaCopy, OpaqueSourceAtFullWeightReplacesExactlyAndMakesItOpaque) {
+  EXPECT_EQ(CopyOnePixel(0xFFFFFFFF, 0x12345678, 0.0f, kBlitUseSourceAlpha), 0x12345678u);
   EXPECT_EQ(CopyOnePixel(0xFF102030, 0x00ABCDEF, 1.0f, kBlitUseSourceAlpha), 0xFF102030u);
 }
 
-TEST(SourceAlphaCopy, HalfTransparentSourceAtFullWeightTruncatesTowardZero) {
+TEST(SourceAlphaCopy, PartialAlphaOrWeightMixesTruncatingTowardZeroAndAddsAlpha) {
   // Blue 200 at alpha 128 over blue 0: 200 + trunc(-200 x 127 / 256) = 101.
   const std::uint32_t out = CopyOnePixel(0x800000C8, 0x10000000, 1.0f, kBlitUseSourceAlpha);
   EXPECT_EQ(BlueOf(out), 101);
@@ -50,40 +48,29 @@ TEST(SourceAlphaCopy, HalfTransparentSourceAtFullWeightTruncatesTowardZero) {
   EXPECT_EQ(AlphaOf(CopyOnePixel(0x800000C8, 0xF0000000, 1.0f, kBlitUseSourceAlpha)), 255);
   // Rising from below: 0 + trunc(200 x 127 / 256) = 99.
   EXPECT_EQ(BlueOf(CopyOnePixel(0x80000000, 0x000000C8, 1.0f, kBlitUseSourceAlpha)), 99);
-}
-
-TEST(SourceAlphaCopy, PartialWeightScalesTheSourceAlpha) {
-  // a = 128, h = 128 x 256 / 256 = 128: halfway, alpha gains 128.
-  const std::uint32_t out = CopyOnePixel(0xFF0000C8, 0x20000000, 0.5f, kBlitUseSourceAlpha);
-  EXPECT_EQ(BlueOf(out), 200 + (0 - 200) * 128 / 256);
-  EXPECT_EQ(AlphaOf(out), 0x20 + 128);
-  // a = 76, sa = 100: h = 76 x 101 / 256 = 29.
+  // Weight 0.5 on an opaque source: halfway, alpha gains 128.
+  const std::uint32_t half = CopyOnePixel(0xFF0000C8, 0x20000000, 0.5f, kBlitUseSourceAlpha);
+  EXPECT_EQ(BlueOf(half), 100);
+  EXPECT_EQ(AlphaOf(half), 0x20 + 128);
+  // Weight 0.3 on alpha 100: 76 x 101 / 256 = 29 of 256; 200 + trunc(-200 x 227 / 256) = 23.
   const std::uint32_t weak = CopyOnePixel(0x640000C8, 0x00000000, 0.3f, kBlitUseSourceAlpha);
-  EXPECT_EQ(BlueOf(weak), 200 + (0 - 200) * (256 - 29) / 256);
+  EXPECT_EQ(BlueOf(weak), 23);
   EXPECT_EQ(AlphaOf(weak), 29);
 }
 
-TEST(PlainCopy, FullWeightCopiesAllFourBytes) {
+TEST(PlainCopy, FullWeightCopiesAllFourBytesAndWeightsBelowOneLevelNothing) {
   EXPECT_EQ(CopyOnePixel(0x00102030, 0xFFFFFFFF, 1.0f, kBlitCopy), 0x00102030u);
-}
-
-TEST(PlainCopy, HalfWeightAveragesByHalvingEachByte) {
-  // Each byte halved on its own: the low bit of one byte never reaches the next.
-  EXPECT_EQ(CopyOnePixel(0xFF112233, 0x01030507, 0.5f, kBlitCopy), 0x7F09131Cu);
-}
-
-TEST(PlainCopy, OtherWeightsMixEveryByteTruncatingTowardZero) {
-  // a = trunc(0.3 x 256) = 76; 200 + trunc(-200 x 180 / 256) = 60 (not 59).
-  const std::uint32_t out = CopyOnePixel(0xC8C8C8C8, 0x00000000, 0.3f, kBlitCopy);
-  EXPECT_EQ(out, 0x3C3C3C3Cu);
-  // Upward: 0 + trunc(200 x 180 / 256) = 140.
-  EXPECT_EQ(CopyOnePixel(0x00000000, 0xC8C8C8C8, 0.3f, kBlitCopy), 0x8C8C8C8Cu);
-}
-
-TEST(PlainCopy, WeightsBelowOneLevelAndZeroWeightDoNothing) {
   EXPECT_EQ(CopyOnePixel(0xFFFFFFFF, 0x12345678, 0.0f, kBlitCopy), 0x12345678u);
   EXPECT_EQ(CopyOnePixel(0xFFFFFFFF, 0x12345678, 0.001f, kBlitCopy), 0x12345678u);
-  EXPECT_EQ(CopyOnePixel(0xFFFFFFFF, 0x12345678, 0.0f, kBlitUseSourceAlpha), 0x12345678u);
+}
+
+TEST(PlainCopy, PartialWeightsMixEveryByteTruncatingTowardZero) {
+  // Half: each byte halved on its own, the low bit of one byte never reaching the next.
+  EXPECT_EQ(CopyOnePixel(0xFF112233, 0x01030507, 0.5f, kBlitCopy), 0x7F09131Cu);
+  // a = trunc(0.3 x 256) = 76; 200 + trunc(-200 x 180 / 256) = 60 (not 59).
+  EXPECT_EQ(CopyOnePixel(0xC8C8C8C8, 0x00000000, 0.3f, kBlitCopy), 0x3C3C3C3Cu);
+  // Upward: 0 + trunc(200 x 180 / 256) = 140.
+  EXPECT_EQ(CopyOnePixel(0x00000000, 0xC8C8C8C8, 0.3f, kBlitCopy), 0x8C8C8C8Cu);
 }
 
 TEST(CopyAreaClipping, NegativeDestinationTakesTheMatchingPartOfTheSource) {

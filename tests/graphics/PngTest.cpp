@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "graphics/RasterPng.h"
@@ -13,20 +14,38 @@ namespace {
 
 std::uint32_t At(const RasterBitmap& bitmap, int x, int y) { return bitmap.Row(y)[x]; }
 
-Image Rgba2x2() {
+Image Make(int width, int height, int colourType, std::vector<std::uint8_t> rows, int bitDepth = 8) {
   Image image;
-  image.width = 2;
-  image.height = 2;
-  image.rows = {0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x80,
-                0x70, 0x80, 0x90, 0x00, 0xA0, 0xB0, 0xC0, 0x01};
+  image.width = width;
+  image.height = height;
+  image.colourType = colourType;
+  image.rows = std::move(rows);
+  image.bitDepth = bitDepth;
   return image;
+}
+
+auto Decode(const Image& image) {
+  const auto data = pngmaker::Encode(image);
+  return DecodePng(data.data(), data.size());
+}
+
+using Pixels = std::vector<std::uint32_t>;
+
+// The first row of an image as decoded; empty when it is refused.
+Pixels FirstRow(const Image& image) {
+  const auto bitmap = Decode(image);
+  return bitmap ? Pixels(bitmap->Row(0), bitmap->Row(0) + bitmap->Width()) : Pixels{};
+}
+
+Image Rgba2x2() {
+  return Make(2, 2, PNG_COLOR_TYPE_RGBA,
+              {0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x80, 0x70, 0x80, 0x90, 0x00, 0xA0, 0xB0, 0xC0, 0x01});
 }
 
 }  // namespace
 
 TEST(DecodePng, RgbaPixelsComeOutAsStraightArgbWords) {
-  const auto data = pngmaker::Encode(Rgba2x2());
-  auto bitmap = DecodePng(data.data(), data.size());
+  auto bitmap = Decode(Rgba2x2());
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Width(), 2);
   EXPECT_EQ(bitmap->Height(), 2);
@@ -37,121 +56,50 @@ TEST(DecodePng, RgbaPixelsComeOutAsStraightArgbWords) {
 }
 
 TEST(DecodePng, ImagesWithoutAlphaAreOpaque) {
-  Image image;
-  image.width = 2;
-  image.height = 1;
-  image.colourType = PNG_COLOR_TYPE_RGB;
-  image.rows = {1, 2, 3, 250, 251, 252};
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0xFF010203u);
-  EXPECT_EQ(At(*bitmap, 1, 0), 0xFFFAFBFCu);
+  EXPECT_EQ(FirstRow(Make(2, 1, PNG_COLOR_TYPE_RGB, {1, 2, 3, 250, 251, 252})), (Pixels{0xFF010203, 0xFFFAFBFC}));
 }
 
 TEST(DecodePng, PaletteWithTransparencyChunkGivesPerPixelAlpha) {
-  Image image;
-  image.width = 3;
-  image.height = 1;
-  image.colourType = PNG_COLOR_TYPE_PALETTE;
+  Image image = Make(3, 1, PNG_COLOR_TYPE_PALETTE, {0, 1, 2});
   image.palette = {{0xFF, 0x00, 0x00}, {0x00, 0xFF, 0x00}, {0x00, 0x00, 0xFF}};
   image.transparency = {0x00, 0x80};  // the third entry stays opaque
-  image.rows = {0, 1, 2};
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0x00FF0000u);
-  EXPECT_EQ(At(*bitmap, 1, 0), 0x8000FF00u);
-  EXPECT_EQ(At(*bitmap, 2, 0), 0xFF0000FFu);
+  EXPECT_EQ(FirstRow(image), (Pixels{0x00FF0000, 0x8000FF00, 0xFF0000FF}));
 }
 
 TEST(DecodePng, PaletteWithoutTransparencyIsOpaqueEvenAtFourBits) {
-  Image image;
-  image.width = 2;
-  image.height = 1;
-  image.colourType = PNG_COLOR_TYPE_PALETTE;
-  image.bitDepth = 4;
+  Image image = Make(2, 1, PNG_COLOR_TYPE_PALETTE, {0x10}, 4);  // indices 1, 0
   image.palette = {{1, 2, 3}, {4, 5, 6}};
-  image.rows = {0x10};  // indices 1, 0
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0xFF040506u);
-  EXPECT_EQ(At(*bitmap, 1, 0), 0xFF010203u);
+  EXPECT_EQ(FirstRow(image), (Pixels{0xFF040506, 0xFF010203}));
 }
 
 TEST(DecodePng, GreyBecomesEqualColourBytes) {
-  Image grey;
-  grey.width = 2;
-  grey.height = 1;
-  grey.colourType = PNG_COLOR_TYPE_GRAY;
-  grey.rows = {0x00, 0x7B};
-  auto data = pngmaker::Encode(grey);
-  auto bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0xFF000000u);
-  EXPECT_EQ(At(*bitmap, 1, 0), 0xFF7B7B7Bu);
-
+  EXPECT_EQ(FirstRow(Make(2, 1, PNG_COLOR_TYPE_GRAY, {0x00, 0x7B})), (Pixels{0xFF000000, 0xFF7B7B7B}));
   // Two-bit grey is widened to eight bits: level 1 of 3 is 0x55.
-  Image narrow;
-  narrow.width = 4;
-  narrow.height = 1;
-  narrow.colourType = PNG_COLOR_TYPE_GRAY;
-  narrow.bitDepth = 2;
-  narrow.rows = {0x1B};  // levels 0, 1, 2, 3
-  data = pngmaker::Encode(narrow);
-  bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0xFF000000u);
-  EXPECT_EQ(At(*bitmap, 1, 0), 0xFF555555u);
-  EXPECT_EQ(At(*bitmap, 3, 0), 0xFFFFFFFFu);
-
-  Image greyAlpha;
-  greyAlpha.width = 1;
-  greyAlpha.height = 1;
-  greyAlpha.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-  greyAlpha.rows = {0x40, 0x90};
-  data = pngmaker::Encode(greyAlpha);
-  bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0x90404040u);
+  EXPECT_EQ(FirstRow(Make(4, 1, PNG_COLOR_TYPE_GRAY, {0x1B}, 2)),  // levels 0, 1, 2, 3
+            (Pixels{0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}));
+  EXPECT_EQ(FirstRow(Make(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, {0x40, 0x90})), (Pixels{0x90404040}));
 }
 
 TEST(DecodePng, SixteenBitSamplesKeepTheirHighByte) {
-  Image image;
-  image.width = 1;
-  image.height = 1;
-  image.bitDepth = 16;
-  image.rows = {0xAB, 0x12, 0xCD, 0x34, 0xEF, 0x56, 0x7F, 0xFF};
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
-  ASSERT_TRUE(bitmap);
-  EXPECT_EQ(At(*bitmap, 0, 0), 0x7FABCDEFu);
+  EXPECT_EQ(FirstRow(Make(1, 1, PNG_COLOR_TYPE_RGBA, {0xAB, 0x12, 0xCD, 0x34, 0xEF, 0x56, 0x7F, 0xFF}, 16)),
+            (Pixels{0x7FABCDEF}));
 }
 
 TEST(DecodePng, InterlacedImagesDecodeWhole) {
-  Image image;
-  image.width = 9;
-  image.height = 9;
-  image.colourType = PNG_COLOR_TYPE_RGB;
+  Image image = Make(9, 9, PNG_COLOR_TYPE_RGB, {});
   image.interlaced = true;
   for (int y = 0; y < 9; ++y)
     for (int x = 0; x < 9; ++x) image.rows.insert(image.rows.end(), {std::uint8_t(x), std::uint8_t(y), 9});
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
+  auto bitmap = Decode(image);
   ASSERT_TRUE(bitmap);
   for (int y = 0; y < 9; ++y)
     for (int x = 0; x < 9; ++x) ASSERT_EQ(At(*bitmap, x, y), 0xFF000009u | x << 16 | y << 8) << x << "," << y;
 }
 
 TEST(DecodePng, TallStripWithAlphaKeepsItsSizeAndTightRows) {
-  Image image;
-  image.width = 40;
-  image.height = 2600;
-  image.rows.assign(40u * 2600 * 4, 0);
+  Image image = Make(40, 2600, PNG_COLOR_TYPE_RGBA, std::vector<std::uint8_t>(40u * 2600 * 4, 0));
   for (int y = 0; y < 2600; ++y) image.rows[static_cast<std::size_t>(y) * 160 + 3] = static_cast<std::uint8_t>(y);
-  const auto data = pngmaker::Encode(image);
-  auto bitmap = DecodePng(data.data(), data.size());
+  auto bitmap = Decode(image);
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Width(), 40);
   EXPECT_EQ(bitmap->Height(), 2600);

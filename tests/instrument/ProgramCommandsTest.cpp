@@ -20,12 +20,13 @@
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
 #include "tests/config/UserFolders.h"
-#include "tests/instrument/RecordingHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace {
 
 using namespace programcommands;
-using recordinghost::Record;
+using testhost::Record;
+using testhost::Snapshot;
 constexpr std::size_t kParameters = Kestrion::kParameterCount;
 
 // A headless editor that notes whether another thread could have taken the
@@ -56,17 +57,6 @@ class ProbingEditor : public IGraphicsHeadless {
 // The editor of an instance as the panel drives it.
 IGraphics* MakeProbingEditor(EditorDelegate* plugin, int width, int height) {
   return new ProbingEditor(plugin, width, height);
-}
-
-// The bank with its names and records, the current program and the values.
-std::string Snapshot(recordinghost::Instance& host) {
-  void* data = nullptr;
-  const auto size = host.Call(vst::effGetChunk, 0, 0, &data);
-  std::string all(static_cast<char*>(data), static_cast<std::size_t>(size));
-  all += "|" + std::to_string(host.synth->CurrentPreset());
-  for (std::size_t p = 0; p < kParameters; ++p)
-    all += "|" + std::to_string(host.effect->getParameter(host.effect, int(p)));
-  return all;
 }
 
 // A question or a prompt as one text to compare.
@@ -117,7 +107,7 @@ class ProgramCommandsTest : public ::testing::Test {
   }
 
   const bool freshUser = (testfolders::UseFreshUserFolders(), true);  // before the instance reads it
-  recordinghost::Instance host{MakeProbingEditor};
+  testhost::PlayingInstance host{MakeProbingEditor};
   Kestrion& synth = *host.synth;
   ProbingEditor& editor = static_cast<ProbingEditor&>(EditorOf(host.effect)->Window());
   const std::string scratch = platform::JoinPath(platform::ConfigurationFolder(), "command-files");
@@ -349,7 +339,7 @@ TEST_F(ProgramCommandsTest, SelectingAProgramKeepsTheEditsOfTheOneLeft) {
 
 TEST(ProgramCommandsWithoutEditor, OnlyCommandsThatAskNothingRun) {
   testfolders::UseFreshUserFolders();
-  recordinghost::Instance host;
+  testhost::PlayingInstance host;
   const std::string before = Snapshot(host);
   for (int command = -1; command <= 22; ++command)
     if (command != kMidiThru && command != kIgnoreProgramChange) host.synth->HandleOptionCommand(command, nullptr);

@@ -61,17 +61,6 @@ double Sample(const Instance& instance, std::int64_t frame) {
   return Gain(instance) * ramp + Offset(instance);
 }
 
-void RecordParameterCall(Instance& instance, ParameterCall::Kind kind, VstInt32 index, float value,
-                         const char* text) {
-  Log& log = instance.log;
-  if (log.parameterCallCount >= kMaxParameterCalls) return;
-  ParameterCall& call = log.parameterCalls[log.parameterCallCount++];
-  call.kind = kind;
-  call.index = index;
-  call.value = value;
-  CopyText(call.text, text ? text : "", sizeof call.text);
-}
-
 void RecordBlock(Instance& instance, VstInt32 frames) {
   Log& log = instance.log;
   const auto* time = reinterpret_cast<const vst::VstTimeInfo*>(
@@ -133,7 +122,6 @@ void ProcessDoubleReplacing(vst::AEffect* effect, double** inputs, double** outp
 void SetParameter(vst::AEffect* effect, VstInt32 index, float value) {
   Instance& instance = *From(effect);
   std::lock_guard<std::recursive_mutex> lock(instance.mutex);
-  RecordParameterCall(instance, ParameterCall::kSetParameter, index, value, nullptr);
   if (index >= 0 && index < kParameterCount) instance.normalised[index] = value;
 }
 
@@ -366,10 +354,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
     case vst::effString2Parameter: {
       if (index < 0 || index >= kParameterCount) return 0;
       if (!text) return 1;
-      const bool accepted = TextToParameter(*instance, index, text);
-      RecordParameterCall(*instance, ParameterCall::kString2Parameter, index,
-                          accepted ? instance->normalised[index].load() : -1.0f, text);
-      return accepted ? 1 : 0;
+      return TextToParameter(*instance, index, text) ? 1 : 0;
     }
     case vst::effSetSampleRate:
       log.sampleRate = opt;

@@ -41,18 +41,9 @@ struct ProcessedBlock {
   std::int32_t hadTime;
 };
 
-struct ParameterCall {
-  enum Kind : std::int32_t { kSetParameter, kString2Parameter };
-  Kind kind;
-  std::int32_t index;
-  float value;  // set: the normalised value; text: the value stored
-  char text[64];
-};
-
 constexpr int kMaxDispatches = 512;
 constexpr int kMaxEvents = 512;
 constexpr int kMaxBlocks = 8192;
-constexpr int kMaxParameterCalls = 64;
 
 struct Log {
   vst::VstIntPtr versionAtCreation;   // audioMasterVersion asked without an effect record
@@ -70,8 +61,6 @@ struct Log {
   ReceivedEvent events[kMaxEvents];
   std::int32_t blockCount;
   ProcessedBlock blocks[kMaxBlocks];
-  std::int32_t parameterCallCount;
-  ParameterCall parameterCalls[kMaxParameterCalls];
 };
 
 }  // namespace fakeplugin

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/tools/MidiFilePromise.h"
 #include "tests/tools/SmfBuilder.h"
 #include "tools/render/MidiPlayback.h"
 #include "tools/render/TempoMap.h"
@@ -141,40 +142,6 @@ TEST(MidiFileReader, EveryTruncationGivesAnErrorNotACrash) {
   }
 }
 
-// What the renderer relies on in a file that was read without an error; an
-// empty text when all of it holds.
-std::string BrokenPromise(const MidiFile& file) {
-  if (file.ticksPerQuarter <= 0) return "no ticks per quarter note";
-  for (std::size_t i = 0; i < file.events.size(); ++i) {
-    const render::MidiFileEvent& event = file.events[i];
-    const std::string where = "event " + std::to_string(i) + ": ";
-    if (i > 0 && (event.tick < file.events[i - 1].tick ||
-                  (event.tick == file.events[i - 1].tick && event.track < file.events[i - 1].track)))
-      return where + "out of order";
-    if (event.tick > file.endTick) return where + "after the end";
-    const Bytes& bytes = event.bytes;
-    if (bytes.empty()) return where + "empty";
-    if (bytes[0] == 0xF0) {
-      if (bytes.back() != 0xF7) return where + "unterminated system exclusive";
-      continue;
-    }
-    if (bytes[0] < 0x80 || bytes[0] >= 0xF0) return where + "no channel status";
-    const std::size_t length = (bytes[0] & 0xF0) == 0xC0 || (bytes[0] & 0xF0) == 0xD0 ? 2 : 3;
-    if (bytes.size() != length) return where + "wrong length";
-    for (std::size_t b = 1; b < bytes.size(); ++b)
-      if (bytes[b] >= 0x80) return where + "status byte among the data";
-  }
-  for (std::size_t i = 0; i < file.tempoChanges.size(); ++i) {
-    if (file.tempoChanges[i].microsecondsPerQuarter == 0) return "tempo of zero";
-    if (i > 0 && file.tempoChanges[i].tick <= file.tempoChanges[i - 1].tick) return "tempo changes out of order";
-  }
-  for (const render::TimeSignatureChange& change : file.timeSignatureChanges) {
-    const std::int32_t d = change.denominator;
-    if (change.numerator <= 0 || d <= 0 || (d & (d - 1)) != 0) return "impossible time signature";
-  }
-  return "";
-}
-
 TEST(MidiFileReader, CorruptBytesAnywhereGiveASoundResultOrAnErrorThatChangesNothing) {
   const Bytes whole = RichFile();
   int read = 0, refused = 0;
@@ -186,7 +153,7 @@ TEST(MidiFileReader, CorruptBytesAnywhereGiveASoundResultOrAnErrorThatChangesNot
       file.format = 42;
       if (Read(corrupt, file).empty()) {
         ++read;
-        EXPECT_EQ(BrokenPromise(file), "") << "byte " << i << " set to " << int(value);
+        EXPECT_EQ(miditest::BrokenPromise(file), "") << "byte " << i << " set to " << int(value);
       } else {
         ++refused;
         EXPECT_EQ(file.format, 42) << "byte " << i << ": a failed read must not write the result";
@@ -243,7 +210,7 @@ TEST(MidiFileReader, LoadingAMissingFileSaysSo) {
   EXPECT_EQ(render::LoadMidiFile("no/such/file.mid", file), "cannot open MIDI file 'no/such/file.mid'");
 }
 
-TEST(TempoMap, TicksBecomeSecondsAtTheDefaultTempoOf120) {
+TEST(TempoMap, WithoutTempoOrTimeSignatureTheMusicIs120BpmInBarsOfFourQuarters) {
   Track track;
   track.End(960);
   MidiFile file;
@@ -252,6 +219,8 @@ TEST(TempoMap, TicksBecomeSecondsAtTheDefaultTempoOf120) {
   EXPECT_DOUBLE_EQ(tempo.SecondsAt(480), 0.5);
   EXPECT_DOUBLE_EQ(tempo.SecondsAt(960), 1.0);
   EXPECT_DOUBLE_EQ(tempo.TempoAtSeconds(0.7), 120.0);
+  EXPECT_DOUBLE_EQ(tempo.BarStartAt(7.99), 4.0);
+  EXPECT_DOUBLE_EQ(tempo.BarStartAt(8.0), 8.0);
 }
 
 TEST(TempoMap, TempoChangesTurnTicksIntoTheRightSecondsAndBack) {
@@ -298,16 +267,6 @@ TEST(TempoMap, BarStartFollowsTheTimeSignatureMap) {
   EXPECT_EQ(tempo.TimeSignatureAt(5.9).numerator, 3);
   EXPECT_EQ(tempo.TimeSignatureAt(6.0).numerator, 2);
   EXPECT_EQ(tempo.TimeSignatureAt(6.0).denominator, 4);
-}
-
-TEST(TempoMap, WithoutTimeSignatureBarsAreFourQuarters) {
-  Track track;
-  track.End(480);
-  MidiFile file;
-  ASSERT_EQ(Read(Smf(0, 480, {track}), file), "");
-  const render::TempoMap tempo(file);
-  EXPECT_DOUBLE_EQ(tempo.BarStartAt(7.99), 4.0);
-  EXPECT_DOUBLE_EQ(tempo.BarStartAt(8.0), 8.0);
 }
 
 TEST(EventSchedule, EventsFallOnTheSampleTheirTimeRoundsTo) {

@@ -8,11 +8,11 @@
 #include "platform/DynamicLibrary.h"
 #include "instrument/TuningClient.h"
 #include "tests/config/UserFolders.h"
-#include "tests/instrument/RecordingHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace {
 
-using recordinghost::Instance;
+using Instance = testhost::PlayingInstance;
 
 // The test library's control interface, reached the way the plug-in reaches
 // its entry points.

@@ -25,27 +25,6 @@ constexpr int kBlockFrames = 256;
 // render or after this many steps.
 constexpr int kMostSteps = 200000;
 
-// One control change of the learned controller, as a host hands it over.
-class ControllerMove {
- public:
-  ControllerMove() {
-    midi_.type = kVstMidiType;
-    midi_.byteSize = sizeof midi_;
-    midi_.midiData[0] = static_cast<char>(0xB0);
-    midi_.midiData[1] = kLearnedController;
-    events_.numEvents = 1;
-    events_.events[0] = reinterpret_cast<VstEvent*>(&midi_);
-  }
-  VstEvents* To(int value) {
-    midi_.midiData[2] = static_cast<char>(value);
-    return &events_;
-  }
-
- private:
-  VstMidiEvent midi_{};
-  VstEvents events_{};
-};
-
 }  // namespace
 
 TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
@@ -63,10 +42,9 @@ TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
   host.Call(effEditOpen, 0, 0, &parent);
 
   // Learning: the switch on, the controller moved, then the parameter.
-  ControllerMove controller;
   learnSwitch->SetValue(1.0);
   synth->SetMidiLearn(true, false);
-  host.Call(effProcessEvents, 0, 0, controller.To(0));
+  host.Midi(0xB0, kLearnedController, 0);
   effect->processReplacing(effect, nullptr, nullptr, 0);  // the controller is taken at the next block
   effect->setParameter(effect, Param::Cutoff, 0.5f);
   ASSERT_EQ(synth->LearnedParameter(kLearnedController), Param::Cutoff);
@@ -80,7 +58,7 @@ TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
     std::vector<float> left(kBlockFrames), right(kBlockFrames);
     float* outputs[2] = {left.data(), right.data()};
     for (int n = 0; n < kBlocks; ++n) {
-      host.Call(effProcessEvents, 0, 0, controller.To(n % 128));
+      host.Midi(0xB0, kLearnedController, n % 128);
       effect->processReplacing(effect, nullptr, outputs, kBlockFrames);
     }
     rendered = true;

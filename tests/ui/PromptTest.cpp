@@ -20,7 +20,7 @@ class Prompt : public EditorFixture {
 
 }  // namespace
 
-TEST_F(Prompt, EnumerationOffersItsValueNamesWithTheCurrentOneChecked) {
+TEST_F(Prompt, EnumerationOffersItsValueNamesAndADismissedMenuChangesNothing) {
   CountingControl* control = AddPrompting(kWave);
   Attach();
   editor->ScriptAnswers().menuChoices.push_back(2);
@@ -33,15 +33,11 @@ TEST_F(Prompt, EnumerationOffersItsValueNamesWithTheCurrentOneChecked) {
   EXPECT_EQ(control->Value(), 1.0);
   EXPECT_EQ(plugin.Parameter(kWave)->value, 2.0);
   EXPECT_TRUE(control->RedrawsAgain());
-}
-
-TEST_F(Prompt, DismissedMenuChangesNothing) {
-  CountingControl* control = AddPrompting(kWave);
-  Attach();
+  // A dismissed menu changes nothing.
   editor->PointerPressed(50, 50, kRight);
-  EXPECT_EQ(editor->Menus().size(), 1u);
-  EXPECT_EQ(control->Value(), 0.5);
-  EXPECT_EQ(plugin.Parameter(kWave)->value, 1.0);
+  EXPECT_EQ(editor->Menus().size(), 2u);
+  EXPECT_EQ(control->Value(), 1.0);
+  EXPECT_EQ(plugin.Parameter(kWave)->value, 2.0);
 }
 
 TEST_F(Prompt, NumbersAreAskedInABoxCentredOnTheControlAndCommittedAtTheNextTick) {

@@ -25,11 +25,12 @@
 #include "vst2/VstAbi.h"
 
 // Last: Xlib's macros (None, Bool, Status) must not meet the headers above.
-#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+#include "tests/ui/x11/X11User.h"
 
 namespace x11test {
 
@@ -109,17 +110,6 @@ inline int OpenDescriptors() {
   return count - 1;  // the directory being read
 }
 
-// Polls `done` every 10 ms until it holds or `timeoutMs` pass; returns done().
-template <class Condition>
-bool PollFor(Condition done, int timeoutMs = 3000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return done();
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
 // A panel control's rectangle by the label the panel art prints beside it
 // ("CUTOFF"), or by its parameter / command code.
 inline IPanelRect ControlRect(const char* label) {
@@ -136,7 +126,6 @@ inline IPanelRect ControlRect(int parameter) {
 }
 // X's pointer buttons beyond left (1), middle (2) and right (3).
 constexpr int kWheelUpButton = 4;
-constexpr int kWheelDownButton = 5;
 
 inline int CentreX(const IPanelRect& r) { return (r.left + r.right) / 2; }
 inline int CentreY(const IPanelRect& r) { return (r.top + r.bottom) / 2; }
@@ -163,12 +152,10 @@ class X11TestHost : public testing::Test {
   static constexpr int kHostHeight = panel::kPanelHeight + 4;
 
   void SetUp() override {
-    XInitThreads();
+    ASSERT_TRUE(x11user::kThreadsReady);
     const char* name = std::getenv("DISPLAY");
     if (!name || !name[0]) GTEST_SKIP() << "no X server (DISPLAY)";
-    // A server whose last client just left resets itself and refuses
-    // connections for a moment.
-    ASSERT_TRUE(PollFor([&] { return (display = XOpenDisplay(nullptr)) != nullptr; })) << "cannot open " << name;
+    ASSERT_TRUE(display = x11user::OpenDisplay()) << "cannot open " << name;
     input = XOpenDisplay(nullptr);
     int event, error, major, minor;
     ASSERT_TRUE(input && XTestQueryExtension(input, &event, &error, &major, &minor)) << "XTest is missing";
@@ -318,28 +305,6 @@ class X11TestHost : public testing::Test {
     XSetInputFocus(input, EditorWindow(plugin), RevertToParent, CurrentTime);
     XSync(input, False);
   }
-  // One key (a keysym such as XK_Return), with Shift when asked.
-  void PressKey(KeySym keysym, bool shift = false) {
-    const KeyCode shiftCode = XKeysymToKeycode(input, XK_Shift_L);
-    const KeyCode code = XKeysymToKeycode(input, keysym);
-    ASSERT_NE(code, 0) << "no key for keysym " << keysym;
-    if (shift) XTestFakeKeyEvent(input, shiftCode, True, CurrentTime);
-    XTestFakeKeyEvent(input, code, True, CurrentTime);
-    XTestFakeKeyEvent(input, code, False, CurrentTime);
-    if (shift) XTestFakeKeyEvent(input, shiftCode, False, CurrentTime);
-    XFlush(input);
-    Pump(20);
-  }
-  // Printable ASCII, one key at a time (Shift where the keyboard map needs it).
-  void TypeText(const std::string& text) {
-    for (char c : text) {
-      const KeySym keysym = static_cast<unsigned char>(c);  // Latin-1 keysyms equal the character
-      const KeyCode code = XKeysymToKeycode(input, keysym);
-      ASSERT_NE(code, 0) << "no key types '" << c << "'";
-      PressKey(keysym, XkbKeycodeToKeysym(input, code, 0, 0) != keysym);
-    }
-  }
-
   // The editor window's pixels as 0x00RRGGBB, row by row; empty on failure.
   std::vector<std::uint32_t> CaptureEditor(const Plugin& plugin, int* width, int* height) {
     std::vector<std::uint32_t> pixels;

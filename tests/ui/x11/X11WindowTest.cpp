@@ -139,7 +139,7 @@ TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) 
 
   // A key no control takes goes on to the host's window.
   FocusEditor(plugin);
-  PressKey(XK_F5);
+  x11user::User(input).Key(XK_F5);
   EXPECT_TRUE(PumpUntil([&] {
     return std::any_of(hostEvents.begin(), hostEvents.end(), [&](const XEvent& event) {
       return event.type == KeyPress && event.xkey.window == plugin.hostWindow &&
@@ -400,7 +400,7 @@ TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) 
   XSync(owner, False);
   std::thread answer([&] {
     XEvent event;
-    const bool asked = PollFor([&] {
+    const bool asked = x11user::PollUntil([&] {
       while (XPending(owner) > 0) {
         XNextEvent(owner, &event);
         if (event.type == SelectionRequest) return true;
