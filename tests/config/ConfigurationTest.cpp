@@ -13,11 +13,11 @@
 #include "platform/ProfileFile.h"
 #include "instrument/Configuration.h"
 #include "tests/config/UserFolders.h"
-#include "tests/instrument/RecordingHost.h"
+#include "tests/vst2/TestHost.h"
 
 namespace {
 
-using recordinghost::Instance;
+using Instance = testhost::PlayingInstance;
 namespace cfg = configuration;
 
 class ConfigurationTest : public ::testing::Test {
@@ -117,12 +117,12 @@ TEST_F(ConfigurationTest, ControllerEntriesBindUnbindAndKeepOutOfRangeNumbers) {
   // 85 names no parameter: moving controller 9 does nothing at all.
   host.Send(0, 0xB0, 9, 127);
   host.Render(64);
-  EXPECT_TRUE(recordinghost::Record().automated.empty());
+  EXPECT_TRUE(testhost::Record().automated.empty());
   // Controller 7 drives parameter 0.
   host.Send(0, 0xB0, 7, 127);
   host.Render(64);
-  ASSERT_EQ(recordinghost::Record().automated.size(), 1u);
-  EXPECT_EQ(recordinghost::Record().automated[0].first, 0);
+  ASSERT_EQ(testhost::Record().automated.size(), 1u);
+  EXPECT_EQ(testhost::Record().automated[0].first, 0);
 
   // An empty value keeps the entry; a missing key unbinds it.
   WriteFile("[MIDI Control]\r\nCC7=\r\n");

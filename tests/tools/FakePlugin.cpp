@@ -409,7 +409,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
   }
 }
 
-vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
+[[maybe_unused]] vst::AEffect* CreateInstance(vst::AudioMasterCallback master) {
   auto* instance = new Instance;
   instance->master = master;
   for (int program = 0; program < kProgramCount; ++program)
