@@ -13,7 +13,7 @@ MODULE=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.so}")
 SHOT=$(realpath -m "${2:-$BUILD_ROOT/ardour/ardour.png}")
 WORK=$BUILD_ROOT/ardour
 [ -f "$MODULE" ] || die "no module at $MODULE: build first"
-command -v ardour >/dev/null || {
+{ command -v ardour && command -v import; } >/dev/null || {
   as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
     --no-install-recommends ardour imagemagick xvfb
