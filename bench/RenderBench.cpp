@@ -19,6 +19,8 @@
 #include "vst2/VstAbi.h"
 #include "tests/dsp/Patches.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr int kRate = 44100;

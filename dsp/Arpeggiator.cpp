@@ -5,6 +5,8 @@
 #include "dsp/KeyAssign.h"
 #include "dsp/ModGenerator.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr std::int32_t kOctave = 12;
@@ -100,3 +102,5 @@ void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sa
   // A boundary whose tick has passed unplayed is played at the next tick.
   arp.countdown = target > 0 ? target : 0;
 }
+
+}  // namespace dsp

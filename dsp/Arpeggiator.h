@@ -9,6 +9,8 @@
 #include "dsp/HeldKeys.h"
 #include "dsp/TickGrid.h"
 
+namespace dsp {
+
 enum ArpeggioMode : std::int32_t {
   kArpUp = 0,
   kArpDown = 1,
@@ -42,3 +44,5 @@ std::int32_t StepTicksAt(double stepBeats, double tempo);
 // a key pressed between boundaries plays at once and then joins the grid.
 void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sampleRate,
                   const TickGrid& grid);
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 // Pitch index: 128 steps a semitone, 0 is key 0, kTopPitch is key 135.
 constexpr std::int32_t kPitchStepsPerSemitone = 128;
 constexpr std::int32_t kPitchStepsPerOctave = 12 * kPitchStepsPerSemitone;
@@ -30,3 +32,5 @@ constexpr double kSqrtHalf = 0.7071067811865476;
 // Levels and filter states this small (-600 dB) are cleared to exact zero
 // before they decay into the denormal range, where arithmetic crawls.
 constexpr double kSilenceFloor = 1e-30;
+
+}  // namespace dsp

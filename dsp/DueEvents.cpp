@@ -2,6 +2,8 @@
 
 #include "dsp/NoteRouter.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr double kBendCentre = 64.0;
@@ -36,3 +38,5 @@ int TakeDueEvent(Instrument& in, HeldKeys& held, const MidiMessage& message) {
   }
   return -1;
 }
+
+}  // namespace dsp

@@ -6,6 +6,10 @@
 #include "dsp/Instrument.h"
 #include "dsp/MidiMessage.h"
 
+namespace dsp {
+
 // Acts on one due message. Returns the controller number of a control change
 // other than the modulation wheel (for the learned-controller map), else -1.
 int TakeDueEvent(Instrument& instrument, HeldKeys& held, const MidiMessage& message);
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 
 #include "dsp/DspConstants.h"
 
+namespace dsp {
+
 namespace {
 
 // c(p) = (5^(kCurveOffset − kCurveSpan × p) + kSlowestSpeed) × rate constant
@@ -81,3 +83,5 @@ void ResetEnvelopeForRate(Envelope& envelope, double sampleRate) {
   envelope.level = 0.0;
   envelope.stage = kEnvelopeIdle;
 }
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 enum EnvelopeStage : std::int32_t {
   kEnvelopeIdle = 0,
   kEnvelopeAttack = 1,
@@ -50,3 +52,5 @@ void RestartEnvelopeFromZero(Envelope& envelope);
 void ReleaseEnvelope(Envelope& envelope);
 // A new sample rate: new step constant, silent and idle.
 void ResetEnvelopeForRate(Envelope& envelope, double sampleRate);
+
+}  // namespace dsp

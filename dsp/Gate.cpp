@@ -1,5 +1,7 @@
 #include "dsp/Gate.h"
 
+namespace dsp {
+
 void OpenGate(Gate& gate, Envelope& eg1, Envelope& eg2, bool retrigger) {
   if (!gate.open) {
     gate.shareState = 0;
@@ -24,3 +26,5 @@ void CloseGate(Gate& gate, Envelope& eg1, Envelope& eg2) {
   ReleaseEnvelope(eg1);
   ReleaseEnvelope(eg2);
 }
+
+}  // namespace dsp

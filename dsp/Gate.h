@@ -7,6 +7,8 @@
 #include "dsp/DspConstants.h"
 #include "dsp/Envelope.h"
 
+namespace dsp {
+
 struct Gate {
   bool open = false;
   bool audible = false;  // from opening until a control tick finds the amplifier envelope idle
@@ -21,3 +23,5 @@ void OpenGate(Gate& gate, Envelope& eg1, Envelope& eg2, bool retrigger);
 
 // Released oscillators keep sounding through the envelopes' release.
 void CloseGate(Gate& gate, Envelope& eg1, Envelope& eg2);
+
+}  // namespace dsp

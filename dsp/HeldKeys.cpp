@@ -1,5 +1,7 @@
 #include "dsp/HeldKeys.h"
 
+namespace dsp {
+
 int FindKey(const HeldKeys& held, std::int32_t key) {
   for (int i = 0; i < held.count && i < kHeldKeySlots; ++i)
     if (held.keys[i] == key) return i;
@@ -28,3 +30,5 @@ void UnlistKey(HeldKeys& held, std::int32_t key, bool latched) {
   --held.count;
   held.keys[held.count] = kNoKey;
 }
+
+}  // namespace dsp

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 constexpr int kHeldKeySlots = 128;
 constexpr std::int32_t kNoKey = 256;  // marks an empty slot
 
@@ -29,3 +31,5 @@ void ListKey(HeldKeys& held, std::int32_t key);
 
 // A listed key comes up: it leaves the list unless it is `latched`.
 void UnlistKey(HeldKeys& held, std::int32_t key, bool latched);
+
+}  // namespace dsp

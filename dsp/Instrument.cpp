@@ -1,5 +1,7 @@
 #include "dsp/Instrument.h"
 
+namespace dsp {
+
 void PrepareInstrument(Instrument& in) {
   PrepareOscillatorTables();
   for (Oscillator& osc : in.vco) {
@@ -7,3 +9,5 @@ void PrepareInstrument(Instrument& in) {
     osc.pwmSource = &in.mg2.unipolar;
   }
 }
+
+}  // namespace dsp

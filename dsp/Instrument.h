@@ -14,6 +14,8 @@
 #include "dsp/Oscillator.h"
 #include "dsp/SampleRate.h"
 
+namespace dsp {
+
 class NoteTuning;
 
 enum KeyAssignMode : std::int32_t {
@@ -123,3 +125,5 @@ struct Instrument {
 // Construction state: oscillators joined to the engine with MG2 as their PWM
 // source, and the wavetables built. The caller gives the clock its tables.
 void PrepareInstrument(Instrument& instrument);
+
+}  // namespace dsp

@@ -3,6 +3,8 @@
 #include "dsp/PitchTables.h"
 #include "dsp/NoteTuning.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr double kDriftSeconds[] = {0.0, 0.04, 0.2};  // per oscillator, by "PtmDrift"
@@ -167,3 +169,5 @@ bool CaptureChord(const Instrument& in, std::int32_t (&intervals)[kOscillatorCou
   }
   return true;
 }
+
+}  // namespace dsp

@@ -7,6 +7,8 @@
 #include "dsp/HeldKeys.h"
 #include "dsp/Instrument.h"
 
+namespace dsp {
+
 // Opens the gate and sets the oscillators `mode` gives the key to.
 void AssignKey(Instrument& instrument, std::int32_t key, std::int32_t mode);
 void ReleaseKey(Instrument& instrument, const HeldKeys& held, std::int32_t key, std::int32_t mode);
@@ -21,3 +23,5 @@ bool CaptureChord(const Instrument& instrument, std::int32_t (&intervals)[kOscil
 
 // Each oscillator's portamento time: "Portamnt" plus its drift share.
 void UpdateGlideTimes(Instrument& instrument);
+
+}  // namespace dsp

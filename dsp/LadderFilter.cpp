@@ -4,6 +4,8 @@
 
 #include "dsp/PitchTables.h"
 
+namespace dsp {
+
 namespace {
 
 // Feedback saturates smoothly towards ±kSaturationCeiling beyond ±3 at its input.
@@ -109,3 +111,5 @@ double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTa
   s4 = Flush(s4);
   return y * filter.outputGain;
 }
+
+}  // namespace dsp

@@ -8,6 +8,8 @@
 #include "dsp/Envelope.h"
 #include "dsp/PitchTables.h"
 
+namespace dsp {
+
 constexpr int kLadderStages = 4;
 constexpr double kKeyFollowCentreKey = 30.0;
 constexpr double kKeyFollowStepsPerKey = 202.75;  // at full key tracking
@@ -54,3 +56,5 @@ void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity,
 
 // One sample. Steps eg1, whose level before the step moves the cutoff.
 double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTables& tables);
+
+}  // namespace dsp

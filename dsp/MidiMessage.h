@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 struct MidiMessage {
   std::uint8_t status = 0;
   std::uint8_t data1 = 0;
@@ -35,3 +37,5 @@ inline bool IsChannelMessage(std::uint8_t status) { return status >= kNoteOff &&
 inline std::int32_t DataOf(std::uint8_t byte) { return byte & 0x7F; }
 
 }  // namespace midi
+
+}  // namespace dsp

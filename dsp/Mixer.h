@@ -5,6 +5,8 @@
 #include "dsp/Noise.h"
 #include "dsp/Oscillator.h"
 
+namespace dsp {
+
 inline double MixSample(const Oscillator (&vco)[kOscillatorCount],
                         const bool (&sounding)[kOscillatorCount], NoiseSource& noise) {
   double s = 0.0;
@@ -14,3 +16,5 @@ inline double MixSample(const Oscillator (&vco)[kOscillatorCount],
   if (noise.on) s += NextNoise(noise) * noise.level;
   return s;
 }
+
+}  // namespace dsp

@@ -1,5 +1,7 @@
 #include "dsp/ModGenerator.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr double kHalfCycle = kModCycle / 2.0;
@@ -44,3 +46,5 @@ void ResetModGenerator(ModGenerator& generator) {
   generator.firstHalf = true;
   generator.phase = 0.0;
 }
+
+}  // namespace dsp

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 enum ModWaveform : std::int32_t {
   kModTriangle = 0,
   kModSawDown = 1,
@@ -31,3 +33,5 @@ void StepModGenerator(ModGenerator& generator);
 
 // Back to the start of a cycle with silent outputs.
 void ResetModGenerator(ModGenerator& generator);
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 constexpr std::int32_t kNoiseMultiplier = 16807;
 constexpr double kNoiseScale = 1.0 / 2147483648.0;  // 2^-31: the seed read as −1 … 1
 constexpr std::int32_t kNoiseStartSeed = 1;           // odd forever, so never stuck at 0
@@ -19,3 +21,5 @@ inline double NextNoise(NoiseSource& noise) {
   noise.seed = std::int32_t(std::uint32_t(noise.seed) * std::uint32_t(kNoiseMultiplier));
   return noise.seed * kNoiseScale;
 }
+
+}  // namespace dsp

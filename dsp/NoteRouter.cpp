@@ -4,6 +4,8 @@
 #include "dsp/KeyAssign.h"
 #include "dsp/NoteTuning.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr double kVelocityScale = 1.0 / 127.0;
@@ -44,3 +46,5 @@ void AllNotesOff(Instrument& in, HeldKeys& held) {
     }
   }
 }
+
+}  // namespace dsp

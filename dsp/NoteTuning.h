@@ -3,6 +3,8 @@
 // engine without one plays equal temperament.
 #pragma once
 
+namespace dsp {
+
 class NoteTuning {
  public:
   // True while notes follow a tuning other than the engine's own: only then
@@ -16,3 +18,5 @@ class NoteTuning {
  protected:
   ~NoteTuning() = default;
 };
+
+}  // namespace dsp

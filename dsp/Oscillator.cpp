@@ -4,6 +4,8 @@
 
 #include "dsp/PitchTables.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr double kHalfPhaseCycle = double(kPhaseCycle / 2);
@@ -116,3 +118,5 @@ void UpdatePitch(Oscillator& osc, double modulation, const PitchTables& tables) 
   osc.currentTable = &bank[t];
   osc.nextTable = &bank[next];
 }
+
+}  // namespace dsp

@@ -8,6 +8,8 @@
 #include "dsp/PitchTables.h"
 #include "dsp/Wavetables.h"
 
+namespace dsp {
+
 enum OscillatorWaveform : std::int32_t {
   kWaveTriangle = 0,
   kWaveSawtooth = 1,
@@ -100,3 +102,5 @@ inline void AdvancePhase(Oscillator& osc) {
 inline void AdvancePhases(Oscillator (&vco)[kOscillatorCount]) {
   for (Oscillator& osc : vco) AdvancePhase(osc);
 }
+
+}  // namespace dsp

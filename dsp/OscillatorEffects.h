@@ -10,6 +10,8 @@
 #include "dsp/Mixer.h"
 #include "dsp/Oscillator.h"
 
+namespace dsp {
+
 namespace effects_detail {
 
 // Restart phase of a slave when its master has wrapped to `masterPhase`.
@@ -81,3 +83,5 @@ inline double MixCrossModulated(const Oscillator (&vco)[kOscillatorCount],
   if (noise.on) s += NextNoise(noise) * noise.level;
   return s;
 }
+
+}  // namespace dsp

@@ -1,5 +1,7 @@
 #include "dsp/PitchModulation.h"
 
+namespace dsp {
+
 namespace {
 
 // Adds `amount` to the oscillators a bend or wheel target reaches.
@@ -52,3 +54,5 @@ void UpdatePitchModulation(Instrument& in) {
   m[3] += mod.detune;
   for (int i = 0; i < kOscillatorCount; ++i) UpdatePitch(in.vco[i], m[i] + mod.masterTune, *in.clock.tables);
 }
+
+}  // namespace dsp

@@ -6,6 +6,8 @@
 
 #include "dsp/Instrument.h"
 
+namespace dsp {
+
 enum ModulationTarget : std::int32_t {
   kTargetVco1OrSlaves = 0,  // VCO 1 with the effects off, the slaves with them on
   kTargetPitch = 1,
@@ -19,3 +21,5 @@ constexpr double kCutoffBendRange = 7681.0;
 
 // Ends with the control-tick pitch update of all four oscillators.
 void UpdatePitchModulation(Instrument& instrument);
+
+}  // namespace dsp

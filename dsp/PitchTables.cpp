@@ -4,6 +4,8 @@
 
 #include "dsp/NoteTuning.h"
 
+namespace dsp {
+
 namespace {
 
 constexpr int kNoteCount = kTopKey + 1;
@@ -103,3 +105,5 @@ void BuildPitchTables(PitchTables& tables, double sampleRate) {
   }
   tables.sampleRate = sampleRate;
 }
+
+}  // namespace dsp

@@ -6,6 +6,8 @@
 
 #include "dsp/DspConstants.h"
 
+namespace dsp {
+
 // One set for one sample rate. The engine shares its set with every instance
 // in the process that runs at the same rate (SharedPitchTables.h).
 struct PitchTables {
@@ -35,3 +37,5 @@ inline std::int32_t PitchTableIndex(std::int32_t pitch) {
 }
 
 void BuildPitchTables(PitchTables& tables, double sampleRate);
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 #include "dsp/OscillatorEffects.h"
 #include "dsp/PitchModulation.h"
 
+namespace dsp {
+
 namespace {
 
 // n plain phase steps at once: masking after a 32-bit wrap-around sum is
@@ -83,3 +85,5 @@ void RenderChunk(Instrument& in, double* left, double* right, int frames) {
       RenderSamples<false, false>(in, left, right, frames, a);
   }
 }
+
+}  // namespace dsp

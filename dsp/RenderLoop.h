@@ -9,6 +9,8 @@
 #include "dsp/HeldKeys.h"
 #include "dsp/TickGrid.h"
 
+namespace dsp {
+
 // One control-rate update: generators and the arpeggiator's clock, then,
 // while the instrument is audible, envelope, pitches, gains and cutoff.
 void ControlTick(Instrument& instrument, const HeldKeys& held);
@@ -57,3 +59,5 @@ void RenderBlock(Instrument& instrument, TickGrid& grid, const HeldKeys& held, d
     done += chunk;
   }
 }
+
+}  // namespace dsp

@@ -6,6 +6,8 @@
 #include "dsp/SharedPitchTables.h"
 #include "dsp/TickGrid.h"
 
+namespace dsp {
+
 bool IsUsableSampleRate(double rate) {
   return std::isfinite(rate) && rate >= kLowestSampleRate && rate <= kHighestSampleRate;
 }
@@ -51,3 +53,5 @@ void DropTables(SampleClock& clock) {
   ReleasePitchTables(clock.tables);
   clock.tables = nullptr;
 }
+
+}  // namespace dsp

@@ -6,6 +6,8 @@
 #include "dsp/Envelope.h"
 #include "dsp/PitchTables.h"
 
+namespace dsp {
+
 // Below about 2500 Hz the phase increments of high pitches overflow 32 bits,
 // below 1000 Hz a control tick would be 0 samples long; rates outside this
 // range are refused and the engine keeps the one it had.
@@ -40,3 +42,5 @@ bool FollowSampleRate(SampleClock& clock, double hostRate, Envelope& eg1, Envelo
 bool TakeStartupTables(SampleClock& clock);
 // Lets go of the clock's tables.
 void DropTables(SampleClock& clock);
+
+}  // namespace dsp

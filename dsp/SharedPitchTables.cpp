@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+namespace dsp {
+
 namespace {
 
 struct SharedSet {
@@ -63,3 +65,5 @@ int LivePitchTableSets() {
   std::lock_guard<std::mutex> guard(registry.lock);
   return static_cast<int>(registry.sets.size());
 }
+
+}  // namespace dsp

@@ -7,6 +7,8 @@
 
 #include "dsp/PitchTables.h"
 
+namespace dsp {
+
 // The set for `sampleRate`, built if no instance uses that rate yet; nullptr
 // when there is no memory for it. Not for the audio path: it may allocate and
 // takes the tables' own lock.
@@ -17,3 +19,5 @@ void ReleasePitchTables(const PitchTables* tables);
 
 // How many sets are alive, for tests.
 int LivePitchTableSets();
+
+}  // namespace dsp

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace dsp {
+
 struct TickGrid {
   std::int32_t length = 0;     // trunc(sample rate) ÷ 1000, at least 1
   std::int32_t remaining = 0;  // samples left in the tick in progress
@@ -15,3 +17,5 @@ inline std::int32_t TickLengthOf(double sampleRate) {
   if (sampleRate >= 2147483647.0) return 2147483647 / 1000;
   return static_cast<std::int32_t>(sampleRate) / 1000;
 }
+
+}  // namespace dsp

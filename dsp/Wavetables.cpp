@@ -6,6 +6,8 @@
 #include <utility>
 #include <mutex>
 
+namespace dsp {
+
 WavetableBanks gWavetables;
 
 namespace {
@@ -109,3 +111,5 @@ void BuildWavetableBanks() {
     gWavetables.built = true;
   });
 }
+
+}  // namespace dsp

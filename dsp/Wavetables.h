@@ -5,6 +5,8 @@
 
 #include "dsp/DspConstants.h"
 
+namespace dsp {
+
 constexpr int kWavetableCount = 22;
 
 struct Wavetable {
@@ -25,3 +27,5 @@ int WavetableHarmonicCount(int table);
 
 // Fills both banks the first time it is called.
 void BuildWavetableBanks();
+
+}  // namespace dsp

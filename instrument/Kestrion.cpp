@@ -14,6 +14,8 @@
 #include "dsp/RenderLoop.h"
 #include "dsp/SampleRate.h"
 
+using namespace dsp;
+
 const IEffectIdentity Kestrion::kIdentity = {
     "Kestrion",          // effect name
     "",                  // product name
@@ -60,14 +62,14 @@ void Kestrion::ResetProcessing() {
   AllNotesOff();
 }
 
-void Kestrion::AllNotesOff() { ::AllNotesOff(engine_, heldKeys_); }
+void Kestrion::AllNotesOff() { dsp::AllNotesOff(engine_, heldKeys_); }
 
 // Between BeginProcess and EndProcess, holding the engine.
 void Kestrion::RenderBlock(double* left, double* right, int frames) {
   if (frames <= 0 || left == nullptr || right == nullptr) return;
   if (engine_.arp.active && !engine_.arp.clockedByMg2)
     ArpTempoSync(engine_.arp, timeInfo_.tempo, timeInfo_.quarterNotePosition, SampleRate(), tickGrid_);
-  ::RenderBlock(engine_, tickGrid_, heldKeys_, left, right, frames, [this] {
+  dsp::RenderBlock(engine_, tickGrid_, heldKeys_, left, right, frames, [this] {
     eventQueue_.TakeDue(tickGrid_.length, [this](const IMidiEvent& event) {
       const MidiMessage message{event.status, event.data1, event.data2};
       const int controller = TakeDueEvent(engine_, heldKeys_, message);

@@ -30,7 +30,7 @@ class Kestrion : public Synth {
   unsigned Lights() const override { return lightFlags_.load(std::memory_order_relaxed); }
 
   // The sound engine's state, for tests that look inside.
-  const Instrument& Engine() const { return engine_; }
+  const dsp::Instrument& Engine() const { return engine_; }
 
  private:
   // The record's tag, the current program's number and its name.
@@ -47,7 +47,7 @@ class Kestrion : public Synth {
   // The engine's light flags as panel::LightBit, for the editor's idle tick.
   unsigned LightFlags() const;
 
-  Instrument engine_;
+  dsp::Instrument engine_;
   // Written by the audio thread after each block, read by the editor.
   std::atomic<unsigned> lightFlags_{0};
 };

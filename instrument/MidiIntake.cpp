@@ -7,6 +7,8 @@
 
 #include "dsp/MidiMessage.h"
 
+using namespace dsp;
+
 std::int32_t Synth::QueuedOffset(std::int32_t offset, std::int32_t tickLength) {
   if (offset <= tickLength) return offset;
   const std::int64_t moved = std::int64_t(offset) + tickLength / 2;

@@ -2,6 +2,8 @@
 
 #include "dsp/MidiMessage.h"
 
+using namespace dsp;
+
 void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event) {
   if (!midi::IsChannelMessage(event.status)) return;
   if (queue.count >= MidiThruQueue::kCapacity) return;

@@ -8,6 +8,8 @@
 #include "dsp/KeyAssign.h"
 #include "dsp/PitchTables.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr double kRangeFactor[] = {1.0, 0.2, 0.0};          // "High", "Low", "Off"

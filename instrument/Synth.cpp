@@ -1,5 +1,7 @@
 #include "instrument/Synth.h"
 
+using namespace dsp;
+
 Synth::Synth(const IEffectIdentity& identity, HostLink& host) : IEffectBase(identity), host_(host) {
   for (std::atomic<std::int32_t>& parameter : controllerMap_) parameter.store(-1, std::memory_order_relaxed);
   // A tick of 0 samples would stall the render loop before the first reset.

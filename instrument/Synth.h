@@ -61,8 +61,8 @@ class Synth : public IEffectBase, public EditorDelegate {
 
   // What the engine reads and maintains between blocks.
   const IMidiEventQueue& EventQueue() const { return eventQueue_; }
-  const HeldKeys& Keys() const { return heldKeys_; }
-  const TickGrid& Grid() const { return tickGrid_; }
+  const dsp::HeldKeys& Keys() const { return heldKeys_; }
+  const dsp::TickGrid& Grid() const { return tickGrid_; }
   // Any thread: parameter bound to a controller, -1 for none or a
   // controller out of range.
   int LearnedParameter(int controller) const;
@@ -151,8 +151,8 @@ class Synth : public IEffectBase, public EditorDelegate {
 
   // The engine's side: touched only by the thread that holds the engine.
   IMidiEventQueue eventQueue_;
-  HeldKeys heldKeys_;
-  TickGrid tickGrid_;
+  dsp::HeldKeys heldKeys_;
+  dsp::TickGrid tickGrid_;
   IHostTimeInfo timeInfo_;  // the audio thread's
   MidiThruQueue thruQueue_;
   // Settings any thread reads.

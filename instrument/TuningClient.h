@@ -8,7 +8,7 @@
 
 constexpr int kTunedNotes = 128;
 
-class TuningClient final : public NoteTuning {
+class TuningClient final : public dsp::NoteTuning {
  public:
   // Registers with the library when it is there.
   explicit TuningClient(const TuningLibrary& library);

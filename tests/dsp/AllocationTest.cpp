@@ -10,6 +10,8 @@
 #include "instrument/Synth.h"
 #include "tests/dsp/PluginPlayer.h"
 
+using namespace dsp;
+
 namespace {
 
 std::atomic<bool> gCounting{false};

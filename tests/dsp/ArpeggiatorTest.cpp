@@ -13,6 +13,8 @@
 #include "tests/dsp/DspTestSupport.h"
 #include "tests/dsp/InstrumentSetup.h"
 
+using namespace dsp;
+
 namespace {
 
 using Keys = std::vector<int>;

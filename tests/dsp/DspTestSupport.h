@@ -4,6 +4,8 @@
 #include "dsp/Oscillator.h"
 #include "dsp/PitchTables.h"
 
+using namespace dsp;
+
 inline const PitchTables& Tables44100() {
   static PitchTables tables;  // 350 KB: static storage, built once
   if (tables.sampleRate != 44100.0) BuildPitchTables(tables, 44100.0);

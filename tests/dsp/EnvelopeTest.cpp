@@ -3,6 +3,8 @@
 #include "dsp/Envelope.h"
 #include "dsp/Gate.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr double kRate = 44100.0;

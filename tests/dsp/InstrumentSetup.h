@@ -5,6 +5,8 @@
 #include "dsp/SampleRate.h"
 #include "dsp/TickGrid.h"
 
+using namespace dsp;
+
 // At 44100 Hz, its tick grid matching, with four sawtooths at full level.
 inline void PrepareSawtoothInstrument(Instrument& in, TickGrid* grid = nullptr) {
   PrepareInstrument(in);

@@ -11,6 +11,8 @@
 #include "tests/dsp/Patches.h"
 #include "tests/dsp/PluginPlayer.h"
 
+using namespace dsp;
+
 namespace {
 
 using testplayer::Player;

@@ -8,6 +8,8 @@
 #include "dsp/NoteRouter.h"
 #include "tests/dsp/DspTestSupport.h"
 
+using namespace dsp;
+
 namespace {
 
 class KeyAssignTest : public ::testing::Test {

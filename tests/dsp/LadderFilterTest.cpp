@@ -8,6 +8,8 @@
 #include "dsp/LadderFilter.h"
 #include "tests/dsp/DspTestSupport.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr double kTwoPi = 2 * 3.141592653589793;

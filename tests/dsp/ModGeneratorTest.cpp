@@ -5,6 +5,8 @@
 
 #include "dsp/ModGenerator.h"
 
+using namespace dsp;
+
 namespace {
 
 ModGenerator Generator(std::int32_t waveform, double rate) {

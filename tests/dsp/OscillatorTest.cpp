@@ -10,6 +10,8 @@
 #include "dsp/PitchTables.h"
 #include "tests/dsp/DspTestSupport.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr double kSquareHeight = 3.141592653589793 / 4;  // two saws of height π/4, half a cycle apart

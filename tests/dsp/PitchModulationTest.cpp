@@ -10,6 +10,8 @@
 #include "tests/dsp/DspTestSupport.h"
 #include "tests/dsp/InstrumentSetup.h"
 
+using namespace dsp;
+
 namespace {
 
 using Pitches = std::vector<std::int32_t>;

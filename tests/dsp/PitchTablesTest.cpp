@@ -4,6 +4,8 @@
 #include "dsp/SharedPitchTables.h"
 #include "tests/dsp/DspTestSupport.h"
 
+using namespace dsp;
+
 namespace {
 
 class PitchTablesTest : public ::testing::Test {

@@ -11,6 +11,8 @@
 #include "tests/dsp/DspTestSupport.h"
 #include "tests/dsp/InstrumentSetup.h"
 
+using namespace dsp;
+
 namespace {
 
 // An instrument at 44100 Hz with an open-filter sawtooth, as the default program plays it.

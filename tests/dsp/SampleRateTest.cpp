@@ -7,6 +7,8 @@
 #include "dsp/SampleRate.h"
 #include "tests/dsp/DspTestSupport.h"
 
+using namespace dsp;
+
 namespace {
 
 class SampleRateTest : public ::testing::Test {

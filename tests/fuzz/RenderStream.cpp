@@ -12,6 +12,8 @@
 #include "dsp/SharedPitchTables.h"
 #include "tests/fuzz/FuzzHost.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr int kMaximumFrames = 4096;

@@ -5,6 +5,8 @@
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 
+using namespace dsp;
+
 namespace {
 
 // A plug-in at 44100 Hz (tick length 44) with its queue in view.

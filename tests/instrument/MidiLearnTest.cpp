@@ -5,6 +5,8 @@
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 
+using namespace dsp;
+
 namespace {
 
 constexpr std::uint8_t kControlChange = 0xB0;

@@ -10,6 +10,8 @@
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 
+using namespace dsp;
+
 namespace {
 
 using Instance = testhost::PlayingInstance;

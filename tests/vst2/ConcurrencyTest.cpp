@@ -10,6 +10,8 @@
 #include "instrument/ParameterIndex.h"
 #include "tests/vst2/TestHost.h"
 
+using namespace dsp;
+
 using namespace vst;
 
 namespace {
