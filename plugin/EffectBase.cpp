@@ -42,16 +42,13 @@ IEffectBase::Lock::Lock(IEffectBase& base) : base_(base) {
     return;
   }
   base_.mutex_.lock();
-  base_.mutexDepth_ = 1;
-  base_.mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+  base_.TakeMutexOwnership();
 }
 
 IEffectBase::Lock::~Lock() {
   if (--base_.mutexDepth_ > 0) return;
   HostCall calls[kOutboxCapacity];
-  const int count = base_.mutexOutboxCount_;
-  std::copy(base_.mutexOutbox_, base_.mutexOutbox_ + count, calls);
-  base_.mutexOutboxCount_ = 0;
+  const int count = TakeCalls(base_.mutexOutbox_, base_.mutexOutboxCount_, calls);
   base_.mutexOwner_.store(std::thread::id(), std::memory_order_release);
   base_.mutex_.unlock();
   base_.UpdateEngineIfIdle();
@@ -64,9 +61,7 @@ IEffectBase::TryLock::TryLock(IEffectBase& base) : base_(base), owns_(base.Holds
     return;
   }
   owns_ = base_.mutex_.try_lock();
-  if (!owns_) return;
-  base_.mutexDepth_ = 1;
-  base_.mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+  if (owns_) base_.TakeMutexOwnership();
 }
 
 // Whoever holds the engine meanwhile keeps the host calls in its own outbox
@@ -95,11 +90,21 @@ bool IEffectBase::TryHoldEngine() {
   return true;
 }
 
+void IEffectBase::TakeMutexOwnership() {
+  mutexDepth_ = 1;
+  mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
+}
+
+int IEffectBase::TakeCalls(HostCall (&outbox)[kOutboxCapacity], int& count, HostCall (&calls)[kOutboxCapacity]) {
+  const int taken = count;
+  std::copy(outbox, outbox + taken, calls);
+  count = 0;
+  return taken;
+}
+
 void IEffectBase::ReleaseEngine() {
   HostCall calls[kOutboxCapacity];
-  const int count = engineOutboxCount_;
-  std::copy(engineOutbox_, engineOutbox_ + count, calls);
-  engineOutboxCount_ = 0;
+  const int count = TakeCalls(engineOutbox_, engineOutboxCount_, calls);
   engineOwner_.store(std::thread::id(), std::memory_order_release);
   engineHeld_.store(false, std::memory_order_release);
   for (int i = 0; i < count; ++i) CallHost(calls[i]);

@@ -262,6 +262,10 @@ class IEffectBase {
   static constexpr int kOutboxCapacity = 512;
 
   void CallHost(const HostCall& call);
+  // The calling thread has just taken the mutex.
+  void TakeMutexOwnership();
+  // Moves an outbox's calls into `calls`, to be sent once its holder lets go.
+  static int TakeCalls(HostCall (&outbox)[kOutboxCapacity], int& count, HostCall (&calls)[kOutboxCapacity]);
   void MarkChanged(int index);
 
   platform::PluginMutex mutex_;

@@ -32,6 +32,8 @@ scan)
 session)
   compare=$4
   export DAW_TEST_DIR=$here
+  # A session an earlier run left would be opened instead of made anew.
+  rm -rf "$work/session"
   mkdir -p "$work/out"
   run_lua() {
     local log=$work/$1.log
