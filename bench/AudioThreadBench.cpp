@@ -90,9 +90,9 @@ T Percentile(std::vector<T> values, double fraction) {
 // The instrument's own answer to whether the calling thread holds its mutex
 // or its engine. Those questions are protected; a pointer to them formed
 // through a derived class asks them of any instance, changing nothing.
-struct LockReport : IEffectBase {
-  static bool HoldsMutexOn(const IEffectBase& base) { return (base.*&LockReport::HoldsMutex)(); }
-  static bool HoldsEngineOn(const IEffectBase& base) { return (base.*&LockReport::HoldsEngine)(); }
+struct LockReport : EffectBase {
+  static bool HoldsMutexOn(const EffectBase& base) { return (base.*&LockReport::HoldsMutex)(); }
+  static bool HoldsEngineOn(const EffectBase& base) { return (base.*&LockReport::HoldsEngine)(); }
 };
 
 // What the host callback saw, per opcode.
@@ -102,7 +102,7 @@ struct HostCallCounts {
                     engineHeld[kOpcodes] = {};
 };
 HostCallCounts gHostCalls;
-std::atomic<const IEffectBase*> gInstrument{nullptr};
+std::atomic<const EffectBase*> gInstrument{nullptr};
 thread_local bool tAudioThread = false;
 
 thread_local bool tInHostCallback = false;
@@ -112,7 +112,7 @@ vst::VstIntPtr HostCallback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, 
   const int slot = std::clamp(int(opcode), 0, HostCallCounts::kOpcodes - 1);
   ++gHostCalls.calls[slot];
   if (tAudioThread) ++gHostCalls.fromAudio[slot];
-  if (const IEffectBase* instrument = gInstrument.load()) {
+  if (const EffectBase* instrument = gInstrument.load()) {
     if (LockReport::HoldsMutexOn(*instrument)) ++gHostCalls.mutexHeld[slot];
     if (LockReport::HoldsEngineOn(*instrument)) ++gHostCalls.engineHeld[slot];
   }

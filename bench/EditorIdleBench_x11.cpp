@@ -21,7 +21,7 @@
 #include "vst2/VstPlugin.h"
 #include "vst2/VstAbi.h"
 // Last: Xlib's macros must not meet the headers above.
-#include "ui/x11/X11Graphics.h"
+#include "ui/x11/X11Editor.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the editor did not open\n");
     return 1;
   }
-  auto* editor = dynamic_cast<IGraphicsX11*>(&EditorOf(effect)->Window());
+  auto* editor = dynamic_cast<X11Editor*>(&EditorOf(effect)->Window());
   // The first paint, then quiet.
   IdleUntil(effect, Clock::now() + std::chrono::milliseconds(500));
   std::printf("presenting through %s\n", editor->PresentsThroughSharedMemory() ? "shared memory" : "XPutImage");
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
               100.0 * cpu / wall, editor->PresentCount() - presentsBefore);
 
   // One knob moves: the next tick copies its rectangle alone.
-  IPanelRect knob;
+  Rect knob;
   for (const panel::ControlSpec& spec : panel::kControls)
     if (spec.parameter == Param::Cutoff) knob = spec.area;
   const float value = effect->getParameter(effect, Param::Cutoff);
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   const int presents = editor->PresentCount();
   const auto deadline = Clock::now() + std::chrono::seconds(1);
   while (editor->PresentCount() == presents && Clock::now() < deadline) IdleUntil(effect, Clock::now() + kIdlePeriod);
-  const IPanelRect area = editor->LastPresented();
+  const Rect area = editor->LastPresented();
   const bool exact = editor->PresentCount() == presents + 1 && area == knob;
   std::printf("one knob moved: %d copy of (%d,%d)-(%d,%d), %d x %d pixels; the knob is (%d,%d)-(%d,%d): %s\n",
               editor->PresentCount() - presents, area.left, area.top, area.right, area.bottom, area.Width(),

@@ -3,7 +3,7 @@
 // draw. Headless: the drawing stops at the editor's own bitmap.
 #include <benchmark/benchmark.h>
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
 #include "vst2/VstPlugin.h"
@@ -14,7 +14,7 @@ vst::VstIntPtr Host(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::Vst
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
-IGraphics* Headless(EditorDelegate* plugin, int width, int height) { return new IGraphicsHeadless(plugin, width, height); }
+Editor* Headless(EditorDelegate* plugin, int width, int height) { return new HeadlessEditor(plugin, width, height); }
 
 class Panel {
  public:
@@ -25,8 +25,8 @@ class Panel {
     editor().Tick();
   }
   ~Panel() { effect_->dispatcher(effect_, vst::effClose, 0, 0, nullptr, 0); }
-  IGraphicsHeadless& editor() {
-    return static_cast<IGraphicsHeadless&>(EditorOf(effect_)->Window());
+  HeadlessEditor& editor() {
+    return static_cast<HeadlessEditor&>(EditorOf(effect_)->Window());
   }
   vst::AEffect* effect() const { return effect_; }
 
@@ -36,7 +36,7 @@ class Panel {
 
 void FullRedraw(benchmark::State& state) {
   Panel panel;
-  IGraphicsHeadless& editor = panel.editor();
+  HeadlessEditor& editor = panel.editor();
   for (auto _ : state) {
     editor.MarkAllChanged();
     editor.TimerTick();
@@ -46,7 +46,7 @@ BENCHMARK(FullRedraw)->Unit(benchmark::kMillisecond);
 
 void OneKnobMoved(benchmark::State& state) {
   Panel panel;
-  IGraphicsHeadless& editor = panel.editor();
+  HeadlessEditor& editor = panel.editor();
   float value = 0;
   for (auto _ : state) {
     value = value > 0.9f ? 0.0f : value + 0.05f;
@@ -58,7 +58,7 @@ BENCHMARK(OneKnobMoved)->Unit(benchmark::kMicrosecond);
 
 void QuietTick(benchmark::State& state) {
   Panel panel;
-  IGraphicsHeadless& editor = panel.editor();
+  HeadlessEditor& editor = panel.editor();
   for (auto _ : state) editor.TimerTick();
 }
 BENCHMARK(QuietTick)->Unit(benchmark::kMicrosecond);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/Rect.h"
+
 namespace graphics {
 
 // The blits read a pixel as a word and as four bytes; both views agree only
@@ -25,16 +27,6 @@ constexpr int AlphaOf(std::uint32_t colour) { return static_cast<int>(colour >> 
 constexpr int RedOf(std::uint32_t colour) { return static_cast<int>(colour >> 16 & 0xFF); }
 constexpr int GreenOf(std::uint32_t colour) { return static_cast<int>(colour >> 8 & 0xFF); }
 constexpr int BlueOf(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
-
-// Left, top inclusive; right, bottom exclusive.
-struct RasterRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
 
 class RasterBitmap {
  public:

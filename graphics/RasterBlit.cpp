@@ -75,9 +75,9 @@ void ArithmeticPixel(Byte* d, const Byte* s, int operation, int a, bool useAlpha
 }  // namespace
 
 void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y,
-              const RasterRect* sourceRect, float weight, int mode) {
+              const Rect* sourceRect, float weight, int mode) {
   if (!destination || !source || weight == 0.0f) return;
-  RasterRect from = sourceRect ? *sourceRect : RasterRect{0, 0, source->Width(), source->Height()};
+  Rect from = sourceRect ? *sourceRect : Rect{0, 0, source->Width(), source->Height()};
   from.left = std::max(from.left, 0);
   from.top = std::max(from.top, 0);
   from.right = std::min(from.right, source->Width());

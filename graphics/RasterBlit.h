@@ -19,7 +19,7 @@ constexpr int kBlitUseSourceAlpha = 0x10000;
 // Weight 1 is full strength; weight 0, missing bitmaps and empty overlaps do
 // nothing.
 void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y,
-              const RasterRect* sourceRect, float weight, int mode);
+              const Rect* sourceRect, float weight, int mode);
 
 // Fills a rectangle with a packed 0xAARRGGBB colour. With kBlitUseSourceAlpha
 // the colour's alpha scales the weight first.

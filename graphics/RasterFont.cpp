@@ -78,7 +78,7 @@ void RasterCachedFont::SetCombineMode(int mode, float alpha) {
   alpha_ = alpha;
 }
 
-void RasterCachedFont::SetClipArea(const RasterRect* area) {
+void RasterCachedFont::SetClipArea(const Rect* area) {
   clipped_ = area != nullptr;
   if (area) clipArea_ = *area;
 }
@@ -96,7 +96,7 @@ bool RasterCachedFont::DrawsNatively(const RasterBitmap* bitmap, int format) con
          (lineSpacing_ == 0 || (format & kTextSingleLine)) && SystemDrawsTextNatively();
 }
 
-int RasterCachedFont::DrawText(RasterBitmap* bitmap, const char* text, int length, RasterRect* rect, int format) {
+int RasterCachedFont::DrawText(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format) {
   if (!text || !rect) return 0;
   if (length < 0) length = static_cast<int>(std::strlen(text));
   if (DrawsNatively(bitmap, format) && !(format & kTextMeasureOnly)) {
@@ -113,7 +113,7 @@ int RasterCachedFont::DrawText(RasterBitmap* bitmap, const char* text, int lengt
 }
 
 int RasterCachedFont::DrawTextAt(RasterBitmap* bitmap, int x, int y, const char* text, int length) {
-  RasterRect rect{x, y, x, y};
+  Rect rect{x, y, x, y};
   return DrawText(bitmap, text, length, &rect, kTextLeft | kTextTop | kTextSingleLine | kTextNoClip);
 }
 
@@ -162,7 +162,7 @@ const RasterCachedFont::Glyph* RasterCachedFont::RenderGlyph(std::uint32_t chara
   return &glyphs_.back();
 }
 
-int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int length, RasterRect* rect, int format) {
+int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format) {
   if (!font_) return 0;
   const bool singleLine = (format & kTextSingleLine) != 0;
 
@@ -204,8 +204,8 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
   if (format & kTextBottom) top = rect->bottom - textHeight;
   else if (format & kTextVerticalCentre) top = rect->top + (rect->Height() - textHeight) / 2;
 
-  RasterRect clip{0, 0, bitmap->Width(), bitmap->Height()};
-  const auto narrow = [&clip](const RasterRect& by) {
+  Rect clip{0, 0, bitmap->Width(), bitmap->Height()};
+  const auto narrow = [&clip](const Rect& by) {
     clip.left = std::max(clip.left, by.left);
     clip.top = std::max(clip.top, by.top);
     clip.right = std::min(clip.right, by.right);
@@ -239,7 +239,7 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
 }
 
 void RasterCachedFont::Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop,
-                                 const RasterRect& clip, int level) {
+                                 const Rect& clip, int level) {
   const int c[3] = {BlueOf(textColour_), GreenOf(textColour_), RedOf(textColour_)};
   const int originX = penX + glyph.inkLeft;
   const int originY = lineTop + glyph.inkTop;

@@ -43,7 +43,7 @@ class RasterFont {
   virtual int SetBackgroundMode(int mode) = 0;
   virtual void SetCombineMode(int mode, float alpha) = 0;
   // length -1: up to the terminating zero. Returns the height of the text.
-  virtual int DrawText(RasterBitmap* bitmap, const char* text, int length, RasterRect* rect, int format) = 0;
+  virtual int DrawText(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format) = 0;
   virtual std::uint32_t TextColour() const = 0;
   virtual RasterFontHandle FontHandle() const = 0;
   virtual int LineHeight() const = 0;
@@ -67,7 +67,7 @@ class RasterCachedFont : public RasterFont {
   std::uint32_t SetEffectColour(std::uint32_t colour) override;
   int SetBackgroundMode(int mode) override;
   void SetCombineMode(int mode, float alpha) override;
-  int DrawText(RasterBitmap* bitmap, const char* text, int length, RasterRect* rect, int format) override;
+  int DrawText(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format) override;
   std::uint32_t TextColour() const override { return textColour_; }
   RasterFontHandle FontHandle() const override { return font_; }
   int LineHeight() const override { return lineHeight_; }
@@ -75,7 +75,7 @@ class RasterCachedFont : public RasterFont {
 
   // Confines every later drawing to `area` of the bitmap (null: the whole
   // bitmap), also with kTextNoClip, which only lifts the text rectangle.
-  void SetClipArea(const RasterRect* area);
+  void SetClipArea(const Rect* area);
 
   // Whether DrawText would hand this bitmap and format to the system.
   bool DrawsNatively(const RasterBitmap* bitmap, int format) const;
@@ -95,8 +95,8 @@ class RasterCachedFont : public RasterFont {
   const Glyph* FindGlyph(std::uint32_t character);
   const Glyph* RenderGlyph(std::uint32_t character);
   void ForgetGlyphs();
-  int DrawCached(RasterBitmap* bitmap, const char* text, int length, RasterRect* rect, int format);
-  void Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop, const RasterRect& clip,
+  int DrawCached(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format);
+  void Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop, const Rect& clip,
                  int level);
 
   int flags_ = 0;
@@ -111,7 +111,7 @@ class RasterCachedFont : public RasterFont {
   // path; none of the editor's fonts sets one.
   int lineSpacing_ = 0;
   bool clipped_ = false;
-  RasterRect clipArea_;
+  Rect clipArea_;
   int characterIndex_[256];  // glyph index of the first 256 characters, -1 if not yet rendered
   std::vector<Glyph> glyphs_;
   std::vector<std::uint8_t> coverage_;

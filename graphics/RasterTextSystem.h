@@ -49,13 +49,13 @@ struct RasterNativeText {
   int backgroundMode = 1;  // RasterCachedFont::kTransparent or kOpaque
   // Drawing stays inside clipArea when set, whatever the format says.
   bool clipped = false;
-  RasterRect clipArea;
+  Rect clipArea;
 };
 
 // Draws text (UTF-8 or single-byte) into a drawing context with the
 // system's text drawing and the given format flags; returns the text height,
 // 0 where there is no such drawing.
-int DrawSystemText(void* context, const RasterNativeText& style, const char* text, int length, RasterRect* rect,
+int DrawSystemText(void* context, const RasterNativeText& style, const char* text, int length, Rect* rect,
                    int format);
 
 }  // namespace graphics

@@ -150,6 +150,6 @@ int RenderSystemGlyph(RasterFontHandle handle, std::uint32_t character, RasterBi
 // through the glyph cache.
 bool SystemDrawsTextNatively() { return false; }
 
-int DrawSystemText(void*, const RasterNativeText&, const char*, int, RasterRect*, int) { return 0; }
+int DrawSystemText(void*, const RasterNativeText&, const char*, int, Rect*, int) { return 0; }
 
 }  // namespace graphics

@@ -91,7 +91,7 @@ int RenderSystemGlyph(RasterFontHandle font, std::uint32_t character, RasterBitm
 
 bool SystemDrawsTextNatively() { return !RunningUnderWine(); }
 
-int DrawSystemText(void* drawingContext, const RasterNativeText& style, const char* text, int length, RasterRect* rect,
+int DrawSystemText(void* drawingContext, const RasterNativeText& style, const char* text, int length, Rect* rect,
                    int format) {
   HDC context = static_cast<HDC>(drawingContext);
   if (!context || !rect) return 0;
@@ -135,7 +135,7 @@ int DrawSystemText(void* drawingContext, const RasterNativeText& style, const ch
   if (savedClip) DeleteObject(savedClip);
   SelectObject(context, previousFont);
   GdiFlush();
-  if (format & DT_CALCRECT) *rect = RasterRect{area.left, area.top, area.right, area.bottom};
+  if (format & DT_CALCRECT) *rect = Rect{area.left, area.top, area.right, area.bottom};
   return height;
 }
 

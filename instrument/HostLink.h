@@ -25,8 +25,8 @@ class HostLink {
   virtual void ProgramListChanged() = 0;
   // Audio: sends one MIDI message out at its offset in the current block
   // (MIDI Thru). False when the host does not take it.
-  virtual bool SendMidi(const IMidiEvent& event) = 0;
+  virtual bool SendMidi(const MidiEvent& event) = 0;
   // Audio: the host's tempo and position at the start of the current block,
   // into the fields of `info` the host reports; the others keep their values.
-  virtual void ReadTransport(IHostTimeInfo& info) = 0;
+  virtual void ReadTransport(HostTimeInfo& info) = 0;
 };

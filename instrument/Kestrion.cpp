@@ -16,7 +16,7 @@
 
 using namespace dsp;
 
-const IEffectIdentity Kestrion::kIdentity = {
+const EffectIdentity Kestrion::kIdentity = {
     "Kestrion",          // effect name
     "",                  // product name
     "Harrowvale Music",  // maker
@@ -70,7 +70,7 @@ void Kestrion::RenderBlock(double* left, double* right, int frames) {
   if (engine_.arp.active && !engine_.arp.clockedByMg2)
     ArpTempoSync(engine_.arp, timeInfo_.tempo, timeInfo_.quarterNotePosition, SampleRate(), tickGrid_);
   dsp::RenderBlock(engine_, tickGrid_, heldKeys_, left, right, frames, [this] {
-    eventQueue_.TakeDue(tickGrid_.length, [this](const IMidiEvent& event) {
+    eventQueue_.TakeDue(tickGrid_.length, [this](const MidiEvent& event) {
       const MidiMessage message{event.status, event.data1, event.data2};
       const int controller = TakeDueEvent(engine_, heldKeys_, message);
       if (controller >= 0) TakeLearnedController(controller, midi::DataOf(message.data2));
@@ -109,7 +109,7 @@ void Kestrion::ShowButtons(int index) {
 
 void Kestrion::TakeLearnedController(int controller, int value) {
   const int index = LearnedParameter(controller);
-  IEffectParameter* parameter = Parameter(index);
+  EffectParameter* parameter = Parameter(index);
   if (parameter == nullptr) return;
   const double normalised = value / 127.0;
   if (parameter->ToNormalized() == normalised) return;

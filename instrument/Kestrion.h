@@ -10,7 +10,7 @@ class Kestrion : public Synth {
  public:
   static constexpr int kParameterCount = 70;
   static constexpr int kPresetCount = 64;
-  static const IEffectIdentity kIdentity;
+  static const EffectIdentity kIdentity;
 
   explicit Kestrion(HostLink& host);
   ~Kestrion() override;
@@ -21,10 +21,10 @@ class Kestrion : public Synth {
   void ResetProcessing() override;
   void ChangeSampleRate(double rate) override;
   void AllNotesOff() override;
-  bool SerializeCurrentState(IStateBuffer& buffer) override;
-  int UnserializeState(const IStateBuffer& buffer, int position) override;
-  int MeasureState(const IStateBuffer& buffer, int position) const override;
-  int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) override;
+  bool SerializeCurrentState(StateBuffer& buffer) override;
+  int UnserializeState(const StateBuffer& buffer, int position) override;
+  int MeasureState(const StateBuffer& buffer, int position) const override;
+  int TranscribeState(const StateBuffer& buffer, int position, StateBuffer& out) override;
   // Any thread, lock-free: the lights (panel::LightBit) as the audio thread
   // left them after its last block, for an editor to show at its tick.
   unsigned Lights() const override { return lightFlags_.load(std::memory_order_relaxed); }
@@ -34,7 +34,7 @@ class Kestrion : public Synth {
 
  private:
   // The record's tag, the current program's number and its name.
-  void WriteRecordHead(IStateBuffer& buffer) const;
+  void WriteRecordHead(StateBuffer& buffer) const;
   void ApplyParameter(int index, double v);
   bool ApplyVoiceParameter(int index, double v, std::int32_t n);
   bool ApplyArpeggiatorParameter(int index, std::int32_t n);

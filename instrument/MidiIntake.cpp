@@ -15,7 +15,7 @@ std::int32_t Synth::QueuedOffset(std::int32_t offset, std::int32_t tickLength) {
   return moved > INT32_MAX ? INT32_MAX : std::int32_t(moved);
 }
 
-void Synth::ReceiveMidi(const IMidiEvent& event) {
+void Synth::ReceiveMidi(const MidiEvent& event) {
   inbox_.Push(event);
   if (Processing()) return;
   // With processing off the message acts now, as the host expects of a
@@ -28,7 +28,7 @@ void Synth::ReceiveMidi(const IMidiEvent& event) {
 void Synth::TakeMidi() {
   const int program = pendingProgram_.exchange(-1, std::memory_order_acq_rel);
   if (program >= 0) ChangeProgramFromMidi(program);
-  inbox_.Drain([this](const IMidiEvent& event) { HandleMidiEvent(event); });
+  inbox_.Drain([this](const MidiEvent& event) { HandleMidiEvent(event); });
 }
 
 void Synth::ChangeProgramFromMidi(int program) {
@@ -46,7 +46,7 @@ void Synth::ChangeProgramFromMidi(int program) {
   ApplyChangedParameters();
 }
 
-void Synth::HandleMidiEvent(const IMidiEvent& event) {
+void Synth::HandleMidiEvent(const MidiEvent& event) {
   if (MidiThru()) HoldForThru(thruQueue_, event);
   if (!midi::IsChannelMessage(event.status)) return;
   const std::uint8_t kind = midi::KindOf(event.status);
@@ -77,7 +77,7 @@ void Synth::HandleMidiEvent(const IMidiEvent& event) {
       break;
   }
   if (!queued) return;
-  IMidiEvent waiting = event;
+  MidiEvent waiting = event;
   waiting.offset = QueuedOffset(event.offset, tickGrid_.length);
   eventQueue_.Add(waiting);
 }

@@ -9,14 +9,14 @@
 struct MidiThruQueue {
   // More channel messages than this in one block are not forwarded.
   static constexpr int kCapacity = 1024;
-  IMidiEvent pending[kCapacity];
+  MidiEvent pending[kCapacity];
   int count = 0;
 };
 
 // Keeps a channel message (status 0x80–0xEF) for forwarding. System and
 // malformed messages are not forwarded: a short event has no room for the
 // length of a system message, and system-exclusive data is not ours to keep.
-void HoldForThru(MidiThruQueue& queue, const IMidiEvent& event);
+void HoldForThru(MidiThruQueue& queue, const MidiEvent& event);
 
 // Hands every held message to `send` in arrival order and empties the queue.
 template <typename Send>

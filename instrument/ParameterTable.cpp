@@ -8,7 +8,7 @@ namespace {
 struct ParameterDefinition {
   Param::Index index;  // the row's own place, checked below
   const char* name;
-  IEffectParameter::Kind kind;
+  EffectParameter::Kind kind;
   double minimum, maximum, defaultValue, step, shape;
   const char* const* valueNames;  // enumerations only
   int valueCount;
@@ -39,14 +39,14 @@ constexpr const char* kDrift[] = {"Off", "Normal", "Extreme"};
 template <size_t N>
 constexpr ParameterDefinition Enumeration(Param::Index index, const char* name, int defaultIndex,
                                           const char* const (&names)[N]) {
-  return {index, name, IEffectParameter::kEnumeration, 0, N - 1.0, double(defaultIndex), 1, 1, names, int(N)};
+  return {index, name, EffectParameter::kEnumeration, 0, N - 1.0, double(defaultIndex), 1, 1, names, int(N)};
 }
 constexpr ParameterDefinition Continuous(Param::Index index, const char* name, double minimum, double maximum,
                                          double defaultValue, double step, double shape = 1) {
-  return {index, name, IEffectParameter::kContinuous, minimum, maximum, defaultValue, step, shape, nullptr, 0};
+  return {index, name, EffectParameter::kContinuous, minimum, maximum, defaultValue, step, shape, nullptr, 0};
 }
 constexpr ParameterDefinition Integer(Param::Index index, const char* name, double minimum, double maximum) {
-  return {index, name, IEffectParameter::kInteger, minimum, maximum, 0, 1, 1, nullptr, 0};
+  return {index, name, EffectParameter::kInteger, minimum, maximum, 0, 1, 1, nullptr, 0};
 }
 
 constexpr ParameterDefinition kParameters[Kestrion::kParameterCount] = {
@@ -134,12 +134,12 @@ static_assert(EveryRowInItsPlace(), "each row of the table stands at its paramet
 void Kestrion::DefineParameters() {
   for (int i = 0; i < kParameterCount; ++i) {
     const ParameterDefinition& definition = kParameters[i];
-    IEffectParameter* parameter = Parameter(i);
-    if (definition.kind == IEffectParameter::kEnumeration) {
+    EffectParameter* parameter = Parameter(i);
+    if (definition.kind == EffectParameter::kEnumeration) {
       parameter->DefineEnumeration(definition.name, static_cast<int>(definition.defaultValue), definition.valueCount,
                                    definition.valueNames);
     } else {
-      if (definition.kind == IEffectParameter::kInteger) parameter->kind = IEffectParameter::kInteger;
+      if (definition.kind == EffectParameter::kInteger) parameter->kind = EffectParameter::kInteger;
       parameter->DefineContinuous(definition.name, definition.defaultValue, definition.minimum, definition.maximum,
                                   definition.step, definition.shape);
     }

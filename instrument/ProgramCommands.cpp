@@ -87,21 +87,21 @@ constexpr const char* kCannotSave = "Cannot save file!";
 
 // Only Yes lets a command overwrite anything: a box that could not be shown,
 // or was closed some other way, is no consent.
-bool Confirmed(IEditorView& editor, const char* text, const char* title) {
+bool Confirmed(EditorView& editor, const char* text, const char* title) {
   return editor.ShowMessage(text, title, kMessageYesNo) == kAnswerYes;
 }
 
 // A question naming a file, cut to the length of a message.
-bool ConfirmedAbout(IEditorView& editor, const char* format, const std::string& path, const char* title) {
+bool ConfirmedAbout(EditorView& editor, const char* format, const std::string& path, const char* title) {
   char text[kPathLength];
   std::snprintf(text, sizeof text, format, path.c_str());
   return Confirmed(editor, text, title);
 }
 
-void ShowError(IEditorView& editor, const char* text) { editor.ShowMessage(text, kErrorTitle, kMessageOk); }
+void ShowError(EditorView& editor, const char* text) { editor.ShowMessage(text, kErrorTitle, kMessageOk); }
 
 // The path the user chose, "" when the prompt was cancelled.
-std::string PromptForPath(IEditorView& editor, int mode, const std::string& suggested,
+std::string PromptForPath(EditorView& editor, int mode, const std::string& suggested,
                           const std::string& folder, const char* extensions) {
   char path[kPathLength];
   char start[kPathLength];
@@ -114,7 +114,7 @@ std::string PromptForPath(IEditorView& editor, int mode, const std::string& sugg
 
 }  // namespace
 
-void Synth::HandleOptionCommand(int command, IEditorView* editor) {
+void Synth::HandleOptionCommand(int command, EditorView* editor) {
   switch (command) {
     case kCopyProgram:
       CopyProgram();
@@ -203,7 +203,7 @@ void Synth::InitProgram() {
   {
     BulkEdit bulk(*this);
     for (int i = 0; i < ParameterCount(); ++i) {
-      IEffectParameter& parameter = *Parameter(i);
+      EffectParameter& parameter = *Parameter(i);
       const double normalised = parameter.ToNormalized(parameter.defaultValue);
       parameter.SetFromNormalized(normalised);
       NotifyHostOfParameter(i, normalised);
@@ -216,7 +216,7 @@ void Synth::InitProgram() {
   RequestHostDisplayUpdate();
 }
 
-void Synth::RunFileCommand(IEditorView& editor, int command) {
+void Synth::RunFileCommand(EditorView& editor, int command) {
   const bool save = command == kSaveProgram || command == kSaveBank;
   const bool program = command == kLoadProgram || command == kSaveProgram;
   std::string suggested, folder;
@@ -254,7 +254,7 @@ void Synth::RunFileCommand(IEditorView& editor, int command) {
   if (!done) ShowError(editor, save ? kCannotSave : kCannotLoad);
 }
 
-void Synth::ChooseDefaultFolder(IEditorView& editor) {
+void Synth::ChooseDefaultFolder(EditorView& editor) {
   std::string start;
   {
     Lock lock(*this);
@@ -268,7 +268,7 @@ void Synth::ChooseDefaultFolder(IEditorView& editor) {
   WriteDefaultFolder(&folder);
 }
 
-void Synth::RunStartupBankCommand(IEditorView& editor, int command) {
+void Synth::RunStartupBankCommand(EditorView& editor, int command) {
   std::string bank;
   {
     Lock lock(*this);
@@ -307,7 +307,7 @@ void Synth::RenameProgram(const char* name) {
 // -- what the editor shows ------------------------------------------------------
 
 double Synth::NormalisedValue(int index) const {
-  const IEffectParameter* parameter = Parameter(index);
+  const EffectParameter* parameter = Parameter(index);
   return parameter ? parameter->ToNormalized() : 0.0;
 }
 

@@ -45,7 +45,7 @@ const char* OptionMenuText(int command);
 // What Copy Program keeps: the values of every parameter and the program
 // they came from. It belongs to one instance and starts empty.
 struct ProgramClipboard {
-  IStateBuffer values;
+  StateBuffer values;
   int program = -1;
 };
 

@@ -73,7 +73,7 @@ void PutProgramName(std::string& out, const char* name) {
 
 // The bytes from `offset` on as a state buffer, positioned after the chunk
 // header when one is there.
-bool LoadChunk(const std::uint8_t* bytes, std::size_t size, std::size_t offset, IStateBuffer& chunk,
+bool LoadChunk(const std::uint8_t* bytes, std::size_t size, std::size_t offset, StateBuffer& chunk,
                int& position) {
   if (offset > size || size - offset > static_cast<std::size_t>(INT32_MAX)) return false;
   const int length = static_cast<int>(size - offset);
@@ -98,7 +98,7 @@ bool ValuesAreComplete(const std::uint8_t* bytes, std::size_t size, const Parame
   return true;
 }
 
-void ApplyValues(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t size,
+void ApplyValues(EffectBase& plugin, const std::uint8_t* bytes, std::size_t size,
                  const ParameterList& list) {
   for (int i = 0; i < list.count; ++i) {
     plugin.Parameter(i)->SetFromNormalized(ReadBigEndianFloat(bytes, size, list.offset + 4 * std::size_t(i)));
@@ -106,7 +106,7 @@ void ApplyValues(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t siz
   }
 }
 
-void RenameCurrent(IEffectBase& plugin, const std::string& name) {
+void RenameCurrent(EffectBase& plugin, const std::string& name) {
   plugin.ModifyCurrentPreset(name.empty() ? nullptr : name.c_str());
 }
 
@@ -114,14 +114,14 @@ const std::uint8_t* Bytes(const std::string& file) {
   return reinterpret_cast<const std::uint8_t*>(file.data());
 }
 
-bool IsOurs(const std::uint8_t* bytes, std::size_t size, const IEffectBase& plugin) {
+bool IsOurs(const std::uint8_t* bytes, std::size_t size, const EffectBase& plugin) {
   return ReadBigEndian32(bytes, size, 0) == kChunkMagic &&
          ReadBigEndian32(bytes, size, kFxIdOffset) == plugin.UniqueId();
 }
 
-bool ReadBankChunk(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t size) {
+bool ReadBankChunk(EffectBase& plugin, const std::uint8_t* bytes, std::size_t size) {
   if (size < kBankChunkOffset) return false;
-  IStateBuffer chunk;
+  StateBuffer chunk;
   int position = 0;
   if (!LoadChunk(bytes, size, kBankChunkOffset, chunk, position)) return false;
   if (plugin.MeasurePresets(chunk, position) < 0) return false;
@@ -130,9 +130,9 @@ bool ReadBankChunk(IEffectBase& plugin, const std::uint8_t* bytes, std::size_t s
 
 // The program ("FPCh") or bank ("FBCh") file in its chunk form: the header
 // both share, the fields of its kind, then the chunk with its size.
-std::string WriteChunkFile(IEffectBase& plugin, bool bank) {
-  IEffectBase::Lock lock(plugin);
-  IStateBuffer chunk;
+std::string WriteChunkFile(EffectBase& plugin, bool bank) {
+  EffectBase::Lock lock(plugin);
+  StateBuffer chunk;
   WriteChunkHeader(chunk);
   const bool written = bank ? plugin.SerializePresets(chunk) : plugin.SerializeCurrentState(chunk);
   if (!written || chunk.Size() <= 0) return "";
@@ -159,9 +159,9 @@ std::string WriteChunkFile(IEffectBase& plugin, bool bank) {
 
 }  // namespace
 
-std::string WriteProgramFile(IEffectBase& plugin) { return WriteChunkFile(plugin, false); }
+std::string WriteProgramFile(EffectBase& plugin) { return WriteChunkFile(plugin, false); }
 
-bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
+bool ReadProgramFile(EffectBase& plugin, const std::string& file) {
   const std::uint8_t* bytes = Bytes(file);
   const std::size_t size = file.size();
   if (size > kMaximumFileBytes || !IsOurs(bytes, size, plugin) ||
@@ -170,9 +170,9 @@ bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
   const std::string name = ReadProgramName(bytes, size, kProgramNameOffset);
   const std::uint32_t magic = ReadBigEndian32(bytes, size, kFxMagicOffset);
 
-  IEffectBase::Lock lock(plugin);
+  EffectBase::Lock lock(plugin);
   if (magic == kProgramChunkMagic) {
-    IStateBuffer chunk;
+    StateBuffer chunk;
     int position = 0;
     if (!LoadChunk(bytes, size, kProgramChunkOffset, chunk, position)) return false;
     if (plugin.MeasureState(chunk, position) < 0) return false;
@@ -193,15 +193,15 @@ bool ReadProgramFile(IEffectBase& plugin, const std::string& file) {
   return true;
 }
 
-std::string WriteBankFile(IEffectBase& plugin) { return WriteChunkFile(plugin, true); }
+std::string WriteBankFile(EffectBase& plugin) { return WriteChunkFile(plugin, true); }
 
-bool ReadBankFile(IEffectBase& plugin, const std::string& file) {
+bool ReadBankFile(EffectBase& plugin, const std::string& file) {
   const std::uint8_t* bytes = Bytes(file);
   const std::size_t size = file.size();
   if (size > kMaximumFileBytes || !IsOurs(bytes, size, plugin)) return false;
   const std::uint32_t magic = ReadBigEndian32(bytes, size, kFxMagicOffset);
 
-  IEffectBase::Lock lock(plugin);
+  EffectBase::Lock lock(plugin);
   if (magic == kBankChunkMagic) {
     if (!ReadBankChunk(plugin, bytes, size)) return false;
   } else if (magic == kBankListMagic) {
@@ -238,9 +238,9 @@ bool ReadBankFile(IEffectBase& plugin, const std::string& file) {
   return true;
 }
 
-bool ReadBankImage(IEffectBase& plugin, const void* data, std::size_t size) {
+bool ReadBankImage(EffectBase& plugin, const void* data, std::size_t size) {
   if (!data || size > kMaximumFileBytes) return false;
-  IEffectBase::Lock lock(plugin);
+  EffectBase::Lock lock(plugin);
   if (!ReadBankChunk(plugin, static_cast<const std::uint8_t*>(data), size)) return false;
   plugin.RequestHostDisplayUpdate();
   return true;

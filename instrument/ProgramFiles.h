@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-class IEffectBase;
+class EffectBase;
 
 namespace programfiles {
 
@@ -15,19 +15,19 @@ namespace programfiles {
 constexpr std::size_t kMaximumFileBytes = 16u << 20;
 
 // The current program as an "FPCh" file: 60-byte header, then the chunk.
-std::string WriteProgramFile(IEffectBase& plugin);
+std::string WriteProgramFile(EffectBase& plugin);
 // Reads "FPCh" and "FxCk" programs into the current slot. False, with
 // nothing changed, for a foreign, truncated or malformed file.
-bool ReadProgramFile(IEffectBase& plugin, const std::string& file);
+bool ReadProgramFile(EffectBase& plugin, const std::string& file);
 
 // All slots as an "FBCh" file: 160-byte header, then the bank chunk.
-std::string WriteBankFile(IEffectBase& plugin);
+std::string WriteBankFile(EffectBase& plugin);
 // Reads "FBCh" and "FxBk" banks. False, with nothing changed, for a
 // foreign, truncated or malformed file.
-bool ReadBankFile(IEffectBase& plugin, const std::string& file);
+bool ReadBankFile(EffectBase& plugin, const std::string& file);
 
 // A bank image held in memory (the factory bank): the chunk at offset 160,
 // whatever the header says. False, with nothing changed, when it is damaged.
-bool ReadBankImage(IEffectBase& plugin, const void* data, std::size_t size);
+bool ReadBankImage(EffectBase& plugin, const void* data, std::size_t size);
 
 }  // namespace programfiles

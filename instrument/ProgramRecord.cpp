@@ -15,14 +15,14 @@ constexpr int kNameOffset = kNameLengthOffset + 4;
 
 static_assert(sizeof kRecordTag - 1 == kTagLength);
 
-bool HasTag(const IStateBuffer& buffer, int position) {
+bool HasTag(const StateBuffer& buffer, int position) {
   return buffer.Remaining(position) >= kTagLength &&
          std::memcmp(buffer.Data() + position, kRecordTag, kTagLength) == 0;
 }
 
 // Where the values of the record at `position` start, or -1 when the record's
 // name length cannot be read or points past the data.
-int ValuesStart(const IStateBuffer& buffer, int position) {
+int ValuesStart(const StateBuffer& buffer, int position) {
   if (!HasTag(buffer, position)) return position;
   std::int32_t nameLength = 0;
   if (buffer.ReadInt32(position + kNameLengthOffset, &nameLength) < 0) return -1;
@@ -33,13 +33,13 @@ int ValuesStart(const IStateBuffer& buffer, int position) {
 
 }  // namespace
 
-void Kestrion::WriteRecordHead(IStateBuffer& buffer) const {
+void Kestrion::WriteRecordHead(StateBuffer& buffer) const {
   buffer.AppendBytes(kRecordTag, kTagLength);
   buffer.AppendInt32(CurrentPreset());
   buffer.AppendString(PresetName(CurrentPreset()));
 }
 
-bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
+bool Kestrion::SerializeCurrentState(StateBuffer& buffer) {
   Lock lock(*this);
   WriteRecordHead(buffer);
   for (int i = 0; i < ParameterCount(); ++i) {
@@ -49,7 +49,7 @@ bool Kestrion::SerializeCurrentState(IStateBuffer& buffer) {
   return true;
 }
 
-int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
+int Kestrion::UnserializeState(const StateBuffer& buffer, int position) {
   Lock lock(*this);
   BulkEdit bulk(*this);
   position = ValuesStart(buffer, position);
@@ -57,7 +57,7 @@ int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
     double v = 0;
     position = buffer.ReadDouble(position, &v);
     if (position < 0) v = 0;
-    IEffectParameter* parameter = Parameter(i);
+    EffectParameter* parameter = Parameter(i);
     parameter->value = parameter->Clamp(v);
   }
   NotifyAllParameters();
@@ -66,7 +66,7 @@ int Kestrion::UnserializeState(const IStateBuffer& buffer, int position) {
 
 // The record as SerializeCurrentState writes it after UnserializeState has
 // read this one: the current program's number and name, the values clamped.
-int Kestrion::TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) {
+int Kestrion::TranscribeState(const StateBuffer& buffer, int position, StateBuffer& out) {
   position = ValuesStart(buffer, position);
   if (position < 0) return -1;
   Lock lock(*this);
@@ -74,7 +74,7 @@ int Kestrion::TranscribeState(const IStateBuffer& buffer, int position, IStateBu
   return TranscribeParams(buffer, position, out);
 }
 
-int Kestrion::MeasureState(const IStateBuffer& buffer, int position) const {
+int Kestrion::MeasureState(const StateBuffer& buffer, int position) const {
   position = ValuesStart(buffer, position);
   return position < 0 ? -1 : MeasureParams(buffer, position);
 }

@@ -2,7 +2,7 @@
 
 using namespace dsp;
 
-Synth::Synth(const IEffectIdentity& identity, HostLink& host) : IEffectBase(identity), host_(host) {
+Synth::Synth(const EffectIdentity& identity, HostLink& host) : EffectBase(identity), host_(host) {
   for (std::atomic<std::int32_t>& parameter : controllerMap_) parameter.store(-1, std::memory_order_relaxed);
   // A tick of 0 samples would stall the render loop before the first reset.
   tickGrid_.length = TickLengthOf(SampleRate());
@@ -25,12 +25,12 @@ void Synth::ResetProcessing() {
 }
 
 void Synth::SetParameterFromEditor(int index, double normalised) {
-  IEffectBase::SetParameterFromEditor(index, normalised);
+  EffectBase::SetParameterFromEditor(index, normalised);
   CaptureLearnParameter(index);
 }
 
 void Synth::SetParameterFromEngine(int index, double normalised) {
-  IEffectParameter* parameter = Parameter(index);
+  EffectParameter* parameter = Parameter(index);
   if (parameter == nullptr) return;
   const double value = parameter->SetFromNormalized(normalised);
   NoteSetByEngine(index);
@@ -54,9 +54,9 @@ void Synth::EndProcess() {
   // MIDI Thru is sent with no lock held: the messages move out of the
   // engine's side first.
   thruSending_.count = 0;
-  ForwardHeld(thruQueue_, [this](const IMidiEvent& event) { thruSending_.pending[thruSending_.count++] = event; });
+  ForwardHeld(thruQueue_, [this](const MidiEvent& event) { thruSending_.pending[thruSending_.count++] = event; });
   ReleaseEngine();
-  ForwardHeld(thruSending_, [this](const IMidiEvent& event) { host_.SendMidi(event); });
+  ForwardHeld(thruSending_, [this](const MidiEvent& event) { host_.SendMidi(event); });
 }
 
 // -- the host, through the format's adapter --------------------------------

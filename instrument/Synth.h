@@ -22,11 +22,11 @@
 #include "dsp/TickGrid.h"
 #include "instrument/TuningClient.h"
 
-class Synth : public IEffectBase, public EditorDelegate {
+class Synth : public EffectBase, public EditorDelegate {
  public:
   static constexpr int kLearnableControllers = kLearnableControllerCount;  // 0–119
 
-  Synth(const IEffectIdentity& identity, HostLink& host);
+  Synth(const EffectIdentity& identity, HostLink& host);
   ~Synth() override;
 
   // Host requests, through the adapter's HostLink.
@@ -43,7 +43,7 @@ class Synth : public IEffectBase, public EditorDelegate {
   // MIDI message for the block to come. Program changes and all-notes-off
   // act when the engine takes it, notes and controllers wait in the queue
   // for the control tick they fall due in.
-  void ReceiveMidi(const IMidiEvent& event);
+  void ReceiveMidi(const MidiEvent& event);
   // Audio, once per process call, before any rendering: reads the host's
   // transport, takes the engine (false: another thread holds it, the call
   // renders silence), the waiting MIDI and the changed parameters.
@@ -60,7 +60,7 @@ class Synth : public IEffectBase, public EditorDelegate {
   virtual void DefineParameters() {}
 
   // What the engine reads and maintains between blocks.
-  const IMidiEventQueue& EventQueue() const { return eventQueue_; }
+  const MidiEventQueue& EventQueue() const { return eventQueue_; }
   const dsp::HeldKeys& Keys() const { return heldKeys_; }
   const dsp::TickGrid& Grid() const { return tickGrid_; }
   // Any thread: parameter bound to a controller, -1 for none or a
@@ -111,15 +111,15 @@ class Synth : public IEffectBase, public EditorDelegate {
   // A command of the options menu (programcommands::OptionCommand); other
   // numbers do nothing, and so does a command that asks the user something
   // without an editor to ask in.
-  void HandleOptionCommand(int command, IEditorView* editor);
+  void HandleOptionCommand(int command, EditorView* editor);
   // Keeps the edits of the program left, then switches to `index`.
   void SelectProgram(int index) override;
   // The current program takes `name`; null or "" keeps its name.
   void RenameProgram(const char* name) override;
 
   // EditorDelegate: the editor's view of the instrument (EditorDelegate.cpp).
-  int ParameterCount() const override { return IEffectBase::ParameterCount(); }
-  const IEffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
+  int ParameterCount() const override { return EffectBase::ParameterCount(); }
+  const EffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
   double NormalisedValue(int index) const override;
   void BeginEdit(int index) override { BeginParameterEdit(index); }
   void SetFromEditor(int index, double normalised) override { SetParameterFromEditor(index, normalised); }
@@ -129,7 +129,7 @@ class Synth : public IEffectBase, public EditorDelegate {
   int CurrentProgram() const override { return CurrentPreset(); }
   std::string ProgramName(int index) override;
   unsigned ProgramChanges() const override { return PresetChanges(); }
-  void RunCommand(int command, IEditorView& editor) override { HandleOptionCommand(command, &editor); }
+  void RunCommand(int command, EditorView& editor) override { HandleOptionCommand(command, &editor); }
   bool CommandAvailable(int command) override;
   bool CommandChecked(int command) override;
   bool LearnActive() const override { return learnMode_.load(std::memory_order_acquire) != kLearnOff; }
@@ -142,7 +142,7 @@ class Synth : public IEffectBase, public EditorDelegate {
 
  protected:
   // Holding the engine: one message from the inbox.
-  void HandleMidiEvent(const IMidiEvent& event);
+  void HandleMidiEvent(const MidiEvent& event);
   // Holding the engine, after each block: what the editor reads lock-free.
   virtual void PublishAfterBlock() {}
   // Holding the engine: what a learned controller or a parameter's own
@@ -150,10 +150,10 @@ class Synth : public IEffectBase, public EditorDelegate {
   void SetParameterFromEngine(int index, double normalised);
 
   // The engine's side: touched only by the thread that holds the engine.
-  IMidiEventQueue eventQueue_;
+  MidiEventQueue eventQueue_;
   dsp::HeldKeys heldKeys_;
   dsp::TickGrid tickGrid_;
-  IHostTimeInfo timeInfo_;  // the audio thread's
+  HostTimeInfo timeInfo_;  // the audio thread's
   MidiThruQueue thruQueue_;
   // Settings any thread reads.
   std::atomic<bool> ignoreProgramChange_{false};
@@ -175,9 +175,9 @@ class Synth : public IEffectBase, public EditorDelegate {
   void CopyProgram();
   void PasteProgram();
   void InitProgram();
-  void RunFileCommand(IEditorView& editor, int command);
-  void ChooseDefaultFolder(IEditorView& editor);
-  void RunStartupBankCommand(IEditorView& editor, int command);
+  void RunFileCommand(EditorView& editor, int command);
+  void ChooseDefaultFolder(EditorView& editor);
+  void RunStartupBankCommand(EditorView& editor, int command);
 
   HostLink& host_;
   MidiInbox inbox_;

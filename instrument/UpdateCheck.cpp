@@ -23,13 +23,13 @@ constexpr const char* kThisReleaseText = version::kText;
 constexpr int kErrorMessage = kMessageIconError | kMessageOk;
 
 // Built without allocating: it also reports that building a text failed.
-void ShowError(IEditorView& editor, const char* lead, const UpdateServer& server) {
+void ShowError(EditorView& editor, const char* lead, const UpdateServer& server) {
   char text[kPathLength];
   std::snprintf(text, sizeof text, "%s %s.", lead, server.domain.c_str());
   editor.ShowMessage(text, kTitle, kErrorMessage);
 }
 
-void ShowContactError(IEditorView& editor, const UpdateServer& server) {
+void ShowContactError(EditorView& editor, const UpdateServer& server) {
   ShowError(editor, "An error occurred while contacting", server);
 }
 
@@ -47,7 +47,7 @@ std::string ReleaseText(const std::string& body) {
   return body.substr(0, 1) + "." + body.substr(1, 1) + "." + patch;
 }
 
-int RunCheck(IEditorView& editor, const UpdateServer& server) {
+int RunCheck(EditorView& editor, const UpdateServer& server) {
   platform::HttpRequest request;
   request.host = server.host;
   request.port = server.port;
@@ -89,9 +89,9 @@ const UpdateServer& MakerServer() {
 const char* MakerDomain() { return KESTRION_MAKER_DOMAIN; }
 const char* MakerWebPage() { return KESTRION_MAKER_WEB_PAGE; }
 
-int CheckForUpdate(IEditorView& editor) { return CheckForUpdate(editor, MakerServer()); }
+int CheckForUpdate(EditorView& editor) { return CheckForUpdate(editor, MakerServer()); }
 
-int CheckForUpdate(IEditorView& editor, const UpdateServer& server) {
+int CheckForUpdate(EditorView& editor, const UpdateServer& server) {
   try {
     return RunCheck(editor, server);
   } catch (...) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-class IEditorView;
+class EditorView;
 
 namespace update {
 
@@ -37,7 +37,7 @@ const char* MakerWebPage();
 
 // Editor thread only, without the plug-in mutex: waits for the network and
 // for the user's answers.
-int CheckForUpdate(IEditorView& editor);
-int CheckForUpdate(IEditorView& editor, const UpdateServer& server);
+int CheckForUpdate(EditorView& editor);
+int CheckForUpdate(EditorView& editor, const UpdateServer& server);
 
 }  // namespace update

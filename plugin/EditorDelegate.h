@@ -7,8 +7,8 @@
 #include <string>
 
 class EditorMailbox;
-class IEditorView;
-class IEffectParameter;
+class EditorView;
+class EffectParameter;
 
 class EditorDelegate {
  public:
@@ -18,7 +18,7 @@ class EditorDelegate {
   virtual int ParameterCount() const = 0;
   // A parameter's definition (names, range, texts), or null; its value is
   // read through NormalisedValue.
-  virtual const IEffectParameter* ParameterInfo(int index) const = 0;
+  virtual const EffectParameter* ParameterInfo(int index) const = 0;
   virtual double NormalisedValue(int index) const = 0;
   // An edit by the user: begin, any number of values, end.
   virtual void BeginEdit(int index) = 0;
@@ -39,7 +39,7 @@ class EditorDelegate {
 
   // -- commands, learning and the lights ------------------------------------
   // A command of the options menu; `editor` shows its questions and dialogs.
-  virtual void RunCommand(int command, IEditorView& editor) = 0;
+  virtual void RunCommand(int command, EditorView& editor) = 0;
   virtual bool CommandAvailable(int command) = 0;
   virtual bool CommandChecked(int command) = 0;
   virtual void SetMidiLearn(bool active, bool unlearn) = 0;

@@ -9,7 +9,7 @@
 constexpr int kLearnSwitchCommand = -81;
 
 // Message boxes: one button set, optionally with one icon added.
-enum IMessageType {
+enum MessageType {
   kMessageOk = 0,
   kMessageOkCancel = 1,
   kMessageYesNo = 4,
@@ -17,14 +17,14 @@ enum IMessageType {
   kMessageIconInformation = 0x40,
 };
 // The button that answered a message box.
-enum IMessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
+enum MessageAnswer { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 // File prompts.
-enum IFileMode { kFileOpen = 0, kFileSave = 1 };
+enum FileMode { kFileOpen = 0, kFileSave = 1 };
 
-class IEditorView {
+class EditorView {
  public:
   // Host UI/dispatcher (the plug-in is closing).
-  virtual ~IEditorView() = default;
+  virtual ~EditorView() = default;
 
   // Host UI/dispatcher.
   virtual int Width() const = 0;
@@ -40,10 +40,10 @@ class IEditorView {
   virtual void HandleHostIdle() {}
 
   // Editor thread only; each blocks until the user answers, so the caller
-  // holds no lock. Returns the button pressed (IMessageAnswer).
+  // holds no lock. Returns the button pressed (MessageAnswer).
   virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
   // `path` (in: suggested name, out: chosen path, "" on cancel) and
-  // `folder` (start folder) hold kPathLength bytes; mode is an IFileMode.
+  // `folder` (start folder) hold kPathLength bytes; mode is an FileMode.
   virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) = 0;
   // Opens `url` in the system's browser, after `confirmText` (Yes/No) when
   // given; shows `failureText` when it cannot. True when it was opened.

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 
-IEffectBase::IEffectBase(const IEffectIdentity& identity)
+EffectBase::EffectBase(const EffectIdentity& identity)
     : uniqueId_(identity.uniqueId),
       makerCode_(identity.makerCode),
       versionWord_(identity.versionWord),
@@ -24,19 +24,19 @@ IEffectBase::IEffectBase(const IEffectIdentity& identity)
   if (ParameterCount() > kChangedWords * 64) throw std::length_error("more parameters than change bits");
   // Room for a program record in every slot, so that a program change the
   // audio thread makes into an empty slot writes it without allocating.
-  for (IPresetSlot& slot : presets_) {
+  for (PresetSlot& slot : presets_) {
     slot.state.Resize(1);
     slot.state.Clear();
   }
 }
 
-IEffectBase::~IEffectBase() = default;
+EffectBase::~EffectBase() = default;
 
 // -- locks, the engine and the host's calls -----------------------------------
 
 // A thread that holds the mutex already only counts: the audio thread,
 // holding it through TryLock, must make no blocking call at all.
-IEffectBase::Lock::Lock(IEffectBase& base) : base_(base) {
+EffectBase::Lock::Lock(EffectBase& base) : base_(base) {
   if (base_.HoldsMutex()) {
     ++base_.mutexDepth_;
     return;
@@ -45,7 +45,7 @@ IEffectBase::Lock::Lock(IEffectBase& base) : base_(base) {
   base_.TakeMutexOwnership();
 }
 
-IEffectBase::Lock::~Lock() {
+EffectBase::Lock::~Lock() {
   if (--base_.mutexDepth_ > 0) return;
   HostCall calls[kOutboxCapacity];
   const int count = TakeCalls(base_.mutexOutbox_, base_.mutexOutboxCount_, calls);
@@ -55,7 +55,7 @@ IEffectBase::Lock::~Lock() {
   for (int i = 0; i < count; ++i) base_.SendToHost(calls[i]);
 }
 
-IEffectBase::TryLock::TryLock(IEffectBase& base) : base_(base), owns_(base.HoldsMutex()) {
+EffectBase::TryLock::TryLock(EffectBase& base) : base_(base), owns_(base.HoldsMutex()) {
   if (owns_) {
     ++base_.mutexDepth_;
     return;
@@ -66,13 +66,13 @@ IEffectBase::TryLock::TryLock(IEffectBase& base) : base_(base), owns_(base.Holds
 
 // Whoever holds the engine meanwhile keeps the host calls in its own outbox
 // and brings the engine up to date itself.
-IEffectBase::TryLock::~TryLock() {
+EffectBase::TryLock::~TryLock() {
   if (!owns_ || --base_.mutexDepth_ > 0) return;
   base_.mutexOwner_.store(std::thread::id(), std::memory_order_release);
   base_.mutex_.unlock();
 }
 
-IEffectBase::EngineHold::EngineHold(IEffectBase& base) : base_(base), took_(!base.HoldsEngine()) {
+EffectBase::EngineHold::EngineHold(EffectBase& base) : base_(base), took_(!base.HoldsEngine()) {
   if (!took_) return;
   // The audio thread holds it for one block at most, and makes no call
   // that could wait for this thread meanwhile.
@@ -80,29 +80,29 @@ IEffectBase::EngineHold::EngineHold(IEffectBase& base) : base_(base), took_(!bas
   base_.engineOwner_.store(std::this_thread::get_id(), std::memory_order_release);
 }
 
-IEffectBase::EngineHold::~EngineHold() {
+EffectBase::EngineHold::~EngineHold() {
   if (took_) base_.ReleaseEngine();
 }
 
-bool IEffectBase::TryHoldEngine() {
+bool EffectBase::TryHoldEngine() {
   if (engineHeld_.exchange(true, std::memory_order_acquire)) return false;
   engineOwner_.store(std::this_thread::get_id(), std::memory_order_release);
   return true;
 }
 
-void IEffectBase::TakeMutexOwnership() {
+void EffectBase::TakeMutexOwnership() {
   mutexDepth_ = 1;
   mutexOwner_.store(std::this_thread::get_id(), std::memory_order_release);
 }
 
-int IEffectBase::TakeCalls(HostCall (&outbox)[kOutboxCapacity], int& count, HostCall (&calls)[kOutboxCapacity]) {
+int EffectBase::TakeCalls(HostCall (&outbox)[kOutboxCapacity], int& count, HostCall (&calls)[kOutboxCapacity]) {
   const int taken = count;
   std::copy(outbox, outbox + taken, calls);
   count = 0;
   return taken;
 }
 
-void IEffectBase::ReleaseEngine() {
+void EffectBase::ReleaseEngine() {
   HostCall calls[kOutboxCapacity];
   const int count = TakeCalls(engineOutbox_, engineOutboxCount_, calls);
   engineOwner_.store(std::thread::id(), std::memory_order_release);
@@ -110,15 +110,15 @@ void IEffectBase::ReleaseEngine() {
   for (int i = 0; i < count; ++i) CallHost(calls[i]);
 }
 
-IEffectBase::BulkEdit::BulkEdit(IEffectBase& base) : base_(base) {
+EffectBase::BulkEdit::BulkEdit(EffectBase& base) : base_(base) {
   if (base_.bulkDepth_++ == 0) base_.restoreSequence_.fetch_add(1, std::memory_order_acq_rel);
 }
 
-IEffectBase::BulkEdit::~BulkEdit() {
+EffectBase::BulkEdit::~BulkEdit() {
   if (--base_.bulkDepth_ == 0) base_.restoreSequence_.fetch_add(1, std::memory_order_release);
 }
 
-void IEffectBase::CallHost(const HostCall& call) {
+void EffectBase::CallHost(const HostCall& call) {
   // Room for every parameter's edit three times over and more; beyond that
   // a burst of calls is cut rather than the lock held longer.
   if (HoldsEngine()) {
@@ -130,23 +130,23 @@ void IEffectBase::CallHost(const HostCall& call) {
   }
 }
 
-void IEffectBase::MarkChanged(int index) {
+void EffectBase::MarkChanged(int index) {
   if (index < 0 || index >= ParameterCount()) return;
   changed_[index / 64].fetch_or(std::uint64_t(1) << (index % 64), std::memory_order_release);
 }
 
-void IEffectBase::ParameterChanged(int index) {
+void EffectBase::ParameterChanged(int index) {
   MarkChanged(index);
   if (!HoldsMutex() && !HoldsEngine()) UpdateEngineIfIdle();
 }
 
-void IEffectBase::UpdateEngineIfIdle() {
+void EffectBase::UpdateEngineIfIdle() {
   if (Processing()) return;
   EngineHold hold(*this);
   ApplyChangedParameters();
 }
 
-void IEffectBase::ApplyChangedParameters() {
+void EffectBase::ApplyChangedParameters() {
   const unsigned before = restoreSequence_.load(std::memory_order_acquire);
   if (before & 1) return;  // a restore is half written: keep the state the engine has
   std::uint64_t taken[kChangedWords];
@@ -173,67 +173,67 @@ void IEffectBase::ApplyChangedParameters() {
     if ((taken[i / 64] & ~setByEngine_[i / 64]) >> (i % 64) & 1) ApplyParameterToEngine(i, values[i]);
 }
 
-void IEffectBase::ActivationChanged(bool active) {
+void EffectBase::ActivationChanged(bool active) {
   SetProcessing(active);
   if (active) NotifyAllParameters();
 }
 
-IEffectParameter* IEffectBase::Parameter(int index) {
+EffectParameter* EffectBase::Parameter(int index) {
   if (index < 0 || index >= ParameterCount()) return nullptr;
   return &parameters_[static_cast<size_t>(index)];
 }
 
-const IEffectParameter* IEffectBase::Parameter(int index) const {
+const EffectParameter* EffectBase::Parameter(int index) const {
   if (index < 0 || index >= ParameterCount()) return nullptr;
   return &parameters_[static_cast<size_t>(index)];
 }
 
-void IEffectBase::SetParameterFromEditor(int index, double normalised) {
-  IEffectParameter* parameter = Parameter(index);
+void EffectBase::SetParameterFromEditor(int index, double normalised) {
+  EffectParameter* parameter = Parameter(index);
   if (!parameter) return;
   parameter->SetFromNormalized(normalised);
   NotifyHostOfParameter(index, normalised);
   ParameterChanged(index);
 }
 
-void IEffectBase::NotifyHostOfAllParameters() {
+void EffectBase::NotifyHostOfAllParameters() {
   Lock lock(*this);
   for (int i = 0; i < ParameterCount(); ++i)
     NotifyHostOfParameter(i, parameters_[static_cast<size_t>(i)].ToNormalized());
 }
 
-void IEffectBase::NotifyAllParameters() {
+void EffectBase::NotifyAllParameters() {
   for (int i = 0; i < ParameterCount(); ++i) ParameterChanged(i);
 }
 
-void IEffectBase::RefreshParameterControls() {
+void EffectBase::RefreshParameterControls() {
   for (int i = 0; i < ParameterCount(); ++i) ShowOnEditor(i, parameters_[static_cast<size_t>(i)].value, false);
 }
 
-void IEffectBase::ShowOnEditor(int index, double value, bool normalised) {
+void EffectBase::ShowOnEditor(int index, double value, bool normalised) {
   if (!normalised) {
     // Converted here: a parameter's range and shape never change once
     // defined, so this reads nothing another thread writes.
-    const IEffectParameter* parameter = Parameter(index);
+    const EffectParameter* parameter = Parameter(index);
     if (!parameter) return;
     value = parameter->ToNormalized(value);
   }
   editorMailbox_.Post(index, value);
 }
 
-bool IEffectBase::SerializeParams(IStateBuffer& buffer) {
+bool EffectBase::SerializeParams(StateBuffer& buffer) {
   Lock lock(*this);
-  for (const IEffectParameter& parameter : parameters_) {
+  for (const EffectParameter& parameter : parameters_) {
     int before = buffer.Size();
     if (buffer.AppendDouble(parameter.value) == before) return false;
   }
   return true;
 }
 
-int IEffectBase::UnserializeParams(const IStateBuffer& buffer, int position) {
+int EffectBase::UnserializeParams(const StateBuffer& buffer, int position) {
   Lock lock(*this);
   BulkEdit bulk(*this);
-  for (IEffectParameter& parameter : parameters_) {
+  for (EffectParameter& parameter : parameters_) {
     if (position < 0) break;
     double v = 0;
     position = buffer.ReadDouble(position, &v);
@@ -244,7 +244,7 @@ int IEffectBase::UnserializeParams(const IStateBuffer& buffer, int position) {
   return position;
 }
 
-int IEffectBase::MeasureParams(const IStateBuffer& buffer, int position) const {
+int EffectBase::MeasureParams(const StateBuffer& buffer, int position) const {
   for (int i = 0; i < ParameterCount() && position >= 0; ++i) {
     double v = 0;
     position = buffer.ReadDouble(position, &v);
@@ -253,23 +253,23 @@ int IEffectBase::MeasureParams(const IStateBuffer& buffer, int position) const {
   return position;
 }
 
-int IEffectBase::MeasureState(const IStateBuffer& buffer, int position) const {
+int EffectBase::MeasureState(const StateBuffer& buffer, int position) const {
   return MeasureParams(buffer, position);
 }
 
-const char* IEffectBase::PresetName(int index) const {
+const char* EffectBase::PresetName(int index) const {
   if (index < 0 || index >= PresetCount()) return "";
   return presets_[static_cast<size_t>(index)].name;
 }
 
-IPresetSlot* IEffectBase::Preset(int index) {
+PresetSlot* EffectBase::Preset(int index) {
   if (index < 0 || index >= PresetCount()) return nullptr;
   return &presets_[static_cast<size_t>(index)];
 }
 
-bool IEffectBase::SerializePresets(IStateBuffer& buffer) {
+bool EffectBase::SerializePresets(StateBuffer& buffer) {
   bool result = true;
-  for (IPresetSlot& slot : presets_) {
+  for (PresetSlot& slot : presets_) {
     if (!result) break;
     buffer.AppendString(slot.name);
     buffer.AppendByte(slot.initialised ? 1 : 0);
@@ -281,9 +281,9 @@ bool IEffectBase::SerializePresets(IStateBuffer& buffer) {
   return result;
 }
 
-int IEffectBase::UnserializePresets(const IStateBuffer& buffer, int position) {
+int EffectBase::UnserializePresets(const StateBuffer& buffer, int position) {
   char name[kPresetNameLength] = "";
-  for (IPresetSlot& slot : presets_) {
+  for (PresetSlot& slot : presets_) {
     if (position < 0) break;
     position = buffer.ReadString(position, name, sizeof name);
     CopyText(slot.name, name);
@@ -301,12 +301,12 @@ int IEffectBase::UnserializePresets(const IStateBuffer& buffer, int position) {
   return position;
 }
 
-int IEffectBase::TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out) {
+int EffectBase::TranscribeState(const StateBuffer& buffer, int position, StateBuffer& out) {
   return TranscribeParams(buffer, position, out);
 }
 
-int IEffectBase::TranscribeParams(const IStateBuffer& buffer, int position, IStateBuffer& out) const {
-  for (const IEffectParameter& parameter : parameters_) {
+int EffectBase::TranscribeParams(const StateBuffer& buffer, int position, StateBuffer& out) const {
+  for (const EffectParameter& parameter : parameters_) {
     double v = 0;
     position = buffer.ReadDouble(position, &v);
     if (position < 0) return -1;
@@ -315,7 +315,7 @@ int IEffectBase::TranscribeParams(const IStateBuffer& buffer, int position, ISta
   return position;
 }
 
-int IEffectBase::MeasurePresets(const IStateBuffer& buffer, int position) const {
+int EffectBase::MeasurePresets(const StateBuffer& buffer, int position) const {
   char name[kPresetNameLength];
   for (int i = 0; i < PresetCount() && position >= 0; ++i) {
     position = buffer.ReadString(position, name, sizeof name);
@@ -327,8 +327,8 @@ int IEffectBase::MeasurePresets(const IStateBuffer& buffer, int position) const 
   return position;
 }
 
-void IEffectBase::ModifyCurrentPreset(const char* name) {
-  IPresetSlot* slot = Preset(CurrentPreset());
+void EffectBase::ModifyCurrentPreset(const char* name) {
+  PresetSlot* slot = Preset(CurrentPreset());
   if (!slot) return;
   slot->state.Clear();
   SerializeCurrentState(slot->state);
@@ -336,8 +336,8 @@ void IEffectBase::ModifyCurrentPreset(const char* name) {
   presetChanges_.fetch_add(1, std::memory_order_release);
 }
 
-bool IEffectBase::ActivatePreset(int index) {
-  IPresetSlot* slot = Preset(index);
+bool EffectBase::ActivatePreset(int index) {
+  PresetSlot* slot = Preset(index);
   if (!slot) return false;
   bool result;
   if (slot->initialised) {
@@ -345,7 +345,7 @@ bool IEffectBase::ActivatePreset(int index) {
   } else {
     slot->initialised = true;
     int users = 0;
-    for (const IPresetSlot& other : presets_)
+    for (const PresetSlot& other : presets_)
       if (std::strstr(other.name, "user preset")) ++users;
     std::snprintf(slot->name, sizeof slot->name, "%s %d", "user preset", users + 1);
     // A slot a bank marked empty may still hold an older record.
@@ -360,9 +360,9 @@ bool IEffectBase::ActivatePreset(int index) {
   return result;
 }
 
-void IEffectBase::FillEmptyPresets(int count) {
+void EffectBase::FillEmptyPresets(int count) {
   for (int pass = 0; pass < count; ++pass) {
-    for (IPresetSlot& slot : presets_) {
+    for (PresetSlot& slot : presets_) {
       if (slot.initialised) continue;
       slot.initialised = true;
       CopyText(slot.name, "Empty");
@@ -373,7 +373,7 @@ void IEffectBase::FillEmptyPresets(int count) {
   }
 }
 
-int IEffectBase::VersionDecimal() const {
+int EffectBase::VersionDecimal() const {
   std::uint32_t v = versionWord_;
   return static_cast<int>(((v >> 16) * 100 + ((v >> 8) & 0xFF)) * 100 + (v & 0xFF));
 }

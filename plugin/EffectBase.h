@@ -33,7 +33,7 @@
 #include "platform/PluginMutex.h"
 
 
-struct IEffectIdentity {
+struct EffectIdentity {
   const char* effectName;
   const char* productName;
   const char* makerName;
@@ -48,7 +48,7 @@ struct IEffectIdentity {
   bool isInstrument;
 };
 
-class IEffectBase {
+class EffectBase {
  public:
   // A call into the host, as the instrument's adapter makes it.
   enum class HostCallKind { kBeginEdit, kPerformEdit, kEndEdit, kProgramListChanged };
@@ -63,26 +63,26 @@ class IEffectBase {
   // the engine is brought up to date. Never on the audio thread.
   class Lock {
    public:
-    explicit Lock(IEffectBase& base);
+    explicit Lock(EffectBase& base);
     ~Lock();
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
 
    private:
-    IEffectBase& base_;
+    EffectBase& base_;
   };
 
   // The audio thread's way to the model: takes the mutex only if it is free.
   class TryLock {
    public:
-    explicit TryLock(IEffectBase& base);
+    explicit TryLock(EffectBase& base);
     ~TryLock();
     TryLock(const TryLock&) = delete;
     TryLock& operator=(const TryLock&) = delete;
     explicit operator bool() const { return owns_; }
 
    private:
-    IEffectBase& base_;
+    EffectBase& base_;
     bool owns_;
   };
 
@@ -90,13 +90,13 @@ class IEffectBase {
   // the audio thread to finish its block if it has it. Re-entrant.
   class EngineHold {
    public:
-    explicit EngineHold(IEffectBase& base);
+    explicit EngineHold(EffectBase& base);
     ~EngineHold();
     EngineHold(const EngineHold&) = delete;
     EngineHold& operator=(const EngineHold&) = delete;
 
    private:
-    IEffectBase& base_;
+    EffectBase& base_;
     bool took_;
   };
 
@@ -105,22 +105,22 @@ class IEffectBase {
   // are written. Under the plug-in mutex.
   class BulkEdit {
    public:
-    explicit BulkEdit(IEffectBase& base);
+    explicit BulkEdit(EffectBase& base);
     ~BulkEdit();
     BulkEdit(const BulkEdit&) = delete;
     BulkEdit& operator=(const BulkEdit&) = delete;
 
    private:
-    IEffectBase& base_;
+    EffectBase& base_;
   };
 
-  explicit IEffectBase(const IEffectIdentity& identity);
-  IEffectBase(const IEffectBase&) = delete;
-  IEffectBase& operator=(const IEffectBase&) = delete;
+  explicit EffectBase(const EffectIdentity& identity);
+  EffectBase(const EffectBase&) = delete;
+  EffectBase& operator=(const EffectBase&) = delete;
 
   // -- virtual operations --------------------------------------------------
   // Host UI/dispatcher, with neither the mutex nor the engine held.
-  virtual ~IEffectBase();
+  virtual ~EffectBase();
 
   // Host UI/dispatcher, after the sample rate, block size or activation
   // changed; holds the engine while it resets it.
@@ -158,24 +158,24 @@ class IEffectBase {
   void RefreshParameterControls();
 
   // Under the mutex.
-  virtual bool SerializeCurrentState(IStateBuffer& buffer) { return SerializeParams(buffer); }
+  virtual bool SerializeCurrentState(StateBuffer& buffer) { return SerializeParams(buffer); }
   // Under the mutex.
-  virtual int UnserializeState(const IStateBuffer& buffer, int position) {
+  virtual int UnserializeState(const StateBuffer& buffer, int position) {
     return UnserializeParams(buffer, position);
   }
   // Walks a state as UnserializeState would read it, applying nothing:
   // the position after it, or -1 when it is truncated or holds a value that
   // is not a finite number. Lets chunk and file readers refuse bad data
   // before they change anything. Any thread.
-  virtual int MeasureState(const IStateBuffer& buffer, int position) const;
+  virtual int MeasureState(const StateBuffer& buffer, int position) const;
   // Writes the state at `position` into `out` as SerializeCurrentState would
   // write it once UnserializeState had taken it (values clamped to their
   // ranges), without applying it: a bank is stored slot by slot this way, so
   // only the program that becomes current reaches the instrument. The
   // position after the state, or -1. Under the mutex.
-  virtual int TranscribeState(const IStateBuffer& buffer, int position, IStateBuffer& out);
+  virtual int TranscribeState(const StateBuffer& buffer, int position, StateBuffer& out);
   // Under the mutex (bank chunks and files).
-  int UnserializePresets(const IStateBuffer& buffer, int position);
+  int UnserializePresets(const StateBuffer& buffer, int position);
   // Under the mutex.
   void ModifyCurrentPreset(const char* name);
 
@@ -187,28 +187,28 @@ class IEffectBase {
 
   // -- parameters ---------------------------------------------------------
   int ParameterCount() const { return static_cast<int>(parameters_.size()); }
-  IEffectParameter* Parameter(int index);
-  const IEffectParameter* Parameter(int index) const;
+  EffectParameter* Parameter(int index);
+  const EffectParameter* Parameter(int index) const;
   void NotifyHostOfAllParameters();
   // Any thread: every parameter changed.
   void NotifyAllParameters();
-  bool SerializeParams(IStateBuffer& buffer);
-  int UnserializeParams(const IStateBuffer& buffer, int position);
+  bool SerializeParams(StateBuffer& buffer);
+  int UnserializeParams(const StateBuffer& buffer, int position);
   // Parameter values as UnserializeParams reads them, clamped, appended to
   // `out`; the position after them, or -1 when they run past the data.
-  int TranscribeParams(const IStateBuffer& buffer, int position, IStateBuffer& out) const;
+  int TranscribeParams(const StateBuffer& buffer, int position, StateBuffer& out) const;
 
   // -- presets (under the mutex unless noted) -------------------------------
   int PresetCount() const { return static_cast<int>(presets_.size()); }
   // Any thread.
   int CurrentPreset() const { return currentPreset_.load(std::memory_order_relaxed); }
   const char* PresetName(int index) const;
-  IPresetSlot* Preset(int index);
-  bool SerializePresets(IStateBuffer& buffer);
+  PresetSlot* Preset(int index);
+  bool SerializePresets(StateBuffer& buffer);
   // The bank block's counterpart of MeasureState.
-  int MeasurePresets(const IStateBuffer& buffer, int position) const;
+  int MeasurePresets(const StateBuffer& buffer, int position) const;
   // Parameter values as UnserializeParams reads them, applying nothing.
-  int MeasureParams(const IStateBuffer& buffer, int position) const;
+  int MeasureParams(const StateBuffer& buffer, int position) const;
   bool ActivatePreset(int index);
   void FillEmptyPresets(int count);
   // Any thread, lock-free: moves whenever the current program or a
@@ -297,7 +297,7 @@ class IEffectBase {
   int blockSize_ = 0;
   int latency_;
   int tailSize_ = 0;
-  std::vector<IEffectParameter> parameters_;
+  std::vector<EffectParameter> parameters_;
   EditorMailbox editorMailbox_;
-  std::vector<IPresetSlot> presets_;
+  std::vector<PresetSlot> presets_;
 };

@@ -20,7 +20,7 @@ bool TruncateToInt(double v, int* out) {
 }
 }  // namespace
 
-void IEffectParameter::DefineContinuous(const char* newName, double newDefault, double newMinimum,
+void EffectParameter::DefineContinuous(const char* newName, double newDefault, double newMinimum,
                                         double newMaximum, double newStep, double newShape) {
   if (kind == kUnset) kind = kContinuous;
   CopyText(name, newName);
@@ -36,7 +36,7 @@ void IEffectParameter::DefineContinuous(const char* newName, double newDefault, 
   if (newShape != 0) shape = newShape;
 }
 
-void IEffectParameter::DefineEnumeration(const char* newName, int defaultIndex, int count,
+void EffectParameter::DefineEnumeration(const char* newName, int defaultIndex, int count,
                                          const char* const* names) {
   if (kind == kUnset) kind = kEnumeration;
   DefineContinuous(newName, defaultIndex, 0, count - 1, 1, 1.0);
@@ -47,11 +47,11 @@ void IEffectParameter::DefineEnumeration(const char* newName, int defaultIndex, 
   }
 }
 
-double IEffectParameter::FromNormalizedRaw(double x) const {
+double EffectParameter::FromNormalizedRaw(double x) const {
   return std::pow(x, shape) * (maximum - minimum) + minimum;
 }
 
-double IEffectParameter::SetFromNormalized(double x) {
+double EffectParameter::SetFromNormalized(double x) {
   // Below 0 (or NaN) would give NaN through a fractional shape.
   if (!(x > 0)) x = 0;
   double v = FromNormalizedRaw(x);
@@ -60,16 +60,16 @@ double IEffectParameter::SetFromNormalized(double x) {
   return value;
 }
 
-double IEffectParameter::Clamp(double v) const {
+double EffectParameter::Clamp(double v) const {
   if (v < minimum) return minimum;
   return std::min(v, maximum);
 }
 
-double IEffectParameter::ToNormalized(double v) const {
+double EffectParameter::ToNormalized(double v) const {
   return std::pow((Clamp(v) - minimum) / (maximum - minimum), 1.0 / shape);
 }
 
-const IEffectParameter::ValueName* IEffectParameter::NameFor(double v) const {
+const EffectParameter::ValueName* EffectParameter::NameFor(double v) const {
   int key;
   if (!TruncateToInt(v, &key)) return nullptr;
   for (const ValueName& entry : valueNames)
@@ -77,7 +77,7 @@ const IEffectParameter::ValueName* IEffectParameter::NameFor(double v) const {
   return nullptr;
 }
 
-void IEffectParameter::FormatValue(double v, bool normalised, char* out,
+void EffectParameter::FormatValue(double v, bool normalised, char* out,
                                    bool useValueNames) const {
   if (normalised) v = FromNormalizedRaw(v);
   if (useValueNames) {
@@ -96,13 +96,13 @@ void IEffectParameter::FormatValue(double v, bool normalised, char* out,
   }
 }
 
-const char* IEffectParameter::DisplayLabel() const {
+const char* EffectParameter::DisplayLabel() const {
   const ValueName* entry = HasValueNames() ? NameFor(value) : nullptr;
   if (entry && entry->text[0]) return "";
   return label;
 }
 
-bool IEffectParameter::FindValueName(const char* text, int* valueOut) const {
+bool EffectParameter::FindValueName(const char* text, int* valueOut) const {
   for (const ValueName& entry : valueNames) {
     if (std::strcmp(entry.text, text) == 0) {
       *valueOut = entry.value;

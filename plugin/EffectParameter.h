@@ -7,7 +7,7 @@
 #include "plugin/AtomicDouble.h"
 #include "plugin/Text.h"
 
-class IEffectParameter {
+class EffectParameter {
  public:
   enum Kind { kUnset = 0, kInteger = 2, kEnumeration = 3, kContinuous = 4 };
 

@@ -2,7 +2,7 @@
 // host does not report keep their previous values.
 #pragma once
 
-struct IHostTimeInfo {
+struct HostTimeInfo {
   double tempo = 120.0;
   double samplePosition = -1.0;
   double quarterNotePosition = -1.0;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-struct IMidiEvent {
+struct MidiEvent {
   std::int32_t offset = 0;  // sample position within the current block
   std::uint8_t status = 0;
   std::uint8_t data1 = 0;
@@ -11,7 +11,7 @@ struct IMidiEvent {
 };
 
 // A system-exclusive message; `data` is the host's and valid only during the call.
-struct IMidiSysEx {
+struct MidiSysEx {
   std::int32_t offset = 0;
   std::int32_t size = 0;
   const std::uint8_t* data = nullptr;

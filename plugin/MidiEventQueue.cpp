@@ -1,13 +1,13 @@
 #include "plugin/MidiEventQueue.h"
 
-void IMidiEventQueue::Compact() {
+void MidiEventQueue::Compact() {
   if (front_ == 0) return;
   for (int i = front_; i < count_; ++i) storage_[i - front_] = storage_[i];
   count_ -= front_;
   front_ = 0;
 }
 
-bool IMidiEventQueue::Add(const IMidiEvent& event) {
+bool MidiEventQueue::Add(const MidiEvent& event) {
   if (count_ >= kCapacity) Compact();
   if (count_ >= kCapacity) {
     ++dropped_;
@@ -24,6 +24,6 @@ bool IMidiEventQueue::Add(const IMidiEvent& event) {
   return true;
 }
 
-void IMidiEventQueue::ShiftOffsets(int delta) {
+void MidiEventQueue::ShiftOffsets(int delta) {
   for (int i = front_; i < count_; ++i) storage_[i].offset += delta;
 }

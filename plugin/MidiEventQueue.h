@@ -7,17 +7,17 @@
 
 #include "plugin/MidiEvent.h"
 
-class IMidiEventQueue {
+class MidiEventQueue {
  public:
   static constexpr int kCapacity = 4096;
 
-  IMidiEventQueue() : storage_(std::make_unique<IMidiEvent[]>(kCapacity)) {}
+  MidiEventQueue() : storage_(std::make_unique<MidiEvent[]>(kCapacity)) {}
 
   // False, and the event dropped, when the queue is full.
-  bool Add(const IMidiEvent& event);
+  bool Add(const MidiEvent& event);
 
   bool Empty() const { return front_ >= count_; }
-  const IMidiEvent& Front() const { return storage_[front_]; }
+  const MidiEvent& Front() const { return storage_[front_]; }
   void PopFront() { ++front_; }
   // Drops every waiting event (all notes off, reset).
   void Flush() { front_ = count_ = 0; }
@@ -29,7 +29,7 @@ class IMidiEventQueue {
   template <typename Take>
   void TakeDue(int tickLength, Take&& take) {
     while (!Empty()) {
-      const IMidiEvent event = Front();
+      const MidiEvent event = Front();
       if (static_cast<long long>(event.offset) - tickLength > 0) break;
       PopFront();
       take(event);
@@ -49,7 +49,7 @@ class IMidiEventQueue {
  private:
   void Compact();
 
-  std::unique_ptr<IMidiEvent[]> storage_;
+  std::unique_ptr<MidiEvent[]> storage_;
   int front_ = 0;
   int count_ = 0;
   unsigned dropped_ = 0;

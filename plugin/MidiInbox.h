@@ -13,7 +13,7 @@ class MidiInbox {
   static constexpr std::uint32_t kCapacity = 4096;  // a power of two
 
   // The host's event thread (normally the audio thread).
-  bool Push(const IMidiEvent& event) {
+  bool Push(const MidiEvent& event) {
     const std::uint32_t tail = tail_.load(std::memory_order_relaxed);
     if (tail - head_.load(std::memory_order_acquire) >= kCapacity) {
       dropped_.fetch_add(1, std::memory_order_relaxed);
@@ -39,7 +39,7 @@ class MidiInbox {
   unsigned Dropped() const { return dropped_.load(std::memory_order_relaxed); }
 
  private:
-  IMidiEvent slots_[kCapacity];
+  MidiEvent slots_[kCapacity];
   std::atomic<std::uint32_t> head_{0};
   std::atomic<std::uint32_t> tail_{0};
   std::atomic<unsigned> dropped_{0};

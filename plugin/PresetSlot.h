@@ -4,8 +4,8 @@
 #include "plugin/StateBuffer.h"
 #include "plugin/Text.h"
 
-struct IPresetSlot {
+struct PresetSlot {
   bool initialised = false;
   char name[kPresetNameLength] = "empty";
-  IStateBuffer state;
+  StateBuffer state;
 };

@@ -23,9 +23,9 @@ std::uint32_t GetLittleEndian32(const std::uint8_t* p) {
 
 }  // namespace
 
-IStateBuffer::IStateBuffer(int granularity) : granularity_(granularity > 0 ? granularity : 1) {}
+StateBuffer::StateBuffer(int granularity) : granularity_(granularity > 0 ? granularity : 1) {}
 
-bool IStateBuffer::Reserve(int n) {
+bool StateBuffer::Reserve(int n) {
   if (n < 0) return false;
   if (static_cast<size_t>(n) <= bytes_.size()) return true;
   // Grow by at least the granularity or half the size, so appends stay cheap.
@@ -41,7 +41,7 @@ bool IStateBuffer::Reserve(int n) {
   return true;
 }
 
-int IStateBuffer::Resize(int n) {
+int StateBuffer::Resize(int n) {
   int previous = size_;
   if (n < 0) n = 0;
   if (!Reserve(n)) return previous;
@@ -50,7 +50,7 @@ int IStateBuffer::Resize(int n) {
   return previous;
 }
 
-int IStateBuffer::AppendBytes(const void* p, int n) {
+int StateBuffer::AppendBytes(const void* p, int n) {
   if (n <= 0) return size_;
   if (size_ > std::numeric_limits<int>::max() - n || !Reserve(size_ + n)) return size_;
   std::memcpy(bytes_.data() + size_, p, static_cast<size_t>(n));
@@ -58,13 +58,13 @@ int IStateBuffer::AppendBytes(const void* p, int n) {
   return size_;
 }
 
-int IStateBuffer::AppendInt32(std::int32_t v) {
+int StateBuffer::AppendInt32(std::int32_t v) {
   std::uint8_t b[4];
   PutLittleEndian32(b, static_cast<std::uint32_t>(v));
   return AppendBytes(b, 4);
 }
 
-int IStateBuffer::AppendDouble(double v) {
+int StateBuffer::AppendDouble(double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, 8);
   std::uint8_t b[8];
@@ -73,27 +73,27 @@ int IStateBuffer::AppendDouble(double v) {
   return AppendBytes(b, 8);
 }
 
-int IStateBuffer::AppendByte(std::uint8_t v) { return AppendBytes(&v, 1); }
+int StateBuffer::AppendByte(std::uint8_t v) { return AppendBytes(&v, 1); }
 
-int IStateBuffer::AppendString(const char* s) {
+int StateBuffer::AppendString(const char* s) {
   size_t length = s ? std::strlen(s) : 0;
   if (length > static_cast<size_t>(std::numeric_limits<int>::max() - 4)) return size_;
   AppendInt32(static_cast<std::int32_t>(length));
   return AppendBytes(s, static_cast<int>(length));
 }
 
-int IStateBuffer::Remaining(int position) const {
+int StateBuffer::Remaining(int position) const {
   if (position < 0 || position >= size_) return 0;
   return size_ - position;
 }
 
-int IStateBuffer::ReadInt32(int position, std::int32_t* out) const {
+int StateBuffer::ReadInt32(int position, std::int32_t* out) const {
   if (Remaining(position) < 4) return -1;
   *out = static_cast<std::int32_t>(GetLittleEndian32(bytes_.data() + position));
   return position + 4;
 }
 
-int IStateBuffer::ReadDouble(int position, double* out) const {
+int StateBuffer::ReadDouble(int position, double* out) const {
   if (Remaining(position) < 8) return -1;
   std::uint64_t bits = GetLittleEndian32(bytes_.data() + position) |
                        static_cast<std::uint64_t>(GetLittleEndian32(bytes_.data() + position + 4))
@@ -102,13 +102,13 @@ int IStateBuffer::ReadDouble(int position, double* out) const {
   return position + 8;
 }
 
-int IStateBuffer::ReadByte(int position, std::uint8_t* out) const {
+int StateBuffer::ReadByte(int position, std::uint8_t* out) const {
   if (Remaining(position) < 1) return -1;
   *out = bytes_[static_cast<size_t>(position)];
   return position + 1;
 }
 
-int IStateBuffer::ReadString(int position, char* out, int capacity) const {
+int StateBuffer::ReadString(int position, char* out, int capacity) const {
   std::int32_t length = 0;
   int start = ReadInt32(position, &length);
   if (start < 0) return -1;
@@ -129,13 +129,13 @@ int IStateBuffer::ReadString(int position, char* out, int capacity) const {
   return static_cast<int>(end);
 }
 
-void WriteChunkHeader(IStateBuffer& buffer) {
+void WriteChunkHeader(StateBuffer& buffer) {
   buffer.Clear();
   buffer.AppendInt32(static_cast<std::int32_t>(kChunkMarker));
   buffer.AppendInt32(static_cast<std::int32_t>(kChunkVersion));
 }
 
-std::uint32_t ReadChunkHeader(const IStateBuffer& buffer, int& position) {
+std::uint32_t ReadChunkHeader(const StateBuffer& buffer, int& position) {
   std::int32_t marker = 0;
   if (buffer.ReadInt32(position, &marker) < 0 || static_cast<std::uint32_t>(marker) != kChunkMarker)
     return 0;

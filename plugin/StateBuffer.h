@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-class IStateBuffer {
+class StateBuffer {
  public:
   static constexpr int kGranularity = 4096;
 
-  explicit IStateBuffer(int granularity = kGranularity);
+  explicit StateBuffer(int granularity = kGranularity);
 
   void Clear() { size_ = 0; }
   int Resize(int n);  // returns the previous size; new bytes are zero
@@ -50,7 +50,7 @@ class IStateBuffer {
 constexpr std::uint32_t kChunkMarker = 0x70666674;  // the bytes "tffp"
 constexpr std::uint32_t kChunkVersion = 0x00010000;
 
-void WriteChunkHeader(IStateBuffer& buffer);
+void WriteChunkHeader(StateBuffer& buffer);
 // Returns the version (0 without the marker); advances `position` past the
 // header, or sets it to -1 when the marker is there but the version is not.
-std::uint32_t ReadChunkHeader(const IStateBuffer& buffer, int& position);
+std::uint32_t ReadChunkHeader(const StateBuffer& buffer, int& position);

@@ -3,29 +3,29 @@
 #include <algorithm>
 
 #include "ui/FrameStrip.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
-IBitmapControl::IBitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
+BitmapControl::BitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
                                int blendMethod)
-    : IControl(delegate, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
+    : Control(delegate, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
 
-int IBitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
+int BitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
 
-bool IBitmapControl::Render(IGraphics& graphics) {
+bool BitmapControl::Render(Editor& graphics) {
   return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend());
 }
 
-void ISwitchControl::HandlePress(int x, int y, const IPointerMods& mods) {
+void SwitchControl::HandlePress(int x, int y, const PointerMods& mods) {
   double value = Value() + (strip_.frames < 2 ? 1.0 : 1.0 / (strip_.frames - 1));
   if (value > 1.001) value = 0.0;
   SetValue(value);
   MarkChanged(true);
 }
 
-ISwitchFramesControl::ISwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
-                                           const IFrameStrip& strip, int blendMethod)
-    : ISwitchControl(delegate, x, y, parameterIndex, strip, blendMethod) {
-  const IPanelRect& area = Area();
+SwitchFramesControl::SwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
+                                           const FrameStrip& strip, int blendMethod)
+    : SwitchControl(delegate, x, y, parameterIndex, strip, blendMethod) {
+  const Rect& area = Area();
   const int frames = std::max(strip.frames, 1);
   const float bandHeight = static_cast<float>(area.bottom - area.top) / frames;
   for (int i = 0; i < frames; ++i) {
@@ -34,7 +34,7 @@ ISwitchFramesControl::ISwitchFramesControl(EditorDelegate* delegate, int x, int 
   }
 }
 
-void ISwitchFramesControl::HandlePress(int x, int y, const IPointerMods& mods) {
+void SwitchFramesControl::HandlePress(int x, int y, const PointerMods& mods) {
   const int count = static_cast<int>(bands_.size());
   for (int i = 0; i < count; ++i) {
     if (bands_[static_cast<std::size_t>(i)].Contains(x, y)) {
@@ -46,7 +46,7 @@ void ISwitchFramesControl::HandlePress(int x, int y, const IPointerMods& mods) {
   MarkChanged(true);
 }
 
-void IContactControl::HandleRelease(int x, int y, const IPointerMods& mods) {
+void ContactControl::HandleRelease(int x, int y, const PointerMods& mods) {
   SetValue(0.0);
   MarkChanged(true);
 }

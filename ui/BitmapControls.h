@@ -7,44 +7,44 @@
 
 #include "ui/Control.h"
 
-class IBitmapControl : public IControl {
+class BitmapControl : public Control {
  public:
   // The area is one frame of the strip with its top-left corner at (x, y).
-  IBitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  BitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
                  int blendMethod = kBlendAlpha);
-  bool Render(IGraphics& graphics) override;
-  const IFrameStrip& Strip() const { return strip_; }
+  bool Render(Editor& graphics) override;
+  const FrameStrip& Strip() const { return strip_; }
   // The 1-based frame the current value shows.
   int CurrentFrame() const;
 
  protected:
-  IFrameStrip strip_;
+  FrameStrip strip_;
 };
 
 // Each press steps to the next frame, wrapping to the first after the last.
-class ISwitchControl : public IBitmapControl {
+class SwitchControl : public BitmapControl {
  public:
-  using IBitmapControl::IBitmapControl;
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
-  void HandleDoubleClick(int x, int y, const IPointerMods& mods) override { HandlePress(x, y, mods); }
+  using BitmapControl::BitmapControl;
+  void HandlePress(int x, int y, const PointerMods& mods) override;
+  void HandleDoubleClick(int x, int y, const PointerMods& mods) override { HandlePress(x, y, mods); }
 };
 
 // One horizontal band of the area per frame; a press picks the band under
 // the pointer.
-class ISwitchFramesControl : public ISwitchControl {
+class SwitchFramesControl : public SwitchControl {
  public:
-  ISwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  SwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
                        int blendMethod = kBlendAlpha);
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
-  const std::vector<IPanelRect>& Bands() const { return bands_; }
+  void HandlePress(int x, int y, const PointerMods& mods) override;
+  const std::vector<Rect>& Bands() const { return bands_; }
 
  private:
-  std::vector<IPanelRect> bands_;
+  std::vector<Rect> bands_;
 };
 
 // A momentary switch: back to 0 when the pointer lets go.
-class IContactControl : public ISwitchControl {
+class ContactControl : public SwitchControl {
  public:
-  using ISwitchControl::ISwitchControl;
-  void HandleRelease(int x, int y, const IPointerMods& mods) override;
+  using SwitchControl::SwitchControl;
+  void HandleRelease(int x, int y, const PointerMods& mods) override;
 };

@@ -8,9 +8,9 @@
 #include "ui/PanelTypes.h"
 
 class EditorDelegate;
-class IGraphics;
+class Editor;
 
-class IControl {
+class Control {
  public:
   struct AuxBinding {
     double value;
@@ -18,23 +18,23 @@ class IControl {
   };
 
   // parameterIndex -1 binds nothing; numbers below -1 are command codes.
-  IControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex = -1, int blendMethod = kBlendAlpha);
-  IControl(const IControl&) = delete;
-  IControl& operator=(const IControl&) = delete;
+  Control(EditorDelegate* delegate, const Rect& area, int parameterIndex = -1, int blendMethod = kBlendAlpha);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
 
   // Every virtual operation below runs on the editor's thread (the
   // destructor: with the editor, on the host UI/dispatcher thread).
-  virtual ~IControl() = default;
+  virtual ~Control() = default;
   // With the right button: asks for a new value (PromptForParameter) where
   // the control allows it. Otherwise nothing.
-  virtual void HandlePress(int x, int y, const IPointerMods& mods);
-  virtual void HandleRelease(int x, int y, const IPointerMods& mods) {}
-  virtual void HandleDrag(int x, int y, int dx, int dy, const IPointerMods& mods) {}
+  virtual void HandlePress(int x, int y, const PointerMods& mods);
+  virtual void HandleRelease(int x, int y, const PointerMods& mods) {}
+  virtual void HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) {}
   // Restores the value the host gave first, if any.
-  virtual void HandleDoubleClick(int x, int y, const IPointerMods& mods);
-  virtual void HandleWheel(int x, int y, const IPointerMods& mods, int notches) {}
+  virtual void HandleDoubleClick(int x, int y, const PointerMods& mods);
+  virtual void HandleWheel(int x, int y, const PointerMods& mods, int notches) {}
   virtual bool HandleKey(int x, int y, int key) { return false; }
-  virtual bool Render(IGraphics& graphics) = 0;
+  virtual bool Render(Editor& graphics) = 0;
   // A value from outside the editor (recorded by another thread and applied
   // at the tick); the first one also becomes the default.
   virtual void ApplyHostValue(double value);
@@ -53,10 +53,10 @@ class IControl {
 
   // Accessors.
   EditorDelegate* Delegate() const { return delegate_; }
-  IGraphics* Graphics() const { return graphics_; }
-  const IPanelRect& Area() const { return area_; }
-  const IPanelRect& HitArea() const { return hitArea_; }
-  void SetHitArea(const IPanelRect& area) { hitArea_ = area; }
+  Editor* Graphics() const { return graphics_; }
+  const Rect& Area() const { return area_; }
+  const Rect& HitArea() const { return hitArea_; }
+  void SetHitArea(const Rect& area) { hitArea_ = area; }
   int ParameterIndex() const { return parameterIndex_; }
   double Value() const { return value_; }
   void SetValue(double value) { value_ = value; }
@@ -73,29 +73,29 @@ class IControl {
   void SetPromptDisabled(bool disabled) { promptDisabled_ = disabled; }
   bool DoubleClickActsAsPress() const { return doubleClickActsAsPress_; }
   void SetDoubleClickActsAsPress(bool acts) { doubleClickActsAsPress_ = acts; }
-  const IBlendSpec& Blend() const { return blend_; }
-  ITextStyle& TextStyle() { return textStyle_; }
-  void SetTextStyle(const ITextStyle& style) { textStyle_ = style; }
+  const BlendSpec& Blend() const { return blend_; }
+  TextStyle& Style() { return textStyle_; }
+  void SetTextStyle(const TextStyle& style) { textStyle_ = style; }
   int TextEntryLimit() const { return textEntryLimit_; }
   void SetTextEntryLimit(int limit) { textEntryLimit_ = limit; }
   std::vector<AuxBinding>& AuxBindings() { return auxBindings_; }
   const std::vector<AuxBinding>& AuxBindings() const { return auxBindings_; }
 
-  // Set by IGraphics::AttachControl: the editor the control lives in.
-  void SetGraphics(IGraphics* graphics) { graphics_ = graphics; }
+  // Set by Editor::AttachControl: the editor the control lives in.
+  void SetGraphics(Editor* graphics) { graphics_ = graphics; }
 
  protected:
-  void SetArea(const IPanelRect& area) {
+  void SetArea(const Rect& area) {
     area_ = area;
     hitArea_ = area;
   }
 
  private:
   int textEntryLimit_ = 7;
-  ITextStyle textStyle_;
+  TextStyle textStyle_;
   EditorDelegate* delegate_;
-  IPanelRect area_;
-  IPanelRect hitArea_;
+  Rect area_;
+  Rect hitArea_;
   int parameterIndex_;
   std::vector<AuxBinding> auxBindings_;
   double value_ = 0.0;
@@ -108,6 +108,6 @@ class IControl {
   bool redrawAgain_ = false;
   bool promptDisabled_ = true;
   bool doubleClickActsAsPress_ = false;
-  IBlendSpec blend_;
-  IGraphics* graphics_ = nullptr;
+  BlendSpec blend_;
+  Editor* graphics_ = nullptr;
 };

@@ -2,11 +2,11 @@
 #pragma once
 
 class EditorDelegate;
-class IGraphics;
+class Editor;
 
 // A new editor for `plugin` of the panel's size; the caller owns it.
-IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height);
+Editor* CreateEditorWindow(EditorDelegate* delegate, int width, int height);
 
 // Makes the editor a panel is laid out on: CreateEditorWindow in a host, a
 // headless editor in tests and tools.
-using EditorFactory = IGraphics* (*)(EditorDelegate* delegate, int width, int height);
+using EditorFactory = Editor* (*)(EditorDelegate* delegate, int width, int height);

@@ -41,7 +41,7 @@ graphics::RasterFontQuality QualityOf(int quality) {
 
 }  // namespace
 
-graphics::RasterCachedFont* FindOrCreate(const ITextStyle& style) {
+graphics::RasterCachedFont* FindOrCreate(const TextStyle& style) {
   Cache& cache = TheCache();
   std::lock_guard<std::mutex> hold(cache.lock);
   for (const Entry& entry : cache.entries) {

@@ -10,7 +10,7 @@ namespace fontcache {
 // The font for the style (the quality is not part of the key: the first
 // style to ask decides it); made on a miss. Null when no system font can
 // be made.
-graphics::RasterCachedFont* FindOrCreate(const ITextStyle& style);
+graphics::RasterCachedFont* FindOrCreate(const TextStyle& style);
 int Count();
 
 }  // namespace fontcache

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-IPanelRect FrameArea(int x, int y, const IFrameStrip& strip) {
+Rect FrameArea(int x, int y, const FrameStrip& strip) {
   const int frames = std::max(strip.frames, 1);
   if (strip.sideBySide) return {x, y, x + strip.width / frames, y + strip.height};
   return {x, y, x + strip.width, y + strip.height / frames};
@@ -16,7 +16,7 @@ int FrameForValue(double value, int frames) {
   return std::clamp(static_cast<int>(position) + 1, 1, frames);
 }
 
-void FrameOffset(const IFrameStrip& strip, int frame, int* x, int* y) {
+void FrameOffset(const FrameStrip& strip, int frame, int* x, int* y) {
   *x = 0;
   *y = 0;
   if (strip.frames < 2 || frame < 2) return;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/FrameStrip.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 namespace {
 
@@ -11,17 +11,17 @@ constexpr double kFineFactor = 10.0;  // shift or control: ten times the travel
 constexpr double kWheelStep = 0.01;
 constexpr double kFineWheelStep = 0.001;
 
-bool Fine(const IPointerMods& mods) { return mods.shift || mods.control; }
+bool Fine(const PointerMods& mods) { return mods.shift || mods.control; }
 
 }  // namespace
 
-IKnobControl::IKnobControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, int direction,
+KnobControl::KnobControl(EditorDelegate* delegate, const Rect& area, int parameterIndex, int direction,
                            double gearing, int blendMethod)
-    : IControl(delegate, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
+    : Control(delegate, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
 
-void IKnobControl::HandleDrag(int x, int y, int dx, int dy, const IPointerMods& mods) {
+void KnobControl::HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) {
   const double gearing = Fine(mods) ? gearing_ * kFineFactor : gearing_;
-  const IPanelRect& area = Area();
+  const Rect& area = Area();
   // A control without extent along the axis (or no gearing) cannot be dragged.
   if (gearing == 0) return;
   if (direction_ == kKnobVertical) {
@@ -34,18 +34,18 @@ void IKnobControl::HandleDrag(int x, int y, int dx, int dy, const IPointerMods& 
   MarkChanged(true);
 }
 
-void IKnobControl::HandleWheel(int x, int y, const IPointerMods& mods, int notches) {
+void KnobControl::HandleWheel(int x, int y, const PointerMods& mods, int notches) {
   SetValue(Value() + notches * (Fine(mods) ? kFineWheelStep : kWheelStep));
   MarkChanged(true);
 }
 
-IKnobMultiControl::IKnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
-                                     const IFrameStrip& strip, double gearing, int blendMethod)
-    : IKnobControl(delegate, FrameArea(x, y, strip), parameterIndex, kKnobVertical, gearing, blendMethod),
+KnobMultiControl::KnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
+                                     const FrameStrip& strip, double gearing, int blendMethod)
+    : KnobControl(delegate, FrameArea(x, y, strip), parameterIndex, kKnobVertical, gearing, blendMethod),
       strip_(strip) {}
 
-int IKnobMultiControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
+int KnobMultiControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
 
-bool IKnobMultiControl::Render(IGraphics& graphics) {
+bool KnobMultiControl::Render(Editor& graphics) {
   return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend());
 }

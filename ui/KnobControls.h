@@ -4,15 +4,15 @@
 
 #include "ui/Control.h"
 
-enum IKnobDirection { kKnobVertical = 0, kKnobHorizontal = 1 };
+enum KnobDirection { kKnobVertical = 0, kKnobHorizontal = 1 };
 
-class IKnobControl : public IControl {
+class KnobControl : public Control {
  public:
-  IKnobControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, int direction = kKnobVertical,
+  KnobControl(EditorDelegate* delegate, const Rect& area, int parameterIndex, int direction = kKnobVertical,
                double gearing = 4.0, int blendMethod = kBlendAlpha);
-  void HandleDrag(int x, int y, int dx, int dy, const IPointerMods& mods) override;
-  void HandleWheel(int x, int y, const IPointerMods& mods, int notches) override;
-  bool Render(IGraphics& graphics) override { return true; }
+  void HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) override;
+  void HandleWheel(int x, int y, const PointerMods& mods, int notches) override;
+  bool Render(Editor& graphics) override { return true; }
   int Direction() const { return direction_; }
   double Gearing() const { return gearing_; }
 
@@ -22,14 +22,14 @@ class IKnobControl : public IControl {
 };
 
 // A knob drawn as the frame of a strip that matches its value.
-class IKnobMultiControl : public IKnobControl {
+class KnobMultiControl : public KnobControl {
  public:
-  IKnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const IFrameStrip& strip,
+  KnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
                     double gearing = 4.0, int blendMethod = kBlendAlpha);
-  bool Render(IGraphics& graphics) override;
-  const IFrameStrip& Strip() const { return strip_; }
+  bool Render(Editor& graphics) override;
+  const FrameStrip& Strip() const { return strip_; }
   int CurrentFrame() const;
 
  private:
-  IFrameStrip strip_;
+  FrameStrip strip_;
 };

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
-IMenuEntry* IMenuList::AddEntry(const char* text, int position, IMenuList* submenu, int flags) {
-  auto entry = std::make_unique<IMenuEntry>();
+MenuEntry* MenuList::AddEntry(const char* text, int position, MenuList* submenu, int flags) {
+  auto entry = std::make_unique<MenuEntry>();
   entry->text = text ? text : "";
   entry->submenu.reset(submenu);
   entry->flags = flags;
-  IMenuEntry* added = entry.get();
+  MenuEntry* added = entry.get();
   if (position == -1 || position >= Count()) {
     entries_.push_back(std::move(entry));
   } else {
@@ -17,16 +17,16 @@ IMenuEntry* IMenuList::AddEntry(const char* text, int position, IMenuList* subme
   return added;
 }
 
-IMenuEntry* IMenuList::Entry(int index) {
+MenuEntry* MenuList::Entry(int index) {
   return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
-const IMenuEntry* IMenuList::Entry(int index) const {
+const MenuEntry* MenuList::Entry(int index) const {
   return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
-std::string IMenuList::Label(int index) const {
-  const IMenuEntry* entry = Entry(index);
+std::string MenuList::Label(int index) const {
+  const MenuEntry* entry = Entry(index);
   if (!entry) return "";
   static const char* const kFormats[] = {nullptr, "%1d: %s", "%02d: %s", "%03d: %s"};
   if (numbering_ < kNumberOneDigit || numbering_ > kNumberThreeDigits) return entry->text;
@@ -53,11 +53,11 @@ bool WalkIds(List* list, int* counter, Visit& visit) {
 
 }  // namespace
 
-IMenuList* FindMenuCommand(IMenuList* root, int id, int* index) {
+MenuList* FindMenuCommand(MenuList* root, int id, int* index) {
   if (!root || id < 0) return nullptr;
-  IMenuList* owner = nullptr;
+  MenuList* owner = nullptr;
   int counter = 0;
-  auto visit = [&](IMenuList* list, int first) {
+  auto visit = [&](MenuList* list, int first) {
     if (id < first || id >= first + list->Count()) return false;
     owner = list;
     if (index) *index = id - first;
@@ -67,10 +67,10 @@ IMenuList* FindMenuCommand(IMenuList* root, int id, int* index) {
   return owner;
 }
 
-int MenuCommandId(const IMenuList* root, const IMenuList* list, int entry) {
+int MenuCommandId(const MenuList* root, const MenuList* list, int entry) {
   if (!root || !list || entry < 0 || entry >= list->Count()) return -1;
   int found = -1, counter = 0;
-  auto visit = [&](const IMenuList* each, int first) {
+  auto visit = [&](const MenuList* each, int first) {
     if (each != list) return false;
     found = first + entry;
     return true;

@@ -7,31 +7,31 @@
 #include <string>
 #include <vector>
 
-class IMenuList;
+class MenuList;
 
-enum IMenuEntryFlags { kMenuGreyed = 1, kMenuDisabled = 2, kMenuChecked = 4, kMenuSeparator = 8 };
-enum IMenuNumbering { kNumberNone = 0, kNumberOneDigit = 1, kNumberTwoDigits = 2, kNumberThreeDigits = 3 };
+enum MenuEntryFlags { kMenuGreyed = 1, kMenuDisabled = 2, kMenuChecked = 4, kMenuSeparator = 8 };
+enum MenuNumbering { kNumberNone = 0, kNumberOneDigit = 1, kNumberTwoDigits = 2, kNumberThreeDigits = 3 };
 
-struct IMenuEntry {
+struct MenuEntry {
   std::string text;
-  std::unique_ptr<IMenuList> submenu;
+  std::unique_ptr<MenuList> submenu;
   int flags = 0;
 
   bool IsChoosable() const { return !submenu && !(flags & (kMenuGreyed | kMenuDisabled | kMenuSeparator)); }
 };
 
-class IMenuList {
+class MenuList {
  public:
-  explicit IMenuList(int numbering = kNumberNone) : numbering_(numbering) {}
+  explicit MenuList(int numbering = kNumberNone) : numbering_(numbering) {}
 
   // position -1 appends; anything else inserts there (negative as 0, past
   // the end as the end). The list takes the submenu. Returns the entry.
-  IMenuEntry* AddEntry(const char* text, int position = -1, IMenuList* submenu = nullptr, int flags = 0);
-  IMenuEntry* AddSeparator() { return AddEntry("", -1, nullptr, kMenuSeparator); }
+  MenuEntry* AddEntry(const char* text, int position = -1, MenuList* submenu = nullptr, int flags = 0);
+  MenuEntry* AddSeparator() { return AddEntry("", -1, nullptr, kMenuSeparator); }
 
   int Count() const { return static_cast<int>(entries_.size()); }
-  IMenuEntry* Entry(int index);
-  const IMenuEntry* Entry(int index) const;
+  MenuEntry* Entry(int index);
+  const MenuEntry* Entry(int index) const;
   int Numbering() const { return numbering_; }
   int ChosenIndex() const { return chosenIndex_; }
   void SetChosenIndex(int index) { chosenIndex_ = index; }
@@ -41,12 +41,12 @@ class IMenuList {
  private:
   int numbering_;
   int chosenIndex_ = -1;
-  std::vector<std::unique_ptr<IMenuEntry>> entries_;
+  std::vector<std::unique_ptr<MenuEntry>> entries_;
 };
 
 // Command ids of a menu tree: a list reserves one id per entry, starting
 // where the counter stands, then its submenus continue the counter in entry
 // order. Returns the list owning `id` and its entry index there, or null.
-IMenuList* FindMenuCommand(IMenuList* root, int id, int* index);
+MenuList* FindMenuCommand(MenuList* root, int id, int* index);
 // The id of `entry` of `list` within the tree of `root`, or -1.
-int MenuCommandId(const IMenuList* root, const IMenuList* list, int entry);
+int MenuCommandId(const MenuList* root, const MenuList* list, int entry);

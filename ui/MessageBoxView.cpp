@@ -29,7 +29,7 @@ void Fill(graphics::RasterBitmap& bitmap, int x, int y, int width, int height, s
   graphics::PaintRect(&bitmap, x, y, width, height, colour, 1.0f, graphics::kBlitCopy);
 }
 
-void Frame(graphics::RasterBitmap& bitmap, const graphics::RasterRect& r, std::uint32_t colour) {
+void Frame(graphics::RasterBitmap& bitmap, const graphics::Rect& r, std::uint32_t colour) {
   Fill(bitmap, r.left, r.top, r.Width(), 1, colour);
   Fill(bitmap, r.left, r.bottom - 1, r.Width(), 1, colour);
   Fill(bitmap, r.left, r.top, 1, r.Height(), colour);
@@ -81,7 +81,7 @@ MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCache
   int textWidth = kMinimumTextWidth;
   for (const std::string& line : lines_) {
     if (!font_) break;
-    graphics::RasterRect box{0, 0, 0, 0};
+    graphics::Rect box{0, 0, 0, 0};
     font_->DrawText(nullptr, line.c_str(), -1, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
     textWidth = std::max(textWidth, box.Width());
   }
@@ -100,14 +100,14 @@ MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCache
   height_ = buttonsTop_ + kButtonHeight + kMargin;
 }
 
-graphics::RasterRect MessageBoxView::ButtonRect(int button) const {
+graphics::Rect MessageBoxView::ButtonRect(int button) const {
   const int left = buttonsLeft_ + button * (kButtonWidth + kButtonGap);
   return {left, buttonsTop_, left + kButtonWidth, buttonsTop_ + kButtonHeight};
 }
 
 int MessageBoxView::ButtonAt(int x, int y) const {
   for (int i = 0; i < ButtonCount(); ++i) {
-    const graphics::RasterRect r = ButtonRect(i);
+    const graphics::Rect r = ButtonRect(i);
     if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return i;
   }
   return -1;
@@ -118,7 +118,7 @@ void MessageBoxView::Draw(graphics::RasterBitmap& bitmap, int pressed, const Tex
   if (font_) {
     font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
     const std::uint32_t previous = font_->SetTextColour(kText);
-    const graphics::RasterRect textArea{kMargin, textTop_, width_ - kMargin, height_};
+    const graphics::Rect textArea{kMargin, textTop_, width_ - kMargin, height_};
     font_->SetClipArea(&textArea);
     int y = textTop_;
     for (const std::string& line : lines_) {
@@ -127,7 +127,7 @@ void MessageBoxView::Draw(graphics::RasterBitmap& bitmap, int pressed, const Tex
     }
     font_->SetClipArea(nullptr);
     for (int i = 0; i < ButtonCount(); ++i) {
-      graphics::RasterRect r = ButtonRect(i);
+      graphics::Rect r = ButtonRect(i);
       Fill(bitmap, r.left, r.top, r.Width(), r.Height(), i == pressed ? kButtonPressed : kButtonFace);
       Frame(bitmap, r, i == 0 ? kDefaultFrame : kButtonFrame);
       font_->SetTextColour(kText);

@@ -1,5 +1,5 @@
 // A message box drawn by the editor itself: the text with its line breaks
-// and tabs, the buttons of an IMessageType, and optionally a one-line field
+// and tabs, the buttons of an MessageType, and optionally a one-line field
 // (the path dialog). Layout, hit test and drawing; the window is the
 // system's business.
 #pragma once
@@ -12,22 +12,22 @@
 
 class MessageBoxView {
  public:
-  // `type` is an IMessageType; the icon flags are ignored.
+  // `type` is an MessageType; the icon flags are ignored.
   MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField = false);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
 
   int ButtonCount() const { return static_cast<int>(answers_.size()); }
-  // The IMessageAnswer of a button.
+  // The MessageAnswer of a button.
   int ButtonAnswer(int button) const { return answers_[static_cast<std::size_t>(button)]; }
-  graphics::RasterRect ButtonRect(int button) const;
+  graphics::Rect ButtonRect(int button) const;
   int ButtonAt(int x, int y) const;
   // What Return and Escape (or closing the window) answer: OK or Yes, and
   // Cancel or No (OK where it is the only button).
   int ReturnAnswer() const { return answers_.front(); }
   int EscapeAnswer() const { return answers_.back(); }
-  graphics::RasterRect FieldRect() const { return field_; }
+  graphics::Rect FieldRect() const { return field_; }
 
   // `pressed`: the button drawn pushed in, or -1. The field is drawn when
   // the box has one and `field` is given.
@@ -45,5 +45,5 @@ class MessageBoxView {
   int textTop_ = 0;
   int buttonsLeft_ = 0;
   int buttonsTop_ = 0;
-  graphics::RasterRect field_;
+  graphics::Rect field_;
 };

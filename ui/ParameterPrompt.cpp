@@ -6,7 +6,7 @@
 #include "plugin/EditorDelegate.h"
 #include "plugin/EffectParameter.h"
 #include "plugin/NumberText.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 namespace {
 
@@ -16,20 +16,20 @@ constexpr int kPromptHalfWidth = 20;
 constexpr int kPromptHalfHeight = 8;
 
 // The display text of each value 0..count-1, "" for values without one.
-std::string DisplayTextOf(const IEffectParameter& parameter, int value) {
-  for (const IEffectParameter::ValueName& name : parameter.valueNames)
+std::string DisplayTextOf(const EffectParameter& parameter, int value) {
+  for (const EffectParameter::ValueName& name : parameter.valueNames)
     if (name.value == value) return name.text;
   return "";
 }
 
 }  // namespace
 
-void IGraphics::PromptForParameter(IControl* control) {
+void Editor::PromptForParameter(Control* control) {
   if (!control || !delegate_) return;
-  const IEffectParameter* parameter = delegate_->ParameterInfo(control->ParameterIndex());
+  const EffectParameter* parameter = delegate_->ParameterInfo(control->ParameterIndex());
   if (!parameter) return;
 
-  IPanelRect rect = control->Area();
+  Rect rect = control->Area();
   if (!parameter->HasValueNames()) {
     const int cx = static_cast<int>((rect.left + rect.right) * 0.5);
     const int cy = static_cast<int>((rect.top + rect.bottom) * 0.5);
@@ -39,8 +39,8 @@ void IGraphics::PromptForParameter(IControl* control) {
   // The definition never changes; the value is read whole, lock-free.
   const double value = parameter->value;
 
-  if (parameter->kind == IEffectParameter::kEnumeration) {
-    IMenuList menu(kNumberNone);
+  if (parameter->kind == EffectParameter::kEnumeration) {
+    MenuList menu(kNumberNone);
     const int count = static_cast<int>(parameter->valueNames.size());
     char current[kNameLength];
     parameter->FormatValue(value, false, current, true);
@@ -48,17 +48,17 @@ void IGraphics::PromptForParameter(IControl* control) {
       const std::string text = DisplayTextOf(*parameter, named);
       menu.AddEntry(text.c_str(), -1, nullptr, text == current ? kMenuChecked : 0);
     }
-    if (IMenuList* chosen = RunPopupMenu(&menu, rect); chosen && chosen->ChosenIndex() >= 0)
+    if (MenuList* chosen = RunPopupMenu(&menu, rect); chosen && chosen->ChosenIndex() >= 0)
       control->ApplyUserValue(parameter->ToNormalized(parameter->Clamp(chosen->ChosenIndex())));
   } else {
     char text[kNameLength];
     parameter->FormatValue(value, false, text, false);
-    OpenTextEntry(control, control->TextStyle(), rect, text, parameter);
+    OpenTextEntry(control, control->Style(), rect, text, parameter);
   }
   control->SetRedrawAgain();
 }
 
-void IGraphics::CommitTextEntry(IControl* control, const IEffectParameter* parameter, const char* text) {
+void Editor::CommitTextEntry(Control* control, const EffectParameter* parameter, const char* text) {
   if (!control) return;
   const std::string entered = std::string(text ? text : "").substr(0, kEnteredTextLength);
   if (!parameter) {
@@ -66,7 +66,7 @@ void IGraphics::CommitTextEntry(IControl* control, const IEffectParameter* param
     return;
   }
   double value = 0;
-  if (parameter->kind == IEffectParameter::kEnumeration) {
+  if (parameter->kind == EffectParameter::kEnumeration) {
     int named = 0;
     if (parameter->FindValueName(entered.c_str(), &named)) value = named;
   } else {
@@ -75,7 +75,7 @@ void IGraphics::CommitTextEntry(IControl* control, const IEffectParameter* param
   control->ApplyUserValue(parameter->ToNormalized(value));
 }
 
-bool IGraphics::OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) {
+bool Editor::OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) {
   if (confirmText && confirmText[0] && ShowMessage(confirmText, caption, kMessageYesNo) != kAnswerYes) return false;
   if (url && LaunchUrl(url)) return true;
   if (failureText && failureText[0]) ShowMessage(failureText, caption, kMessageOk);

@@ -40,7 +40,7 @@ void DrawArrow(graphics::RasterBitmap& bitmap, int x, int middle, std::uint32_t 
 
 }  // namespace
 
-PopupMenuView::PopupMenuView(const IMenuList& list, graphics::RasterCachedFont* font) : list_(&list), font_(font) {
+PopupMenuView::PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font) : list_(&list), font_(font) {
   const int lineHeight = font_ ? font_->LineHeight() : 12;
   const int row = std::max(kMinimumRow, lineHeight + 6);
   int widest = 0, y = kBorder;
@@ -53,7 +53,7 @@ PopupMenuView::PopupMenuView(const IMenuList& list, graphics::RasterCachedFont* 
     y += row;
     if (font_) {
       const std::string label = list.Label(i);
-      graphics::RasterRect box{0, 0, 0, 0};
+      graphics::Rect box{0, 0, 0, 0};
       font_->DrawText(nullptr, label.c_str(), -1, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
       widest = std::max(widest, box.Width());
     }
@@ -63,7 +63,7 @@ PopupMenuView::PopupMenuView(const IMenuList& list, graphics::RasterCachedFont* 
   height_ = y + kBorder;
 }
 
-graphics::RasterRect PopupMenuView::EntryRect(int entry) const {
+graphics::Rect PopupMenuView::EntryRect(int entry) const {
   if (entry < 0 || entry >= list_->Count()) return {};
   const std::size_t i = static_cast<std::size_t>(entry);
   return {kBorder, rowTops_[i], width_ - kBorder, rowTops_[i + 1]};
@@ -78,7 +78,7 @@ int PopupMenuView::EntryAt(int x, int y) const {
 }
 
 bool PopupMenuView::CanHighlight(int entry) const {
-  const IMenuEntry* each = list_->Entry(entry);
+  const MenuEntry* each = list_->Entry(entry);
   return each && !(each->flags & (kMenuSeparator | kMenuGreyed | kMenuDisabled));
 }
 
@@ -105,8 +105,8 @@ void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
   Fill(bitmap, kBorder, kBorder, width_ - 2 * kBorder, height_ - 2 * kBorder, kBackground);
   if (font_) font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
   for (int i = 0; i < list_->Count(); ++i) {
-    const IMenuEntry& entry = *list_->Entry(i);
-    const graphics::RasterRect row = EntryRect(i);
+    const MenuEntry& entry = *list_->Entry(i);
+    const graphics::Rect row = EntryRect(i);
     const int middle = (row.top + row.bottom) / 2;
     if (entry.flags & kMenuSeparator) {
       Fill(bitmap, row.left + 4, middle, row.Width() - 8, 1, kSeparator);
@@ -131,7 +131,7 @@ void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
 
 // -- the chain of open menus ---------------------------------------------------
 
-PopupMenuStack::PopupMenuStack(const IMenuList& root, graphics::RasterCachedFont* font, int x, int y,
+PopupMenuStack::PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y,
                                int screenWidth, int screenHeight)
     : root_(&root), font_(font), screenWidth_(screenWidth), screenHeight_(screenHeight) {
   levels_.emplace_back(root, font);
@@ -165,9 +165,9 @@ bool PopupMenuStack::CloseAbove(int depth) {
 
 bool PopupMenuStack::OpenSubmenu(bool highlightFirst) {
   const PopupMenuView& parent = levels_.back();
-  const IMenuEntry* entry = parent.List().Entry(parent.Highlight());
+  const MenuEntry* entry = parent.List().Entry(parent.Highlight());
   if (!entry || !entry->submenu) return false;
-  const graphics::RasterRect row = parent.EntryRect(parent.Highlight());
+  const graphics::Rect row = parent.EntryRect(parent.Highlight());
   PopupMenuView view(*entry->submenu, font_);
   Place(view, &parent, parent.left + parent.Width() - kSubmenuOverlap, parent.top + row.top - kBorder);
   if (highlightFirst) view.MoveHighlight(1);
@@ -206,7 +206,7 @@ bool PopupMenuStack::PointerOver(int depth, int entry) {
 bool PopupMenuStack::Click(int depth, int entry) {
   if (outcome_ != kMenuOpen || depth < 0 || depth >= Depth()) return false;
   const PopupMenuView& view = Level(depth);
-  const IMenuEntry* chosen = view.List().Entry(entry);
+  const MenuEntry* chosen = view.List().Entry(entry);
   if (!chosen) return false;
   if (chosen->submenu) {
     if (Depth() > depth + 1 && view.Highlight() == entry) {

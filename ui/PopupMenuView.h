@@ -11,13 +11,13 @@
 
 class PopupMenuView {
  public:
-  PopupMenuView(const IMenuList& list, graphics::RasterCachedFont* font);
+  PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font);
 
-  const IMenuList& List() const { return *list_; }
+  const MenuList& List() const { return *list_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   // Menu pixels of the entry's row, right and bottom exclusive.
-  graphics::RasterRect EntryRect(int entry) const;
+  graphics::Rect EntryRect(int entry) const;
   // The entry under a point in menu pixels, separators included; -1 outside.
   int EntryAt(int x, int y) const;
   // Whether the highlight may rest on the entry: separators, greyed and
@@ -38,7 +38,7 @@ class PopupMenuView {
   int top = 0;
 
  private:
-  const IMenuList* list_;
+  const MenuList* list_;
   graphics::RasterCachedFont* font_;
   std::vector<int> rowTops_;  // one per entry, and the bottom of the last
   int width_ = 0;
@@ -46,14 +46,14 @@ class PopupMenuView {
   int highlight_ = -1;
 };
 
-enum IMenuKey { kMenuKeyUp, kMenuKeyDown, kMenuKeyLeft, kMenuKeyRight, kMenuKeyReturn, kMenuKeyEscape };
-enum IMenuOutcome { kMenuOpen = 0, kMenuChosen = 1, kMenuDismissed = 2 };
+enum MenuKey { kMenuKeyUp, kMenuKeyDown, kMenuKeyLeft, kMenuKeyRight, kMenuKeyReturn, kMenuKeyEscape };
+enum MenuOutcome { kMenuOpen = 0, kMenuChosen = 1, kMenuDismissed = 2 };
 
 class PopupMenuStack {
  public:
   // The root menu opens with its top-left corner at the screen point, moved
   // left and up as far as it takes to stay on a screen of the given size.
-  PopupMenuStack(const IMenuList& root, graphics::RasterCachedFont* font, int x, int y, int screenWidth,
+  PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y, int screenWidth,
                  int screenHeight);
 
   int Depth() const { return static_cast<int>(levels_.size()); }
@@ -83,7 +83,7 @@ class PopupMenuStack {
   bool CloseAbove(int depth);
   void Place(PopupMenuView& view, const PopupMenuView* parent, int x, int y) const;
 
-  const IMenuList* root_;
+  const MenuList* root_;
   graphics::RasterCachedFont* font_;
   int screenWidth_;
   int screenHeight_;

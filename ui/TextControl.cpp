@@ -1,18 +1,18 @@
 #include "ui/TextControl.h"
 
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
-ITextControl::ITextControl(EditorDelegate* delegate, const IPanelRect& area, const ITextStyle& style, const char* text)
-    : IControl(delegate, area), text_(text ? text : "") {
+TextControl::TextControl(EditorDelegate* delegate, const Rect& area, const TextStyle& style, const char* text)
+    : Control(delegate, area), text_(text ? text : "") {
   SetTextStyle(style);
 }
 
-bool ITextControl::Render(IGraphics& graphics) {
+bool TextControl::Render(Editor& graphics) {
   if (text_.empty()) return true;
-  return graphics.DrawText(TextStyle(), text_.c_str(), Area());
+  return graphics.DrawText(Style(), text_.c_str(), Area());
 }
 
-void ITextControl::ShowText(const char* text) {
+void TextControl::ShowText(const char* text) {
   const char* shown = text ? text : "";
   if (text_ == shown) return;
   MarkChanged(false);

@@ -5,10 +5,10 @@
 
 #include "ui/Control.h"
 
-class ITextControl : public IControl {
+class TextControl : public Control {
  public:
-  ITextControl(EditorDelegate* delegate, const IPanelRect& area, const ITextStyle& style, const char* text = "");
-  bool Render(IGraphics& graphics) override;
+  TextControl(EditorDelegate* delegate, const Rect& area, const TextStyle& style, const char* text = "");
+  bool Render(Editor& graphics) override;
   // Replaces the text, marking the control for drawing when it differs.
   void ShowText(const char* text);
   const std::string& Text() const { return text_; }

@@ -7,10 +7,10 @@
 #include <string>
 
 // Keys the field reacts to, whatever the system calls them.
-enum ITextKey { kTextKeyBackspace, kTextKeyDelete, kTextKeyLeft, kTextKeyRight, kTextKeyHome, kTextKeyEnd };
+enum TextKey { kTextKeyBackspace, kTextKeyDelete, kTextKeyLeft, kTextKeyRight, kTextKeyHome, kTextKeyEnd };
 
 // Which typed characters a field lets in (Backspace always works).
-enum ITextFilter {
+enum TextFilter {
   kFilterAnyText = 0,        // every printable character
   kFilterSignedInteger = 1,  // digits, '+' and '-'
   kFilterSignedDecimal = 2,  // as above and '.'

@@ -11,14 +11,14 @@ constexpr int kPadding = 2;
 
 int WidthOf(graphics::RasterCachedFont& font, const std::string& text, int count) {
   if (count <= 0) return 0;
-  graphics::RasterRect box{0, 0, 0, 0};
+  graphics::Rect box{0, 0, 0, 0};
   font.DrawText(nullptr, text.data(), count, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
   return box.Width();
 }
 
 // Left edge of the first character: aligned while the text fits, otherwise
 // scrolled just far enough to show the caret.
-int TextLeft(graphics::RasterCachedFont& font, const TextEntryModel& model, const graphics::RasterRect& area,
+int TextLeft(graphics::RasterCachedFont& font, const TextEntryModel& model, const graphics::Rect& area,
              const TextFieldLook& look) {
   const std::string& text = model.Text();
   const int inner = area.Width() - 2 * kPadding;
@@ -35,10 +35,10 @@ int TextLeft(graphics::RasterCachedFont& font, const TextEntryModel& model, cons
 }  // namespace
 
 void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& font, const TextEntryModel& model,
-                   const graphics::RasterRect& area, const TextFieldLook& look, bool showCaret) {
+                   const graphics::Rect& area, const TextFieldLook& look, bool showCaret) {
   using graphics::PaintRect;
   PaintRect(&bitmap, area.left, area.top, area.Width(), area.Height(), look.background, 1.0f, graphics::kBlitCopy);
-  graphics::RasterRect inside = area;
+  graphics::Rect inside = area;
   if (look.frame) {
     PaintRect(&bitmap, area.left, area.top, area.Width(), 1, look.frame, 1.0f, graphics::kBlitCopy);
     PaintRect(&bitmap, area.left, area.bottom - 1, area.Width(), 1, look.frame, 1.0f, graphics::kBlitCopy);
@@ -75,7 +75,7 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
 }
 
 int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model,
-                        const graphics::RasterRect& area, const TextFieldLook& look, int x) {
+                        const graphics::Rect& area, const TextFieldLook& look, int x) {
   const std::string& text = model.Text();
   const int left = TextLeft(font, model, area, look);
   const int count = static_cast<int>(text.size());

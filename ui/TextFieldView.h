@@ -13,13 +13,13 @@ struct TextFieldLook {
   std::uint32_t text = 0xFF000000;
   std::uint32_t selection = 0xFF3366CC;
   std::uint32_t selectedText = 0xFFFFFFFF;
-  int alignment = 0;  // ITextAlignment
+  int alignment = 0;  // TextAlignment
   std::uint32_t frame = 0;  // a one-pixel border in this colour; 0 for none
 };
 
 void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& font, const TextEntryModel& model,
-                   const graphics::RasterRect& area, const TextFieldLook& look, bool showCaret);
+                   const graphics::Rect& area, const TextFieldLook& look, bool showCaret);
 
 // The caret position nearest to bitmap column x, for a click into the field.
 int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model,
-                        const graphics::RasterRect& area, const TextFieldLook& look, int x);
+                        const graphics::Rect& area, const TextFieldLook& look, int x);

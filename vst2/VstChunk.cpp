@@ -20,7 +20,7 @@ bool VstPlugin::IsChunkHost() {
 }
 
 VstIntPtr VstPlugin::GetChunk(void** data, bool bank) {
-  IStateBuffer& buffer = bank ? bankChunk_ : programChunk_;
+  StateBuffer& buffer = bank ? bankChunk_ : programChunk_;
   WriteChunkHeader(buffer);
   bool ok;
   if (bank) {
@@ -40,7 +40,7 @@ VstIntPtr VstPlugin::GetChunk(void** data, bool bank) {
 VstIntPtr VstPlugin::SetChunk(const void* data, VstIntPtr size, bool bank) {
   if (size <= 0 || size > kMaxChunkSize) return 0;
   const int length = static_cast<int>(size);
-  IStateBuffer& buffer = bank ? bankChunk_ : programChunk_;
+  StateBuffer& buffer = bank ? bankChunk_ : programChunk_;
   buffer.Clear();
   buffer.AppendBytes(data, length);
   if (buffer.Size() != length) return 0;
@@ -69,7 +69,7 @@ VstIntPtr VstPlugin::SetChunk(const void* data, VstIntPtr size, bool bank) {
 
   if (IsChunkHost() && end != length) {
     // Hosts that send every chunk as a program chunk send banks that way too.
-    IStateBuffer& bankBuffer = bankChunk_;
+    StateBuffer& bankBuffer = bankChunk_;
     if (&bankBuffer != &buffer) {
       bankBuffer.Clear();
       bankBuffer.AppendBytes(data, length);
@@ -96,7 +96,7 @@ VstIntPtr VstPlugin::SetChunk(const void* data, VstIntPtr size, bool bank) {
   return 1;
 }
 
-void VstPlugin::ApplyProgramChunk(const IStateBuffer& buffer, int start, int length) {
+void VstPlugin::ApplyProgramChunk(const StateBuffer& buffer, int start, int length) {
   int position = instrument_->UnserializeState(buffer, start);
   if (position >= 0 && position < length) {
     char name[kPresetNameLength] = "";

@@ -9,7 +9,7 @@
 #include "plugin/EditorView.h"
 #include "plugin/NumberText.h"
 #include "instrument/panel/PanelEditor.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 using namespace vst;
 
@@ -27,7 +27,7 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
   if (!plugin) return 0;
   if (opcode == effClose) {
     // The mutex belongs to the instrument: it must be free before it goes.
-    { IEffectBase::Lock lock(*plugin->instrument_); }
+    { EffectBase::Lock lock(*plugin->instrument_); }
     delete plugin;
     return 0;
   }
@@ -44,7 +44,7 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
     }
     // The host is asked what it is before any lock is taken.
     if (opcode == effGetChunk || opcode == effSetChunk) plugin->IsChunkHost();
-    IEffectBase::Lock lock(*plugin->instrument_);
+    EffectBase::Lock lock(*plugin->instrument_);
     return plugin->Dispatch(opcode, index, value, ptr, opt);
   } catch (...) {
     return 0;  // nothing may unwind into the host
@@ -81,7 +81,7 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       return 0;
     case effGetParamDisplay:
       if (validParameter && ptr) {
-        const IEffectParameter* parameter = instrument_->Parameter(index);
+        const EffectParameter* parameter = instrument_->Parameter(index);
         parameter->FormatValue(parameter->value, false, static_cast<char*>(ptr), true);
       }
       return 0;
@@ -192,7 +192,7 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
 // -- parameters as text, pins, can-do, extensions -------------------------------
 
 VstIntPtr VstPlugin::StringToParameter(int index, const char* text) {
-  IEffectParameter* parameter = instrument_->Parameter(index);
+  EffectParameter* parameter = instrument_->Parameter(index);
   if (!parameter) return 0;
   if (!text) return 1;
   double v;
@@ -258,7 +258,7 @@ VstIntPtr VstPlugin::VendorSpecific(int index, VstIntPtr value, void* ptr, float
     return kExtensionAnswer;
   }
   if (index == effGetParamName) {
-    if (validParameter && instrument_->Parameter(static_cast<int>(value))->kind != IEffectParameter::kContinuous)
+    if (validParameter && instrument_->Parameter(static_cast<int>(value))->kind != EffectParameter::kContinuous)
       return kExtensionAnswer;
     return 0;
   }

@@ -8,16 +8,16 @@
 
 #include "instrument/panel/PanelEditor.h"
 #include "instrument/panel/PanelLayout.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 using namespace vst;
 
 VstPlugin::VstPlugin(AudioMasterCallback host, EditorFactory makeEditor)
     : host_(host),
       makeEditor_(makeEditor),
-      programChunk_(IStateBuffer::kGranularity),
-      bankChunk_(IStateBuffer::kGranularity) {
-  const IEffectIdentity& identity = Kestrion::kIdentity;
+      programChunk_(StateBuffer::kGranularity),
+      bankChunk_(StateBuffer::kGranularity) {
+  const EffectIdentity& identity = Kestrion::kIdentity;
   effect_.magic = kEffectMagic;
   effect_.dispatcher = &VSTDispatcher;
   effect_.process = &VSTProcess;
@@ -86,7 +86,7 @@ void VstPlugin::EndEdit(int index) { CallHost(audioMasterEndEdit, index); }
 
 void VstPlugin::ProgramListChanged() { CallHost(audioMasterUpdateDisplay); }
 
-void VstPlugin::ReadTransport(IHostTimeInfo& info) {
+void VstPlugin::ReadTransport(HostTimeInfo& info) {
   constexpr VstInt32 kWanted =
       kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
   auto* time = reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, kWanted));
@@ -109,7 +109,7 @@ void VstPlugin::ReadTransport(IHostTimeInfo& info) {
   info.looping = (time->flags & kVstTransportCycleActive) != 0;
 }
 
-bool VstPlugin::SendMidi(const IMidiEvent& event) {
+bool VstPlugin::SendMidi(const MidiEvent& event) {
   VstMidiEvent midi{};
   midi.type = kVstMidiType;
   midi.byteSize = sizeof(VstMidiEvent);

@@ -35,8 +35,8 @@ class VstPlugin final : public HostLink {
   void PerformEdit(int index, double normalised) override;
   void EndEdit(int index) override;
   void ProgramListChanged() override;
-  bool SendMidi(const IMidiEvent& event) override;
-  void ReadTransport(IHostTimeInfo& info) override;
+  bool SendMidi(const MidiEvent& event) override;
+  void ReadTransport(HostTimeInfo& info) override;
 
   // The largest block the host may ask for in one process call; larger
   // requests are refused by effSetBlockSize.
@@ -68,7 +68,7 @@ class VstPlugin final : public HostLink {
   // The state chunk (VstChunk.cpp).
   vst::VstIntPtr GetChunk(void** data, bool bank);
   vst::VstIntPtr SetChunk(const void* data, vst::VstIntPtr size, bool bank);
-  void ApplyProgramChunk(const IStateBuffer& buffer, int start, int length);
+  void ApplyProgramChunk(const StateBuffer& buffer, int start, int length);
   bool IsChunkHost();
 
   // The audio path: MIDI intake, audio and parameter callbacks (VstProcess.cpp).
@@ -104,8 +104,8 @@ class VstPlugin final : public HostLink {
   OutputChannel outputs_[kOutputCount];
   double* outputPointers_[kOutputCount] = {};
   int blockSize_ = 0;
-  IStateBuffer programChunk_;
-  IStateBuffer bankChunk_;
+  StateBuffer programChunk_;
+  StateBuffer bankChunk_;
   std::atomic<int> chunkHost_{-1};  // -1 until the host was asked
   std::unique_ptr<Kestrion> instrument_;
   std::unique_ptr<panel::PanelEditor> editor_;

@@ -19,7 +19,7 @@ void VstPlugin::DeliverEvents(const VstEvents& events) {
     if (!event) continue;
     if (event->type == kVstMidiType) {
       auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-      IMidiEvent message;
+      MidiEvent message;
       message.offset = midi->deltaFrames;
       message.status = static_cast<std::uint8_t>(midi->midiData[0]);
       message.data1 = static_cast<std::uint8_t>(midi->midiData[1]);
@@ -50,7 +50,7 @@ void VstPlugin::VSTSetParameter(AEffect* effect, VstInt32 index, float value) {
   VstPlugin* plugin = FromRecord(effect);
   if (!plugin) return;
   Kestrion& instrument = *plugin->instrument_;
-  IEffectParameter* parameter = instrument.Parameter(index);
+  EffectParameter* parameter = instrument.Parameter(index);
   if (!parameter) return;
   instrument.ShowOnEditor(index, value, true);
   parameter->SetFromNormalized(value);
@@ -61,7 +61,7 @@ void VstPlugin::VSTSetParameter(AEffect* effect, VstInt32 index, float value) {
 float VstPlugin::VSTGetParameter(AEffect* effect, VstInt32 index) {
   VstPlugin* plugin = FromRecord(effect);
   if (!plugin) return 0;
-  const IEffectParameter* parameter = plugin->instrument_->Parameter(index);
+  const EffectParameter* parameter = plugin->instrument_->Parameter(index);
   return parameter ? static_cast<float>(parameter->ToNormalized()) : 0.0f;
 }
 

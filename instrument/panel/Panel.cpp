@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "ui/BitmapControls.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 #include "ui/KnobControls.h"
 #include "ui/TextControl.h"
 #include "instrument/panel/PanelButtons.h"
@@ -17,17 +17,17 @@ namespace panel {
 
 namespace {
 
-const IArgbColour kTempoColour{255, 160, 160, 192};
-const ITextStyle kVersionStyle("Verdana", 15, IArgbColour{128, 160, 160, 192}, kTextNormal, kAlignRight);
+const ArgbColour kTempoColour{255, 160, 160, 192};
+const TextStyle kVersionStyle("Verdana", 15, ArgbColour{128, 160, 160, 192}, kTextNormal, kAlignRight);
 
-IFrameStrip Strip(IGraphics& editor, int id) {
+FrameStrip Strip(Editor& editor, int id) {
   const ImageSpec* image = FindImage(id);
-  return image ? editor.LoadStrip(image->id, image->name, image->frames) : IFrameStrip{};
+  return image ? editor.LoadStrip(image->id, image->name, image->frames) : FrameStrip{};
 }
 
 }  // namespace
 
-void Panel::Build(IGraphics& editor, EditorDelegate& delegate) {
+void Panel::Build(Editor& editor, EditorDelegate& delegate) {
   *this = Panel();
   editor.AttachBackground();
   // Every image is decoded now, but the unlearn face waits for its first use.
@@ -35,44 +35,44 @@ void Panel::Build(IGraphics& editor, EditorDelegate& delegate) {
     if (image.id != kBackImage && image.id != kMidiUnlearnImage) Strip(editor, image.id);
   delegate.SetMidiLearn(false, false);
   for (const ControlSpec& spec : kControls) {
-    IControl* control = Create(spec, editor, delegate);
+    Control* control = Create(spec, editor, delegate);
     editor.AttachControl(control);
     Keep(control, spec);
   }
   for (int i = 0; i < kLightCount; ++i) lights_[i]->SetHidden(true);
 }
 
-IControl* Panel::Create(const ControlSpec& spec, IGraphics& editor, EditorDelegate& delegate) {
+Control* Panel::Create(const ControlSpec& spec, Editor& editor, EditorDelegate& delegate) {
   const int x = spec.area.left, y = spec.area.top;
   switch (spec.kind) {
     case ControlKind::kPresetMenu:
-      return new IHVPresetMenu(&delegate, kProgramNumberRect, kProgramNameRect);
+      return new ProgramDisplay(&delegate, kProgramNumberRect, kProgramNameRect);
     case ControlKind::kUtilityKick:
-      return new IHVUtilityKick(&delegate, this, x, y, spec.parameter, Strip(editor, spec.image));
+      return new CommandButton(&delegate, this, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kOptionMenu:
-      return new IHVOptionMenu(&delegate, spec.area, spec.parameter);
+      return new OptionsMenu(&delegate, spec.area, spec.parameter);
     case ControlKind::kLearnSwitch:
-      return new IHVSwitchMidiLearn(&delegate, x, y, Strip(editor, spec.image));
+      return new LearnSwitch(&delegate, x, y, Strip(editor, spec.image));
     case ControlKind::kKnob:
-      return new IKnobMultiControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
+      return new KnobMultiControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
     case ControlKind::kSwitch:
-      return new ISwitchControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
+      return new SwitchControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kFramesSwitch:
-      return new ISwitchFramesControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
+      return new SwitchFramesControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kButtonKick:
-      return new IHVButtonKick(&delegate, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
+      return new LatchingButton(&delegate, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
     case ControlKind::kTempoMenu:
-      return new IHVPopUpMenuControl(&delegate, spec.area, spec.parameter, &kTempoColour);
+      return new TempoMenu(&delegate, spec.area, spec.parameter, &kTempoColour);
     case ControlKind::kVersionText:
-      return new ITextControl(&delegate, spec.area, kVersionStyle, kVersionText);
+      return new TextControl(&delegate, spec.area, kVersionStyle, kVersionText);
     case ControlKind::kLight:
     case ControlKind::kBlind:
       break;
   }
-  return new IBitmapControl(&delegate, x, y, -1, Strip(editor, spec.image));
+  return new BitmapControl(&delegate, x, y, -1, Strip(editor, spec.image));
 }
 
-void Panel::Keep(IControl* control, const ControlSpec& spec) {
+void Panel::Keep(Control* control, const ControlSpec& spec) {
   if (spec.tweak) tweakGroup_.push_back(control);
   switch (spec.kind) {
     case ControlKind::kLight:
@@ -80,23 +80,23 @@ void Panel::Keep(IControl* control, const ControlSpec& spec) {
       *std::find(std::begin(lights_), std::end(lights_), nullptr) = control;
       break;
     case ControlKind::kPresetMenu:
-      programDisplay_ = static_cast<IHVPresetMenu*>(control);
+      programDisplay_ = static_cast<ProgramDisplay*>(control);
       break;
     case ControlKind::kLearnSwitch:
-      learnSwitch_ = static_cast<IHVSwitchMidiLearn*>(control);
+      learnSwitch_ = static_cast<LearnSwitch*>(control);
       break;
     case ControlKind::kBlind:
       blinds_[blinds_[0] ? 1 : 0] = control;
       break;
     case ControlKind::kVersionText:
-      versionText_ = static_cast<ITextControl*>(control);
+      versionText_ = static_cast<TextControl*>(control);
       break;
     case ControlKind::kUtilityKick:
       if (spec.parameter == kCloseTweakPanel) closeButton_ = control;
       if (spec.parameter == kOpenTweakPanel) openButton_ = control;
       break;
     case ControlKind::kButtonKick: {
-      auto* button = static_cast<IHVButtonKick*>(control);
+      auto* button = static_cast<LatchingButton*>(control);
       constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton,
                                 kRoundRobinButton};
       for (int i = 0; i < kKeyAssignModes; ++i)
@@ -111,9 +111,9 @@ void Panel::Keep(IControl* control, const ControlSpec& spec) {
 }
 
 void Panel::SetTweakPanelOpen(bool open) {
-  for (IControl* control : tweakGroup_) control->SetHidden(!open);
+  for (Control* control : tweakGroup_) control->SetHidden(!open);
   closeButton_->SetHidden(!open);
-  for (IControl* covering : {blinds_[0], blinds_[1], openButton_, static_cast<IControl*>(versionText_)})
+  for (Control* covering : {blinds_[0], blinds_[1], openButton_, static_cast<Control*>(versionText_)})
     covering->SetHidden(open);
 }
 

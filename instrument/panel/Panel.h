@@ -7,12 +7,12 @@
 
 #include "instrument/PanelCommands.h"
 
-class IControl;
-class IGraphics;
-class IHVButtonKick;
-class IHVPresetMenu;
-class IHVSwitchMidiLearn;
-class ITextControl;
+class Control;
+class Editor;
+class LatchingButton;
+class ProgramDisplay;
+class LearnSwitch;
+class TextControl;
 class EditorDelegate;
 
 namespace panel {
@@ -23,7 +23,7 @@ class Panel {
  public:
   // Host UI/dispatcher, once, before the editor is attached: the background
   // and every control of the layout table, in table order.
-  void Build(IGraphics& editor, EditorDelegate& delegate);
+  void Build(Editor& editor, EditorDelegate& delegate);
 
   // Editor thread. Open: the tweak controls and their close button show,
   // the blinds, the open button and the release text hide; closed: the reverse.
@@ -32,31 +32,31 @@ class Panel {
   // shows (flag set) or hides.
   void ShowLights(unsigned flags);
 
-  IHVPresetMenu* ProgramDisplay() const { return programDisplay_; }
-  IHVSwitchMidiLearn* LearnSwitch() const { return learnSwitch_; }
-  IControl* Light(int index) const { return lights_[index]; }
-  const std::vector<IControl*>& TweakGroup() const { return tweakGroup_; }
+  ProgramDisplay* ProgramDisplayControl() const { return programDisplay_; }
+  LearnSwitch* LearnSwitchControl() const { return learnSwitch_; }
+  Control* Light(int index) const { return lights_[index]; }
+  const std::vector<Control*>& TweakGroup() const { return tweakGroup_; }
   // Chord Memory, Unison, Unison/Share, Poly, RndRobin.
-  IHVButtonKick* KeyAssignButton(int index) const { return keyAssignButtons_[index]; }
-  IHVButtonKick* HoldButton() const { return holdButton_; }
-  IHVButtonKick* EffectsButton() const { return effectsButton_; }
+  LatchingButton* KeyAssignButton(int index) const { return keyAssignButtons_[index]; }
+  LatchingButton* HoldButton() const { return holdButton_; }
+  LatchingButton* EffectsButton() const { return effectsButton_; }
 
  private:
-  IControl* Create(const ControlSpec& spec, IGraphics& editor, EditorDelegate& delegate);
-  void Keep(IControl* control, const ControlSpec& spec);
+  Control* Create(const ControlSpec& spec, Editor& editor, EditorDelegate& delegate);
+  void Keep(Control* control, const ControlSpec& spec);
 
-  IHVPresetMenu* programDisplay_ = nullptr;
-  IHVSwitchMidiLearn* learnSwitch_ = nullptr;
-  IControl* lights_[kLightCount] = {};
+  ProgramDisplay* programDisplay_ = nullptr;
+  LearnSwitch* learnSwitch_ = nullptr;
+  Control* lights_[kLightCount] = {};
   bool lightShown_[kLightCount] = {};
-  std::vector<IControl*> tweakGroup_;
-  IControl* closeButton_ = nullptr;
-  IControl* blinds_[2] = {};
-  IControl* openButton_ = nullptr;
-  ITextControl* versionText_ = nullptr;
-  IHVButtonKick* keyAssignButtons_[kKeyAssignModes] = {};
-  IHVButtonKick* holdButton_ = nullptr;
-  IHVButtonKick* effectsButton_ = nullptr;
+  std::vector<Control*> tweakGroup_;
+  Control* closeButton_ = nullptr;
+  Control* blinds_[2] = {};
+  Control* openButton_ = nullptr;
+  TextControl* versionText_ = nullptr;
+  LatchingButton* keyAssignButtons_[kKeyAssignModes] = {};
+  LatchingButton* holdButton_ = nullptr;
+  LatchingButton* effectsButton_ = nullptr;
 };
 
 }  // namespace panel

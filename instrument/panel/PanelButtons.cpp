@@ -2,7 +2,7 @@
 
 #include "plugin/EffectParameter.h"
 #include "ui/FrameStrip.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 #include "instrument/panel/Panel.h"
 #include "instrument/PanelCommands.h"
 #include "instrument/panel/PanelLayout.h"
@@ -17,7 +17,7 @@ constexpr int kHoldParameter = 3;
 constexpr int kEffectsParameter = 37;
 constexpr int kFxResetParameter = 62;
 
-IFrameStrip LearnStrip(IGraphics& graphics, bool learnFace) {
+FrameStrip LearnStrip(Editor& graphics, bool learnFace) {
   const panel::ImageSpec* image = panel::FindImage(learnFace ? panel::kMidiLearnImage : panel::kMidiUnlearnImage);
   return graphics.LoadStrip(image->id, image->name, image->frames);
 }
@@ -26,10 +26,10 @@ IFrameStrip LearnStrip(IGraphics& graphics, bool learnFace) {
 
 // -- the MIDI learn switch ---------------------------------------------------
 
-IHVSwitchMidiLearn::IHVSwitchMidiLearn(EditorDelegate* delegate, int x, int y, const IFrameStrip& strip)
-    : ISwitchControl(delegate, x, y, panel::kLearnSwitch, strip) {}
+LearnSwitch::LearnSwitch(EditorDelegate* delegate, int x, int y, const FrameStrip& strip)
+    : SwitchControl(delegate, x, y, panel::kLearnSwitch, strip) {}
 
-void IHVSwitchMidiLearn::HandlePress(int x, int y, const IPointerMods& mods) {
+void LearnSwitch::HandlePress(int x, int y, const PointerMods& mods) {
   if (mods.right && !mods.left) {
     // The face is what the next learning does; it cannot change mid-way.
     if (Value() != 0.0 || !Graphics()) return;
@@ -38,17 +38,17 @@ void IHVSwitchMidiLearn::HandlePress(int x, int y, const IPointerMods& mods) {
     MarkChanged(true);
     return;
   }
-  ISwitchControl::HandlePress(x, y, mods);
+  SwitchControl::HandlePress(x, y, mods);
   Delegate()->SetMidiLearn(Value() > 0.0, !learnFace_);
 }
 
 // -- latching buttons --------------------------------------------------------
 
-IHVButtonKick::IHVButtonKick(EditorDelegate* delegate, int x, int y, int code, const IFrameStrip& offStrip,
-                             const IFrameStrip& onStrip)
-    : IContactControl(delegate, x, y, code, offStrip), onStrip_(onStrip) {}
+LatchingButton::LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip,
+                             const FrameStrip& onStrip)
+    : ContactControl(delegate, x, y, code, offStrip), onStrip_(onStrip) {}
 
-void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
+void LatchingButton::HandleRelease(int x, int y, const PointerMods& mods) {
   // Flipped for the moment; the parameter change below sets the true state.
   on_ = !on_;
   SetValue(0.0);
@@ -73,12 +73,12 @@ void IHVButtonKick::HandleRelease(int x, int y, const IPointerMods& mods) {
   }
 }
 
-bool IHVButtonKick::Render(IGraphics& graphics) {
-  const IFrameStrip& strip = on_ ? onStrip_ : strip_;
+bool LatchingButton::Render(Editor& graphics) {
+  const FrameStrip& strip = on_ ? onStrip_ : strip_;
   return graphics.DrawFrame(strip, Area(), FrameForValue(Value(), strip.frames), &Blend());
 }
 
-void IHVButtonKick::ApplyHostValue(double value) {
+void LatchingButton::ApplyHostValue(double value) {
   const bool on = value >= 0.5;
   if (on == on_) return;
   on_ = on;
@@ -87,10 +87,10 @@ void IHVButtonKick::ApplyHostValue(double value) {
 
 // -- momentary buttons -------------------------------------------------------
 
-IHVUtilityKick::IHVUtilityKick(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip)
-    : IContactControl(delegate, x, y, code, strip), owner_(owner) {}
+CommandButton::CommandButton(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const FrameStrip& strip)
+    : ContactControl(delegate, x, y, code, strip), owner_(owner) {}
 
-void IHVUtilityKick::HandleRelease(int x, int y, const IPointerMods& mods) {
+void CommandButton::HandleRelease(int x, int y, const PointerMods& mods) {
   SetValue(0.0);
   MarkChanged(true);
   const int code = ParameterIndex();

@@ -12,10 +12,10 @@ class Panel;
 }
 
 // Off, or learning; while off, a right press swaps the learn and unlearn faces.
-class IHVSwitchMidiLearn : public ISwitchControl {
+class LearnSwitch : public SwitchControl {
  public:
-  IHVSwitchMidiLearn(EditorDelegate* delegate, int x, int y, const IFrameStrip& strip);
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
+  LearnSwitch(EditorDelegate* delegate, int x, int y, const FrameStrip& strip);
+  void HandlePress(int x, int y, const PointerMods& mods) override;
   bool LearnFace() const { return learnFace_; }
 
  private:
@@ -24,25 +24,25 @@ class IHVSwitchMidiLearn : public ISwitchControl {
 
 // Lit or unlit; the plug-in keeps the lit flag in step with its parameters
 // through the value recorded for the button's command code.
-class IHVButtonKick : public IContactControl {
+class LatchingButton : public ContactControl {
  public:
-  IHVButtonKick(EditorDelegate* delegate, int x, int y, int code, const IFrameStrip& offStrip, const IFrameStrip& onStrip);
-  void HandleRelease(int x, int y, const IPointerMods& mods) override;
-  bool Render(IGraphics& graphics) override;
+  LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip, const FrameStrip& onStrip);
+  void HandleRelease(int x, int y, const PointerMods& mods) override;
+  bool Render(Editor& graphics) override;
   // 1 lights the button, 0 puts it out; the pressed look is the value's.
   void ApplyHostValue(double value) override;
   bool IsOn() const { return on_; }
 
  private:
-  IFrameStrip onStrip_;
+  FrameStrip onStrip_;
   bool on_ = false;
 };
 
 // Runs its command when the pointer lets go.
-class IHVUtilityKick : public IContactControl {
+class CommandButton : public ContactControl {
  public:
-  IHVUtilityKick(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const IFrameStrip& strip);
-  void HandleRelease(int x, int y, const IPointerMods& mods) override;
+  CommandButton(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const FrameStrip& strip);
+  void HandleRelease(int x, int y, const PointerMods& mods) override;
 
  private:
   panel::Panel* owner_;

@@ -2,7 +2,7 @@
 
 #include "instrument/panel/PanelLayout.h"
 #include "plugin/EditorDelegate.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 namespace panel {
 

@@ -10,7 +10,7 @@
 #include "ui/EditorWindow.h"
 
 class EditorDelegate;
-class IGraphics;
+class Editor;
 
 namespace panel {
 
@@ -24,7 +24,7 @@ class PanelEditor {
   PanelEditor(const PanelEditor&) = delete;
   PanelEditor& operator=(const PanelEditor&) = delete;
 
-  IGraphics& Window() const { return *window_; }
+  Editor& Window() const { return *window_; }
   panel::Panel& Controls() { return panel_; }
 
   // Host UI thread (the host's idle calls) and the editor's quiet ticks:
@@ -33,7 +33,7 @@ class PanelEditor {
 
  private:
   EditorDelegate& instrument_;
-  std::unique_ptr<IGraphics> window_;
+  std::unique_ptr<Editor> window_;
   panel::Panel panel_;
 };
 

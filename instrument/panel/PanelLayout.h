@@ -68,7 +68,7 @@ enum class ControlKind {
 
 struct ControlSpec {
   ControlKind kind;
-  IPanelRect area;
+  Rect area;
   int parameter;   // parameter index, command code (< -1) or -1
   int image;       // image id (the unlit one for buttons), 0 for none
   int onImage;     // the lit image of a latching button, else 0
@@ -83,8 +83,8 @@ constexpr int kControlCount = 87;
 extern const ControlSpec kControls[kControlCount];
 
 // The two rectangles of the program display (control 1).
-constexpr IPanelRect kProgramNumberRect{598, 342, 622, 358};
-constexpr IPanelRect kProgramNameRect{645, 342, 821, 358};
+constexpr Rect kProgramNumberRect{598, 342, 622, 358};
+constexpr Rect kProgramNameRect{645, 342, 821, 358};
 
 // The release as the panel shows it.
 constexpr const char* kVersionText = version::kPanelText;

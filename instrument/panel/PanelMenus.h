@@ -12,11 +12,11 @@ class EditorDelegate;
 
 // The current program's number and name; a press on the name renames the
 // program, a press anywhere else opens the program menu.
-class IHVPresetMenu : public IControl {
+class ProgramDisplay : public Control {
  public:
-  IHVPresetMenu(EditorDelegate* delegate, const IPanelRect& numberRect, const IPanelRect& nameRect);
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
-  bool Render(IGraphics& graphics) override;
+  ProgramDisplay(EditorDelegate* delegate, const Rect& numberRect, const Rect& nameRect);
+  void HandlePress(int x, int y, const PointerMods& mods) override;
+  bool Render(Editor& graphics) override;
   void AcceptEnteredText(const char* text) override;
   // Also when the program or its name changed, whoever changed it.
   bool NeedsDrawing() const override;
@@ -29,34 +29,34 @@ class IHVPresetMenu : public IControl {
 
   std::string numberText_;
   std::string nameText_;
-  IPanelRect numberRect_;
-  IPanelRect nameRect_;
+  Rect numberRect_;
+  Rect nameRect_;
   unsigned shownPresetChanges_ = ~0u;
 };
 
 // The options menu: program, bank, configuration and online commands. Draws
 // nothing: the panel art shows its button.
-class IHVOptionMenu : public IControl {
+class OptionsMenu : public Control {
  public:
-  IHVOptionMenu(EditorDelegate* delegate, const IPanelRect& area, int code);
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
-  bool Render(IGraphics& graphics) override { return true; }
-  IMenuList& Menu() { return menu_; }
+  OptionsMenu(EditorDelegate* delegate, const Rect& area, int code);
+  void HandlePress(int x, int y, const PointerMods& mods) override;
+  bool Render(Editor& graphics) override { return true; }
+  MenuList& Menu() { return menu_; }
 
  private:
   void FillMenu();
   void UpdateMenu();
 
-  IMenuList menu_;
+  MenuList menu_;
 };
 
 // The arpeggiator tempo: the value's display text, and a menu of all of them.
-class IHVPopUpMenuControl : public IControl {
+class TempoMenu : public Control {
  public:
-  IHVPopUpMenuControl(EditorDelegate* delegate, const IPanelRect& area, int parameterIndex, const IArgbColour* colour);
-  void HandlePress(int x, int y, const IPointerMods& mods) override;
-  bool Render(IGraphics& graphics) override;
+  TempoMenu(EditorDelegate* delegate, const Rect& area, int parameterIndex, const ArgbColour* colour);
+  void HandlePress(int x, int y, const PointerMods& mods) override;
+  bool Render(Editor& graphics) override;
 
  private:
-  IPanelRect textRect_;
+  Rect textRect_;
 };

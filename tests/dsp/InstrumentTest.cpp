@@ -232,9 +232,9 @@ TEST(Instrument, TurningHoldOffClosesTheGate) {
 TEST(Instrument, RestoredOutOfRangeKeyAssignIsClampedToPoly) {
   Player player(512);
   Kestrion& k = EngineOf(player);
-  IStateBuffer state;
+  StateBuffer state;
   for (int i = 0; i < Kestrion::kParameterCount; ++i) state.AppendDouble(k.Parameter(i)->defaultValue);
-  IStateBuffer bad;
+  StateBuffer bad;
   bad.AppendDouble(7.0);
   bad.AppendBytes(state.Data() + 8, state.Size() - 8);
   EXPECT_GT(k.UnserializeState(bad, 0), 0);

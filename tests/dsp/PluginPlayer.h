@@ -33,7 +33,7 @@ struct Player {
     std::vector<vst::VstMidiEvent> midi;
     for (const TimedEvent& e : events)
       if (e.position >= start && e.position < start + n)
-        midi.push_back(testhost::MidiEvent(e.status, e.data1, e.data2, e.position - start));
+        midi.push_back(testhost::VstMidi(e.status, e.data1, e.data2, e.position - start));
     if (!midi.empty()) host.Call(vst::effProcessEvents, 0, 0, testhost::EventList(midi).List());
   }
 

@@ -30,8 +30,8 @@ TEST(FactoryBank, FileHasTheBankLayoutWithAllSlotsInitialised) {
 
   // The chunk ends exactly after the 64th slot, and every slot is in use.
   testhost::Instance instance;
-  IEffectBase& plugin = *InstrumentOf(instance.effect);
-  IStateBuffer chunk;
+  EffectBase& plugin = *InstrumentOf(instance.effect);
+  StateBuffer chunk;
   chunk.AppendBytes(bank.data() + 160, static_cast<int>(bank.size() - 160));
   int position = 0;
   ReadChunkHeader(chunk, position);
@@ -106,7 +106,7 @@ TEST(BankSource, MistakesNameTheirLine) {
             "line 1: program names have at most 27 characters");
 
   testhost::Instance instance;
-  IEffectBase& plugin = *InstrumentOf(instance.effect);
+  EffectBase& plugin = *InstrumentOf(instance.effect);
   std::string text;
   for (int i = 0; i < 64; ++i) text += "[P" + std::to_string(i) + "]\n";
   ASSERT_EQ(bankbuild::ParseBankSource(text + "CutOff = 2\n", programs), "");

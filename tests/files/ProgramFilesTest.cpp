@@ -21,7 +21,7 @@ using filetest::BigEndian32;
 using testhost::Instance;
 using testhost::Snapshot;
 
-IEffectBase& Plugin(Instance& instance) { return *InstrumentOf(instance.effect); }
+EffectBase& Plugin(Instance& instance) { return *InstrumentOf(instance.effect); }
 
 void PutBigEndian32(std::string& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);

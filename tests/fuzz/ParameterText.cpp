@@ -14,23 +14,23 @@
 
 namespace {
 
-IControl* ControlOf(const IGraphics& editor, int index) {
+Control* ControlOf(const Editor& editor, int index) {
   for (int i = 0; i < editor.ControlCount(); ++i)
-    if (editor.Control(i)->ParameterIndex() == index) return editor.Control(i);
+    if (editor.ControlAt(i)->ParameterIndex() == index) return editor.ControlAt(i);
   return nullptr;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static testhost::Instance instance{"", testhost::HeadlessEditor};
+  static testhost::Instance instance{"", testhost::MakeHeadlessEditor};
   if (size < 2) return 0;
   auto* synth = InstrumentOf(instance.effect);
   const int index = data[0] % (Kestrion::kParameterCount + 2);
   const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
   if (data[1] & 1) {
-    IGraphics* editor = &EditorOf(instance.effect)->Window();
-    IControl* control = editor ? ControlOf(*editor, index) : nullptr;
+    Editor* editor = &EditorOf(instance.effect)->Window();
+    Control* control = editor ? ControlOf(*editor, index) : nullptr;
     if (!control) return 0;
     editor->CommitTextEntry(control, synth->Parameter(index), text.c_str());
   } else {

@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static testhost::Instance instance;
   if (size < 1) return 0;
-  IEffectBase& plugin = *InstrumentOf(instance.effect);
+  EffectBase& plugin = *InstrumentOf(instance.effect);
   const std::string file(reinterpret_cast<const char*>(data + 1), size - 1);
   const std::string before = testhost::Snapshot(instance);
   bool accepted = false;

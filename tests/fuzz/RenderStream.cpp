@@ -43,7 +43,7 @@ struct Stream {
 
   void Midi(int deltaFrames, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     if (count == kMaximumEvents) return;
-    midi[count] = testhost::MidiEvent(status, data1, data2, deltaFrames);
+    midi[count] = testhost::VstMidi(status, data1, data2, deltaFrames);
     list.events[count] = reinterpret_cast<vst::VstEvent*>(&midi[count]);
     ++count;
   }

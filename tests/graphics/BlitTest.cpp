@@ -92,7 +92,7 @@ TEST(CopyAreaClipping, SourceRectangleIsCutToTheSourceAndTheCopyToTheDestination
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 3; ++x) source.Row(y)[x] = PackColour(255, x, y, 7);
   Filled destination(5, 5, 0);
-  const RasterRect beyond{1, 1, 10, 10};
+  const Rect beyond{1, 1, 10, 10};
   CopyArea(&destination, &source, 3, 3, &beyond, 1.0f, kBlitCopy);
   EXPECT_EQ(destination.At(3, 3), PackColour(255, 1, 1, 7));
   EXPECT_EQ(destination.At(4, 4), PackColour(255, 2, 2, 7));

@@ -59,20 +59,20 @@ TEST(CachedText, AlignmentPutsTheInkAtTheLeftEdgeCentreAndRightEdge) {
   auto font = MakeFont("Arial", 16);
   ASSERT_TRUE(font);
   font->SetTextColour(0xFF000000);
-  RasterRect measured{0, 0, 0, 0};
+  Rect measured{0, 0, 0, 0};
   font->DrawText(nullptr, "HHHH", -1, &measured, kTextMeasureOnly);
   const int width = measured.Width();
   ASSERT_GT(width, 20);
   EXPECT_EQ(measured.Height(), 16);
 
-  const RasterRect box{20, 10, 280, 40};
+  const Rect box{20, 10, 280, 40};
   struct Case {
     int align;
     int expectedStart;  // where the measured text box starts
   } cases[] = {{kTextLeft, 20}, {kTextCentre, 20 + (260 - width) / 2}, {kTextRight, 280 - width}};
   for (const Case& each : cases) {
     Canvas canvas(300, 50, kWhite);
-    RasterRect rect = box;
+    Rect rect = box;
     EXPECT_EQ(font->DrawText(&canvas, "HHHH", -1, &rect, each.align | kTextNoClip), 16);
     const Ink ink = FindInk(canvas, kWhite);
     ASSERT_TRUE(ink.Any()) << each.align;
@@ -93,7 +93,7 @@ TEST(CachedText, OpaqueColourCoversFullyInkedPixelsExactly) {
   const std::uint32_t colour = 0xFF204080;
   font->SetTextColour(colour);
   Canvas canvas(120, 40, 0x00FFFFFF);  // white, fully transparent
-  RasterRect rect{0, 0, 120, 40};
+  Rect rect{0, 0, 120, 40};
   font->DrawText(&canvas, "IL", -1, &rect, kTextLeft | kTextNoClip);
   int exact = 0;
   for (int y = 0; y < canvas.Height(); ++y) {
@@ -118,7 +118,7 @@ TEST(CachedText, ColourAlphaScalesTheTextWhenAsked) {
   ASSERT_TRUE(font);
   font->SetTextColour(0x80204080);
   Canvas canvas(120, 40, kWhite);
-  RasterRect rect{0, 0, 120, 40};
+  Rect rect{0, 0, 120, 40};
   font->DrawText(&canvas, "IL", -1, &rect, kTextLeft | kTextNoClip | kTextApplyColourAlpha);
   // a = trunc(128 / 255 x 256) = 128; at full coverage k = 256 - 128 x 255 / 256 = 129,
   // so red becomes 0x20 + (0xFF - 0x20) x 129 / 256 = 144, alpha stays 255.
@@ -132,7 +132,7 @@ TEST(CachedText, ColourAlphaScalesTheTextWhenAsked) {
 
   // Without the flag the colour's alpha is ignored: full strength.
   Canvas full(120, 40, kWhite);
-  RasterRect again{0, 0, 120, 40};
+  Rect again{0, 0, 120, 40};
   font->DrawText(&full, "IL", -1, &again, kTextLeft | kTextNoClip);
   int fullRed = 255;
   for (int y = 0; y < full.Height(); ++y)
@@ -142,7 +142,7 @@ TEST(CachedText, ColourAlphaScalesTheTextWhenAsked) {
   // A fully transparent colour with the flag draws nothing.
   font->SetTextColour(0x00204080);
   Canvas untouched(120, 40, kWhite);
-  RasterRect third{0, 0, 120, 40};
+  Rect third{0, 0, 120, 40};
   font->DrawText(&untouched, "IL", -1, &third, kTextLeft | kTextNoClip | kTextApplyColourAlpha);
   EXPECT_FALSE(FindInk(untouched, kWhite).Any());
 }
@@ -151,18 +151,18 @@ TEST(CachedText, ClipsToTheRectangleUnlessToldNotTo) {
   auto font = MakeFont("Arial", 16);
   ASSERT_TRUE(font);
   Canvas clipped(200, 30, kWhite);
-  RasterRect narrow{0, 0, 10, 30};
+  Rect narrow{0, 0, 10, 30};
   font->DrawText(&clipped, "HHHHHH", -1, &narrow, kTextLeft);
   const Ink inside = FindInk(clipped, kWhite);
   ASSERT_TRUE(inside.Any());
   EXPECT_LE(inside.right, 10);
   Canvas free(200, 30, kWhite);
-  RasterRect same{0, 0, 10, 30};
+  Rect same{0, 0, 10, 30};
   font->DrawText(&free, "HHHHHH", -1, &same, kTextLeft | kTextNoClip);
   EXPECT_GT(FindInk(free, kWhite).right, 30);
   // Text running off the bitmap is cut there, not written past it.
   Canvas edge(20, 10, kWhite);
-  RasterRect off{-8, -8, 40, 40};
+  Rect off{-8, -8, 40, 40};
   font->DrawText(&edge, "HHHHHH", -1, &off, kTextLeft | kTextNoClip);
   EXPECT_TRUE(FindInk(edge, kWhite).Any());
 }
@@ -170,11 +170,11 @@ TEST(CachedText, ClipsToTheRectangleUnlessToldNotTo) {
 TEST(CachedText, LineFeedsStartNewLinesUnlessSingleLine) {
   auto font = MakeFont("Arial", 16);
   ASSERT_TRUE(font);
-  RasterRect two{0, 0, 0, 0};
+  Rect two{0, 0, 0, 0};
   EXPECT_EQ(font->DrawText(nullptr, "H\r\nH", -1, &two, kTextMeasureOnly), 32);
-  RasterRect one{0, 0, 0, 0};
+  Rect one{0, 0, 0, 0};
   EXPECT_EQ(font->DrawText(nullptr, "H\r\nH", -1, &one, kTextMeasureOnly | kTextSingleLine), 16);
-  RasterRect plain{0, 0, 0, 0};
+  Rect plain{0, 0, 0, 0};
   font->DrawText(nullptr, "HH", -1, &plain, kTextMeasureOnly);
   EXPECT_EQ(one.Width(), plain.Width());
 }
@@ -184,7 +184,7 @@ TEST(SystemFonts, AMissingFaceFallsBackToAnInstalledOne) {
   ASSERT_TRUE(font);
   EXPECT_EQ(font->LineHeight(), 14);
   Canvas canvas(100, 20, kWhite);
-  RasterRect rect{0, 0, 100, 20};
+  Rect rect{0, 0, 100, 20};
   font->DrawText(&canvas, "Kestrion", -1, &rect, kTextLeft | kTextNoClip);
   EXPECT_TRUE(FindInk(canvas, kWhite).Any());
 }
@@ -198,7 +198,7 @@ TEST(SystemFonts, TheGlyphCanvasLivesAsLongAsAnyFont) {
     EXPECT_EQ(RasterCachedFont::LiveFonts(), before + 2);
     a.reset();
     Canvas canvas(60, 20, kWhite);
-    RasterRect rect{0, 0, 60, 20};
+    Rect rect{0, 0, 60, 20};
     b->DrawText(&canvas, "Ab", -1, &rect, kTextLeft | kTextNoClip);
     EXPECT_TRUE(FindInk(canvas, kWhite).Any());
   }
@@ -219,9 +219,9 @@ TEST(CachedText, ClipAreaHoldsEvenWithoutRectangleClipping) {
   auto font = MakeFont("Arial", 16);
   ASSERT_TRUE(font);
   Canvas canvas(200, 30, kWhite);
-  const RasterRect area{30, 0, 60, 30};
+  const Rect area{30, 0, 60, 30};
   font->SetClipArea(&area);
-  RasterRect rect{0, 0, 200, 30};
+  Rect rect{0, 0, 200, 30};
   font->DrawText(&canvas, "HHHHHHHHHHHH", -1, &rect, kTextLeft | kTextNoClip);
   font->SetClipArea(nullptr);
   const Ink ink = FindInk(canvas, kWhite);

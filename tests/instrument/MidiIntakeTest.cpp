@@ -15,7 +15,7 @@ class MidiIntakeTest : public ::testing::Test {
   static void SetUpTestSuite() { testfolders::UseFreshUserFolders(); }
   std::vector<std::int32_t> QueuedOffsets() const {
     std::vector<std::int32_t> offsets;
-    synth->EventQueue().ForEachWaiting([&](const IMidiEvent& event) { offsets.push_back(event.offset); });
+    synth->EventQueue().ForEachWaiting([&](const MidiEvent& event) { offsets.push_back(event.offset); });
     return offsets;
   }
 
@@ -54,7 +54,7 @@ TEST_F(MidiIntakeTest, NoteOnAndOffAtOneOffsetKeepTheirOrder) {
   host.Send(10, 0x90, 60, 100);
   host.Send(10, 0x80, 60, 0);
   std::vector<int> statuses;
-  synth->EventQueue().ForEachWaiting([&](const IMidiEvent& event) { statuses.push_back(event.status); });
+  synth->EventQueue().ForEachWaiting([&](const MidiEvent& event) { statuses.push_back(event.status); });
   EXPECT_EQ(statuses, (std::vector<int>{0x90, 0x80}));
   host.Render(64);
   EXPECT_EQ(synth->Keys().count, 0);

@@ -4,13 +4,13 @@
 #include "tests/vst2/TestHost.h"
 
 // Found by argument lookup, so it sits beside the event type.
-static bool operator==(const IMidiEvent& a, const IMidiEvent& b) {
+static bool operator==(const MidiEvent& a, const MidiEvent& b) {
   return a.offset == b.offset && a.status == b.status && a.data1 == b.data1 && a.data2 == b.data2;
 }
 
 namespace {
 
-using Messages = std::vector<IMidiEvent>;
+using Messages = std::vector<MidiEvent>;
 
 class MidiThruTest : public ::testing::Test {
  protected:
@@ -62,7 +62,7 @@ TEST_F(MidiThruTest, StrayTopBitsInDataBytesAreNotPassedOn) {
 
 TEST_F(MidiThruTest, AFloodBeyondOneBlocksRoomIsCutNotOverrun) {
   host.synth->SetMidiThru(true);
-  Messages flood(MidiThruQueue::kCapacity + 10, IMidiEvent{0, 0xD0, 1, 0});
+  Messages flood(MidiThruQueue::kCapacity + 10, MidiEvent{0, 0xD0, 1, 0});
   host.Send(flood);
   host.Render(64);
   EXPECT_EQ(Sent().size(), std::size_t(MidiThruQueue::kCapacity));

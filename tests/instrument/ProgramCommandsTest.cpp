@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "instrument/ParameterIndex.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
@@ -31,23 +31,23 @@ constexpr std::size_t kParameters = Kestrion::kParameterCount;
 
 // A headless editor that notes whether another thread could have taken the
 // plug-in mutex while a message box or a file prompt was up.
-class ProbingEditor : public IGraphicsHeadless {
+class ProbingEditor : public HeadlessEditor {
  public:
-  using IGraphicsHeadless::IGraphicsHeadless;
+  using HeadlessEditor::HeadlessEditor;
   int ShowMessage(const char* text, const char* caption, int type) override {
     Probe();
-    return IGraphicsHeadless::ShowMessage(text, caption, type);
+    return HeadlessEditor::ShowMessage(text, caption, type);
   }
   void PromptForFile(char* path, int mode, char* folder, const char* extensions) override {
     Probe();
-    IGraphicsHeadless::PromptForFile(path, mode, folder, extensions);
+    HeadlessEditor::PromptForFile(path, mode, folder, extensions);
   }
   bool mutexHeldInDialog = false;
 
  private:
   void Probe() {
     std::thread other([&] {
-      const bool free = static_cast<bool>(IEffectBase::TryLock(*static_cast<Synth*>(Delegate())));
+      const bool free = static_cast<bool>(EffectBase::TryLock(*static_cast<Synth*>(Delegate())));
       mutexHeldInDialog = mutexHeldInDialog || !free;
     });
     other.join();
@@ -55,7 +55,7 @@ class ProbingEditor : public IGraphicsHeadless {
 };
 
 // The editor of an instance as the panel drives it.
-IGraphics* MakeProbingEditor(EditorDelegate* plugin, int width, int height) {
+Editor* MakeProbingEditor(EditorDelegate* plugin, int width, int height) {
   return new ProbingEditor(plugin, width, height);
 }
 
@@ -97,12 +97,12 @@ class ProgramCommandsTest : public ::testing::Test {
   }
   std::string Asked() const {
     if (editor.Messages().empty()) return "(none)";
-    const IGraphicsHeadless::MessageAsked& m = editor.Messages().back();
+    const HeadlessEditor::MessageAsked& m = editor.Messages().back();
     return Joined(m.text, m.caption, m.type);
   }
   std::string Prompted() const {
     if (editor.Files().empty()) return "(none)";
-    const IGraphicsHeadless::FileAsked& f = editor.Files().back();
+    const HeadlessEditor::FileAsked& f = editor.Files().back();
     return Joined(f.initialPath, f.extensions, f.mode, f.folder);
   }
 
@@ -167,7 +167,7 @@ TEST_F(ProgramCommandsTest, InitSetsEveryDefaultNamesTheProgramAndTellsTheHost) 
   for (const auto& [index, value] : Record().automated) told[index] = value;
   ASSERT_EQ(told.size(), kParameters);
   for (int p = 0; p < int(kParameters); ++p) {
-    const IEffectParameter& parameter = *synth.Parameter(p);
+    const EffectParameter& parameter = *synth.Parameter(p);
     EXPECT_NEAR(parameter.value, parameter.defaultValue, 1e-9) << parameter.name;
     EXPECT_FLOAT_EQ(told[p], float(parameter.ToNormalized())) << parameter.name;
   }

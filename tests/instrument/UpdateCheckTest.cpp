@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "tests/platform/LoopbackServer.h"
 
 namespace {
@@ -61,7 +61,7 @@ TEST(UpdateCheck, EachAnswerOfTheServerEndsInItsMessage) {
     SCOPED_TRACE(outcome.what);
     std::unique_ptr<LoopbackServer> server;
     if (!outcome.response.empty()) server = std::make_unique<LoopbackServer>(outcome.response);
-    IGraphicsHeadless editor(nullptr, 1, 1);
+    HeadlessEditor editor(nullptr, 1, 1);
     editor.ScriptAnswers().messageAnswers.push_back(outcome.answer);
     editor.ScriptAnswers().urlsOpen = true;
 
@@ -82,15 +82,15 @@ TEST(UpdateCheck, EachAnswerOfTheServerEndsInItsMessage) {
 }
 
 // An editor that cannot show its first message.
-class FailingEditor : public IGraphicsHeadless {
+class FailingEditor : public HeadlessEditor {
  public:
-  FailingEditor() : IGraphicsHeadless(nullptr, 1, 1) {}
+  FailingEditor() : HeadlessEditor(nullptr, 1, 1) {}
   int ShowMessage(const char* text, const char* caption, int type) override {
     if (!failed_) {
       failed_ = true;
       throw std::bad_alloc();
     }
-    return IGraphicsHeadless::ShowMessage(text, caption, type);
+    return HeadlessEditor::ShowMessage(text, caption, type);
   }
 
  private:

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "instrument/UpdateCheck.h"
 #include "tests/platform/LoopbackServer.h"
 
@@ -11,7 +11,7 @@ namespace {
 
 TEST(UpdateCheck, AServerThatNeverAnswersIsGivenUpWithinTheLimit) {
   loopback::LoopbackServer server("", loopback::LoopbackServer::kSilent);
-  IGraphicsHeadless editor(nullptr, 1, 1);
+  HeadlessEditor editor(nullptr, 1, 1);
   const int limitMs = 400;
   const update::UpdateServer silent{"127.0.0.1", server.Port(), "loopback.example", "", "", limitMs, limitMs};
 

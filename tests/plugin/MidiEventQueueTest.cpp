@@ -5,8 +5,8 @@
 #include "plugin/MidiEventQueue.h"
 
 namespace {
-IMidiEvent At(int offset, int tag) {
-  IMidiEvent e;
+MidiEvent At(int offset, int tag) {
+  MidiEvent e;
   e.offset = offset;
   e.data1 = static_cast<std::uint8_t>(tag);
   return e;
@@ -14,7 +14,7 @@ IMidiEvent At(int offset, int tag) {
 }  // namespace
 
 TEST(MidiEventQueue, OrdersByOffsetKeepingArrivalOrderForTies) {
-  IMidiEventQueue q;
+  MidiEventQueue q;
   q.Add(At(40, 1));
   q.Add(At(10, 2));
   q.Add(At(10, 3));
@@ -29,21 +29,21 @@ TEST(MidiEventQueue, OrdersByOffsetKeepingArrivalOrderForTies) {
 }
 
 TEST(MidiEventQueue, AFullQueueReusesTakenRoomThenDropsAndCounts) {
-  IMidiEventQueue q;
-  for (int i = 0; i < IMidiEventQueue::kCapacity; ++i) EXPECT_TRUE(q.Add(At(i, 0)));
+  MidiEventQueue q;
+  for (int i = 0; i < MidiEventQueue::kCapacity; ++i) EXPECT_TRUE(q.Add(At(i, 0)));
   q.PopFront();
-  EXPECT_TRUE(q.Add(At(IMidiEventQueue::kCapacity, 9)));
-  EXPECT_FALSE(q.Add(At(IMidiEventQueue::kCapacity + 1, 9)));
-  EXPECT_EQ(q.Pending(), IMidiEventQueue::kCapacity);
+  EXPECT_TRUE(q.Add(At(MidiEventQueue::kCapacity, 9)));
+  EXPECT_FALSE(q.Add(At(MidiEventQueue::kCapacity + 1, 9)));
+  EXPECT_EQ(q.Pending(), MidiEventQueue::kCapacity);
   EXPECT_EQ(q.Dropped(), 1u);
 }
 
 TEST(MidiEventQueue, AnEventAtTheTickLengthIsTakenInTheCurrentTick) {
-  IMidiEventQueue q;
+  MidiEventQueue q;
   q.Add(At(44, 1));
   q.Add(At(45, 2));
   std::vector<int> taken;
-  auto take = [&](const IMidiEvent& e) { taken.push_back(e.data1); };
+  auto take = [&](const MidiEvent& e) { taken.push_back(e.data1); };
   q.TakeDue(44, take);
   EXPECT_EQ(taken, std::vector<int>{1});
   EXPECT_EQ(q.Front().offset, 1);  // one tick closer

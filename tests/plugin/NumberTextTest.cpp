@@ -58,7 +58,7 @@ class CommaLocale {
 // A host that sets a locale with a decimal comma must not change what the
 // plug-in shows or how it reads "0.25", from the host or from the editor.
 TEST(NumberText, DisplaysAndTextEntryIgnoreTheHostsLocale) {
-  testhost::Instance i{"", testhost::HeadlessEditor};
+  testhost::Instance i{"", testhost::MakeHeadlessEditor};
   const CommaLocale comma;
   if (!comma.Found())
     GTEST_SKIP() << "no locale with a decimal comma is installed, so none is tested: scripts/setup.sh generates "
@@ -68,12 +68,12 @@ TEST(NumberText, DisplaysAndTextEntryIgnoreTheHostsLocale) {
 
   // The editor's text entry, committed as the user typed it.
   i.effect->setParameter(i.effect, 43, 1.0f);
-  auto* editor = static_cast<IGraphicsHeadless*>(&EditorOf(i.effect)->Window());
+  auto* editor = static_cast<HeadlessEditor*>(&EditorOf(i.effect)->Window());
   ASSERT_NE(editor, nullptr);
   editor->Tick();
-  IControl* knob = nullptr;
+  Control* knob = nullptr;
   for (int c = 0; c < editor->ControlCount() && !knob; ++c)
-    if (editor->Control(c)->ParameterIndex() == 43) knob = editor->Control(c);
+    if (editor->ControlAt(c)->ParameterIndex() == 43) knob = editor->ControlAt(c);
   ASSERT_NE(knob, nullptr);
   editor->ScriptAnswers().enteredTexts.push_back("0.25");
   editor->PromptForParameter(knob);

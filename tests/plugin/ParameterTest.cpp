@@ -5,15 +5,15 @@
 #include "plugin/EffectParameter.h"
 
 TEST(Parameter, ShapeTwoMapsHalfToAQuarterAndBack) {
-  IEffectParameter p;
+  EffectParameter p;
   p.DefineContinuous("x", 0, 0, 1, 0.01, 2);
   EXPECT_DOUBLE_EQ(p.SetFromNormalized(0.5), 0.25);
   EXPECT_DOUBLE_EQ(p.ToNormalized(), 0.5);
 }
 
 TEST(Parameter, IntegerStepsRoundHalfUp) {
-  IEffectParameter p;
-  p.kind = IEffectParameter::kInteger;
+  EffectParameter p;
+  p.kind = EffectParameter::kInteger;
   p.DefineContinuous("n", 0, 0, 10, 1, 1);
   EXPECT_EQ(p.SetFromNormalized(0.34), 3);
   EXPECT_EQ(p.SetFromNormalized(0.35), 4);
@@ -21,10 +21,10 @@ TEST(Parameter, IntegerStepsRoundHalfUp) {
 }
 
 TEST(Parameter, EmptyRangeGrowsByOneStepAndPrecisionFollowsStep) {
-  IEffectParameter p;
+  EffectParameter p;
   p.DefineContinuous("x", 0, 0, 0, 1, 1);
   EXPECT_EQ(p.maximum, 1);
-  IEffectParameter q;
+  EffectParameter q;
   q.DefineContinuous("y", 0.5, -1, 1, 0.05, 1);
   EXPECT_EQ(q.displayPrecision, 2);
   char text[32];
@@ -32,14 +32,14 @@ TEST(Parameter, EmptyRangeGrowsByOneStepAndPrecisionFollowsStep) {
   EXPECT_STREQ(text, "0.50");
   q.FormatValue(-0.5, false, text, true);
   EXPECT_STREQ(text, "-0.50");
-  IEffectParameter r;
+  EffectParameter r;
   r.DefineContinuous("z", 0, 0, 1, 0.125, 1);
   EXPECT_EQ(r.displayPrecision, 3);
 }
 
 TEST(Parameter, EnumerationDisplaysTruncatedNames) {
   const char* names[] = {"A", "", "C"};
-  IEffectParameter p;
+  EffectParameter p;
   CopyText(p.label, "");
   p.DefineEnumeration("e", 0, 3, names);
   char text[32];
@@ -56,7 +56,7 @@ TEST(Parameter, EnumerationDisplaysTruncatedNames) {
 }
 
 TEST(Parameter, HostileNormalisedValuesStayFinite) {
-  IEffectParameter p;
+  EffectParameter p;
   p.DefineContinuous("x", 0, 0, 1, 0.01, 0.5);
   EXPECT_TRUE(std::isfinite(p.SetFromNormalized(-0.5)));
   EXPECT_TRUE(std::isfinite(p.SetFromNormalized(std::nan(""))));

@@ -3,7 +3,7 @@
 #include "plugin/StateBuffer.h"
 
 TEST(StateBuffer, ValuesReadBackInLittleEndianOrder) {
-  IStateBuffer b;
+  StateBuffer b;
   b.AppendInt32(0x01020304);
   b.AppendDouble(-2.5);
   b.AppendString("abc");
@@ -23,7 +23,7 @@ TEST(StateBuffer, ValuesReadBackInLittleEndianOrder) {
 }
 
 TEST(StateBuffer, StringRunningPastTheEndLeavesTheNameAndPointsBeyond) {
-  IStateBuffer b;
+  StateBuffer b;
   b.AppendInt32(10);
   b.AppendBytes("abc", 3);
   char s[8] = "keep";
@@ -32,24 +32,24 @@ TEST(StateBuffer, StringRunningPastTheEndLeavesTheNameAndPointsBeyond) {
 }
 
 TEST(StateBuffer, HostileLengthsNeitherOverflowNorMoveBackwards) {
-  IStateBuffer b;
+  StateBuffer b;
   b.AppendInt32(0x7FFFFFFF);
   char s[8] = "keep";
   EXPECT_GT(b.ReadString(0, s, sizeof s), b.Size());
-  IStateBuffer n;
+  StateBuffer n;
   n.AppendInt32(-100);
   EXPECT_EQ(n.ReadString(0, s, sizeof s), 4);
   EXPECT_STREQ(s, "");
 }
 
 TEST(ChunkHeader, SixBytesWithMarkerGiveVersionZeroAndFailure) {
-  IStateBuffer b;
+  StateBuffer b;
   WriteChunkHeader(b);
   b.Resize(6);
   int p = 0;
   EXPECT_EQ(ReadChunkHeader(b, p), 0u);
   EXPECT_EQ(p, -1);
-  IStateBuffer full;
+  StateBuffer full;
   WriteChunkHeader(full);
   p = 0;
   EXPECT_EQ(ReadChunkHeader(full, p), kChunkVersion);

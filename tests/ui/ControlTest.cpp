@@ -9,24 +9,24 @@ using namespace editortest;
 
 namespace {
 
-const IPointerMods kLeft{true, false, false, false, false};
-const IPointerMods kRight{false, true, false, false, false};
-const IPointerMods kLeftShift{true, false, true, false, false};
-const IPointerMods kLeftControl{true, false, false, true, false};
-const IPointerMods kNone{};
+const PointerMods kLeft{true, false, false, false, false};
+const PointerMods kRight{false, true, false, false, false};
+const PointerMods kLeftShift{true, false, true, false, false};
+const PointerMods kLeftControl{true, false, false, true, false};
+const PointerMods kNone{};
 
 class Controls : public EditorFixture {
  protected:
   // A knob 50 px high at (10, 10), four frames, gearing 4, on Cutoff (0..100).
-  IKnobMultiControl* AddKnob() {
+  KnobMultiControl* AddKnob() {
     knobImage = MakeStripImage(20, 50, 4);
-    auto* knob = new IKnobMultiControl(&plugin, 10, 10, kCutoff, StripOf(knobImage.get(), 4), 4.0);
+    auto* knob = new KnobMultiControl(&plugin, 10, 10, kCutoff, StripOf(knobImage.get(), 4), 4.0);
     editor->AttachControl(knob);
     return knob;
   }
 
   // Drags the pointer from (x, y) by `distance` pixels upward (negative: down) in small steps.
-  void DragUp(int x, int y, int distance, const IPointerMods& mods) {
+  void DragUp(int x, int y, int distance, const PointerMods& mods) {
     editor->PointerPressed(x, y, mods);
     const int step = distance > 0 ? -5 : 5;
     int at = y;
@@ -58,19 +58,19 @@ class Controls : public EditorFixture {
 // A control whose press asks for its value in a menu, as the tempo display does.
 class MenuOnPress : public CountingControl {
  public:
-  MenuOnPress(EditorDelegate* plugin, const IPanelRect& area, int parameter) : CountingControl(plugin, area, parameter) {
+  MenuOnPress(EditorDelegate* plugin, const Rect& area, int parameter) : CountingControl(plugin, area, parameter) {
     SetDoubleClickActsAsPress(true);
   }
-  void HandlePress(int, int, const IPointerMods&) override { Graphics()->PromptForParameter(this); }
+  void HandlePress(int, int, const PointerMods&) override { Graphics()->PromptForParameter(this); }
 };
 
 }  // namespace
 
 TEST_F(Controls, KnobWithGearingFourSweepsItsRangeIn200PixelsStopsAtTheEndsAndIgnoresRightPresses) {
-  IKnobMultiControl* knob = AddKnob();
+  KnobMultiControl* knob = AddKnob();
   Attach();
   ASSERT_DOUBLE_EQ(knob->Value(), 0.5);
-  EXPECT_EQ(knob->Area(), (IPanelRect{10, 10, 30, 60}));
+  EXPECT_EQ(knob->Area(), (Rect{10, 10, 30, 60}));
   editor->PointerPressed(20, 30, kRight);  // a right press does nothing
   editor->PointerReleased(20, 30, kRight);
   EXPECT_EQ(knob->Value(), 0.5);
@@ -91,7 +91,7 @@ TEST_F(Controls, KnobWithGearingFourSweepsItsRangeIn200PixelsStopsAtTheEndsAndIg
 }
 
 TEST_F(Controls, ShiftOrControlMakeTheDragTenTimesFiner) {
-  IKnobMultiControl* knob = AddKnob();
+  KnobMultiControl* knob = AddKnob();
   Attach();
   DragUp(20, 30, -1000, kLeft);
   EXPECT_EQ(knob->Value(), 0.0);
@@ -102,11 +102,11 @@ TEST_F(Controls, ShiftOrControlMakeTheDragTenTimesFiner) {
 }
 
 TEST_F(Controls, WheelNotchesMoveAKnobByOneHundredthOrOneThousandth) {
-  IKnobMultiControl* knob = AddKnob();
+  KnobMultiControl* knob = AddKnob();
   Attach();
   editor->PointerWheel(20, 30, kNone, 1);
   EXPECT_NEAR(knob->Value(), 0.51, 1e-12);
-  editor->PointerWheel(20, 30, IPointerMods{false, false, true, false, false}, 1);
+  editor->PointerWheel(20, 30, PointerMods{false, false, true, false, false}, 1);
   EXPECT_NEAR(knob->Value(), 0.511, 1e-12);
   editor->PointerWheel(20, 30, kNone, -3);
   EXPECT_NEAR(knob->Value(), 0.481, 1e-12);
@@ -116,7 +116,7 @@ TEST_F(Controls, WheelNotchesMoveAKnobByOneHundredthOrOneThousandth) {
 }
 
 TEST_F(Controls, DoubleClickRestoresTheAttachTimeValueAndTellsTheHost) {
-  IKnobMultiControl* knob = AddKnob();
+  KnobMultiControl* knob = AddKnob();
   auto* unbound = new CountingControl(&plugin, {100, 0, 150, 50}, -1);
   editor->AttachControl(unbound);
   unbound->SetValue(0.3);
@@ -137,7 +137,7 @@ TEST_F(Controls, DoubleClickRestoresTheAttachTimeValueAndTellsTheHost) {
 
 TEST_F(Controls, TwoFrameSwitchTogglesAndTakesRightPressesAlike) {
   switchImage = MakeStripImage(16, 16, 2);
-  auto* toggle = new ISwitchControl(&plugin, 50, 50, kMode, StripOf(switchImage.get(), 2));
+  auto* toggle = new SwitchControl(&plugin, 50, 50, kMode, StripOf(switchImage.get(), 2));
   editor->AttachControl(toggle);
   Attach();
   EXPECT_EQ(toggle->Value(), 0.0);
@@ -159,13 +159,13 @@ TEST_F(Controls, TwoFrameSwitchTogglesAndTakesRightPressesAlike) {
 
 TEST_F(Controls, ThreeBandSwitchSelectsByThirdWithEitherButton) {
   switchImage = MakeStripImage(16, 10, 3);
-  auto* bands = new ISwitchFramesControl(&plugin, 100, 40, kWave, StripOf(switchImage.get(), 3));
+  auto* bands = new SwitchFramesControl(&plugin, 100, 40, kWave, StripOf(switchImage.get(), 3));
   editor->AttachControl(bands);
   Attach();
-  EXPECT_EQ(bands->Area(), (IPanelRect{100, 40, 116, 50}));
+  EXPECT_EQ(bands->Area(), (Rect{100, 40, 116, 50}));
   // Three bands of 10/3 px across the 10 px area.
   ASSERT_EQ(bands->Bands().size(), 3u);
-  EXPECT_EQ(bands->Bands()[1], (IPanelRect{100, 43, 116, 46}));
+  EXPECT_EQ(bands->Bands()[1], (Rect{100, 43, 116, 46}));
   editor->PointerPressed(105, 48, kLeft);
   EXPECT_EQ(bands->Value(), 1.0);
   EXPECT_EQ(plugin.Parameter(kWave)->value, 2.0);
@@ -180,7 +180,7 @@ TEST_F(Controls, ThreeBandSwitchSelectsByThirdWithEitherButton) {
 
 TEST_F(Controls, MomentaryContactReturnsToZeroOnRelease) {
   switchImage = MakeStripImage(16, 16, 2);
-  auto* contact = new IContactControl(&plugin, 50, 50, kMode, StripOf(switchImage.get(), 2));
+  auto* contact = new ContactControl(&plugin, 50, 50, kMode, StripOf(switchImage.get(), 2));
   editor->AttachControl(contact);
   Attach();
   editor->PointerPressed(55, 55, kLeft);
@@ -261,7 +261,7 @@ TEST_F(Controls, EachEditTheHostHearsOfEndsOnceAndOnlyAsItBegan) {
 }
 
 TEST_F(Controls, HostValuesThatAreNotNumbersAreIgnored) {
-  IKnobMultiControl* knob = AddKnob();
+  KnobMultiControl* knob = AddKnob();
   Attach();
   plugin.ShowOnEditor(kCutoff, std::nan(""), true);
   editor->Tick();

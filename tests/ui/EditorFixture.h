@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/BitmapControls.h"
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "ui/KnobControls.h"
 #include "ui/TextControl.h"
 #include "plugin/EditorDelegate.h"
@@ -31,9 +31,9 @@ inline std::vector<HostCall>& HostCalls() {
 
 enum Parameter { kCutoff = 0, kWave = 1, kLevel = 2, kMode = 3, kParameterCount = 4 };
 
-class TestPlugin : public IEffectBase, public EditorDelegate {
+class TestPlugin : public EffectBase, public EditorDelegate {
  public:
-  TestPlugin() : IEffectBase(Identity()) {
+  TestPlugin() : EffectBase(Identity()) {
     Parameter(kCutoff)->DefineContinuous("Cutoff", 50, 0, 100, 0.1, 1.0);
     static const char* const waves[] = {"Tri", "Saw", "Pulse"};
     Parameter(kWave)->DefineEnumeration("Wave", 1, 3, waves);
@@ -52,8 +52,8 @@ class TestPlugin : public IEffectBase, public EditorDelegate {
 
   // EditorDelegate: parameters only; the panel's programs and commands are
   // the instrument's.
-  int ParameterCount() const override { return IEffectBase::ParameterCount(); }
-  const IEffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
+  int ParameterCount() const override { return EffectBase::ParameterCount(); }
+  const EffectParameter* ParameterInfo(int index) const override { return Parameter(index); }
   double NormalisedValue(int index) const override { return Parameter(index)->ToNormalized(); }
   void BeginEdit(int index) override { BeginParameterEdit(index); }
   void SetFromEditor(int index, double normalised) override { SetParameterFromEditor(index, normalised); }
@@ -65,7 +65,7 @@ class TestPlugin : public IEffectBase, public EditorDelegate {
   unsigned ProgramChanges() const override { return 0; }
   void SelectProgram(int) override {}
   void RenameProgram(const char*) override {}
-  void RunCommand(int, IEditorView&) override {}
+  void RunCommand(int, EditorView&) override {}
   bool CommandAvailable(int) override { return true; }
   bool CommandChecked(int) override { return false; }
   void SetMidiLearn(bool, bool) override {}
@@ -74,18 +74,18 @@ class TestPlugin : public IEffectBase, public EditorDelegate {
   std::vector<int> changed;
 
  private:
-  static const IEffectIdentity& Identity() {
-    static const IEffectIdentity identity{"EditorTest", "", "Tests", 0x00010000, 0x45645453, 0x54657374,
+  static const EffectIdentity& Identity() {
+    static const EffectIdentity identity{"EditorTest", "", "Tests", 0x00010000, 0x45645453, 0x54657374,
                                           kParameterCount, 1, 0, true, true, true};
     return identity;
   }
 };
 
 // A control that counts its renders.
-class CountingControl : public IControl {
+class CountingControl : public Control {
  public:
-  CountingControl(EditorDelegate* plugin, const IPanelRect& area, int parameter) : IControl(plugin, area, parameter) {}
-  bool Render(IGraphics&) override {
+  CountingControl(EditorDelegate* plugin, const Rect& area, int parameter) : Control(plugin, area, parameter) {}
+  bool Render(Editor&) override {
     ++renders;
     return true;
   }
@@ -101,14 +101,14 @@ inline std::unique_ptr<graphics::RasterMemBitmap> MakeStripImage(int width, int 
 }
 
 // The first control of the editor bound to `index` (a parameter or a command code).
-inline IControl* FindBound(const IGraphics& editor, int index) {
+inline Control* FindBound(const Editor& editor, int index) {
   for (int i = 0; i < editor.ControlCount(); ++i)
-    if (editor.Control(i)->ParameterIndex() == index) return editor.Control(i);
+    if (editor.ControlAt(i)->ParameterIndex() == index) return editor.ControlAt(i);
   return nullptr;
 }
 
-inline IFrameStrip StripOf(graphics::RasterBitmap* image, int frames) {
-  IFrameStrip strip;
+inline FrameStrip StripOf(graphics::RasterBitmap* image, int frames) {
+  FrameStrip strip;
   strip.image = image;
   strip.width = image->Width();
   strip.height = image->Height();
@@ -133,7 +133,7 @@ class EditorFixture : public ::testing::Test {
   }
 
   TestPlugin plugin;
-  std::unique_ptr<IGraphicsHeadless> editor = std::make_unique<IGraphicsHeadless>(&plugin, 200, 100);
+  std::unique_ptr<HeadlessEditor> editor = std::make_unique<HeadlessEditor>(&plugin, 200, 100);
   int quietTicks = 0;
 };
 

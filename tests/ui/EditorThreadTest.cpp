@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
 #include "vst2/VstPlugin.h"
@@ -28,16 +28,16 @@ constexpr int kMostSteps = 200000;
 }  // namespace
 
 TEST(EditorConcurrency, AutomationLearnedControllersAndEditorTicksRunTogether) {
-  testhost::Instance host("", testhost::HeadlessEditor);
+  testhost::Instance host("", testhost::MakeHeadlessEditor);
   AEffect* effect = host.effect;
   host.Call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
   host.Call(effSetBlockSize, 0, kBlockFrames);
   host.Call(effMainsChanged, 0, 1);
   auto* synth = InstrumentOf(effect);
-  auto* editor = static_cast<IGraphicsHeadless*>(&EditorOf(effect)->Window());
-  IControl* cutoff = editortest::FindBound(*editor, Param::Cutoff);
-  IControl* resonance = editortest::FindBound(*editor, Param::Resonance);
-  IControl* learnSwitch = editortest::FindBound(*editor, kLearnSwitchCommand);
+  auto* editor = static_cast<HeadlessEditor*>(&EditorOf(effect)->Window());
+  Control* cutoff = editortest::FindBound(*editor, Param::Cutoff);
+  Control* resonance = editortest::FindBound(*editor, Param::Resonance);
+  Control* learnSwitch = editortest::FindBound(*editor, kLearnSwitchCommand);
   int parent = 0;
   host.Call(effEditOpen, 0, 0, &parent);
 

@@ -28,42 +28,42 @@ class PanelTest : public testing::Test {
   }
 
   void Click(int x, int y, bool right = false) {
-    IPointerMods mods;
+    PointerMods mods;
     mods.left = !right;
     mods.right = right;
     editor->PointerPressed(x, y, mods);
     editor->PointerReleased(x, y, mods);
   }
   void Drag(int x, int y, int dy) {
-    IPointerMods mods;
+    PointerMods mods;
     mods.left = true;
     editor->PointerPressed(x, y, mods);
     editor->PointerDragged(x, y + dy, mods);
     editor->PointerReleased(x, y + dy, mods);
   }
   double Value(int parameter) { return synth->Parameter(parameter)->value; }
-  IControl* Bound(int index) { return editortest::FindBound(*editor, index); }
-  bool Lit(int code) { return static_cast<IHVButtonKick*>(Bound(code))->IsOn(); }
+  Control* Bound(int index) { return editortest::FindBound(*editor, index); }
+  bool Lit(int code) { return static_cast<LatchingButton*>(Bound(code))->IsOn(); }
 
   const bool freshUser = (testfolders::UseFreshUserFolders(), true);  // the options write the INI file
-  testhost::Instance host{"", testhost::HeadlessEditor};
+  testhost::Instance host{"", testhost::MakeHeadlessEditor};
   Kestrion* synth = InstrumentOf(host.effect);
-  IGraphicsHeadless* editor = static_cast<IGraphicsHeadless*>(&EditorOf(host.effect)->Window());
-  IGraphicsHeadless::Script& script = editor->ScriptAnswers();
+  HeadlessEditor* editor = static_cast<HeadlessEditor*>(&EditorOf(host.effect)->Window());
+  HeadlessEditor::Script& script = editor->ScriptAnswers();
 };
 
 TEST_F(PanelTest, TheLayoutTableBecomesTheControlListWithOnlyTheLightsHidden) {
   ASSERT_EQ(editor->ControlCount(), 1 + panel::kControlCount);
   for (int i = 0; i < panel::kControlCount; ++i) {
     const panel::ControlSpec& spec = panel::kControls[i];
-    const IControl* control = editor->Control(i + 1);
+    const Control* control = editor->ControlAt(i + 1);
     EXPECT_EQ(control->ParameterIndex(), spec.parameter) << i + 1;
     if (spec.kind != panel::ControlKind::kPresetMenu) {
       EXPECT_EQ(control->Area(), spec.area) << i + 1;
     }
     EXPECT_EQ(control->IsHidden(), spec.kind == panel::ControlKind::kLight) << i + 1;
   }
-  EXPECT_EQ(editor->Control(1)->Area(), (IPanelRect{598, 342, 821, 358}));
+  EXPECT_EQ(editor->ControlAt(1)->Area(), (Rect{598, 342, 821, 358}));
 }
 
 TEST_F(PanelTest, DraggingFortyPixelsMovesAValueKnobAQuarterAndAWaveKnobAllTheWay) {
@@ -83,16 +83,16 @@ TEST_F(PanelTest, TheTweakPanelOpensAndClosesAndIsUntouchableWhileClosed) {
 
   Click(28, 370);  // the open button
   panel::Panel& panel = EditorOf(host.effect)->Controls();
-  for (IControl* control : panel.TweakGroup()) EXPECT_FALSE(control->IsHidden());
+  for (Control* control : panel.TweakGroup()) EXPECT_FALSE(control->IsHidden());
   EXPECT_TRUE(Bound(panel::kOpenTweakPanel)->IsHidden());
-  for (int row : {23, 24, 26}) EXPECT_TRUE(editor->Control(row + 1)->IsHidden()) << row;
+  for (int row : {23, 24, 26}) EXPECT_TRUE(editor->ControlAt(row + 1)->IsHidden()) << row;
   Drag(116, 350, -40);
   EXPECT_GT(Value(Param::WheelOverride), before);
 
   Click(28, 370);  // now the close button
-  for (IControl* control : panel.TweakGroup()) EXPECT_TRUE(control->IsHidden());
+  for (Control* control : panel.TweakGroup()) EXPECT_TRUE(control->IsHidden());
   EXPECT_FALSE(Bound(panel::kOpenTweakPanel)->IsHidden());
-  EXPECT_FALSE(editor->Control(25)->IsHidden());
+  EXPECT_FALSE(editor->ControlAt(25)->IsHidden());
 }
 
 TEST_F(PanelTest, KeyAssignmentHoldAndEffectsButtonsSetTheirParametersAndFollowThem) {
@@ -121,7 +121,7 @@ TEST_F(PanelTest, KeyAssignmentHoldAndEffectsButtonsSetTheirParametersAndFollowT
 }
 
 TEST_F(PanelTest, TheLearnSwitchLearnsAndChangesFaceOnlyWhileDark) {
-  auto* learn = EditorOf(host.effect)->Controls().LearnSwitch();
+  auto* learn = EditorOf(host.effect)->Controls().LearnSwitchControl();
   Click(500, 365, /*right=*/true);
   EXPECT_FALSE(learn->LearnFace());
   EXPECT_EQ(learn->Strip().image, editor->LoadImage(panel::kMidiUnlearnImage, ""));
@@ -148,7 +148,7 @@ TEST_F(PanelTest, TheProgramDisplaySelectsRenamesAndStepsThroughPrograms) {
   editor->Tick();
   EXPECT_STREQ(synth->PresetName(23), std::string("A name much longer than thirty-one").substr(0, 31).c_str());
   editor->Tick();
-  EXPECT_EQ(EditorOf(host.effect)->Controls().ProgramDisplay()->NameText(), synth->PresetName(23));
+  EXPECT_EQ(EditorOf(host.effect)->Controls().ProgramDisplayControl()->NameText(), synth->PresetName(23));
 
   host.Call(effSetProgram, 0, 63);
   Click(632, 350);  // next
@@ -156,7 +156,7 @@ TEST_F(PanelTest, TheProgramDisplaySelectsRenamesAndStepsThroughPrograms) {
   Click(588, 350);  // previous
   EXPECT_EQ(synth->CurrentPreset(), 63);
   editor->Tick();
-  EXPECT_EQ(EditorOf(host.effect)->Controls().ProgramDisplay()->NumberText(), "63");
+  EXPECT_EQ(EditorOf(host.effect)->Controls().ProgramDisplayControl()->NumberText(), "63");
 }
 
 TEST_F(PanelTest, TheTempoDisplayOffersEveryStepLength) {
@@ -169,8 +169,8 @@ TEST_F(PanelTest, TheTempoDisplayOffersEveryStepLength) {
 }
 
 TEST_F(PanelTest, TheOptionsMenuGreysWhatCannotRunAndChecksTheMidiSwitches) {
-  auto* options = static_cast<IHVOptionMenu*>(Bound(panel::kOptionsMenu));
-  IMenuList& menu = options->Menu();
+  auto* options = static_cast<OptionsMenu*>(Bound(panel::kOptionsMenu));
+  MenuList& menu = options->Menu();
   Click(500, 340);
   EXPECT_TRUE(menu.Entry(programcommands::kPasteProgram)->flags & kMenuGreyed);
   EXPECT_TRUE(menu.Entry(programcommands::kLoadStartupBank)->flags & kMenuGreyed);
@@ -206,7 +206,7 @@ TEST_F(PanelTest, TheEditorGoesWithItsWindowAndANewOneShowsTheLights) {
   host.Call(effEditIdle);  // nothing to show it on
   int parent = 0;
   host.Call(effEditOpen, 0, 0, &parent);
-  IControl* vco1 = EditorOf(host.effect)->Controls().Light(0);
+  Control* vco1 = EditorOf(host.effect)->Controls().Light(0);
   EXPECT_TRUE(vco1->IsHidden());
   host.Call(effEditIdle);
   EXPECT_FALSE(vco1->IsHidden());

@@ -12,10 +12,10 @@ constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 800;
 
 // X, Sub > (p, q greyed, r), separator, Y greyed, Z disabled, W
-IMenuList* MakeMenu() {
-  auto* menu = new IMenuList;
+MenuList* MakeMenu() {
+  auto* menu = new MenuList;
   menu->AddEntry("X");
-  auto* sub = new IMenuList(kNumberTwoDigits);
+  auto* sub = new MenuList(kNumberTwoDigits);
   sub->AddEntry("p");
   sub->AddEntry("q", -1, nullptr, kMenuGreyed);
   sub->AddEntry("r");
@@ -28,7 +28,7 @@ IMenuList* MakeMenu() {
 }
 
 TEST(PopupMenuStack, ArrowsSkipSeparatorsGreyedAndDisabledEntriesAndWrap) {
-  std::unique_ptr<IMenuList> menu(MakeMenu());
+  std::unique_ptr<MenuList> menu(MakeMenu());
   PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
   const PopupMenuView& root = stack.Level(0);  // the root stays put while no submenu opens
   EXPECT_EQ(root.Highlight(), -1);
@@ -48,7 +48,7 @@ TEST(PopupMenuStack, ArrowsSkipSeparatorsGreyedAndDisabledEntriesAndWrap) {
 }
 
 TEST(PopupMenuStack, SubmenuEntriesAnswerTheSharedCommandIds) {
-  std::unique_ptr<IMenuList> menu(MakeMenu());
+  std::unique_ptr<MenuList> menu(MakeMenu());
   PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
   stack.Key(kMenuKeyDown);
   stack.Key(kMenuKeyDown);
@@ -72,9 +72,9 @@ TEST(PopupMenuStack, SubmenuEntriesAnswerTheSharedCommandIds) {
 }
 
 TEST(PopupMenuStack, EscapeClosesTheInnermostMenuAndThenDismisses) {
-  std::unique_ptr<IMenuList> menu(MakeMenu());
+  std::unique_ptr<MenuList> menu(MakeMenu());
   PopupMenuStack stack(*menu, nullptr, 10, 10, kScreenWidth, kScreenHeight);
-  const graphics::RasterRect subRow = stack.Level(0).EntryRect(1);
+  const graphics::Rect subRow = stack.Level(0).EntryRect(1);
   const int depth = stack.LevelAt(stack.Level(0).left + subRow.left + 2, stack.Level(0).top + subRow.top + 2);
   ASSERT_EQ(depth, 0);
   stack.PointerOver(0, 1);  // hovering opens the submenu
@@ -88,7 +88,7 @@ TEST(PopupMenuStack, EscapeClosesTheInnermostMenuAndThenDismisses) {
 }
 
 TEST(PopupMenuStack, MenusStayOnTheScreen) {
-  std::unique_ptr<IMenuList> menu(MakeMenu());
+  std::unique_ptr<MenuList> menu(MakeMenu());
   PopupMenuStack stack(*menu, nullptr, kScreenWidth - 5, kScreenHeight - 5, kScreenWidth, kScreenHeight);
   const PopupMenuView& root = stack.Level(0);
   EXPECT_LE(root.left + root.Width(), kScreenWidth);
@@ -105,7 +105,7 @@ TEST(MessageBoxView, ButtonsAnswerReturnAndEscapeByType) {
   ASSERT_EQ(yesNo.ButtonCount(), 2);
   EXPECT_EQ(yesNo.ReturnAnswer(), kAnswerYes);
   EXPECT_EQ(yesNo.EscapeAnswer(), kAnswerNo);
-  const graphics::RasterRect no = yesNo.ButtonRect(1);
+  const graphics::Rect no = yesNo.ButtonRect(1);
   EXPECT_EQ(yesNo.ButtonAt(no.left + 2, no.top + 2), 1);
   EXPECT_EQ(yesNo.ButtonAt(no.left + 2, no.top - 1), -1);
   const MessageBoxView ok("Done", kMessageOk, nullptr);
@@ -113,7 +113,7 @@ TEST(MessageBoxView, ButtonsAnswerReturnAndEscapeByType) {
   EXPECT_EQ(ok.EscapeAnswer(), kAnswerOk);
   EXPECT_EQ(MessageBoxView::ExpandTabs("ab\tc\t"), "ab      c       ");
   // A long path in the text does not push the buttons off the screen.
-  graphics::RasterCachedFont* font = fontcache::FindOrCreate(ITextStyle("Tahoma", 13, IArgbColour{}));
+  graphics::RasterCachedFont* font = fontcache::FindOrCreate(TextStyle("Tahoma", 13, ArgbColour{}));
   ASSERT_NE(font, nullptr);
   const MessageBoxView wide(("The file is:\n/" + std::string(1000, 'x')).c_str(), kMessageOk, font);
   EXPECT_LE(wide.Width(), 1024);

@@ -6,7 +6,7 @@ using namespace editortest;
 
 namespace {
 
-const IPointerMods kRight{false, true, false, false, false};
+const PointerMods kRight{false, true, false, false, false};
 
 class Prompt : public EditorFixture {
  protected:
@@ -47,7 +47,7 @@ TEST_F(Prompt, NumbersAreAskedInABoxCentredOnTheControlAndCommittedAtTheNextTick
   editor->PointerPressed(50, 50, kRight);
   ASSERT_EQ(editor->TextEntries().size(), 1u);
   EXPECT_EQ(editor->TextEntries()[0].text, "50.0");
-  EXPECT_EQ(editor->TextEntries()[0].rect, (IPanelRect{40, 42, 80, 58}));
+  EXPECT_EQ(editor->TextEntries()[0].rect, (Rect{40, 42, 80, 58}));
   EXPECT_TRUE(editor->TextEntries()[0].forParameter);
   EXPECT_TRUE(editor->TextEntryOpen());
   EXPECT_EQ(plugin.Parameter(kCutoff)->value, 50.0);
@@ -89,11 +89,11 @@ TEST_F(Prompt, FreeTextEntriesHandOverTheirFirst31Characters) {
   editor->AttachControl(taker);
   Attach();
   editor->ScriptAnswers().enteredTexts.push_back(std::string(40, 'x'));
-  editor->OpenTextEntry(taker, taker->TextStyle(), {0, 0, 100, 20}, "old", nullptr);
+  editor->OpenTextEntry(taker, taker->Style(), {0, 0, 100, 20}, "old", nullptr);
   editor->Tick();
   EXPECT_EQ(taker->taken, std::string(31, 'x'));
   // Without a scripted text the entry is cancelled.
-  editor->OpenTextEntry(taker, taker->TextStyle(), {0, 0, 100, 20}, "old", nullptr);
+  editor->OpenTextEntry(taker, taker->Style(), {0, 0, 100, 20}, "old", nullptr);
   editor->Tick();
   EXPECT_EQ(taker->taken, std::string(31, 'x'));
   EXPECT_FALSE(editor->TextEntryOpen());
@@ -101,9 +101,9 @@ TEST_F(Prompt, FreeTextEntriesHandOverTheirFirst31Characters) {
 
 TEST_F(Prompt, SubmenuChoicesComeBackAsTheSubmenuWithItsOwnIndex) {
   Attach();
-  IMenuList menu(kNumberTwoDigits);
+  MenuList menu(kNumberTwoDigits);
   menu.AddEntry("First");
-  auto* sub = new IMenuList;
+  auto* sub = new MenuList;
   sub->AddEntry("Inner A");
   sub->AddEntry("Inner B");
   menu.AddEntry("More", -1, sub);

@@ -33,7 +33,7 @@ TEST_F(Redraw, EachChangedControlIsDrawnInTwoConsecutivePasses) {
   EXPECT_EQ(watched->renders, before + 2);
   // The other control lay outside the redrawn area.
   EXPECT_EQ(other->renders, otherBefore);
-  EXPECT_EQ(editor->LastPresented(), (IPanelRect{0, 0, 20, 20}));
+  EXPECT_EQ(editor->LastPresented(), (Rect{0, 0, 20, 20}));
 }
 
 TEST_F(Redraw, TwentyOneQuietTicksGiveExactlyOneIdleTick) {
@@ -95,9 +95,9 @@ TEST_F(Redraw, HiddenControlsAreNotRenderedButStillCountAsDirty) {
   Settle();
   hidden->SetHidden(true);
   const int before = hidden->renders;
-  IPanelRect dirty;
+  Rect dirty;
   EXPECT_TRUE(editor->CollectDirtyArea(&dirty));
-  EXPECT_EQ(dirty, (IPanelRect{10, 10, 30, 30}));
+  EXPECT_EQ(dirty, (Rect{10, 10, 30, 30}));
   editor->RedrawArea(dirty);
   EXPECT_EQ(hidden->renders, before);
   // Still counted on the second pass, then quiet.
@@ -110,7 +110,7 @@ TEST_F(Redraw, WithoutControlsNothingIsPresented) {
   Attach();
   EXPECT_TRUE(editor->RedrawArea({0, 0, 200, 100}));
   EXPECT_EQ(editor->PresentCount(), 0);
-  IPanelRect dirty{1, 2, 3, 4};
+  Rect dirty{1, 2, 3, 4};
   EXPECT_FALSE(editor->CollectDirtyArea(&dirty));
   EXPECT_TRUE(dirty.IsEmpty());
 }
@@ -125,10 +125,10 @@ TEST_F(Redraw, FramesOfTheStripReachTheScreenInsideTheRedrawnAreaOnly) {
   }
   auto strip = MakeStripImage(20, 10, 4);
   editor->AttachBackground();
-  auto* knob = new IKnobMultiControl(&plugin, 50, 20, kLevel, StripOf(strip.get(), 4), 4.0);
+  auto* knob = new KnobMultiControl(&plugin, 50, 20, kLevel, StripOf(strip.get(), 4), 4.0);
   editor->AttachControl(knob);
   ASSERT_EQ(editor->ControlCount(), 2);
-  EXPECT_EQ(editor->Control(0)->Area(), (IPanelRect{0, 0, 200, 100}));
+  EXPECT_EQ(editor->ControlAt(0)->Area(), (Rect{0, 0, 200, 100}));
   Attach();
   editor->Tick();
   const auto& frame = editor->Frame();
@@ -148,9 +148,9 @@ TEST_F(Redraw, FramesOfTheStripReachTheScreenInsideTheRedrawnAreaOnly) {
 }
 
 TEST_F(Redraw, TextControlsDrawTheirTextInTheirStyle) {
-  ITextStyle style("Arial", 14, IArgbColour{255, 255, 255, 255}, kTextNormal, kAlignLeft);
-  auto* label = new ITextControl(&plugin, {10, 10, 190, 30}, style, "Kestrion");
-  auto* blank = new ITextControl(&plugin, {10, 50, 190, 70}, style, "");
+  TextStyle style("Arial", 14, ArgbColour{255, 255, 255, 255}, kTextNormal, kAlignLeft);
+  auto* label = new TextControl(&plugin, {10, 10, 190, 30}, style, "Kestrion");
+  auto* blank = new TextControl(&plugin, {10, 50, 190, 70}, style, "");
   editor->AttachControl(label);
   editor->AttachControl(blank);
   Attach();
@@ -166,12 +166,12 @@ TEST_F(Redraw, TextControlsDrawTheirTextInTheirStyle) {
   }
   EXPECT_GT(ink, 30);
   EXPECT_EQ(outside, 0);
-  EXPECT_NE(label->TextStyle().cachedFont, nullptr);
+  EXPECT_NE(label->Style().cachedFont, nullptr);
   // Changing the text marks the control; the same text does not.
   editor->Tick();
   editor->Tick();
   label->ShowText("Kestrion");
-  IPanelRect dirty;
+  Rect dirty;
   EXPECT_FALSE(editor->CollectDirtyArea(&dirty));
   label->ShowText("Other");
   EXPECT_TRUE(editor->CollectDirtyArea(&dirty));

@@ -19,7 +19,7 @@ namespace {
 constexpr int kPrograms = 64;
 constexpr int kParameters = 70;
 constexpr int kMarker = 43;  // the filter cutoff: no other parameter moves it
-using testhost::MidiEvent;
+using testhost::VstMidi;
 
 }  // namespace
 
@@ -49,9 +49,9 @@ TEST(Concurrency, DispatcherParametersAndAudioFromSeveralThreads) {
         e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0);
         e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0);
       }
-      VstMidiEvent on = MidiEvent(0x90, 48 + n % 24, 100);
-      VstMidiEvent off = MidiEvent(0x80, 48 + (n + 23) % 24, 0);
-      VstMidiEvent program = MidiEvent(0xC0, n % kPrograms, 0);
+      VstMidiEvent on = VstMidi(0x90, 48 + n % 24, 100);
+      VstMidiEvent off = VstMidi(0x80, 48 + (n + 23) % 24, 0);
+      VstMidiEvent program = VstMidi(0xC0, n % kPrograms, 0);
       VstEvents events{};
       events.numEvents = n % 16 == 0 ? 2 : 1;
       events.events[0] = reinterpret_cast<VstEvent*>(&on);

@@ -175,16 +175,16 @@ namespace {
 // A headless editor that counts the live ones and fails as it starts
 // showing, the last step of opening the editor.
 int gLiveEditors = 0;
-class FailingEditor : public IGraphicsHeadless {
+class FailingEditor : public HeadlessEditor {
  public:
-  FailingEditor(EditorDelegate* plugin, int width, int height) : IGraphicsHeadless(plugin, width, height) {
+  FailingEditor(EditorDelegate* plugin, int width, int height) : HeadlessEditor(plugin, width, height) {
     ++gLiveEditors;
   }
   ~FailingEditor() override { --gLiveEditors; }
   void* OpenWindow(void*) override { throw std::bad_alloc(); }
 };
 
-IGraphics* MakeFailingEditor(EditorDelegate* plugin, int width, int height) {
+Editor* MakeFailingEditor(EditorDelegate* plugin, int width, int height) {
   return new FailingEditor(plugin, width, height);
 }
 

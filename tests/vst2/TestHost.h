@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "plugin/MidiEvent.h"
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 #include "instrument/Kestrion.h"
 #include "vst2/VstPlugin.h"
 #include "vst2/VstAbi.h"
@@ -33,7 +33,7 @@ inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt3
 
 struct Recorded {
   std::vector<std::pair<int, float>> automated;  // parameter index, normalised value
-  std::vector<IMidiEvent> sent;
+  std::vector<MidiEvent> sent;
   int displayUpdates = 0;
 };
 
@@ -69,7 +69,7 @@ inline vst::VstIntPtr RecordingCallback(vst::AEffect* effect, vst::VstInt32 opco
 }
 
 // One MIDI message as hosts hand it over, `offset` frames into the block.
-inline vst::VstMidiEvent MidiEvent(int status, int data1, int data2, int offset = 0) {
+inline vst::VstMidiEvent VstMidi(int status, int data1, int data2, int offset = 0) {
   vst::VstMidiEvent midi{};
   midi.type = vst::kVstMidiType;
   midi.byteSize = sizeof midi;
@@ -98,8 +98,8 @@ class EventList {
 };
 
 // An editor without a window for an instance's panel.
-inline IGraphics* HeadlessEditor(EditorDelegate* plugin, int width, int height) {
-  return new IGraphicsHeadless(plugin, width, height);
+inline Editor* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height) {
+  return new HeadlessEditor(plugin, width, height);
 }
 
 struct Instance {
@@ -125,21 +125,21 @@ struct Instance {
   }
   // One MIDI message for the next block; allocates nothing.
   void Midi(int status, int data1, int data2, int offset = 0) {
-    vst::VstMidiEvent midi = MidiEvent(status, data1, data2, offset);
+    vst::VstMidiEvent midi = VstMidi(status, data1, data2, offset);
     vst::VstEvents events{};
     events.numEvents = 1;
     events.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
     Call(vst::effProcessEvents, 0, 0, &events);
   }
   // One effProcessEvents call with these messages, taken at once.
-  void Send(const std::vector<IMidiEvent>& messages) {
+  void Send(const std::vector<MidiEvent>& messages) {
     std::vector<vst::VstMidiEvent> midi;
-    for (const IMidiEvent& m : messages) midi.push_back(MidiEvent(m.status, m.data1, m.data2, m.offset));
+    for (const MidiEvent& m : messages) midi.push_back(VstMidi(m.status, m.data1, m.data2, m.offset));
     Call(vst::effProcessEvents, 0, 0, EventList(midi).List());
     NextBlock();
   }
   void Send(std::int32_t offset, std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {
-    Send({IMidiEvent{offset, status, d1, d2}});
+    Send({MidiEvent{offset, status, d1, d2}});
   }
   void Render(int frames) {
     std::vector<float> left(frames), right(frames);

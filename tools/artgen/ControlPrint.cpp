@@ -21,7 +21,7 @@ using panel::ControlSpec;
 // Labels sit above their controls, on one baseline a row.
 constexpr int kLabelBaselines[] = {18, 92, 170, 244, 325};
 
-int LabelBaseline(const IPanelRect& area) {
+int LabelBaseline(const Rect& area) {
   int baseline = kLabelBaselines[0];
   for (int row : kLabelBaselines)
     if (row <= area.top - 3) baseline = row;
@@ -161,7 +161,7 @@ void DrawLabel(cairo_t* cr, const ControlSpec& control, const SetLabel& label) {
 
 // Eleven marks over the knob's sweep, the ends and the centre longer, and
 // the range's ends named: 0 and 10, or - and + on a knob centred on zero.
-void DrawKnobScale(cairo_t* cr, const IPanelRect& area, bool bipolar) {
+void DrawKnobScale(cairo_t* cr, const Rect& area, bool bipolar) {
   const double cx = CentreX(area), cy = CentreY(area);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   for (int mark = 0; mark <= 10; ++mark) {
@@ -235,7 +235,7 @@ bool IsWaveName(const std::string& name) {
 }
 
 // A rotary switch names its values at the angles its frames point to.
-void DrawRotaryLegends(cairo_t* cr, const IPanelRect& area, const std::vector<std::string>& names) {
+void DrawRotaryLegends(cairo_t* cr, const Rect& area, const std::vector<std::string>& names) {
   const double cx = CentreX(area), cy = CentreY(area);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   for (std::size_t value = 0; value < names.size() && value < 4; ++value) {
@@ -292,7 +292,7 @@ void DrawSwitchLegends(cairo_t* cr, const ControlSpec& control, const ParameterT
   const LegendPlace place = PlaceOf(control);
   const std::vector<std::string> names = texts.ValueNames(control.parameter);
   if (place == LegendPlace::kNone || names.empty()) return;
-  const IPanelRect& area = control.area;
+  const Rect& area = control.area;
   const double band = double(area.Height()) / names.size();
 
   cairo_save(cr);
@@ -355,7 +355,7 @@ void DrawDisplayWindow(cairo_t* cr, double x, double y, double w, double h) {
 
 }  // namespace
 
-void DrawTweakTabLabel(cairo_t* cr, const IPanelRect& tab) {
+void DrawTweakTabLabel(cairo_t* cr, const Rect& tab) {
   cairo_save(cr);
   UseType(cr, type::kTitle);
   SetColour(cr, ink::kAccent);
@@ -370,7 +370,7 @@ void DrawLabels(cairo_t* cr) {
 }
 
 void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTexts& texts) {
-  const IPanelRect& area = control.area;
+  const Rect& area = control.area;
   switch (control.kind) {
     case ControlKind::kKnob: {
       const std::vector<std::string> names = texts.ValueNames(control.parameter);
@@ -399,7 +399,7 @@ void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTe
       cairo_restore(cr);
       break;
     case ControlKind::kPresetMenu: {
-      const IPanelRect number = panel::kProgramNumberRect, name = panel::kProgramNameRect;
+      const Rect number = panel::kProgramNumberRect, name = panel::kProgramNameRect;
       DrawDisplayWindow(cr, number.left, number.top - 3, number.Width(), number.Height() + 6);
       DrawDisplayWindow(cr, name.left - 2, name.top - 3, name.Width() + 4, name.Height() + 6);
       cairo_save(cr);

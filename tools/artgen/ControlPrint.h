@@ -16,6 +16,6 @@ void DrawControlPrint(cairo_t* cr, const panel::ControlSpec& control, const Para
 // other and rows read evenly.
 void DrawLabels(cairo_t* cr);
 // The name beside the tab that opens or closes the tweak panel.
-void DrawTweakTabLabel(cairo_t* cr, const IPanelRect& tab);
+void DrawTweakTabLabel(cairo_t* cr, const Rect& tab);
 
 }  // namespace artgen

@@ -51,7 +51,7 @@ Bounds BoundsOf(const Section& section) {
   return b;
 }
 
-const Section* SectionOf(const IPanelRect& area) {
+const Section* SectionOf(const Rect& area) {
   const double cx = (area.left + area.right) / 2.0, cy = (area.top + area.bottom) / 2.0;
   for (const Section& section : Sections()) {
     const Bounds b = BoundsOf(section);
@@ -136,7 +136,7 @@ std::vector<Bounds> RowNameGaps(cairo_t* cr) {
   UseType(cr, type::kTitle);
   const std::vector<const ControlSpec*> lights = OscillatorLights();
   for (std::size_t row = 0; row < lights.size(); ++row) {
-    const IPanelRect& light = lights[row]->area;
+    const Rect& light = lights[row]->area;
     const double textLeft = light.left - 5 - TextWidth(cr, RowName(row), kRowNameTracking);
     gaps.push_back({textLeft - 5, CentreY(light) - 6, light.right + 5.0, CentreY(light) + 6});
   }
@@ -151,7 +151,7 @@ void DrawOscillatorRows(cairo_t* cr) {
   const std::vector<const ControlSpec*> lights = OscillatorLights();
   const std::vector<Bounds> gaps = RowNameGaps(cr);
   for (std::size_t row = 0; row < lights.size(); ++row) {
-    const IPanelRect& light = lights[row]->area;
+    const Rect& light = lights[row]->area;
     const double y = std::floor(CentreY(light));
     cairo_save(cr);
     if (y < b.bottom - 1) {

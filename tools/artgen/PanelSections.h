@@ -21,12 +21,12 @@ struct Bounds {
 const std::vector<Section>& Sections();
 Bounds BoundsOf(const Section& section);
 // The section a control sits in, or null in the lower strip.
-const Section* SectionOf(const IPanelRect& area);
+const Section* SectionOf(const Rect& area);
 
 // Every section with its frame and title, and the oscillator rows.
 void DrawSections(cairo_t* cr);
 
-inline double CentreX(const IPanelRect& area) { return (area.left + area.right) / 2.0; }
-inline double CentreY(const IPanelRect& area) { return (area.top + area.bottom) / 2.0; }
+inline double CentreX(const Rect& area) { return (area.left + area.right) / 2.0; }
+inline double CentreY(const Rect& area) { return (area.top + area.bottom) / 2.0; }
 
 }  // namespace artgen

@@ -11,7 +11,7 @@ vst::VstIntPtr QuietHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
-const IEffectParameter* Find(vst::AEffect* effect, int index) {
+const EffectParameter* Find(vst::AEffect* effect, int index) {
   Kestrion* plugin = InstrumentOf(effect);
   return plugin ? plugin->Parameter(index) : nullptr;
 }
@@ -26,9 +26,9 @@ ParameterTexts::~ParameterTexts() {
 
 std::vector<std::string> ParameterTexts::ValueNames(int index) const {
   std::vector<std::string> names;
-  const IEffectParameter* parameter = Find(effect_, index);
+  const EffectParameter* parameter = Find(effect_, index);
   if (!parameter) return names;
-  for (const IEffectParameter::ValueName& value : parameter->valueNames) {
+  for (const EffectParameter::ValueName& value : parameter->valueNames) {
     std::string text;
     for (const char* c = value.text; *c; ++c)
       if (!(c[0] == '\\' && c[1] == '&')) text += *c;
@@ -38,17 +38,17 @@ std::vector<std::string> ParameterTexts::ValueNames(int index) const {
 }
 
 double ParameterTexts::DefaultNormalised(int index) const {
-  const IEffectParameter* parameter = Find(effect_, index);
+  const EffectParameter* parameter = Find(effect_, index);
   return parameter ? parameter->ToNormalized(parameter->defaultValue) : 0;
 }
 
 double ParameterTexts::Minimum(int index) const {
-  const IEffectParameter* parameter = Find(effect_, index);
+  const EffectParameter* parameter = Find(effect_, index);
   return parameter ? parameter->minimum : 0;
 }
 
 double ParameterTexts::Maximum(int index) const {
-  const IEffectParameter* parameter = Find(effect_, index);
+  const EffectParameter* parameter = Find(effect_, index);
   return parameter ? parameter->maximum : 1;
 }
 

@@ -14,7 +14,7 @@ namespace {
 using panel::ControlKind;
 using panel::ControlSpec;
 
-void DrawFrame(cairo_t* cr, cairo_surface_t* image, int frames, int frame, const IPanelRect& area) {
+void DrawFrame(cairo_t* cr, cairo_surface_t* image, int frames, int frame, const Rect& area) {
   const int frameHeight = cairo_image_surface_get_height(image) / frames;
   cairo_save(cr);
   cairo_rectangle(cr, area.left, area.top, cairo_image_surface_get_width(image), frameHeight);
@@ -27,7 +27,7 @@ void DrawFrame(cairo_t* cr, cairo_surface_t* image, int frames, int frame, const
 // The frame the editor shows for a normalised value.
 int FrameOf(double value, int frames) { return std::clamp(int((frames - 1) * value + 0.5), 0, frames - 1); }
 
-void DrawText(cairo_t* cr, const char* face, double size, Colour colour, const char* text, const IPanelRect& rect,
+void DrawText(cairo_t* cr, const char* face, double size, Colour colour, const char* text, const Rect& rect,
               Align align) {
   cairo_save(cr);
   cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
@@ -66,7 +66,7 @@ cairo_surface_t* ComposePreview(const std::map<int, cairo_surface_t*>& images, c
       continue;
     }
     if (control.kind == ControlKind::kTempoMenu) {
-      IPanelRect rect = control.area;
+      Rect rect = control.area;
       rect.top += 4;
       DrawText(cr, "DejaVu Sans", 11, Hex(0xa0a0c0), "1/4", rect, Align::kCentre);
       continue;

@@ -18,14 +18,14 @@ std::string Trim(const std::string& text) {
 
 std::string At(int line, const std::string& why) { return "line " + std::to_string(line) + ": " + why; }
 
-int FindParameter(IEffectBase& plugin, const std::string& name) {
+int FindParameter(EffectBase& plugin, const std::string& name) {
   for (int i = 0; i < plugin.ParameterCount(); ++i)
     if (name == plugin.Parameter(i)->name) return i;
   return -1;
 }
 
 // A value name of the parameter, or a finite number inside its range.
-bool ParseValue(const IEffectParameter& parameter, const std::string& text, double& value) {
+bool ParseValue(const EffectParameter& parameter, const std::string& text, double& value) {
   int named = 0;
   if (parameter.HasValueNames()) {
     if (!parameter.FindValueName(text.c_str(), &named)) return false;
@@ -72,11 +72,11 @@ std::string ParseBankSource(const std::string& text, std::vector<ProgramSource>&
   return "";
 }
 
-std::string ApplyBankSource(IEffectBase& plugin, const std::vector<ProgramSource>& programs) {
+std::string ApplyBankSource(EffectBase& plugin, const std::vector<ProgramSource>& programs) {
   if (static_cast<int>(programs.size()) != plugin.PresetCount())
     return "the bank needs " + std::to_string(plugin.PresetCount()) + " programs, the source has " +
            std::to_string(programs.size());
-  IEffectBase::Lock lock(plugin);
+  EffectBase::Lock lock(plugin);
   for (int slot = 0; slot < plugin.PresetCount(); ++slot) {
     const ProgramSource& program = programs[static_cast<std::size_t>(slot)];
     if (!plugin.ActivatePreset(slot)) return At(program.line, "the slot cannot be selected");

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class IEffectBase;
+class EffectBase;
 
 namespace bankbuild {
 
@@ -28,6 +28,6 @@ std::string ParseBankSource(const std::string& text, std::vector<ProgramSource>&
 // Fills slot i with program i: every parameter at its default, then the
 // program's settings, stored under its name. Needs exactly as many programs
 // as the plug-in has slots. Returns an empty text or "line N: why".
-std::string ApplyBankSource(IEffectBase& plugin, const std::vector<ProgramSource>& programs);
+std::string ApplyBankSource(EffectBase& plugin, const std::vector<ProgramSource>& programs);
 
 }  // namespace bankbuild

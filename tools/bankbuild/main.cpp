@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   vst::AEffect* effect = CreateKestrion(&SilentHost);
   if (!effect) return Fail("the plug-in could not be created");
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
-  IEffectBase& plugin = *InstrumentOf(effect);
+  EffectBase& plugin = *InstrumentOf(effect);
   error = bankbuild::ApplyBankSource(plugin, programs);
   const std::string bank = error.empty() ? programfiles::WriteBankFile(plugin) : "";
   effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0);

@@ -4,12 +4,12 @@
 
 namespace snapshot {
 
-IGraphics* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height) {
-  return new IGraphicsHeadless(plugin, width, height);
+Editor* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height) {
+  return new HeadlessEditor(plugin, width, height);
 }
 
-IGraphicsHeadless& DrawPanel(panel::PanelEditor& panelEditor, bool tweakPanelOpen) {
-  auto& editor = static_cast<IGraphicsHeadless&>(panelEditor.Window());
+HeadlessEditor& DrawPanel(panel::PanelEditor& panelEditor, bool tweakPanelOpen) {
+  auto& editor = static_cast<HeadlessEditor&>(panelEditor.Window());
   if (!editor.IsWindowOpen()) editor.OpenWindow(nullptr);
   panelEditor.Controls().SetTweakPanelOpen(tweakPanelOpen);
   editor.Tick();

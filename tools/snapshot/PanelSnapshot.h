@@ -1,7 +1,7 @@
 // The editor of a plug-in instance drawn without a window.
 #pragma once
 
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 
 namespace panel {
 class PanelEditor;
@@ -10,10 +10,10 @@ class PanelEditor;
 namespace snapshot {
 
 // An editor without a window, for Kestrion's panel to be built on.
-IGraphics* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height);
+Editor* MakeHeadlessEditor(EditorDelegate* plugin, int width, int height);
 
 // Opens the panel `editor` (made with MakeHeadlessEditor), with its tweak
 // panel open or closed, and draws all of it.
-IGraphicsHeadless& DrawPanel(panel::PanelEditor& editor, bool tweakPanelOpen);
+HeadlessEditor& DrawPanel(panel::PanelEditor& editor, bool tweakPanelOpen);
 
 }  // namespace snapshot

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   }
   bool written = true;
   for (int file = 1; file < argc && written; ++file) {
-    const IGraphicsHeadless& editor = snapshot::DrawPanel(*plugin, file == 2);
+    const HeadlessEditor& editor = snapshot::DrawPanel(*plugin, file == 2);
     std::string error;
     written = pngfile::WritePngFile(editor.Frame(), argv[file], &error);
     if (written) std::cout << argv[file] << "\n";

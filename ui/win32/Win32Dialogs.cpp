@@ -1,7 +1,7 @@
 // The system's dialogs and services the editor's commands use: message
 // boxes, the file and colour dialogs, folder paths, clipboard text and the
 // browser. Each blocks on the editor's thread until the user answers.
-#include "IGraphicsWin.h"
+#include "Win32Editor.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -65,7 +65,7 @@ UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPa
 
 }  // namespace
 
-HWND IGraphicsWin::HostMainWindow() {
+HWND Win32Editor::HostMainWindow() {
   if (hostMainWindow_) return hostMainWindow_;
   if (parent_) {
     HWND top = parent_;
@@ -82,22 +82,22 @@ HWND IGraphicsWin::HostMainWindow() {
   return hostMainWindow_;
 }
 
-int IGraphicsWin::ShowMessage(const char* text, const char* caption, int type) {
+int Win32Editor::ShowMessage(const char* text, const char* caption, int type) {
   // Like the file prompt: no box while the editor is closed. A box nobody
   // sees would hold up the host's thread (a plug-in scan, a restore).
-  if (!window_) return IGraphics::ShowMessage(text, caption, type);
+  if (!window_) return Editor::ShowMessage(text, caption, type);
   ModalScope modal(this);
   return MessageBoxA(HostMainWindow(), text ? text : "", caption ? caption : "", static_cast<UINT>(type));
 }
 
-void IGraphicsWin::GetHostFolder(char* out) { FolderOfModule(nullptr, out); }
-void IGraphicsWin::GetPluginFolder(char* out) { FolderOfModule(static_cast<HMODULE>(platform::ThisModule()), out); }
-void IGraphicsWin::GetDesktopFolder(char* out) { ShellFolder(CSIDL_DESKTOPDIRECTORY, out); }
-void IGraphicsWin::GetAppDataFolder(char* out, bool allUsers) {
+void Win32Editor::GetHostFolder(char* out) { FolderOfModule(nullptr, out); }
+void Win32Editor::GetPluginFolder(char* out) { FolderOfModule(static_cast<HMODULE>(platform::ThisModule()), out); }
+void Win32Editor::GetDesktopFolder(char* out) { ShellFolder(CSIDL_DESKTOPDIRECTORY, out); }
+void Win32Editor::GetAppDataFolder(char* out, bool allUsers) {
   ShellFolder(allUsers ? CSIDL_COMMON_APPDATA : CSIDL_LOCAL_APPDATA, out);
 }
 
-void IGraphicsWin::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
+void Win32Editor::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
   if (!path || !folder) return;
   if (!window_) {
     path[0] = 0;
@@ -150,7 +150,7 @@ void IGraphicsWin::PromptForFile(char* path, int mode, char* folder, const char*
   CopyText(path, file, kPathLength);
 }
 
-bool IGraphicsWin::PromptForColour(IArgbColour* colour, const char* caption) {
+bool Win32Editor::PromptForColour(ArgbColour* colour, const char* caption) {
   if (!window_ || !colour) return false;
   if (!customColours_) {
     customColours_ = std::make_unique<COLORREF[]>(16);
@@ -172,7 +172,7 @@ bool IGraphicsWin::PromptForColour(IArgbColour* colour, const char* caption) {
   return true;
 }
 
-bool IGraphicsWin::GetClipboardText(char* out) {
+bool Win32Editor::GetClipboardText(char* out) {
   out[0] = 0;
   if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(window_)) return false;
   bool found = false;
@@ -192,7 +192,7 @@ bool IGraphicsWin::GetClipboardText(char* out) {
   return found;
 }
 
-bool IGraphicsWin::LaunchUrl(const char* url) {
+bool Win32Editor::LaunchUrl(const char* url) {
   DWORD connection = 0;
   if (!InternetGetConnectedState(&connection, 0)) return false;
   const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(window_, "open", url, nullptr, nullptr, SW_SHOWNORMAL));

@@ -1,16 +1,16 @@
 // Native popup menus from the editor's menu lists, numbered the way
 // FindMenuCommand reads the numbers back.
-#include "IGraphicsWin.h"
+#include "Win32Editor.h"
 
 namespace {
 
 // The list's entries take the ids from *nextId on; its submenus follow.
-HMENU BuildMenu(IMenuList* list, int* nextId) {
+HMENU BuildMenu(MenuList* list, int* nextId) {
   HMENU menu = CreatePopupMenu();
   const int firstId = *nextId;
   *nextId += list->Count();
   for (int i = 0; i < list->Count(); ++i) {
-    IMenuEntry* entry = list->Entry(i);
+    MenuEntry* entry = list->Entry(i);
     if (entry->flags & kMenuSeparator) {
       AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
       continue;
@@ -32,7 +32,7 @@ HMENU BuildMenu(IMenuList* list, int* nextId) {
 
 }  // namespace
 
-IMenuList* IGraphicsWin::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
+MenuList* Win32Editor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   // The menu takes the pointer: no drag continues after it.
   ReleaseCapture();
   if (!menu || !window_) return nullptr;
@@ -40,7 +40,7 @@ IMenuList* IGraphicsWin::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
   HMENU native = BuildMenu(menu, &nextId);
   POINT below{rect.left, rect.bottom};
   ClientToScreen(window_, &below);
-  IMenuList* chosen = nullptr;
+  MenuList* chosen = nullptr;
   {
     ModalScope modal(this);
     TrackPopupMenu(native, TPM_LEFTALIGN | TPM_TOPALIGN, below.x, below.y, 0, window_, nullptr);
@@ -49,7 +49,7 @@ IMenuList* IGraphicsWin::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
   MSG command;
   if (PeekMessageA(&command, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE) && HIWORD(command.wParam) == 0) {
     int index = -1;
-    if (IMenuList* owner = FindMenuCommand(menu, LOWORD(command.wParam), &index)) {
+    if (MenuList* owner = FindMenuCommand(menu, LOWORD(command.wParam), &index)) {
       owner->SetChosenIndex(index);
       chosen = owner;
     }

@@ -1,7 +1,7 @@
 // The in-place text entry: a standard edit control laid over the control
 // being edited, whose keys and focus changes set the entry state that the
 // window's timer then carries out.
-#include "IGraphicsWin.h"
+#include "Win32Editor.h"
 
 #include "plugin/EffectParameter.h"
 
@@ -9,16 +9,16 @@ namespace {
 
 // What a parameter's entry lets through: signed whole numbers, and a
 // decimal point for continuous values.
-bool AcceptedByParameter(const IEffectParameter& parameter, WPARAM character) {
+bool AcceptedByParameter(const EffectParameter& parameter, WPARAM character) {
   if (character == VK_BACK) return true;
   if (character == '+' || character == '-' || (character >= '0' && character <= '9')) return true;
-  return character == '.' && parameter.kind == IEffectParameter::kContinuous;
+  return character == '.' && parameter.kind == EffectParameter::kContinuous;
 }
 
 }  // namespace
 
-void IGraphicsWin::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect,
-                                 const char* text, const IEffectParameter* parameter) {
+void Win32Editor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect,
+                                 const char* text, const EffectParameter* parameter) {
   if (!control || textEntry_ || !window_) return;
   DWORD alignment = ES_LEFT;
   if (style.alignment == kAlignCentre) alignment = ES_CENTER;
@@ -47,7 +47,7 @@ void IGraphicsWin::OpenTextEntry(IControl* control, const ITextStyle& style, con
   SetFocus(entry);
 }
 
-void IGraphicsWin::CloseTextEntry() {
+void Win32Editor::CloseTextEntry() {
   if (textEntry_) {
     HWND entry = textEntry_;
     textEntry_ = nullptr;
@@ -64,17 +64,17 @@ void IGraphicsWin::CloseTextEntry() {
   entryState_ = kEntryIdle;
 }
 
-LRESULT CALLBACK IGraphicsWin::TextEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Editor::TextEntryProc(HWND entry, UINT message, WPARAM wParam, LPARAM lParam) {
   // The entry's own user data is the marker; the editor is its parent's.
   HWND parent = GetParent(entry);
-  auto* editor = parent ? reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(parent, GWLP_USERDATA)) : nullptr;
+  auto* editor = parent ? reinterpret_cast<Win32Editor*>(GetWindowLongPtrA(parent, GWLP_USERDATA)) : nullptr;
   if (!editor || GetWindowLongPtrA(entry, GWLP_USERDATA) != kTextEntryMarker || editor->textEntry_ != entry ||
       editor->window_ != parent)
     return DefWindowProcA(entry, message, wParam, lParam);
   return editor->HandleEntryMessage(entry, message, wParam, lParam);
 }
 
-LRESULT IGraphicsWin::HandleEntryMessage(HWND entry, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Editor::HandleEntryMessage(HWND entry, UINT message, WPARAM wParam, LPARAM lParam) {
   const WNDPROC previous = previousEntryProc_;
   switch (message) {
     case WM_SETFOCUS:

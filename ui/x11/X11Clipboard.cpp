@@ -5,10 +5,10 @@
 
 #include <chrono>
 
-#include "X11Graphics.h"
+#include "X11Editor.h"
 #include "plugin/Text.h"
 
-bool IGraphicsX11::GetClipboardText(char* out) {
+bool X11Editor::GetClipboardText(char* out) {
   out[0] = '\0';
   if (!window_) return false;
   const Atom clipboard = XInternAtom(display_, "CLIPBOARD", False);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "X11Graphics.h"
+#include "X11Editor.h"
 #include "X11Process.h"
 #include "plugin/Text.h"
 #include "platform/FileSystem.h"
@@ -45,22 +45,22 @@ std::string DesktopFolder() {
 
 }  // namespace
 
-void IGraphicsX11::GetHostFolder(char* out) {
+void X11Editor::GetHostFolder(char* out) {
   char path[kPathLength];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
   CopyPath(out, length > 0 ? FolderOf(std::string(path, static_cast<std::size_t>(length))) : "");
 }
 
-void IGraphicsX11::GetPluginFolder(char* out) {
+void X11Editor::GetPluginFolder(char* out) {
   // The shared object holding this code, as the loader found it.
   Dl_info info{};
   const bool found = dladdr(reinterpret_cast<void*>(&DesktopFolder), &info) && info.dli_fname;
   CopyPath(out, found ? FolderOf(info.dli_fname) : "");
 }
 
-void IGraphicsX11::GetDesktopFolder(char* out) { CopyPath(out, DesktopFolder()); }
+void X11Editor::GetDesktopFolder(char* out) { CopyPath(out, DesktopFolder()); }
 
-void IGraphicsX11::GetAppDataFolder(char* out, bool allUsers) {
+void X11Editor::GetAppDataFolder(char* out, bool allUsers) {
   if (!allUsers) return CopyPath(out, platform::ConfigurationFolder());
   // The first of the system-wide configuration folders.
   const char* dirs = std::getenv("XDG_CONFIG_DIRS");
@@ -68,7 +68,7 @@ void IGraphicsX11::GetAppDataFolder(char* out, bool allUsers) {
   CopyPath(out, !first.empty() && first[0] == '/' ? first : "/etc/xdg");
 }
 
-bool IGraphicsX11::LaunchUrl(const char* url) {
+bool X11Editor::LaunchUrl(const char* url) {
   // The opener usually hands the page to a running browser and exits at
   // once; one that stays is left to run and reaped later.
   return url && url[0] && x11::LaunchProgram({"xdg-open", url}, 2000);

@@ -72,7 +72,7 @@ bool NextEvent(Display* display, XEvent* event, int timeoutMs) {
 }
 
 graphics::RasterCachedFont* ModalFont() {
-  static const ITextStyle style("Tahoma", 13, IArgbColour{255, 0, 0, 0}, kTextNormal, kAlignLeft);
+  static const TextStyle style("Tahoma", 13, ArgbColour{255, 0, 0, 0}, kTextNormal, kAlignLeft);
   return fontcache::FindOrCreate(style);
 }
 

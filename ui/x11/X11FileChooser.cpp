@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "X11Graphics.h"
+#include "X11Editor.h"
 #include "X11Process.h"
 #include "plugin/Text.h"
 
@@ -29,7 +29,7 @@ std::string FirstLine(const std::string& output) { return output.substr(0, outpu
 
 }  // namespace
 
-void IGraphicsX11::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
+void X11Editor::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
   if (!path || !folder) return;
   const std::string suggested = path;
   path[0] = '\0';

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 namespace x11 {
 
@@ -29,8 +29,8 @@ int EditorKeyCode(KeySym keysym) {
   return -1;
 }
 
-IPointerMods PointerMods(unsigned int state, unsigned int button, bool pressed) {
-  IPointerMods mods;
+PointerMods PointerModsOf(unsigned int state, unsigned int button, bool pressed) {
+  PointerMods mods;
   mods.left = button == kLeftButton ? pressed : (state & Button1Mask) != 0;
   mods.right = button == kRightButton ? pressed : (state & Button3Mask) != 0;
   mods.shift = state & ShiftMask;

@@ -11,14 +11,14 @@ namespace x11 {
 // Pointer buttons as X numbers them; 4 and 5 are the wheel's notches.
 enum PointerButton { kLeftButton = 1, kMiddleButton = 2, kRightButton = 3, kWheelUp = 4, kWheelDown = 5 };
 
-// The editor's key code (IKeyCode) of a key's unshifted keysym, or -1 for a
+// The editor's key code (EditorKey) of a key's unshifted keysym, or -1 for a
 // key the editor knows nothing of.
 int EditorKeyCode(KeySym keysym);
 
 // The modifiers of an event: the held buttons and keys of `state` (X's
 // state before the event), with `button` counted as held when it was just
 // pressed and as up when it was just released.
-IPointerMods PointerMods(unsigned int state, unsigned int button = 0, bool pressed = true);
+PointerMods PointerModsOf(unsigned int state, unsigned int button = 0, bool pressed = true);
 
 // The second press of the left button soon enough after the first and
 // close enough to it.

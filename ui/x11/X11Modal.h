@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 namespace x11ui {
 
@@ -26,10 +26,10 @@ struct ModalContext {
 // Shows `menu` with its top-left corner at the screen point (x, y) and
 // waits until an entry is chosen or the menu is dismissed. Returns the
 // command id of the chosen entry, numbered as MenuCommandId numbers it, or -1.
-int RunPopupMenu(const ModalContext& context, const IMenuList& menu, int screenX, int screenY);
+int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX, int screenY);
 
-// A message box with the buttons of the IMessageType `type`; returns the
-// IMessageAnswer of the button pressed.
+// A message box with the buttons of the MessageType `type`; returns the
+// MessageAnswer of the button pressed.
 int RunMessageBox(const ModalContext& context, const char* text, const char* caption, int type);
 
 // Asks for a file path when no desktop file chooser is installed. `path`
@@ -41,14 +41,14 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
 class TextEntry {
  public:
   enum Filter { kAnyText, kSignedInteger, kSignedDecimal };
-  TextEntry(Display* display, Window panel, const IPanelRect& rect, const ITextStyle& style, const char* text,
+  TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text,
             int limit, Filter filter);
   ~TextEntry();
   TextEntry(const TextEntry&) = delete;
   TextEntry& operator=(const TextEntry&) = delete;
 
   Window Handle() const;
-  // Handles one event of the entry's window; returns the ITextEntryState
+  // Handles one event of the entry's window; returns the TextEntryState
   // it asks for (kEntryFocused on focus in, kEntryCommit on Return or focus
   // loss, kEntryCancel on Escape) or -1 when the state stays.
   int HandleEvent(XEvent& event);

@@ -78,7 +78,7 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
       else if (IsEscapeKey(event.xkey)) asked = kAnswerCancel;
       else if (EditFieldWithKey(field, event.xkey)) redraw();
     } else if (event.type == ButtonPress && event.xbutton.button == Button1) {
-      const graphics::RasterRect area = view.FieldRect();
+      const graphics::Rect area = view.FieldRect();
       const int x = event.xbutton.x, y = event.xbutton.y;
       if (x >= area.left && x < area.right && y >= area.top && y < area.bottom) {
         graphics::RasterCachedFont* font = ModalFont();

@@ -21,11 +21,11 @@ constexpr int kGrabPatienceMs = 2000;
 constexpr long kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 
 struct OpenMenu {
-  const IMenuList* list;
+  const MenuList* list;
   std::unique_ptr<DrawnWindow> window;
 };
 
-int MenuKey(XKeyEvent& key) {
+int MenuKeyOf(XKeyEvent& key) {
   switch (XLookupKeysym(&key, 0)) {
     case XK_Up:
     case XK_KP_Up: return kMenuKeyUp;
@@ -71,7 +71,7 @@ class Grabs {
 
 }  // namespace
 
-int RunPopupMenu(const ModalContext& context, const IMenuList& menu, int screenX, int screenY) {
+int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX, int screenY) {
   Display* display = context.display;
   if (!display || menu.Count() == 0) return -1;
   const int screen = DefaultScreen(display);
@@ -135,7 +135,7 @@ int RunPopupMenu(const ModalContext& context, const IMenuList& menu, int screenX
         if (mine == open.begin()) grabs.Try(target);
         break;
       case KeyPress: {
-        const int key = MenuKey(event.xkey);
+        const int key = MenuKeyOf(event.xkey);
         if (key >= 0) changed = stack.Key(key);
         break;
       }
@@ -158,7 +158,7 @@ int RunPopupMenu(const ModalContext& context, const IMenuList& menu, int screenX
         }
         const PopupMenuView& view = stack.Level(depth);
         const int entry = view.EntryAt(event.xbutton.x_root - view.left, event.xbutton.y_root - view.top);
-        const IMenuEntry* chosen = view.List().Entry(entry);
+        const MenuEntry* chosen = view.List().Entry(entry);
         // A press opens a submenu; a choice waits for the release.
         if (event.type == ButtonPress) {
           armed = true;

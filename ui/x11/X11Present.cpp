@@ -97,7 +97,7 @@ void Presenter::Close() {
   window_ = 0;
 }
 
-void Presenter::Present(const graphics::RasterSysBitmap& bitmap, const IPanelRect& area) {
+void Presenter::Present(const graphics::RasterSysBitmap& bitmap, const Rect& area) {
   if (!display_ || !bitmap.Pixels()) return;
   const int left = std::max(0, area.left), top = std::max(0, area.top);
   const int right = std::min(area.right, bitmap.Width()), bottom = std::min(area.bottom, bitmap.Height());

@@ -27,7 +27,7 @@ class Presenter {
   void Open(Display* display, Window window, Visual* visual, int width, int height);
   void Close();
   // Copies `area` (clipped to the bitmap) to the same place in the window.
-  void Present(const graphics::RasterSysBitmap& bitmap, const IPanelRect& area);
+  void Present(const graphics::RasterSysBitmap& bitmap, const Rect& area);
   bool SharesMemory() const { return shared_ != nullptr; }
 
  private:

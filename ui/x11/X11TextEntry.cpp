@@ -30,7 +30,7 @@ bool IsRealFocusChange(const XFocusChangeEvent& focus) {
 }  // namespace
 
 struct TextEntry::State {
-  State(Display* display, Window panel, const IPanelRect& rect, const ITextStyle& style, const char* text, int limit,
+  State(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text, int limit,
         Filter filter)
       : window(display, panel, rect.left, rect.top, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
                DrawnWindow::Options{false, kEntryEvents}),
@@ -55,7 +55,7 @@ struct TextEntry::State {
   bool focused = false;
 };
 
-TextEntry::TextEntry(Display* display, Window panel, const IPanelRect& rect, const ITextStyle& style,
+TextEntry::TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style,
                      const char* text, int limit, Filter filter)
     : state_(new State(display, panel, rect, style, text, limit, filter)) {
   const Window window = state_->window.Handle();

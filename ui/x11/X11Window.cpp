@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "X11Errors.h"
-#include "X11Graphics.h"
+#include "X11Editor.h"
 #include "X11Process.h"
 #include "plugin/EffectParameter.h"
 #include "ui/EditorWindow.h"
@@ -39,15 +39,15 @@ Window TopLevelOf(Display* display, Window window) {
 
 }  // namespace
 
-IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
-  return new IGraphicsX11(delegate, width, height);
+Editor* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
+  return new X11Editor(delegate, width, height);
 }
 
-IGraphicsX11::IGraphicsX11(EditorDelegate* delegate, int width, int height) : IGraphics(delegate, width, height) {}
+X11Editor::X11Editor(EditorDelegate* delegate, int width, int height) : Editor(delegate, width, height) {}
 
-IGraphicsX11::~IGraphicsX11() { CloseWindow(); }
+X11Editor::~X11Editor() { CloseWindow(); }
 
-void* IGraphicsX11::OpenWindow(void* parent) {
+void* X11Editor::OpenWindow(void* parent) {
   // Opened again without a close, the window keeps its place in the parent.
   int x = 0, y = 0;
   if (window_) {
@@ -119,7 +119,7 @@ void* IGraphicsX11::OpenWindow(void* parent) {
   return reinterpret_cast<void*>(window_);
 }
 
-void IGraphicsX11::CloseWindow() {
+void X11Editor::CloseWindow() {
   x11::ReapLaunchedPrograms();
   if (!display_) return;
   CloseTextEntry();
@@ -138,7 +138,7 @@ void IGraphicsX11::CloseWindow() {
   visual_ = nullptr;
 }
 
-void IGraphicsX11::HandleHostIdle() {
+void X11Editor::HandleHostIdle() {
   if (!display_) return;
   while (display_ && XPending(display_) > 0) {
     XEvent event;
@@ -158,7 +158,7 @@ void IGraphicsX11::HandleHostIdle() {
   }
 }
 
-void IGraphicsX11::HandleEvent(XEvent& event) {
+void X11Editor::HandleEvent(XEvent& event) {
   if (entry_ && event.xany.window == entry_->Handle()) {
     const int state = entry_->HandleEvent(event);
     if (state >= 0) entryState_ = state;
@@ -168,7 +168,7 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
   switch (event.type) {
     case Expose: {
       const XExposeEvent& e = event.xexpose;
-      exposed_ = Union(exposed_, IPanelRect{e.x, e.y, e.x + e.width, e.y + e.height});
+      exposed_ = Union(exposed_, Rect{e.x, e.y, e.x + e.width, e.y + e.height});
       // A modal loop runs no idle: the panel behind it is kept painted here.
       if (modalDepth_ > 0 && e.count == 0) RedrawExposed();
       break;
@@ -185,7 +185,7 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
       while (XEventsQueued(display_, QueuedAfterReading) > 0 && XPeekEvent(display_, &next) &&
              next.type == MotionNotify && next.xany.window == window_)
         XNextEvent(display_, &event);
-      PointerDragged(event.xmotion.x, event.xmotion.y, x11::PointerMods(event.xmotion.state));
+      PointerDragged(event.xmotion.x, event.xmotion.y, x11::PointerModsOf(event.xmotion.state));
       break;
     }
     case KeyPress:
@@ -205,12 +205,12 @@ void IGraphicsX11::HandleEvent(XEvent& event) {
   }
 }
 
-void IGraphicsX11::HandleButton(XButtonEvent& event) {
+void X11Editor::HandleButton(XButtonEvent& event) {
   const int x = event.x, y = event.y;
   if (event.type == ButtonRelease) {
     // Every button whose press the panel took has its release.
     if (event.button == x11::kLeftButton || event.button == x11::kMiddleButton || event.button == x11::kRightButton)
-      PointerReleased(x, y, x11::PointerMods(event.state, event.button, false));
+      PointerReleased(x, y, x11::PointerModsOf(event.state, event.button, false));
     return;
   }
   if (entry_) {
@@ -221,7 +221,7 @@ void IGraphicsX11::HandleButton(XButtonEvent& event) {
   switch (event.button) {
     case x11::kWheelUp:
     case x11::kWheelDown:
-      PointerWheel(x, y, x11::PointerMods(event.state), event.button == x11::kWheelUp ? 1 : -1);
+      PointerWheel(x, y, x11::PointerModsOf(event.state), event.button == x11::kWheelUp ? 1 : -1);
       return;
     case x11::kLeftButton:
     case x11::kMiddleButton:
@@ -232,7 +232,7 @@ void IGraphicsX11::HandleButton(XButtonEvent& event) {
         x11::ErrorTrap trap(display_);
         XSetInputFocus(display_, window_, RevertToParent, event.time);
       }
-      const IPointerMods mods = x11::PointerMods(event.state, event.button, true);
+      const PointerMods mods = x11::PointerModsOf(event.state, event.button, true);
       if (event.button == x11::kLeftButton && doubleClick_.Press(event.time, x, y)) {
         PointerDoubleClicked(x, y, mods);
         return;
@@ -246,7 +246,7 @@ void IGraphicsX11::HandleButton(XButtonEvent& event) {
   }
 }
 
-void IGraphicsX11::HandleKey(XKeyEvent& event) {
+void X11Editor::HandleKey(XKeyEvent& event) {
   if (event.type == KeyPress) {
     const int code = x11::EditorKeyCode(XLookupKeysym(&event, 0));
     if (code >= 0 && KeyPressed(event.x, event.y, code)) return;
@@ -254,7 +254,7 @@ void IGraphicsX11::HandleKey(XKeyEvent& event) {
   ForwardKey(event);
 }
 
-void IGraphicsX11::ForwardKey(XKeyEvent& event) {
+void X11Editor::ForwardKey(XKeyEvent& event) {
   if (!hostTopLevel_ || hostTopLevel_ == window_) return;
   XEvent forwarded;
   forwarded.xkey = event;
@@ -264,18 +264,18 @@ void IGraphicsX11::ForwardKey(XKeyEvent& event) {
   XSendEvent(display_, hostTopLevel_, False, event.type == KeyPress ? KeyPressMask : KeyReleaseMask, &forwarded);
 }
 
-void IGraphicsX11::RedrawExposed() {
+void X11Editor::RedrawExposed() {
   if (exposed_.IsEmpty() || !window_) return;
   // Controls that changed outside the exposed area are drawn too: a redraw
   // marks every control drawn.
-  IPanelRect area = exposed_;
+  Rect area = exposed_;
   for (int i = 0; i < ControlCount(); ++i)
-    if (Control(i)->NeedsDrawing()) area = Union(area, Control(i)->Area());
+    if (ControlAt(i)->NeedsDrawing()) area = Union(area, ControlAt(i)->Area());
   exposed_ = {};
   RedrawArea(area);
 }
 
-void IGraphicsX11::Tick() {
+void X11Editor::Tick() {
   if (entry_ && entryState_ != kEntryIdle) {
     if (entryState_ == kEntryCommit) CommitTextEntry(entryControl_, entryParameter_, entry_->Text().c_str());
     if (entryState_ == kEntryCommit || entryState_ == kEntryCancel)
@@ -285,14 +285,14 @@ void IGraphicsX11::Tick() {
     return;
   }
   ApplyRecordedValues();
-  IPanelRect dirty;
+  Rect dirty;
   if (!CollectDirtyArea(&dirty)) return;
   // The entry is a child window: the copy leaves its area alone.
   RedrawArea(dirty);
   if (entry_) entryState_ = kEntryShown;
 }
 
-void IGraphicsX11::PresentArea(const IPanelRect& area) {
+void X11Editor::PresentArea(const Rect& area) {
   if (!window_ || !EditorBitmap()) return;
   {
     // The host may destroy its window (and ours with it) at any moment; a
@@ -306,12 +306,12 @@ void IGraphicsX11::PresentArea(const IPanelRect& area) {
 
 // -- text entry --------------------------------------------------------------
 
-void IGraphicsX11::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                                 const IEffectParameter* parameter) {
+void X11Editor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                                 const EffectParameter* parameter) {
   if (!control || entry_ || !window_) return;
   x11ui::TextEntry::Filter filter = x11ui::TextEntry::kAnyText;
   if (parameter)
-    filter = parameter->kind == IEffectParameter::kContinuous ? x11ui::TextEntry::kSignedDecimal
+    filter = parameter->kind == EffectParameter::kContinuous ? x11ui::TextEntry::kSignedDecimal
                                                                 : x11ui::TextEntry::kSignedInteger;
   entry_ = std::make_unique<x11ui::TextEntry>(display_, window_, rect, style, text ? text : "",
                                               control->TextEntryLimit(), filter);
@@ -320,11 +320,11 @@ void IGraphicsX11::OpenTextEntry(IControl* control, const ITextStyle& style, con
   entryState_ = kEntryIdle;
 }
 
-void IGraphicsX11::CancelTextEntry() {
+void X11Editor::CancelTextEntry() {
   if (entry_) entryState_ = kEntryCancel;
 }
 
-void IGraphicsX11::CloseTextEntry() {
+void X11Editor::CloseTextEntry() {
   entry_.reset();
   entryControl_ = nullptr;
   entryParameter_ = nullptr;
@@ -333,7 +333,7 @@ void IGraphicsX11::CloseTextEntry() {
 
 // -- modal windows -----------------------------------------------------------
 
-x11ui::ModalContext IGraphicsX11::Modal() {
+x11ui::ModalContext X11Editor::Modal() {
   x11ui::ModalContext context;
   context.display = display_;
   context.panel = window_;
@@ -342,13 +342,13 @@ x11ui::ModalContext IGraphicsX11::Modal() {
   return context;
 }
 
-int IGraphicsX11::ShowMessage(const char* text, const char* caption, int type) {
-  if (!window_) return IGraphics::ShowMessage(text, caption, type);
+int X11Editor::ShowMessage(const char* text, const char* caption, int type) {
+  if (!window_) return Editor::ShowMessage(text, caption, type);
   ModalScope modal(modalDepth_);
   return x11ui::RunMessageBox(Modal(), text ? text : "", caption ? caption : "", type);
 }
 
-IMenuList* IGraphicsX11::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
+MenuList* X11Editor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   ReleaseCapture();
   if (!menu || !window_) return nullptr;
   int screenX = rect.left, screenY = rect.bottom;
@@ -361,7 +361,7 @@ IMenuList* IGraphicsX11::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
     id = x11ui::RunPopupMenu(Modal(), *menu, screenX, screenY);
   }
   int index = -1;
-  IMenuList* owner = id >= 0 ? FindMenuCommand(menu, id, &index) : nullptr;
+  MenuList* owner = id >= 0 ? FindMenuCommand(menu, id, &index) : nullptr;
   if (owner && owner->Entry(index)->IsChoosable())
     owner->SetChosenIndex(index);
   else

@@ -460,18 +460,18 @@ TEST_F(EditorWindowTest, AHundredOpensAndClosesLeakNoWindowObjects) {
 
 TEST_F(EditorWindowTest, TheWindowShowsThePanelAsTheHeadlessEditorDrawsIt) {
   // The same fresh state, rendered without a window in this process.
-  testhost::Instance reference("", testhost::HeadlessEditor);
+  testhost::Instance reference("", testhost::MakeHeadlessEditor);
   int noParent = 0;
   reference.Call(effEditOpen, 0, 0, &noParent);
   auto* headless =
-      static_cast<IGraphicsHeadless*>(&EditorOf(reference.effect)->Window());
+      static_cast<HeadlessEditor*>(&EditorOf(reference.effect)->Window());
   headless->Tick();
   const graphics::RasterMemBitmap& expected = headless->Frame();
 
   // Text is drawn by the system and may differ: its controls are left out.
-  const std::vector<IPanelRect> text = {{598, 342, 821, 358}, {240, 340, 288, 360}, {1018, 344, 1078, 362}};
+  const std::vector<Rect> text = {{598, 342, 821, 358}, {240, 340, 288, 360}, {1018, 344, 1078, 362}};
   auto isText = [&](int x, int y) {
-    for (const IPanelRect& r : text)
+    for (const Rect& r : text)
       if (r.Contains(x, y)) return true;
     return false;
   };

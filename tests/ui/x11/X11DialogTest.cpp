@@ -89,12 +89,12 @@ class X11Dialog : public ::testing::Test {
 };
 
 // A, separator, B greyed, Sub > (p, q), C
-std::unique_ptr<IMenuList> MakeMenu() {
-  auto menu = std::make_unique<IMenuList>();
+std::unique_ptr<MenuList> MakeMenu() {
+  auto menu = std::make_unique<MenuList>();
   menu->AddEntry("Alpha");
   menu->AddSeparator();
   menu->AddEntry("Beta", -1, nullptr, kMenuGreyed);
-  auto* sub = new IMenuList(kNumberOneDigit);
+  auto* sub = new MenuList(kNumberOneDigit);
   sub->AddEntry("Piano");
   sub->AddEntry("Quartet");
   menu->AddEntry("More", -1, sub);
@@ -164,8 +164,8 @@ TEST_F(X11Dialog, MessageBoxAnswersReturnAndEscapeWithTheFocusItTook) {
 }
 
 TEST_F(X11Dialog, TextEntryFiltersTypingAndCommitsOnReturn) {
-  ITextStyle style("Tahoma", 13, IArgbColour{255, 0, 0, 0});
-  x11ui::TextEntry entry(display_, panel_, IPanelRect{20, 20, 120, 40}, style, "12", 5,
+  TextStyle style("Tahoma", 13, ArgbColour{255, 0, 0, 0});
+  x11ui::TextEntry entry(display_, panel_, Rect{20, 20, 120, 40}, style, "12", 5,
                          x11ui::TextEntry::kSignedDecimal);
   const Window window = entry.Handle();
   Act([&](User& user) {

@@ -84,7 +84,7 @@ TEST_F(X11PanelDialogTest, InitProgramAsksFirstEscapeKeepsTheProgramReturnInitia
   Plugin& plugin = OpenPanel();
   const std::string original = ProgramName(plugin);
   ASSERT_NE(original, "Init");
-  const IPanelRect options = ControlRect(panel::kOptionsMenu);
+  const Rect options = ControlRect(panel::kOptionsMenu);
   for (const KeySym answer : {XK_Escape, XK_Return}) {
     // The second click lands apart from the first, or the two would make a double click.
     const int x = answer == XK_Escape ? options.left + 2 : options.right - 3;

@@ -112,13 +112,13 @@ inline int OpenDescriptors() {
 
 // A panel control's rectangle by the label the panel art prints beside it
 // ("CUTOFF"), or by its parameter / command code.
-inline IPanelRect ControlRect(const char* label) {
+inline Rect ControlRect(const char* label) {
   for (const panel::ControlSpec& spec : panel::kControls)
     if (std::strcmp(spec.label, label) == 0) return spec.area;
   ADD_FAILURE() << "no control labelled " << label;
   return {};
 }
-inline IPanelRect ControlRect(int parameter) {
+inline Rect ControlRect(int parameter) {
   for (const panel::ControlSpec& spec : panel::kControls)
     if (spec.parameter == parameter && spec.kind != panel::ControlKind::kLight) return spec.area;
   ADD_FAILURE() << "no control bound to " << parameter;
@@ -127,8 +127,8 @@ inline IPanelRect ControlRect(int parameter) {
 // X's pointer buttons beyond left (1), middle (2) and right (3).
 constexpr int kWheelUpButton = 4;
 
-inline int CentreX(const IPanelRect& r) { return (r.left + r.right) / 2; }
-inline int CentreY(const IPanelRect& r) { return (r.top + r.bottom) / 2; }
+inline int CentreX(const Rect& r) { return (r.left + r.right) / 2; }
+inline int CentreY(const Rect& r) { return (r.top + r.bottom) / 2; }
 
 // One instance of the plug-in in a top-level window of the host's.
 struct Plugin {

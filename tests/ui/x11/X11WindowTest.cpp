@@ -38,7 +38,7 @@ class X11WindowTest : public X11TestHost {
     return pixels;
   }
   // Pixels of `rect` of a captured editor.
-  static std::vector<std::uint32_t> Cut(const std::vector<std::uint32_t>& pixels, const IPanelRect& rect) {
+  static std::vector<std::uint32_t> Cut(const std::vector<std::uint32_t>& pixels, const Rect& rect) {
     std::vector<std::uint32_t> cut;
     if (pixels.size() < static_cast<size_t>(panel::kPanelWidth) * panel::kPanelHeight) return cut;
     for (int y = rect.top; y < std::min(rect.bottom, panel::kPanelHeight); ++y)
@@ -47,7 +47,7 @@ class X11WindowTest : public X11TestHost {
     return cut;
   }
   // Waits until the pixels of `rect` differ from (or, with `same`, equal) `before`.
-  bool AreaBecomes(Plugin& plugin, const IPanelRect& rect, const std::vector<std::uint32_t>& before, bool same) {
+  bool AreaBecomes(Plugin& plugin, const Rect& rect, const std::vector<std::uint32_t>& before, bool same) {
     return PumpUntil([&] {
       int width, height;
       const std::vector<std::uint32_t> now = CaptureEditor(plugin, &width, &height);
@@ -68,14 +68,14 @@ class X11WindowTest : public X11TestHost {
   // Drags started within 4 pixels of the last press, soon after it, would
   // begin with a double click: `dx` keeps them apart.
   void DragCutoff(Plugin& plugin, int dy, int dx = 0) {
-    const IPanelRect knob = ControlRect("CUTOFF");
+    const Rect knob = ControlRect("CUTOFF");
     DragFromTo(plugin, CentreX(knob) + dx, CentreY(knob), CentreX(knob) + dx, CentreY(knob) + dy);
   }
 };
 
 TEST_F(X11WindowTest, TheFirstPaintIsPixelForPixelTheHeadlessEditorsPicture) {
-  testhost::Instance reference{"", testhost::HeadlessEditor};
-  auto* headless = static_cast<IGraphicsHeadless*>(&EditorOf(reference.effect)->Window());
+  testhost::Instance reference{"", testhost::MakeHeadlessEditor};
+  auto* headless = static_cast<HeadlessEditor*>(&EditorOf(reference.effect)->Window());
   headless->Tick();
 
   Plugin& plugin = AddPlugin();
@@ -122,7 +122,7 @@ TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) 
   EXPECT_GT(plugin.Get(Param::Cutoff), 0.6f);
 
   // The program arrows step the program.
-  const IPanelRect next = ControlRect(panel::kNextProgram), previous = ControlRect(panel::kPreviousProgram);
+  const Rect next = ControlRect(panel::kNextProgram), previous = ControlRect(panel::kPreviousProgram);
   ClickAt(plugin, CentreX(next), CentreY(next));
   EXPECT_TRUE(PumpUntil([&] { return plugin.Call(vst::effGetProgram) == 1; }));
   ClickAt(plugin, CentreX(previous), CentreY(previous));
@@ -130,8 +130,8 @@ TEST_F(X11WindowTest, PointerAndKeysReachThePanelAndWhatItLeavesReachesTheHost) 
 
   // The tweak button lifts the left blind; the same place closes it again
   // (clicked apart, so the two clicks are not one double click).
-  const IPanelRect blind{0, 310, 436, 395};
-  const IPanelRect tweak = ControlRect(panel::kOpenTweakPanel);
+  const Rect blind{0, 310, 436, 395};
+  const Rect tweak = ControlRect(panel::kOpenTweakPanel);
   ClickAt(plugin, tweak.left + 3, tweak.top + 3);
   EXPECT_TRUE(AreaBecomes(plugin, blind, Cut(start, blind), /*same=*/false));
   ClickAt(plugin, tweak.right - 4, tweak.bottom - 4);
@@ -159,7 +159,7 @@ TEST_F(X11WindowTest, APressOrAWheelTurnOnThePanelOnlyCancelsAnOpenTextEntry) {
     if (children) XFree(children);
     return count > 0;
   };
-  const IPanelRect name = panel::kProgramNameRect, knob = ControlRect("CUTOFF");
+  const Rect name = panel::kProgramNameRect, knob = ControlRect("CUTOFF");
   ClickAt(plugin, CentreX(name), CentreY(name));
   ASSERT_TRUE(PumpUntil(entryOpen));
   MoveTo(plugin, CentreX(knob), CentreY(knob));
@@ -182,13 +182,13 @@ TEST_F(X11WindowTest, InputQueuedWhileTheHostIdlesLateKeepsItsOrderAndEveryPress
   Plugin& plugin = AddPlugin();
   ASSERT_TRUE(OpenEditor(plugin));
   const std::vector<std::uint32_t> start = Painted(plugin);
-  const IPanelRect cutoff = ControlRect("CUTOFF"), resonance = ControlRect("RESONANCE");
+  const Rect cutoff = ControlRect("CUTOFF"), resonance = ControlRect("RESONANCE");
   plugin.Set(Param::Cutoff, 0.25f);
   plugin.Set(Param::Resonance, 0.75f);
   ASSERT_TRUE(AreaBecomes(plugin, cutoff, Cut(start, cutoff), /*same=*/false));
   ASSERT_TRUE(AreaBecomes(plugin, resonance, Cut(start, resonance), /*same=*/false));
   // Forty pixels move a knob a quarter of its range.
-  auto drag = [&](const IPanelRect& knob, int dy) {
+  auto drag = [&](const Rect& knob, int dy) {
     MoveTo(plugin, CentreX(knob), CentreY(knob));
     Button(1, true);
     for (int step = 1; step <= 4; ++step) MoveTo(plugin, CentreX(knob), CentreY(knob) + dy * step / 4);
@@ -269,7 +269,7 @@ TEST_F(X11WindowTest, TwoInstancesEachHaveTheirOwnWindow) {
   EXPECT_GT(second.Get(Param::Cutoff), 0.6f);
 
   CloseEditor(first);
-  const IPanelRect next = ControlRect(panel::kNextProgram);
+  const Rect next = ControlRect(panel::kNextProgram);
   ClickAt(second, CentreX(next), CentreY(next));
   EXPECT_TRUE(PumpUntil([&] { return second.Call(vst::effGetProgram) == 1; }));
   EXPECT_EQ(first.Call(vst::effGetProgram), 0);
@@ -299,7 +299,7 @@ TEST_F(X11WindowTest, ConcurrentAutomationAndAudioWhileTheEditorIsDragged) {
   // The last release may still wait for the editor's next idle.
   EXPECT_TRUE(PumpUntil([&] { return Log().Count(vst::audioMasterEndEdit, Param::Cutoff) >= 4; }));
   // The editor still follows the host afterwards.
-  const IPanelRect knob = ControlRect("CUTOFF");
+  const Rect knob = ControlRect("CUTOFF");
   plugin.Set(Param::Cutoff, 0.0f);
   Pump(100);
   int width, height;
@@ -351,7 +351,7 @@ TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) 
   XMapWindow(display, host);
   XSync(display, False);
   ASSERT_EQ(instance.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
-  IEditorView* editor = &EditorOf(instance.effect)->Window();
+  EditorView* editor = &EditorOf(instance.effect)->Window();
   FakePrograms programs;
 
   programs.Add("zenity", "/chosen/folder/bass.fxp", 0);
@@ -388,7 +388,7 @@ TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) 
 
   // Clipboard text: none while nobody owns the selection, then what its
   // owner (a client of its own, on a thread of its own) hands over.
-  IGraphics* graphics = &EditorOf(instance.effect)->Window();
+  Editor* graphics = &EditorOf(instance.effect)->Window();
   char text[kPathLength] = "stale";
   EXPECT_FALSE(graphics->GetClipboardText(text));
   EXPECT_STREQ(text, "");

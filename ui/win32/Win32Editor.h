@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
-class IGraphicsWin : public IGraphics {
+class Win32Editor : public Editor {
  public:
   static constexpr const char* kWindowClassName = "IEditorWndClass";
   static constexpr UINT_PTR kTimerId = 2;
@@ -20,19 +20,19 @@ class IGraphicsWin : public IGraphics {
   // In the entry's user data: marks the edit control as the editor's own.
   static constexpr LONG_PTR kTextEntryMarker = static_cast<LONG_PTR>(0xDEADF00B);
 
-  IGraphicsWin(EditorDelegate* delegate, int width, int height, int frameRate = 25);
+  Win32Editor(EditorDelegate* delegate, int width, int height, int frameRate = 25);
   // Host UI/dispatcher: closes the window first.
-  ~IGraphicsWin() override;
+  ~Win32Editor() override;
 
-  // IGraphics.
-  void PresentArea(const IPanelRect& area) override;
+  // Editor.
+  void PresentArea(const Rect& area) override;
   void CancelTextEntry() override { entryState_ = kEntryCancel; }
   bool IsWindowOpen() const override { return window_ != nullptr; }
   const char* DrawingApiName() const override { return "Windows GDI"; }
   int ShowMessage(const char* text, const char* caption, int type) override;
-  IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
-  void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     const IEffectParameter* parameter) override;
+  MenuList* RunPopupMenu(MenuList* menu, const Rect& rect) override;
+  void OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                     const EffectParameter* parameter) override;
   void GetHostFolder(char* out) override;
   void GetPluginFolder(char* out) override;
   void GetDesktopFolder(char* out) override;
@@ -45,7 +45,7 @@ class IGraphicsWin : public IGraphics {
 
   // Editor thread. The system colour dialog, started from `colour`; true
   // (and `colour` replaced) on OK. No control of this panel asks for one.
-  bool PromptForColour(IArgbColour* colour, const char* caption);
+  bool PromptForColour(ArgbColour* colour, const char* caption);
 
  protected:
   bool LaunchUrl(const char* url) override;
@@ -67,16 +67,16 @@ class IGraphicsWin : public IGraphics {
   // Menus and dialogs run a message loop of their own; the panel's ticks
   // wait until they are closed.
   struct ModalScope {
-    explicit ModalScope(IGraphicsWin* editor) : editor_(editor) { ++editor_->modalDepth_; }
+    explicit ModalScope(Win32Editor* editor) : editor_(editor) { ++editor_->modalDepth_; }
     ~ModalScope() { --editor_->modalDepth_; }
-    IGraphicsWin* editor_;
+    Win32Editor* editor_;
   };
 
   HWND window_ = nullptr;
   HWND textEntry_ = nullptr;
   HFONT textEntryFont_ = nullptr;
-  IControl* editedControl_ = nullptr;
-  const IEffectParameter* editedParameter_ = nullptr;
+  Control* editedControl_ = nullptr;
+  const EffectParameter* editedParameter_ = nullptr;
   WNDPROC previousEntryProc_ = nullptr;
   int entryState_ = kEntryIdle;
   int modalDepth_ = 0;

@@ -1,4 +1,4 @@
-#include "IGraphicsWin.h"
+#include "Win32Editor.h"
 
 #include <windowsx.h>
 
@@ -13,8 +13,8 @@ int windowClassRegistrations = 0;
 
 HINSTANCE ModuleInstance() { return static_cast<HINSTANCE>(platform::ThisModule()); }
 
-IGraphicsWin* EditorOf(HWND window) {
-  return reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+Win32Editor* EditorOf(HWND window) {
+  return reinterpret_cast<Win32Editor*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 // The editor's key code of a virtual key, or -1 for a key it does not know.
@@ -34,8 +34,8 @@ int KeyCodeOf(WPARAM key) {
   return -1;
 }
 
-IPointerMods ModsOf(WPARAM keys) {
-  IPointerMods mods;
+PointerMods ModsOf(WPARAM keys) {
+  PointerMods mods;
   mods.left = keys & MK_LBUTTON;
   mods.right = keys & MK_RBUTTON;
   mods.shift = keys & MK_SHIFT;
@@ -44,18 +44,18 @@ IPointerMods ModsOf(WPARAM keys) {
   return mods;
 }
 
-RECT RectOf(const IPanelRect& area) { return RECT{area.left, area.top, area.right, area.bottom}; }
+RECT RectOf(const Rect& area) { return RECT{area.left, area.top, area.right, area.bottom}; }
 
 }  // namespace
 
-IGraphics* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
-  return new IGraphicsWin(delegate, width, height);
+Editor* CreateEditorWindow(EditorDelegate* delegate, int width, int height) {
+  return new Win32Editor(delegate, width, height);
 }
 
-IGraphicsWin::IGraphicsWin(EditorDelegate* delegate, int width, int height, int frameRate)
-    : IGraphics(delegate, width, height, frameRate) {}
+Win32Editor::Win32Editor(EditorDelegate* delegate, int width, int height, int frameRate)
+    : Editor(delegate, width, height, frameRate) {}
 
-IGraphicsWin::~IGraphicsWin() {
+Win32Editor::~Win32Editor() {
   CloseWindow();
   // A window that went with the host's left the class registered; the
   // module may be unloaded next.
@@ -64,7 +64,7 @@ IGraphicsWin::~IGraphicsWin() {
 
 // -- the window's lifetime -------------------------------------------------------
 
-void* IGraphicsWin::OpenWindow(void* parent) {
+void* Win32Editor::OpenWindow(void* parent) {
   parent_ = static_cast<HWND>(parent);
   int x = 0, y = 0, width = Width(), height = Height();
   if (window_) {
@@ -104,14 +104,14 @@ void* IGraphicsWin::OpenWindow(void* parent) {
   return window_;
 }
 
-void IGraphicsWin::CloseWindow() {
+void Win32Editor::CloseWindow() {
   if (!window_) return;
   CloseTextEntry();
   DestroyWindow(window_);  // ends in ForgetWindow
   if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
 }
 
-void IGraphicsWin::ForgetWindow() {
+void Win32Editor::ForgetWindow() {
   // The timer and the entry went with the window; the font did not.
   if (textEntryFont_) DeleteObject(textEntryFont_);
   textEntryFont_ = nullptr;
@@ -128,21 +128,21 @@ void IGraphicsWin::ForgetWindow() {
 
 // -- the window procedure --------------------------------------------------------
 
-LRESULT CALLBACK IGraphicsWin::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32Editor::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) {
-    auto* editor = static_cast<IGraphicsWin*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* editor = static_cast<Win32Editor*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(editor));
     editor->window_ = window;
     SetTimer(window, kTimerId, static_cast<UINT>(editor->TimerPeriodMs()), nullptr);
     SetFocus(window);
     return 0;
   }
-  IGraphicsWin* editor = EditorOf(window);
+  Win32Editor* editor = EditorOf(window);
   if (!editor || editor->window_ != window) return DefWindowProcA(window, message, wParam, lParam);
   return editor->HandleMessage(window, message, wParam, lParam);
 }
 
-LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Editor::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
   if (message == WM_NCDESTROY) {
     ForgetWindow();
@@ -191,8 +191,8 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case WM_CTLCOLOREDIT: {
       if (!editedControl_) return 0;
-      const ITextStyle& style = editedControl_->TextStyle();
-      const IArgbColour& fill = style.entryBackground;
+      const TextStyle& style = editedControl_->Style();
+      const ArgbColour& fill = style.entryBackground;
       const COLORREF background = RGB(fill.red, fill.green, fill.blue);
       HDC context = reinterpret_cast<HDC>(wParam);
       SetBkColor(context, background);
@@ -245,7 +245,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
 
 // -- the redraw cycle --------------------------------------------------------------
 
-void IGraphicsWin::Tick() {
+void Win32Editor::Tick() {
   if (modalDepth_ > 0) return;
   if (textEntry_ && entryState_ != kEntryIdle) {
     if (entryState_ == kEntryFocused || entryState_ == kEntryShown) {
@@ -254,8 +254,8 @@ void IGraphicsWin::Tick() {
     }
     char text[32] = {};
     if (entryState_ == kEntryCommit) GetWindowTextA(textEntry_, text, sizeof text);
-    IControl* control = editedControl_;
-    const IEffectParameter* parameter = editedParameter_;
+    Control* control = editedControl_;
+    const EffectParameter* parameter = editedParameter_;
     const bool commit = entryState_ == kEntryCommit;
     // Gone before it is applied: applying may show a box whose message
     // loop runs this tick again.
@@ -264,7 +264,7 @@ void IGraphicsWin::Tick() {
     return;
   }
   ApplyRecordedValues();
-  IPanelRect dirty;
+  Rect dirty;
   if (!CollectDirtyArea(&dirty)) return;
   const RECT area = RectOf(dirty);
   InvalidateRect(window_, &area, FALSE);
@@ -279,7 +279,7 @@ void IGraphicsWin::Tick() {
   }
 }
 
-void IGraphicsWin::PresentArea(const IPanelRect& area) {
+void Win32Editor::PresentArea(const Rect& area) {
   if (!window_ || !EditorBitmap()) return;
   PAINTSTRUCT paint;
   HDC context = BeginPaint(window_, &paint);

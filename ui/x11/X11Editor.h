@@ -14,13 +14,13 @@
 #include "X11Input.h"
 #include "X11Modal.h"
 #include "X11Present.h"
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
-class IGraphicsX11 : public IGraphics {
+class X11Editor : public Editor {
  public:
-  IGraphicsX11(EditorDelegate* delegate, int width, int height);
+  X11Editor(EditorDelegate* delegate, int width, int height);
   // Host UI/dispatcher: closes the window first.
-  ~IGraphicsX11() override;
+  ~X11Editor() override;
 
   // Host UI/dispatcher (effEditOpen/effEditClose). `parent` is the host
   // window's XID.
@@ -30,16 +30,16 @@ class IGraphicsX11 : public IGraphics {
   // its period has passed. Never blocks.
   void HandleHostIdle() override;
 
-  // Editor thread, as in IGraphics.
-  void PresentArea(const IPanelRect& area) override;
+  // Editor thread, as in Editor.
+  void PresentArea(const Rect& area) override;
   void CancelTextEntry() override;
   bool IsWindowOpen() const override { return window_ != 0; }
   const char* DrawingApiName() const override { return "X11"; }
   void* GetWindowHandle() const override { return reinterpret_cast<void*>(window_); }
   int ShowMessage(const char* text, const char* caption, int type) override;
-  IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
-  void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     const IEffectParameter* parameter) override;
+  MenuList* RunPopupMenu(MenuList* menu, const Rect& rect) override;
+  void OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                     const EffectParameter* parameter) override;
   void PromptForFile(char* path, int mode, char* folder, const char* extensions) override;
   bool GetClipboardText(char* out) override;
   void GetHostFolder(char* out) override;
@@ -50,7 +50,7 @@ class IGraphicsX11 : public IGraphics {
   // What reached the window, for measurements: the number of copies and
   // the last area copied.
   int PresentCount() const { return presentCount_; }
-  const IPanelRect& LastPresented() const { return lastPresented_; }
+  const Rect& LastPresented() const { return lastPresented_; }
   bool PresentsThroughSharedMemory() const { return presenter_.SharesMemory(); }
 
  protected:
@@ -87,13 +87,13 @@ class IGraphicsX11 : public IGraphics {
   x11::Presenter presenter_;
   x11::DoubleClickDetector doubleClick_;
   std::chrono::steady_clock::time_point lastTick_;  // when the last tick was due
-  IPanelRect exposed_;  // waiting for RedrawExposed
+  Rect exposed_;  // waiting for RedrawExposed
   int modalDepth_ = 0;
   int presentCount_ = 0;
-  IPanelRect lastPresented_;
+  Rect lastPresented_;
   // The in-place text entry and what it edits.
   std::unique_ptr<x11ui::TextEntry> entry_;
-  IControl* entryControl_ = nullptr;
-  const IEffectParameter* entryParameter_ = nullptr;
+  Control* entryControl_ = nullptr;
+  const EffectParameter* entryParameter_ = nullptr;
   int entryState_ = kEntryIdle;
 };

@@ -1,4 +1,4 @@
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,14 +17,14 @@
 #include "platform/Module.h"
 
 using graphics::RasterBitmap;
-using graphics::RasterRect;
+using graphics::Rect;
 
 namespace {
 
 // More quiet ticks than this in a row call the quiet-tick handler.
 constexpr int kQuietTicksBeforeIdle = 20;
 
-int BlitMode(const IBlendSpec* blend) {
+int BlitMode(const BlendSpec* blend) {
   if (!blend) return graphics::kBlitUseSourceAlpha;
   switch (blend->method) {
     case kBlendOpaque: return graphics::kBlitCopy;
@@ -46,48 +46,48 @@ bool EndsWithPng(const char* name) {
 
 }  // namespace
 
-IGraphics::IGraphics(EditorDelegate* delegate, int width, int height, int frameRate)
+Editor::Editor(EditorDelegate* delegate, int width, int height, int frameRate)
     : delegate_(delegate), width_(std::max(width, 0)), height_(std::max(height, 0)), frameRate_(std::max(frameRate, 1)) {}
 
-IGraphics::~IGraphics() {
+Editor::~Editor() {
   while (!controls_.empty()) controls_.pop_back();  // last to first
 }
 
-IControl* IGraphics::Control(int index) const {
+Control* Editor::ControlAt(int index) const {
   return index >= 0 && index < ControlCount() ? controls_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
 // -- building ---------------------------------------------------------------
 
-int IGraphics::AttachControl(IControl* control) {
+int Editor::AttachControl(Control* control) {
   if (!control) return -1;
   control->SetGraphics(this);
   controls_.emplace_back(control);
   return ControlCount() - 1;
 }
 
-void IGraphics::AttachBackground() {
+void Editor::AttachBackground() {
   RasterBitmap* image = LoadImage(kBackgroundImageId, kBackgroundImageName);
-  IFrameStrip strip;
+  FrameStrip strip;
   strip.image = image;
   strip.width = image ? image->Width() : 0;
   strip.height = image ? image->Height() : 0;
-  auto* background = new IBitmapControl(delegate_, 0, 0, -1, strip, kBlendOpaque);
+  auto* background = new BitmapControl(delegate_, 0, 0, -1, strip, kBlendOpaque);
   background->SetGraphics(this);
   controls_.emplace(controls_.begin(), background);
 }
 
-std::unique_ptr<RasterBitmap> IGraphics::LoadImageResource(int id, const char* name) {
+std::unique_ptr<RasterBitmap> Editor::LoadImageResource(int id, const char* name) {
   if (!EndsWithPng(name)) return nullptr;
   return graphics::LoadPngResource(platform::ThisModule(), id);
 }
 
-RasterBitmap* IGraphics::LoadImage(int id, const char* name) {
+RasterBitmap* Editor::LoadImage(int id, const char* name) {
   return imagecache::FindOrLoad(id, [&] { return LoadImageResource(id, name); });
 }
 
-IFrameStrip IGraphics::LoadStrip(int id, const char* name, int frames, bool sideBySide) {
-  IFrameStrip strip;
+FrameStrip Editor::LoadStrip(int id, const char* name, int frames, bool sideBySide) {
+  FrameStrip strip;
   strip.image = LoadImage(id, name);
   strip.width = strip.image ? strip.image->Width() : 0;
   strip.height = strip.image ? strip.image->Height() : 0;
@@ -96,7 +96,7 @@ IFrameStrip IGraphics::LoadStrip(int id, const char* name, int frames, bool side
   return strip;
 }
 
-void IGraphics::SetPanelSize(int width, int height) {
+void Editor::SetPanelSize(int width, int height) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   if (editorBitmap_) editorBitmap_->Resize(width_, height_);
@@ -105,10 +105,10 @@ void IGraphics::SetPanelSize(int width, int height) {
 
 // -- the plug-in's side ------------------------------------------------------
 
-void IGraphics::StartShowing() {
+void Editor::StartShowing() {
   if (delegate_) {
     for (int i = 0; i < delegate_->ParameterCount(); ++i) {
-      const IEffectParameter* parameter = delegate_->ParameterInfo(i);
+      const EffectParameter* parameter = delegate_->ParameterInfo(i);
       if (!parameter) continue;
       // A control's first value becomes what a double click restores.
       ApplyToControls(i, parameter->ToNormalized(parameter->defaultValue));
@@ -120,7 +120,7 @@ void IGraphics::StartShowing() {
   scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
 }
 
-void IGraphics::ApplyToControls(int index, double normalised) {
+void Editor::ApplyToControls(int index, double normalised) {
   for (const auto& control : controls_) {
     if (control->ParameterIndex() == index) control->ApplyHostValue(normalised);
     const auto& bindings = control->AuxBindings();
@@ -133,21 +133,21 @@ void IGraphics::ApplyToControls(int index, double normalised) {
   }
 }
 
-void IGraphics::ApplyRecordedValues() {
+void Editor::ApplyRecordedValues() {
   if (delegate_)
     delegate_->Mailbox().TakeChanged([this](int index, double normalised) { ApplyToControls(index, normalised); });
 }
 
 // -- redraw cycle ------------------------------------------------------------
 
-void IGraphics::TimerTick() {
+void Editor::TimerTick() {
   ApplyRecordedValues();
-  IPanelRect dirty;
+  Rect dirty;
   if (CollectDirtyArea(&dirty)) RedrawArea(dirty);
 }
 
-bool IGraphics::CollectDirtyArea(IPanelRect* area) {
-  IPanelRect dirty;
+bool Editor::CollectDirtyArea(Rect* area) {
+  Rect dirty;
   bool any = false;
   for (const auto& control : controls_) {
     if (!control->NeedsDrawing()) continue;
@@ -166,7 +166,7 @@ bool IGraphics::CollectDirtyArea(IPanelRect* area) {
   return false;
 }
 
-bool IGraphics::RedrawArea(const IPanelRect& area) {
+bool Editor::RedrawArea(const Rect& area) {
   if (controls_.empty()) return true;
   drawArea_ = area;
   for (const auto& control : controls_) {
@@ -177,30 +177,30 @@ bool IGraphics::RedrawArea(const IPanelRect& area) {
   return true;
 }
 
-void IGraphics::MarkAllChanged() {
+void Editor::MarkAllChanged() {
   for (const auto& control : controls_) control->MarkChanged(false);
 }
 
 // -- drawing -----------------------------------------------------------------
 
-bool IGraphics::DrawFrame(const IFrameStrip& strip, const IPanelRect& area, int frame, const IBlendSpec* blend) {
+bool Editor::DrawFrame(const FrameStrip& strip, const Rect& area, int frame, const BlendSpec* blend) {
   int srcX = 0, srcY = 0;
   FrameOffset(strip, frame, &srcX, &srcY);
   return DrawImage(strip.image, area, srcX, srcY, blend);
 }
 
-bool IGraphics::DrawImage(RasterBitmap* image, const IPanelRect& dest, int srcX, int srcY, const IBlendSpec* blend) {
-  const IPanelRect clipped = Intersection(dest, drawArea_);
+bool Editor::DrawImage(RasterBitmap* image, const Rect& dest, int srcX, int srcY, const BlendSpec* blend) {
+  const Rect clipped = Intersection(dest, drawArea_);
   if (clipped.IsEmpty() || !image) return true;
   const int left = srcX + clipped.left - dest.left;
   const int top = srcY + clipped.top - dest.top;
-  const RasterRect source{left, top, left + clipped.Width(), top + clipped.Height()};
+  const Rect source{left, top, left + clipped.Width(), top + clipped.Height()};
   graphics::CopyArea(editorBitmap_.get(), image, clipped.left, clipped.top, &source, blend ? blend->weight : 1.0f,
                      BlitMode(blend));
   return true;
 }
 
-bool IGraphics::DrawText(ITextStyle& style, const char* text, const IPanelRect& rect) {
+bool Editor::DrawText(TextStyle& style, const char* text, const Rect& rect) {
   if (!text || !text[0]) return true;
   if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
   graphics::RasterCachedFont* font = style.cachedFont;
@@ -213,19 +213,19 @@ bool IGraphics::DrawText(ITextStyle& style, const char* text, const IPanelRect& 
   if (style.colour.alpha != 255) format |= graphics::kTextApplyColourAlpha;
   // Outside the draw area the panel is not redrawn underneath, so text
   // there would be laid over its own earlier copy.
-  const RasterRect clip{drawArea_.left, drawArea_.top, drawArea_.right, drawArea_.bottom};
+  const Rect clip{drawArea_.left, drawArea_.top, drawArea_.right, drawArea_.bottom};
   font->SetClipArea(&clip);
-  RasterRect box{rect.left, rect.top, rect.right, rect.bottom};
+  Rect box{rect.left, rect.top, rect.right, rect.bottom};
   font->DrawText(editorBitmap_.get(), text, -1, &box, format);
   font->SetClipArea(nullptr);
   return true;
 }
 
-bool IGraphics::MeasureText(ITextStyle& style, const char* text, IPanelRect* rect) {
+bool Editor::MeasureText(TextStyle& style, const char* text, Rect* rect) {
   if (!rect) return false;
   if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
   if (!style.cachedFont) return false;
-  RasterRect box{rect->left, rect->top, rect->left, rect->top};
+  Rect box{rect->left, rect->top, rect->left, rect->top};
   style.cachedFont->DrawText(nullptr, text ? text : "", -1, &box, graphics::kTextMeasureOnly);
   *rect = {box.left, box.top, box.right, box.bottom};
   return true;
@@ -233,39 +233,39 @@ bool IGraphics::MeasureText(ITextStyle& style, const char* text, IPanelRect* rec
 
 // -- pointer -----------------------------------------------------------------
 
-int IGraphics::HitSearch(int x, int y) const {
+int Editor::HitSearch(int x, int y) const {
   for (int i = ControlCount() - 1; i >= 0; --i) {
-    const IControl* control = controls_[static_cast<std::size_t>(i)].get();
+    const Control* control = controls_[static_cast<std::size_t>(i)].get();
     if (!control->IsHidden() && !control->IsDisabled() && control->ContainsPoint(x, y)) return i;
   }
   return -1;
 }
 
-void IGraphics::ReleaseCapture() {
+void Editor::ReleaseCapture() {
   captureIndex_ = -1;
   lastX_ = -1;
   lastY_ = -1;
 }
 
-void IGraphics::BeginEdit(IControl* control) {
+void Editor::BeginEdit(Control* control) {
   EndEdit();
   if (control->ParameterIndex() < 0 || !delegate_) return;
   editIndex_ = control->ParameterIndex();
   delegate_->BeginEdit(editIndex_);
 }
 
-void IGraphics::EndEdit() {
+void Editor::EndEdit() {
   if (editIndex_ < 0) return;
   const int index = editIndex_;
   editIndex_ = -1;
   delegate_->EndEdit(index);
 }
 
-void IGraphics::PressCaptured(int hit, int x, int y, const IPointerMods& mods) {
+void Editor::PressCaptured(int hit, int x, int y, const PointerMods& mods) {
   captureIndex_ = hit;
   lastX_ = x;
   lastY_ = y;
-  IControl* control = Control(hit);
+  Control* control = ControlAt(hit);
   BeginEdit(control);
   control->HandlePress(x, y, mods);
   // A menu or dialog took the pointer: what the user chose there is all the
@@ -273,14 +273,14 @@ void IGraphics::PressCaptured(int hit, int x, int y, const IPointerMods& mods) {
   if (captureIndex_ != hit) EndEdit();
 }
 
-void IGraphics::PointerPressed(int x, int y, const IPointerMods& mods) {
+void Editor::PointerPressed(int x, int y, const PointerMods& mods) {
   captureIndex_ = -1;
   const int hit = HitSearch(x, y);
   if (hit >= 0) PressCaptured(hit, x, y, mods);
 }
 
-void IGraphics::PointerDragged(int x, int y, const IPointerMods& mods) {
-  IControl* control = Control(captureIndex_);
+void Editor::PointerDragged(int x, int y, const PointerMods& mods) {
+  Control* control = ControlAt(captureIndex_);
   if (!control || (x == lastX_ && y == lastY_)) return;
   const int dx = x - lastX_, dy = y - lastY_;
   lastX_ = x;
@@ -288,18 +288,18 @@ void IGraphics::PointerDragged(int x, int y, const IPointerMods& mods) {
   control->HandleDrag(x, y, dx, dy, mods);
 }
 
-void IGraphics::PointerReleased(int x, int y, const IPointerMods& mods) {
-  IControl* control = captureIndex_ >= 0 ? Control(captureIndex_) : Control(HitSearch(x, y));
+void Editor::PointerReleased(int x, int y, const PointerMods& mods) {
+  Control* control = captureIndex_ >= 0 ? ControlAt(captureIndex_) : ControlAt(HitSearch(x, y));
   ReleaseCapture();
   if (control) control->HandleRelease(x, y, mods);
   EndEdit();
 }
 
-bool IGraphics::PointerDoubleClicked(int x, int y, const IPointerMods& mods) {
+bool Editor::PointerDoubleClicked(int x, int y, const PointerMods& mods) {
   ReleaseCapture();
   const int hit = HitSearch(x, y);
   if (hit < 0) return false;
-  IControl* control = Control(hit);
+  Control* control = ControlAt(hit);
   if (control->DoubleClickActsAsPress()) {
     PressCaptured(hit, x, y, mods);
     return true;
@@ -311,14 +311,14 @@ bool IGraphics::PointerDoubleClicked(int x, int y, const IPointerMods& mods) {
   return false;
 }
 
-void IGraphics::PointerWheel(int x, int y, const IPointerMods& mods, int notches) {
-  IControl* control = captureIndex_ >= 0 ? Control(captureIndex_) : Control(HitSearch(x, y));
+void Editor::PointerWheel(int x, int y, const PointerMods& mods, int notches) {
+  Control* control = captureIndex_ >= 0 ? ControlAt(captureIndex_) : ControlAt(HitSearch(x, y));
   if (control) control->HandleWheel(x, y, mods, notches);
 }
 
-bool IGraphics::KeyPressed(int x, int y, int key) {
+bool Editor::KeyPressed(int x, int y, int key) {
   const int index = captureIndex_ >= 0 ? captureIndex_ : HitSearch(x, y);
-  IControl* control = Control(index);
+  Control* control = ControlAt(index);
   if (!control || index == 0) return keyTarget_ ? keyTarget_->HandleKey(x, y, key) : false;
   return control->HandleKey(x, y, key);
 }

@@ -19,15 +19,15 @@
 #include "graphics/RasterSysBitmap.h"
 
 class EditorDelegate;
-class IEffectParameter;
+class EffectParameter;
 
 // Key codes of KeyPressed.
-enum IKeyCode { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
+enum EditorKey { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
 
 // What a window's in-place text entry is doing. Every system's window
 // follows the same rules: a press on the panel or Escape cancels, Return or
 // focus loss commits, and the timer tick carries out either.
-enum ITextEntryState {
+enum TextEntryState {
   kEntryIdle = 0,
   kEntryFocused = 1,    // the entry has the keyboard focus
   kEntryShown = 2,      // shown, and the panel redrawn around it
@@ -39,26 +39,26 @@ enum ITextEntryState {
 constexpr int kBackgroundImageId = 101;
 constexpr const char* kBackgroundImageName = "resources/img/back.png";
 
-class IGraphics : public IEditorView {
+class Editor : public EditorView {
  public:
-  IGraphics(EditorDelegate* delegate, int width, int height, int frameRate = 25);
-  IGraphics(const IGraphics&) = delete;
-  IGraphics& operator=(const IGraphics&) = delete;
+  Editor(EditorDelegate* delegate, int width, int height, int frameRate = 25);
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
   // Host UI/dispatcher (the plug-in is closing).
-  ~IGraphics() override;
+  ~Editor() override;
 
   // -- what a window supplies; all called on the editor's thread ---------
-  virtual void PresentArea(const IPanelRect& area) = 0;
+  virtual void PresentArea(const Rect& area) = 0;
   virtual void CancelTextEntry() = 0;
   virtual bool IsWindowOpen() const { return false; }
   virtual const char* DrawingApiName() const { return ""; }
   int ShowMessage(const char* text, const char* caption, int type) override { return kAnswerCancel; }
   // Shows `menu` just below the rectangle's left edge; returns the list
   // (the menu or one of its submenus) whose chosen index was set, or null.
-  virtual IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) { return nullptr; }
+  virtual MenuList* RunPopupMenu(MenuList* menu, const Rect& rect) { return nullptr; }
   // One in-place text entry; committing it ends in CommitTextEntry.
-  virtual void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                             const IEffectParameter* parameter) {}
+  virtual void OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                             const EffectParameter* parameter) {}
   // Folder paths, each into kPathLength bytes; "" when unknown.
   virtual void GetHostFolder(char* out) { out[0] = 0; }
   virtual void GetPluginFolder(char* out) { out[0] = 0; }
@@ -76,7 +76,7 @@ class IGraphics : public IEditorView {
   // Also called while the panel is built, on the host UI/dispatcher thread.
   virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
 
-  // -- the plug-in's side (IEditorView; threads as noted there) ----------
+  // -- the plug-in's side (EditorView; threads as noted there) ----------
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   // Once the controls are attached: every parameter's control starts at the
@@ -91,14 +91,14 @@ class IGraphics : public IEditorView {
   // Image 101 as the opaque background at index 0.
   void AttachBackground();
   // The editor takes the control; returns its index.
-  int AttachControl(IControl* control);
+  int AttachControl(Control* control);
   // The cached image `id`, loaded once per process; null when it cannot be.
   graphics::RasterBitmap* LoadImage(int id, const char* name);
   // A strip of `frames` frames of image `id` (an empty strip when missing).
-  IFrameStrip LoadStrip(int id, const char* name, int frames, bool sideBySide = false);
+  FrameStrip LoadStrip(int id, const char* name, int frames, bool sideBySide = false);
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
-  IControl* Control(int index) const;
+  Control* ControlAt(int index) const;
   EditorDelegate* Delegate() const { return delegate_; }
   int FrameRate() const { return frameRate_; }
   int TimerPeriodMs() const { return 1000 / frameRate_; }
@@ -108,7 +108,7 @@ class IGraphics : public IEditorView {
   void SetQuietTickHandler(std::function<void()> handler) { quietTick_ = std::move(handler); }
   graphics::RasterSysBitmap* EditorBitmap() const { return editorBitmap_.get(); }
   graphics::RasterMemBitmap* ScratchBitmap() const { return scratchBitmap_.get(); }
-  const IPanelRect& DrawArea() const { return drawArea_; }
+  const Rect& DrawArea() const { return drawArea_; }
 
   // -- the redraw cycle, on the editor's thread ----------------------------
   // What every window's timer calls: applies the values other threads
@@ -119,30 +119,30 @@ class IGraphics : public IEditorView {
   void ApplyRecordedValues();
   // The union of the areas of controls that need drawing; false (and a
   // step towards the quiet-tick handler) when there are none.
-  bool CollectDirtyArea(IPanelRect* area);
+  bool CollectDirtyArea(Rect* area);
   // Renders the visible controls meeting `area`, marks every control
   // drawn, then presents the area.
-  bool RedrawArea(const IPanelRect& area);
+  bool RedrawArea(const Rect& area);
   // Every control redraws at the next tick.
   void MarkAllChanged();
   // A new panel size; every control redraws.
   void SetPanelSize(int width, int height);
 
   // -- drawing primitives, clipped to the draw area of the pass -----------
-  bool DrawFrame(const IFrameStrip& strip, const IPanelRect& area, int frame, const IBlendSpec* blend);
-  bool DrawImage(graphics::RasterBitmap* image, const IPanelRect& dest, int srcX, int srcY, const IBlendSpec* blend);
-  bool DrawText(ITextStyle& style, const char* text, const IPanelRect& rect);
+  bool DrawFrame(const FrameStrip& strip, const Rect& area, int frame, const BlendSpec* blend);
+  bool DrawImage(graphics::RasterBitmap* image, const Rect& dest, int srcX, int srcY, const BlendSpec* blend);
+  bool DrawText(TextStyle& style, const char* text, const Rect& rect);
   // The rectangle `text` would take, its top-left corner kept.
-  bool MeasureText(ITextStyle& style, const char* text, IPanelRect* rect);
+  bool MeasureText(TextStyle& style, const char* text, Rect* rect);
 
   // -- pointer and keys (called by the window) ----------------------------
-  void PointerPressed(int x, int y, const IPointerMods& mods);
+  void PointerPressed(int x, int y, const PointerMods& mods);
   // A move while a button is held; the captured control follows it.
-  void PointerDragged(int x, int y, const IPointerMods& mods);
-  void PointerReleased(int x, int y, const IPointerMods& mods);
+  void PointerDragged(int x, int y, const PointerMods& mods);
+  void PointerReleased(int x, int y, const PointerMods& mods);
   // True when the control took the double click as a press (capture it).
-  bool PointerDoubleClicked(int x, int y, const IPointerMods& mods);
-  void PointerWheel(int x, int y, const IPointerMods& mods, int notches);
+  bool PointerDoubleClicked(int x, int y, const PointerMods& mods);
+  void PointerWheel(int x, int y, const PointerMods& mods, int notches);
   bool KeyPressed(int x, int y, int key);
   // Forgets the captured control (menus and dialogs take the pointer away).
   void ReleaseCapture();
@@ -153,11 +153,11 @@ class IGraphics : public IEditorView {
   // -- asking for values --------------------------------------------------
   // The right-button prompt of a bound control: a menu of its value names,
   // or a text entry with its current value.
-  void PromptForParameter(IControl* control);
+  void PromptForParameter(Control* control);
   // What a committed text entry does: a value for `parameter` (display
   // text or number, clamped and normalised) or the control's own text.
   // Only the first 31 characters count.
-  void CommitTextEntry(IControl* control, const IEffectParameter* parameter, const char* text);
+  void CommitTextEntry(Control* control, const EffectParameter* parameter, const char* text);
 
  protected:
   // Editor thread. Whether the system can open `url` (a browser, a
@@ -169,14 +169,14 @@ class IGraphics : public IEditorView {
   void ApplyToControls(int index, double normalised);
   // The host's edit of the control's parameter, if it has one; an edit
   // still open ends first.
-  void BeginEdit(IControl* control);
+  void BeginEdit(Control* control);
   void EndEdit();
   // A press on the control at `hit`, which captures the pointer.
-  void PressCaptured(int hit, int x, int y, const IPointerMods& mods);
+  void PressCaptured(int hit, int x, int y, const PointerMods& mods);
 
   EditorDelegate* delegate_;
-  std::vector<std::unique_ptr<IControl>> controls_;
-  IPanelRect drawArea_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  Rect drawArea_;
   int width_;
   int height_;
   int frameRate_;
@@ -191,7 +191,7 @@ class IGraphics : public IEditorView {
   bool handlePointerOver_ = false;
   bool strictRedraw_ = true;
   bool tooltips_ = false;
-  IControl* keyTarget_ = nullptr;
+  Control* keyTarget_ = nullptr;
   std::unique_ptr<graphics::RasterSysBitmap> editorBitmap_;
   std::unique_ptr<graphics::RasterMemBitmap> scratchBitmap_;
 };

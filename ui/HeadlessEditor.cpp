@@ -1,4 +1,4 @@
-#include "ui/HeadlessGraphics.h"
+#include "ui/HeadlessEditor.h"
 
 #include <cstring>
 
@@ -8,11 +8,11 @@
 namespace {
 
 // Finds the first choosable entry with `text`, depth first; its list and index.
-IMenuList* FindEntryByText(IMenuList* list, const std::string& text, int* index) {
+MenuList* FindEntryByText(MenuList* list, const std::string& text, int* index) {
   for (int i = 0; i < list->Count(); ++i) {
-    IMenuEntry* entry = list->Entry(i);
+    MenuEntry* entry = list->Entry(i);
     if (entry->submenu) {
-      if (IMenuList* found = FindEntryByText(entry->submenu.get(), text, index)) return found;
+      if (MenuList* found = FindEntryByText(entry->submenu.get(), text, index)) return found;
     } else if (entry->text == text) {
       *index = i;
       return list;
@@ -25,17 +25,17 @@ void CopyPath(char* out, const std::string& from) { CopyText(out, from.c_str(), 
 
 }  // namespace
 
-IGraphicsHeadless::IGraphicsHeadless(EditorDelegate* delegate, int width, int height, int frameRate)
-    : IGraphics(delegate, width, height, frameRate), frame_(width, height) {
+HeadlessEditor::HeadlessEditor(EditorDelegate* delegate, int width, int height, int frameRate)
+    : Editor(delegate, width, height, frameRate), frame_(width, height) {
   graphics::PaintRect(&frame_, 0, 0, width, height, 0, 1.0f, graphics::kBlitCopy);
 }
 
-IGraphicsHeadless::~IGraphicsHeadless() { CloseWindow(); }
+HeadlessEditor::~HeadlessEditor() { CloseWindow(); }
 
-void IGraphicsHeadless::Tick() {
+void HeadlessEditor::Tick() {
   if (entryControl_) {
-    IControl* control = entryControl_;
-    const IEffectParameter* parameter = entryParameter_;
+    Control* control = entryControl_;
+    const EffectParameter* parameter = entryParameter_;
     entryControl_ = nullptr;
     entryParameter_ = nullptr;
     if (!script_.enteredTexts.empty()) {
@@ -48,20 +48,20 @@ void IGraphicsHeadless::Tick() {
   TimerTick();
 }
 
-void IGraphicsHeadless::PresentArea(const IPanelRect& area) {
+void HeadlessEditor::PresentArea(const Rect& area) {
   ++presentCount_;
   lastPresented_ = area;
   if (!EditorBitmap()) return;
-  const graphics::RasterRect source{area.left, area.top, area.right, area.bottom};
+  const graphics::Rect source{area.left, area.top, area.right, area.bottom};
   graphics::CopyArea(&frame_, EditorBitmap(), area.left, area.top, &source, 1.0f, graphics::kBlitCopy);
 }
 
-void IGraphicsHeadless::CancelTextEntry() {
+void HeadlessEditor::CancelTextEntry() {
   entryControl_ = nullptr;
   entryParameter_ = nullptr;
 }
 
-int IGraphicsHeadless::ShowMessage(const char* text, const char* caption, int type) {
+int HeadlessEditor::ShowMessage(const char* text, const char* caption, int type) {
   messages_.push_back({text ? text : "", caption ? caption : "", type});
   if (script_.messageAnswers.empty()) return script_.defaultMessageAnswer;
   const int answer = script_.messageAnswers.front();
@@ -69,14 +69,14 @@ int IGraphicsHeadless::ShowMessage(const char* text, const char* caption, int ty
   return answer;
 }
 
-IMenuList* IGraphicsHeadless::RunPopupMenu(IMenuList* menu, const IPanelRect& rect) {
+MenuList* HeadlessEditor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   ReleaseCapture();
   if (!menu) return nullptr;
   MenuAsked asked{{}, rect};
   for (int i = 0; i < menu->Count(); ++i) asked.labels.push_back(menu->Label(i));
   menus_.push_back(asked);
 
-  IMenuList* owner = nullptr;
+  MenuList* owner = nullptr;
   int index = -1;
   if (!script_.menuChoices.empty()) {
     const int id = script_.menuChoices.front();
@@ -94,22 +94,22 @@ IMenuList* IGraphicsHeadless::RunPopupMenu(IMenuList* menu, const IPanelRect& re
   return owner;
 }
 
-void IGraphicsHeadless::OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect,
-                                      const char* text, const IEffectParameter* parameter) {
+void HeadlessEditor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect,
+                                      const char* text, const EffectParameter* parameter) {
   if (!control || entryControl_) return;
   textEntries_.push_back({control, text ? text : "", rect, parameter != nullptr});
   entryControl_ = control;
   entryParameter_ = parameter;
 }
 
-void IGraphicsHeadless::GetHostFolder(char* out) { CopyPath(out, script_.hostFolder); }
-void IGraphicsHeadless::GetPluginFolder(char* out) { CopyPath(out, script_.pluginFolder); }
-void IGraphicsHeadless::GetDesktopFolder(char* out) { CopyPath(out, script_.desktopFolder); }
-void IGraphicsHeadless::GetAppDataFolder(char* out, bool allUsers) {
+void HeadlessEditor::GetHostFolder(char* out) { CopyPath(out, script_.hostFolder); }
+void HeadlessEditor::GetPluginFolder(char* out) { CopyPath(out, script_.pluginFolder); }
+void HeadlessEditor::GetDesktopFolder(char* out) { CopyPath(out, script_.desktopFolder); }
+void HeadlessEditor::GetAppDataFolder(char* out, bool allUsers) {
   CopyPath(out, allUsers ? script_.commonAppDataFolder : script_.appDataFolder);
 }
 
-void IGraphicsHeadless::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
+void HeadlessEditor::PromptForFile(char* path, int mode, char* folder, const char* extensions) {
   if (!path || !folder) return;
   files_.push_back({path, folder, extensions ? extensions : "", mode});
   std::string chosen;
@@ -124,18 +124,18 @@ void IGraphicsHeadless::PromptForFile(char* path, int mode, char* folder, const 
   if (cut != std::string::npos) CopyPath(folder, chosen.substr(0, cut + 1));
 }
 
-void* IGraphicsHeadless::OpenWindow(void* parent) {
+void* HeadlessEditor::OpenWindow(void* parent) {
   open_ = true;
   MarkAllChanged();
   return this;
 }
 
-bool IGraphicsHeadless::GetClipboardText(char* out) {
+bool HeadlessEditor::GetClipboardText(char* out) {
   CopyPath(out, script_.clipboard);
   return !script_.clipboard.empty();
 }
 
-bool IGraphicsHeadless::LaunchUrl(const char* url) {
+bool HeadlessEditor::LaunchUrl(const char* url) {
   urls_.push_back(url);
   return script_.urlsOpen;
 }

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/Graphics.h"
+#include "ui/Editor.h"
 
-class IGraphicsHeadless : public IGraphics {
+class HeadlessEditor : public Editor {
  public:
   // What was asked, in order.
   struct MessageAsked {
@@ -22,12 +22,12 @@ class IGraphicsHeadless : public IGraphics {
   };
   struct MenuAsked {
     std::vector<std::string> labels;  // the top list as it would be shown
-    IPanelRect rect;
+    Rect rect;
   };
   struct TextEntryAsked {
-    IControl* control;
+    Control* control;
     std::string text;
-    IPanelRect rect;
+    Rect rect;
     bool forParameter;
   };
   struct FileAsked {
@@ -52,8 +52,8 @@ class IGraphicsHeadless : public IGraphics {
     std::string hostFolder, pluginFolder, desktopFolder, appDataFolder, commonAppDataFolder;
   };
 
-  IGraphicsHeadless(EditorDelegate* delegate, int width, int height, int frameRate = 25);
-  ~IGraphicsHeadless() override;
+  HeadlessEditor(EditorDelegate* delegate, int width, int height, int frameRate = 25);
+  ~HeadlessEditor() override;
 
   // One timer tick: a pending text entry is committed or cancelled first
   // (and nothing else happens), otherwise the window's TimerTick runs.
@@ -70,17 +70,17 @@ class IGraphicsHeadless : public IGraphics {
   // What reached the "screen": a bitmap of the panel's size.
   const graphics::RasterMemBitmap& Frame() const { return frame_; }
   int PresentCount() const { return presentCount_; }
-  const IPanelRect& LastPresented() const { return lastPresented_; }
+  const Rect& LastPresented() const { return lastPresented_; }
 
-  // IGraphics.
-  void PresentArea(const IPanelRect& area) override;
+  // Editor.
+  void PresentArea(const Rect& area) override;
   void CancelTextEntry() override;
   bool IsWindowOpen() const override { return open_; }
   const char* DrawingApiName() const override { return "Headless"; }
   int ShowMessage(const char* text, const char* caption, int type) override;
-  IMenuList* RunPopupMenu(IMenuList* menu, const IPanelRect& rect) override;
-  void OpenTextEntry(IControl* control, const ITextStyle& style, const IPanelRect& rect, const char* text,
-                     const IEffectParameter* parameter) override;
+  MenuList* RunPopupMenu(MenuList* menu, const Rect& rect) override;
+  void OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                     const EffectParameter* parameter) override;
   void GetHostFolder(char* out) override;
   void GetPluginFolder(char* out) override;
   void GetDesktopFolder(char* out) override;
@@ -88,7 +88,7 @@ class IGraphicsHeadless : public IGraphics {
   void PromptForFile(char* path, int mode, char* folder, const char* extensions) override;
   void* OpenWindow(void* parent) override;
   void CloseWindow() override { open_ = false; }
-  void* GetWindowHandle() const override { return open_ ? const_cast<IGraphicsHeadless*>(this) : nullptr; }
+  void* GetWindowHandle() const override { return open_ ? const_cast<HeadlessEditor*>(this) : nullptr; }
   bool GetClipboardText(char* out) override;
 
  protected:
@@ -103,8 +103,8 @@ class IGraphicsHeadless : public IGraphics {
   std::vector<std::string> urls_;
   graphics::RasterMemBitmap frame_;
   int presentCount_ = 0;
-  IPanelRect lastPresented_;
+  Rect lastPresented_;
   bool open_ = false;
-  IControl* entryControl_ = nullptr;
-  const IEffectParameter* entryParameter_ = nullptr;
+  Control* entryControl_ = nullptr;
+  const EffectParameter* entryParameter_ = nullptr;
 };
