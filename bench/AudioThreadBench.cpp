@@ -39,9 +39,9 @@
 #include <sched.h>
 #include <sys/resource.h>
 
-#include "tools/validator/AudioThreadWatch.h"
 #include "instrument/Kestrion.h"
 #include "instrument/Synth.h"
+#include "tools/validator/AudioThreadWatch.h"
 #include "vst2/VstAbi.h"
 #include "vst2/VstPlugin.h"
 
@@ -62,11 +62,18 @@ constexpr double kTargetMicroseconds = kBlockBudgetMicroseconds / 4;
 constexpr float kStormSteps[] = {0.05f, -0.05f, 0.0f};
 
 enum Operation {
-  kGetBank, kSetBank, kSetProgram, kGetParameter, kSetParameter, kSaveProgram, kLoadProgram, kOperationCount
+  kGetBank,
+  kSetBank,
+  kSetProgram,
+  kGetParameter,
+  kSetParameter,
+  kSaveProgram,
+  kLoadProgram,
+  kOperationCount
 };
-constexpr const char* kOperationNames[kOperationCount] = {
-    "effGetChunk (bank)", "effSetChunk (bank)", "effSetProgram",  "getParameter",
-    "setParameter",       "SaveProgramFile",    "LoadProgramFile"};
+constexpr const char* kOperationNames[kOperationCount] = {"effGetChunk (bank)", "effSetChunk (bank)", "effSetProgram",
+                                                          "getParameter",       "setParameter",       "SaveProgramFile",
+                                                          "LoadProgramFile"};
 // Blocks while the other thread is between operations.
 constexpr int kIdle = kOperationCount;
 
@@ -98,8 +105,7 @@ struct LockReport : EffectBase {
 // What the host callback saw, per opcode.
 struct HostCallCounts {
   static constexpr int kOpcodes = 64;
-  std::atomic<long> calls[kOpcodes] = {}, fromAudio[kOpcodes] = {}, mutexHeld[kOpcodes] = {},
-                    engineHeld[kOpcodes] = {};
+  std::atomic<long> calls[kOpcodes] = {}, fromAudio[kOpcodes] = {}, mutexHeld[kOpcodes] = {}, engineHeld[kOpcodes] = {};
 };
 HostCallCounts gHostCalls;
 std::atomic<const EffectBase*> gInstrument{nullptr};
@@ -156,8 +162,8 @@ class Instance {
     gInstrument.store(nullptr);
   }
 
-  vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
-                      void* ptr = nullptr, float opt = 0) {
+  vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0, void* ptr = nullptr,
+                      float opt = 0) {
     return effect_->dispatcher(effect_, op, index, value, ptr, opt);
   }
   void SetParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
@@ -271,9 +277,8 @@ class OtherThread {
       Timed(kGetBank, [&] { size = synth_.Call(vst::effGetChunk, 0, 0, &data); });
       // The host keeps its own copy, as it would in a project file.
       bank_.assign(static_cast<const char*>(data), static_cast<const char*>(data) + (data ? size : 0));
-      Timed(kSetBank, [&] {
-        Check(synth_.Call(vst::effSetChunk, 0, vst::VstIntPtr(bank_.size()), bank_.data()) == 1);
-      });
+      Timed(kSetBank,
+            [&] { Check(synth_.Call(vst::effSetChunk, 0, vst::VstIntPtr(bank_.size()), bank_.data()) == 1); });
       Timed(kSetProgram, [&] { synth_.Call(vst::effSetProgram, 0, (cycle * 7) % 64); });
       for (int index = 0; index < synth_.Plugin().ParameterCount(); ++index) {
         float value = 0;
@@ -336,8 +341,8 @@ void PrintPerBlock(const char* label, const AudioRun& run, Count count) {
     blocksWithAny += n > 0;
     most = std::max(most, n);
   }
-  std::printf("  %-44s %9ld %9.3f %9ld %9ld\n", label, total, double(total) / double(run.blocks.size()),
-              blocksWithAny, most);
+  std::printf("  %-44s %9ld %9.3f %9ld %9ld\n", label, total, double(total) / double(run.blocks.size()), blocksWithAny,
+              most);
 }
 
 void PrintAudioThreadCalls(const char* phase, const AudioRun& run) {
@@ -366,8 +371,8 @@ void PrintOperations(const OperationTimes& times, const AudioRun& audio) {
       break;
     }
     const std::vector<double>& call = times.call[op];
-    std::printf("  %-22s %8zu %8.1f %8.1f   %21.1f %19d%s\n", kOperationNames[op], call.size(),
-                Percentile(call, 0.5), Percentile(call, 1.0), worstBlock, overTarget,
+    std::printf("  %-22s %8zu %8.1f %8.1f   %21.1f %19d%s\n", kOperationNames[op], call.size(), Percentile(call, 0.5),
+                Percentile(call, 1.0), worstBlock, overTarget,
                 op == kSaveProgram || op == kLoadProgram ? "   (disk included)" : "");
   }
   if (times.failures) std::printf("  %ld operations failed\n", times.failures);
@@ -417,16 +422,16 @@ void CheckLockWatch() {
 }
 
 long PrintHostCalls() {
-  std::printf("\n  %-30s %9s %11s %20s %7s\n", "host callbacks, whole run", "calls", "from audio",
-              "caller held: mutex", "engine");
+  std::printf("\n  %-30s %9s %11s %20s %7s\n", "host callbacks, whole run", "calls", "from audio", "caller held: mutex",
+              "engine");
   long underLock = 0;
   for (int op = 0; op < HostCallCounts::kOpcodes; ++op) {
     const long calls = gHostCalls.calls[op];
     if (!calls) continue;
     const long mutex = gHostCalls.mutexHeld[op], engine = gHostCalls.engineHeld[op];
     underLock += std::max(mutex, engine);
-    std::printf("  %-26s %3d %9ld %11ld %20ld %7ld\n", OpcodeName(op), op, calls, long(gHostCalls.fromAudio[op]),
-                mutex, engine);
+    std::printf("  %-26s %3d %9ld %11ld %20ld %7ld\n", OpcodeName(op), op, calls, long(gHostCalls.fromAudio[op]), mutex,
+                engine);
   }
   return underLock;
 }
@@ -442,18 +447,21 @@ int main(int argc, char** argv) {
   int blocks = kDefaultBlocks;
   bool paced = true;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--fast") == 0) paced = false;
-    else blocks = std::max(1, std::atoi(argv[i]));
+    if (std::strcmp(argv[i], "--fast") == 0)
+      paced = false;
+    else
+      blocks = std::max(1, std::atoi(argv[i]));
   }
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
       ("kestrion-audio-thread-bench-" + std::to_string(Clock::now().time_since_epoch().count()));
   std::filesystem::create_directory(folder);
 
   CheckLockWatch();
   Instance synth;
   synth.Call(vst::effSetProgram, 0, kChordProgram);
-  std::printf("%d blocks of %d samples at %d Hz, %s; budget %.0f us a block, target %.0f us\n", blocks, kBlock,
-              kRate, paced ? "paced to real time" : "back to back", kBlockBudgetMicroseconds, kTargetMicroseconds);
+  std::printf("%d blocks of %d samples at %d Hz, %s; budget %.0f us a block, target %.0f us\n", blocks, kBlock, kRate,
+              paced ? "paced to real time" : "back to back", kBlockBudgetMicroseconds, kTargetMicroseconds);
   std::printf("a block: effProcessEvents when the chord is struck or released, then processReplacing\n");
   std::printf("%s\n\n", kLoad);
   std::printf("  %-19s %7s %7s %7s %7s   %7s %7s   %8s\n", "block time (us)", "median", "99%", "99.9%", "worst",
@@ -482,9 +490,10 @@ int main(int argc, char** argv) {
   for (const AudioRun* run : {&idle, &busy})
     for (const BlockRecord& block : run->blocks) blockingLocks += block.locks.locks;
   const double worst = Percentile(BlockTimes(busy), 1.0);
-  std::printf("\nworst block with the other thread busy: %.1f us (budget %.0f us); blocking lock calls on the "
-              "audio thread: %ld; host calls made holding a lock: %ld\n",
-              worst, kBlockBudgetMicroseconds, blockingLocks, underLock);
+  std::printf(
+      "\nworst block with the other thread busy: %.1f us (budget %.0f us); blocking lock calls on the "
+      "audio thread: %ld; host calls made holding a lock: %ld\n",
+      worst, kBlockBudgetMicroseconds, blockingLocks, underLock);
   std::filesystem::remove_all(folder);
   return 0;
 }

@@ -120,8 +120,7 @@ int main(int argc, char** argv) {
   }
   std::sort(later.begin(), later.end());
   std::printf("first instance in the process: %.2f ms\n", first);
-  std::printf("later instances (%d): median %.3f ms, slowest %.3f ms\n", count, later[later.size() / 2],
-              later.back());
+  std::printf("later instances (%d): median %.3f ms, slowest %.3f ms\n", count, later[later.size() / 2], later.back());
   MeasureKeptInstances(module, 16);
   MeasureEditor(module);
   return 0;

@@ -15,11 +15,11 @@
 #include <cstring>
 #include <thread>
 
-#include "instrument/panel/PanelLayout.h"
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
-#include "vst2/VstPlugin.h"
+#include "instrument/panel/PanelLayout.h"
 #include "vst2/VstAbi.h"
+#include "vst2/VstPlugin.h"
 // Last: Xlib's macros must not meet the headers above.
 #include "ui/x11/X11Editor.h"
 
@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int screen = DefaultScreen(display);
-  const Window host = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, panel::kPanelWidth,
-                                          panel::kPanelHeight, 0, 0, 0);
+  const Window host =
+      XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, panel::kPanelWidth, panel::kPanelHeight, 0, 0, 0);
   XSelectInput(display, host, StructureNotifyMask);
   XMapWindow(display, host);
   XEvent event;

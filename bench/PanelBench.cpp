@@ -3,9 +3,9 @@
 // draw. Headless: the drawing stops at the editor's own bitmap.
 #include <benchmark/benchmark.h>
 
-#include "ui/HeadlessEditor.h"
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
+#include "ui/HeadlessEditor.h"
 #include "vst2/VstPlugin.h"
 
 namespace {
@@ -25,9 +25,7 @@ class Panel {
     editor().Tick();
   }
   ~Panel() { effect_->dispatcher(effect_, vst::effClose, 0, 0, nullptr, 0); }
-  HeadlessEditor& editor() {
-    return static_cast<HeadlessEditor&>(EditorOf(effect_)->Window());
-  }
+  HeadlessEditor& editor() { return static_cast<HeadlessEditor&>(EditorOf(effect_)->Window()); }
   vst::AEffect* effect() const { return effect_; }
 
  private:

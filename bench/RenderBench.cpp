@@ -10,14 +10,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "instrument/Kestrion.h"
-#include "vst2/VstPlugin.h"
-#include "instrument/ParameterIndex.h"
 #include "dsp/Envelope.h"
 #include "dsp/LadderFilter.h"
 #include "dsp/SharedPitchTables.h"
-#include "vst2/VstAbi.h"
+#include "instrument/Kestrion.h"
+#include "instrument/ParameterIndex.h"
 #include "tests/dsp/Patches.h"
+#include "vst2/VstAbi.h"
+#include "vst2/VstPlugin.h"
 
 using namespace dsp;
 
@@ -87,9 +87,9 @@ void HeldNoteDefaultProgram(benchmark::State& state) {
 void FourOscillatorsNoiseResonanceSweep(benchmark::State& state) {
   Instance synth;
   patches::ResonantOscillators(synth);
-  synth.Set(Param::Wave4, 0.0f);            // triangle
-  synth.Set(Param::Octave3, 2.0f / 3);      // 4'
-  synth.Set(Param::Octave4, 0.0f);          // 16'
+  synth.Set(Param::Wave4, 0.0f);        // triangle
+  synth.Set(Param::Octave3, 2.0f / 3);  // 4'
+  synth.Set(Param::Octave4, 0.0f);      // 16'
   synth.Set(Param::PulseWidth, 0.3f);
   synth.Set(Param::Eg1Attack, 0.35f);
   synth.Set(Param::Eg1Sustain, 0.2f);

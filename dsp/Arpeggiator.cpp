@@ -13,9 +13,7 @@ constexpr std::int32_t kOctave = 12;
 constexpr double kLargestTickCount = 2147483647.0;
 
 // "Poly" spreads the steps over the oscillators as "RndRobin" does.
-std::int32_t AssignModeOf(std::int32_t keyAssignMode) {
-  return keyAssignMode == kPoly ? kRoundRobin : keyAssignMode;
-}
+std::int32_t AssignModeOf(std::int32_t keyAssignMode) { return keyAssignMode == kPoly ? kRoundRobin : keyAssignMode; }
 
 std::int32_t TicksOf(double ticks) {
   if (!(ticks > -kLargestTickCount)) return -2147483647;
@@ -80,8 +78,7 @@ std::int32_t StepTicksAt(double stepBeats, double tempo) {
   return ticks > 0 ? ticks : 1;
 }
 
-void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sampleRate,
-                  const TickGrid& grid) {
+void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sampleRate, const TickGrid& grid) {
   if (!(tempo > 0.0) || !(arp.stepBeats > 0.0)) return;
   arp.stepTicks = StepTicksAt(arp.stepBeats, tempo);
   if (songPosition == arp.lastSongPosition) return;

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "dsp/Instrument.h"
 #include "dsp/HeldKeys.h"
+#include "dsp/Instrument.h"
 #include "dsp/TickGrid.h"
 
 namespace dsp {
@@ -42,7 +42,6 @@ std::int32_t StepTicksAt(double stepBeats, double tempo);
 // have put it. Steps so land within half a tick of the host's grid whatever
 // the block size; a free-running step is never repeated or dropped by it, and
 // a key pressed between boundaries plays at once and then joins the grid.
-void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sampleRate,
-                  const TickGrid& grid);
+void ArpTempoSync(Arpeggiator& arp, double tempo, double songPosition, double sampleRate, const TickGrid& grid);
 
 }  // namespace dsp

@@ -21,18 +21,14 @@ int TakeDueEvent(Instrument& in, HeldKeys& held, const MidiMessage& message) {
         break;
       }
       [[fallthrough]];  // velocity 0 is a note-off
-    case midi::kNoteOff:
-      NoteOff(in, held, data1);
-      break;
+    case midi::kNoteOff: NoteOff(in, held, data1); break;
     case midi::kControlChange:
       if (data1 == midi::kModulationWheel) {
         in.keys.modWheel = data2 / 127.0;
         break;
       }
       return data1;
-    case midi::kPitchBend:
-      in.keys.pitchBend = ((data2 - kBendCentre) * 128.0 + data1) * kBendScale;
-      break;
+    case midi::kPitchBend: in.keys.pitchBend = ((data2 - kBendCentre) * 128.0 + data1) * kBendScale; break;
     default:  // pressure and system messages do nothing in the engine
       break;
   }

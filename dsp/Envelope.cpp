@@ -17,8 +17,7 @@ constexpr double kSlowestSpeed = 0.05;
 }  // namespace
 
 double EnvelopeCoefficient(const Envelope& envelope, double setting) {
-  return (std::pow(kCurveBase, kCurveOffset - kCurveSpan * setting) + kSlowestSpeed) *
-         envelope.rateConstant;
+  return (std::pow(kCurveBase, kCurveOffset - kCurveSpan * setting) + kSlowestSpeed) * envelope.rateConstant;
 }
 
 void StepEnvelope(Envelope& envelope) {
@@ -32,8 +31,7 @@ void StepEnvelope(Envelope& envelope) {
     envelope.stage = kEnvelopeDecaySustain;
     envelope.target = envelope.sustain;
     envelope.coefficient = EnvelopeCoefficient(envelope, envelope.decay);
-  } else if ((envelope.stage == kEnvelopeDecaySustain || envelope.stage == kEnvelopeRelease) &&
-             envelope.level <= 0.0) {
+  } else if ((envelope.stage == kEnvelopeDecaySustain || envelope.stage == kEnvelopeRelease) && envelope.level <= 0.0) {
     envelope.level = 0.0;
     envelope.stage = kEnvelopeIdle;
   }

@@ -11,7 +11,7 @@ namespace dsp {
 
 struct Gate {
   bool open = false;
-  bool audible = false;  // from opening until a control tick finds the amplifier envelope idle
+  bool audible = false;         // from opening until a control tick finds the amplifier envelope idle
   std::int32_t shareState = 0;  // Unison/Share progress, 0–3
   bool held[kOscillatorCount] = {};
   bool sounding[kOscillatorCount] = {};

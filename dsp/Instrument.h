@@ -110,10 +110,10 @@ struct Instrument {
 
   double volume = 0.0;
   double rangeFactor = 0.0;
-  double outputGain = 0.0;       // volume × range factor
-  double vcaVelocity = 0.0;      // "VCA Velo"
-  double vcaFactor = 1.0;        // (velocity − 1) × "VCA Velo" + 1, per audible tick
-  std::int32_t transpose = 0;    // semitones
+  double outputGain = 0.0;             // volume × range factor
+  double vcaVelocity = 0.0;            // "VCA Velo"
+  double vcaFactor = 1.0;              // (velocity − 1) × "VCA Velo" + 1, per audible tick
+  std::int32_t transpose = 0;          // semitones
   const NoteTuning* tuning = nullptr;  // the instance's microtuning, when it has one
 
   Instrument() = default;

@@ -1,7 +1,7 @@
 #include "dsp/KeyAssign.h"
 
-#include "dsp/PitchTables.h"
 #include "dsp/NoteTuning.h"
+#include "dsp/PitchTables.h"
 
 namespace dsp {
 
@@ -9,9 +9,7 @@ namespace {
 
 constexpr double kDriftSeconds[] = {0.0, 0.04, 0.2};  // per oscillator, by "PtmDrift"
 
-void OpenTheGate(Instrument& in) {
-  OpenGate(in.gate, in.eg1, in.eg2, in.arp.active || in.keys.multipleTrigger);
-}
+void OpenTheGate(Instrument& in) { OpenGate(in.gate, in.eg1, in.eg2, in.arp.active || in.keys.multipleTrigger); }
 
 // Sets oscillator i to the key and marks it as playing it.
 void Play(Instrument& in, int i, std::int32_t key, std::int32_t interval) {
@@ -33,9 +31,7 @@ bool AnyHeld(const Gate& gate) {
 std::int32_t ShareKey(Instrument& in, std::int32_t key) {
   Gate& gate = in.gate;
   switch (gate.shareState) {
-    case 0:
-      gate.shareState = 1;
-      return kUnison;
+    case 0: gate.shareState = 1; return kUnison;
     case 1: {
       // The pair whose keys were released, else the upper pair.
       const bool lowerPairFree = !gate.held[0] && !gate.held[1] && gate.held[2] && gate.held[3];
@@ -56,8 +52,7 @@ std::int32_t ShareKey(Instrument& in, std::int32_t key) {
       if (in.keys.autoDamp) gate.sounding[3] = false;
       gate.shareState = 3;
       return -1;
-    default:
-      return kPoly;
+    default: return kPoly;
   }
 }
 
@@ -142,9 +137,7 @@ void ReleaseKey(Instrument& in, const HeldKeys& held, std::int32_t key, std::int
       if (mode == kUnisonShare && gate.shareState > 0) --gate.shareState;
       return;
     }
-    default:
-      ReleaseGate(in);
-      return;
+    default: ReleaseGate(in); return;
   }
 }
 

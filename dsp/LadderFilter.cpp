@@ -48,21 +48,16 @@ double Flush(double s) { return std::fabs(s) < kSilenceFloor ? 0.0 : s; }
 
 double CutoffPitchOf(double cutOff) { return std::sqrt(cutOff) * kTopPitch; }
 
-double KeyFollowPitch(std::int32_t key) {
-  return (key - kKeyFollowCentreKey) * kKeyFollowStepsPerKey;
-}
+double KeyFollowPitch(std::int32_t key) { return (key - kKeyFollowCentreKey) * kKeyFollowStepsPerKey; }
 
 void SetResonance(LadderFilter& filter, double resonance) {
   filter.resonance = resonance;
   filter.cachedCutoff = -1;
 }
 
-void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity,
-                  double bendAndWheel) {
-  filter.cutoffBase = (filter.transposeOffset + keyFollowPitch) * filter.keyTrack +
-                      filter.cutoffPitch +
-                      (2.0 * velocity - 1.0) * filter.velocityAmount * kVelocityCutoffRange +
-                      bendAndWheel;
+void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity, double bendAndWheel) {
+  filter.cutoffBase = (filter.transposeOffset + keyFollowPitch) * filter.keyTrack + filter.cutoffPitch +
+                      (2.0 * velocity - 1.0) * filter.velocityAmount * kVelocityCutoffRange + bendAndWheel;
 }
 
 double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTables& tables) {

@@ -19,10 +19,10 @@ struct LadderFilter {
   // Settings.
   double cutoffPitch = 0.0;  // from "CutOff"
   double resonance = 0.0;
-  double egIntensity = 0.0;       // pitch steps at full envelope
+  double egIntensity = 0.0;  // pitch steps at full envelope
   double keyTrack = 0.0;
   double velocityAmount = 0.0;
-  double transposeOffset = 0.0;   // ±1536 or 0, follows "Trnspose"
+  double transposeOffset = 0.0;  // ±1536 or 0, follows "Trnspose"
 
   // Assembled at each control tick, read every sample.
   double cutoffBase = 0.0;
@@ -51,8 +51,7 @@ void SetResonance(LadderFilter& filter, double resonance);
 
 // Control tick. bendAndWheel is what pitch bend and mod wheel add to the cutoff;
 // velocity is 0–1.
-void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity,
-                  double bendAndWheel);
+void UpdateCutoff(LadderFilter& filter, double keyFollowPitch, double velocity, double bendAndWheel);
 
 // One sample. Steps eg1, whose level before the step moves the cutoff.
 double FilterSample(LadderFilter& filter, double x, Envelope& eg1, const PitchTables& tables);

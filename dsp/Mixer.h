@@ -7,8 +7,8 @@
 
 namespace dsp {
 
-inline double MixSample(const Oscillator (&vco)[kOscillatorCount],
-                        const bool (&sounding)[kOscillatorCount], NoiseSource& noise) {
+inline double MixSample(const Oscillator (&vco)[kOscillatorCount], const bool (&sounding)[kOscillatorCount],
+                        NoiseSource& noise) {
   double s = 0.0;
   for (int i = 0; i < kOscillatorCount; ++i) {
     if (sounding[i]) s += vco[i].level * SampleOf(vco[i], vco[i].currentTable);

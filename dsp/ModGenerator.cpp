@@ -21,18 +21,10 @@ void StepModGenerator(ModGenerator& generator) {
   generator.firstHalf = phi < kHalfCycle;
   double u;
   switch (generator.waveform) {
-    case kModSawDown:
-      u = 1.0 - phi / kSawSlope;
-      break;
-    case kModSawUp:
-      u = phi / kSawSlope;
-      break;
-    case kModSquare:
-      u = phi < kHalfCycle ? 1.0 : 0.0;
-      break;
-    default:
-      u = phi < kHalfCycle ? phi / kTriangleSlope : 1.0 - (phi - kHalfCycle) / kTriangleSlope;
-      break;
+    case kModSawDown: u = 1.0 - phi / kSawSlope; break;
+    case kModSawUp: u = phi / kSawSlope; break;
+    case kModSquare: u = phi < kHalfCycle ? 1.0 : 0.0; break;
+    default: u = phi < kHalfCycle ? phi / kTriangleSlope : 1.0 - (phi - kHalfCycle) / kTriangleSlope; break;
   }
   generator.unipolar = u;
   generator.bipolar = 2.0 * u - 1.0;

@@ -8,7 +8,7 @@ namespace dsp {
 
 constexpr std::int32_t kNoiseMultiplier = 16807;
 constexpr double kNoiseScale = 1.0 / 2147483648.0;  // 2^-31: the seed read as −1 … 1
-constexpr std::int32_t kNoiseStartSeed = 1;           // odd forever, so never stuck at 0
+constexpr std::int32_t kNoiseStartSeed = 1;         // odd forever, so never stuck at 0
 
 struct NoiseSource {
   double level = 0.0;

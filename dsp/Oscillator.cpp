@@ -57,8 +57,7 @@ void StartGlide(Oscillator& osc, std::int32_t target) {
   }
 }
 
-void SetOscillatorKey(Oscillator& osc, std::int32_t key, std::int32_t interval,
-                      std::int32_t keyPitch) {
+void SetOscillatorKey(Oscillator& osc, std::int32_t key, std::int32_t interval, std::int32_t keyPitch) {
   osc.key = key;
   osc.interval = interval;
   StartGlide(osc, keyPitch + (osc.transpose + interval) * kPitchStepsPerSemitone);
@@ -100,16 +99,11 @@ void UpdatePitch(Oscillator& osc, double modulation, const PitchTables& tables) 
       const double source = osc.pwmSource != nullptr ? *osc.pwmSource : 0.0;
       const double m = source * osc.pwmDepth;
       // Outside 0–1 the two readings coincide: silence rather than a wrapped width.
-      osc.secondPhase = (m >= 0.0 && m <= 1.0) ? PhasePlus(osc.phase, (1.0 - m) * kHalfPhaseCycle)
-                                                 : osc.phase;
+      osc.secondPhase = (m >= 0.0 && m <= 1.0) ? PhasePlus(osc.phase, (1.0 - m) * kHalfPhaseCycle) : osc.phase;
       break;
     }
-    case kWavePw:
-      osc.secondPhase = PhasePlus(osc.phase, osc.pulseWidth * double(kPhaseCycle));
-      break;
-    default:
-      osc.secondPhase = osc.phase;
-      break;
+    case kWavePw: osc.secondPhase = PhasePlus(osc.phase, osc.pulseWidth * double(kPhaseCycle)); break;
+    default: osc.secondPhase = osc.phase; break;
   }
 
   const int t = TableForIncrement(osc.phaseIncrement);

@@ -66,8 +66,7 @@ std::int32_t TransposeOfChoice(std::int32_t choice);
 void StartGlide(Oscillator& osc, std::int32_t target);
 
 // Plays `key` (whose untransposed pitch is keyPitch) `interval` semitones up.
-void SetOscillatorKey(Oscillator& osc, std::int32_t key, std::int32_t interval,
-                      std::int32_t keyPitch);
+void SetOscillatorKey(Oscillator& osc, std::int32_t key, std::int32_t interval, std::int32_t keyPitch);
 
 // New transpose; glides to it from where the oscillator is. keyPitch is the
 // pitch of osc.key.

@@ -15,8 +15,7 @@ namespace dsp {
 namespace effects_detail {
 
 // Restart phase of a slave when its master has wrapped to `masterPhase`.
-inline std::int32_t SyncedPhase(const Oscillator& slave, const Oscillator& master,
-                                std::int32_t masterPhase) {
+inline std::int32_t SyncedPhase(const Oscillator& slave, const Oscillator& master, std::int32_t masterPhase) {
   const double ratio = double(masterPhase) / double(master.pitchIndex);
   // A master at pitch index 0 gives no finite ratio: the slave starts at 0.
   if (!std::isfinite(ratio)) return 0;
@@ -24,8 +23,7 @@ inline std::int32_t SyncedPhase(const Oscillator& slave, const Oscillator& maste
   return WrapPhase(std::uint32_t(std::int64_t(restart)));
 }
 
-inline void AdvanceMaster(Oscillator (&vco)[kOscillatorCount], int master, int firstSlave,
-                          int lastSlave) {
+inline void AdvanceMaster(Oscillator (&vco)[kOscillatorCount], int master, int firstSlave, int lastSlave) {
   Oscillator& m = vco[master];
   const std::int64_t unwrapped = std::int64_t(m.phase) + m.phaseIncrement;
   m.secondPhase = WrapPhase(std::uint32_t(m.secondPhase) + std::uint32_t(m.phaseIncrement));
@@ -64,9 +62,8 @@ inline void AdvancePhasesSynced(Oscillator (&vco)[kOscillatorCount], bool single
 // Per sample, in place of MixSample while cross-modulation is on: slaves are
 // scaled by ((master − 1) × amount + 1), so amount 1 is ring modulation.
 // Products read the next table down, as they contain sum frequencies.
-inline double MixCrossModulated(const Oscillator (&vco)[kOscillatorCount],
-                                const bool (&sounding)[kOscillatorCount], NoiseSource& noise,
-                                double amount, bool singleMode) {
+inline double MixCrossModulated(const Oscillator (&vco)[kOscillatorCount], const bool (&sounding)[kOscillatorCount],
+                                NoiseSource& noise, double amount, bool singleMode) {
   using effects_detail::Modulator;
   double s = 0.0;
   if (sounding[0]) s = vco[0].level * SampleOf(vco[0], vco[0].currentTable);

@@ -5,8 +5,7 @@ namespace dsp {
 namespace {
 
 // Adds `amount` to the oscillators a bend or wheel target reaches.
-void AddToTarget(const PitchModulation& mod, std::int32_t target, double amount,
-                 double (&m)[kOscillatorCount]) {
+void AddToTarget(const PitchModulation& mod, std::int32_t target, double amount, double (&m)[kOscillatorCount]) {
   switch (target) {
     case kTargetVco1OrSlaves:
       if (!mod.effects) {
@@ -20,8 +19,7 @@ void AddToTarget(const PitchModulation& mod, std::int32_t target, double amount,
     case kTargetPitch:
       for (double& mi : m) mi += amount;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -36,8 +34,8 @@ void UpdatePitchModulation(Instrument& in) {
   mod.cutoffContribution = mod.bendTarget == kTargetCutoff ? kCutoffBendRange * bend : 0.0;
 
   // The override holds the wheel at a fixed depth, whatever the controller says.
-  const double depth = mod.wheelOverride > 0.0 ? mod.wheelOverride * mod.wheelIntensity
-                                               : mod.wheelIntensity * in.keys.modWheel;
+  const double depth =
+      mod.wheelOverride > 0.0 ? mod.wheelOverride * mod.wheelIntensity : mod.wheelIntensity * in.keys.modWheel;
   const double wheel = depth * in.mg1.bipolar;
   AddToTarget(mod, mod.wheelTarget, kOscillatorBendRange * wheel, m);
   if (mod.wheelTarget == kTargetCutoff) mod.cutoffContribution += kCutoffBendRange * wheel;

@@ -11,7 +11,7 @@ namespace {
 constexpr int kNoteCount = kTopKey + 1;
 constexpr double kLowestKeyHz = 8.176;
 constexpr double kTopKeyHz = 19912.127;
-constexpr double kBottomHz = 0.0033570162;  // 135 semitones below key 0
+constexpr double kBottomHz = 0.0033570162;                           // 135 semitones below key 0
 constexpr double kInterpolationStep = 1.0 / kPitchStepsPerSemitone;  // 0.0078125
 constexpr double kPhaseCycleDouble = double(kPhaseCycle);
 

@@ -11,7 +11,7 @@ namespace dsp {
 // One set for one sample rate. The engine shares its set with every instance
 // in the process that runs at the same rate (SharedPitchTables.h).
 struct PitchTables {
-  double sampleRate = 0.0;  // the rate the set was built for
+  double sampleRate = 0.0;                            // the rate the set was built for
   std::int32_t phaseIncrement[kPitchTableSize] = {};  // 28-bit phase units a sample
   double filterOmega[kPitchTableSize] = {};           // radians a sample, not pre-warped
   double resonanceGain[kPitchTableSize] = {};         // scales the ladder's feedback

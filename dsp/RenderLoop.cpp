@@ -24,9 +24,9 @@ void RenderSamples(Instrument& in, double* left, double* right, int frames, doub
   const PitchTables& tables = *in.clock.tables;
   const PitchModulation& mod = in.modulation;
   for (int i = 0; i < frames; ++i) {
-    const double s = kCrossModulated ? MixCrossModulated(in.vco, in.gate.sounding, in.noise,
-                                                         mod.crossModAmount, mod.singleMode)
-                                     : MixSample(in.vco, in.gate.sounding, in.noise);
+    const double s = kCrossModulated
+                         ? MixCrossModulated(in.vco, in.gate.sounding, in.noise, mod.crossModAmount, mod.singleMode)
+                         : MixSample(in.vco, in.gate.sounding, in.noise);
     const double y = FilterSample(in.filter, s, in.eg1, tables);
     StepEnvelope(in.eg2);
     const double out = a * in.eg2.level * y;
@@ -42,9 +42,7 @@ void RenderSamples(Instrument& in, double* left, double* right, int frames, doub
 
 }  // namespace
 
-bool CrossModulationOn(const PitchModulation& mod) {
-  return mod.effects && mod.crossModActive && mod.crossModInType;
-}
+bool CrossModulationOn(const PitchModulation& mod) { return mod.effects && mod.crossModActive && mod.crossModInType; }
 
 bool SyncOn(const PitchModulation& mod) { return mod.effects && mod.syncInType; }
 

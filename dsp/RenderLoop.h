@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "dsp/Instrument.h"
 #include "dsp/HeldKeys.h"
+#include "dsp/Instrument.h"
 #include "dsp/TickGrid.h"
 
 namespace dsp {
@@ -25,8 +25,8 @@ void RenderChunk(Instrument& instrument, double* left, double* right, int frames
 // One block. `processDueEvents()` runs at the start of every tick, before
 // the tick's update; the arpeggiator plays from `held`.
 template <typename DueEvents>
-void RenderBlock(Instrument& instrument, TickGrid& grid, const HeldKeys& held, double* left,
-                 double* right, int frames, DueEvents&& processDueEvents) {
+void RenderBlock(Instrument& instrument, TickGrid& grid, const HeldKeys& held, double* left, double* right, int frames,
+                 DueEvents&& processDueEvents) {
   if (frames <= 0) return;
   std::memset(left, 0, sizeof(double) * static_cast<std::size_t>(frames));
   std::memset(right, 0, sizeof(double) * static_cast<std::size_t>(frames));

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <utility>
 #include <mutex>
+#include <utility>
 
 namespace dsp {
 
@@ -79,8 +79,7 @@ void BuildTablePair(int t, const UnitCircle& circle, Spectrum& spectrum) {
   std::fill(std::begin(spectrum.re), std::end(spectrum.re), 0.0);
   std::fill(std::begin(spectrum.im), std::end(spectrum.im), 0.0);
   for (int j = 1; j <= harmonics; ++j) {
-    const double w =
-        j == 1 ? 1.0 : kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
+    const double w = j == 1 ? 1.0 : kTaperFloor + kTaperDepth * std::cos((j - 1) * (kPi / 2) / (harmonics - 1));
     const double a = j == 1 ? kSawScale : w * 0.5 / j;
     const double b = j % 2 == 0 ? 0.0 : j == 1 ? kTriangleScale : w * 0.5 / j * kSqrtTwo / j;
     // The top band of the widest table (j = N/2) meets itself at -j; its
@@ -96,9 +95,7 @@ void BuildTablePair(int t, const UnitCircle& circle, Spectrum& spectrum) {
 
 }  // namespace
 
-int WavetableHarmonicCount(int table) {
-  return int(std::round(kMostHarmonics / std::pow(kSqrtTwo, table)));
-}
+int WavetableHarmonicCount(int table) { return int(std::round(kMostHarmonics / std::pow(kSqrtTwo, table))); }
 
 void BuildWavetableBanks() {
   // Instances may be made on several threads at once.

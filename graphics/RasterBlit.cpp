@@ -45,15 +45,15 @@ inline void MixBytesBySourceAlpha(Byte* d, const Byte* s, float weight, int a) {
 
 // Level of the source for the arithmetic modes: the weight, times the
 // source alpha when asked.
-inline int ArithmeticLevel(const Byte* s, int a, bool useAlpha) {
-  return useAlpha ? a * (s[kAlphaByte] + 1) / 256 : a;
-}
+inline int ArithmeticLevel(const Byte* s, int a, bool useAlpha) { return useAlpha ? a * (s[kAlphaByte] + 1) / 256 : a; }
 
 // Adds the weighted source to the destination, saturating.
 inline void AddBytes(Byte* d, const Byte* s, int level, bool useAlpha) {
   for (int i = 0; i < 3; ++i) d[i] = static_cast<Byte>(std::min(255, d[i] + s[i] * level / 256));
-  if (!useAlpha) d[kAlphaByte] = static_cast<Byte>(std::min(255, d[kAlphaByte] + s[kAlphaByte] * level / 256));
-  else d[kAlphaByte] = static_cast<Byte>(std::min(255, d[kAlphaByte] + level));
+  if (!useAlpha)
+    d[kAlphaByte] = static_cast<Byte>(std::min(255, d[kAlphaByte] + s[kAlphaByte] * level / 256));
+  else
+    d[kAlphaByte] = static_cast<Byte>(std::min(255, d[kAlphaByte] + level));
 }
 
 // Brightens the destination by the weighted source: d / (1 - s).
@@ -68,14 +68,16 @@ inline void DodgeBytes(Byte* d, const Byte* s, int level, bool useAlpha) {
 void ArithmeticPixel(Byte* d, const Byte* s, int operation, int a, bool useAlpha) {
   const int level = ArithmeticLevel(s, a, useAlpha);
   if (level <= 0) return;
-  if (operation == kBlitAdditive) AddBytes(d, s, level, useAlpha);
-  else if (operation == kBlitColourDodge) DodgeBytes(d, s, level, useAlpha);
+  if (operation == kBlitAdditive)
+    AddBytes(d, s, level, useAlpha);
+  else if (operation == kBlitColourDodge)
+    DodgeBytes(d, s, level, useAlpha);
 }
 
 }  // namespace
 
-void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y,
-              const Rect* sourceRect, float weight, int mode) {
+void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y, const Rect* sourceRect, float weight,
+              int mode) {
   if (!destination || !source || weight == 0.0f) return;
   Rect from = sourceRect ? *sourceRect : Rect{0, 0, source->Width(), source->Height()};
   from.left = std::max(from.left, 0);
@@ -124,8 +126,8 @@ void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int 
   }
 }
 
-void PaintRect(RasterBitmap* bitmap, int x, int y, int width, int height, std::uint32_t colour,
-               float weight, int mode) {
+void PaintRect(RasterBitmap* bitmap, int x, int y, int width, int height, std::uint32_t colour, float weight,
+               int mode) {
   if (!bitmap || !bitmap->Pixels()) return;
   if (mode & kBlitUseSourceAlpha) weight *= AlphaOf(colour) / 255.0f;
   if (weight == 0.0f) return;

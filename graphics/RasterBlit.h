@@ -18,12 +18,11 @@ constexpr int kBlitUseSourceAlpha = 0x10000;
 // Copies sourceRect of source (all of it when null) to (x, y) of destination.
 // Weight 1 is full strength; weight 0, missing bitmaps and empty overlaps do
 // nothing.
-void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y,
-              const Rect* sourceRect, float weight, int mode);
+void CopyArea(RasterBitmap* destination, const RasterBitmap* source, int x, int y, const Rect* sourceRect, float weight,
+              int mode);
 
 // Fills a rectangle with a packed 0xAARRGGBB colour. With kBlitUseSourceAlpha
 // the colour's alpha scales the weight first.
-void PaintRect(RasterBitmap* bitmap, int x, int y, int width, int height, std::uint32_t colour,
-               float weight, int mode);
+void PaintRect(RasterBitmap* bitmap, int x, int y, int width, int height, std::uint32_t colour, float weight, int mode);
 
 }  // namespace graphics

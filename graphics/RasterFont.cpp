@@ -201,8 +201,10 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
   const int level = std::min(256, static_cast<int>(effectiveAlpha * 256.0f));
 
   int top = rect->top;
-  if (format & kTextBottom) top = rect->bottom - textHeight;
-  else if (format & kTextVerticalCentre) top = rect->top + (rect->Height() - textHeight) / 2;
+  if (format & kTextBottom)
+    top = rect->bottom - textHeight;
+  else if (format & kTextVerticalCentre)
+    top = rect->top + (rect->Height() - textHeight) / 2;
 
   Rect clip{0, 0, bitmap->Width(), bitmap->Height()};
   const auto narrow = [&clip](const Rect& by) {
@@ -219,8 +221,10 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
     const TextLine& each = lines[index];
     const int lineTop = top + static_cast<int>(index) * lineHeight_;
     int penX = rect->left;
-    if (format & kTextRight) penX = rect->right - each.width;
-    else if (format & kTextCentre) penX = rect->left + (rect->Width() - each.width) / 2;
+    if (format & kTextRight)
+      penX = rect->right - each.width;
+    else if (format & kTextCentre)
+      penX = rect->left + (rect->Width() - each.width) / 2;
     if (backgroundMode_ == kOpaque) {
       const int left = std::max(penX, clip.left), right = std::min(penX + each.width, clip.right);
       const int lineBottom = std::min(lineTop + lineHeight_, clip.bottom), lineStart = std::max(lineTop, clip.top);
@@ -238,8 +242,8 @@ int RasterCachedFont::DrawCached(RasterBitmap* bitmap, const char* text, int len
   return textHeight;
 }
 
-void RasterCachedFont::Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop,
-                                 const Rect& clip, int level) {
+void RasterCachedFont::Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop, const Rect& clip,
+                                 int level) {
   const int c[3] = {BlueOf(textColour_), GreenOf(textColour_), RedOf(textColour_)};
   const int originX = penX + glyph.inkLeft;
   const int originY = lineTop + glyph.inkTop;
@@ -248,7 +252,8 @@ void RasterCachedFont::Composite(RasterBitmap& bitmap, const Glyph& glyph, int p
   const int lastX = std::min(clip.right - originX, glyph.inkWidth);
   const int lastY = std::min(clip.bottom - originY, glyph.inkHeight);
   for (int gy = firstY; gy < lastY; ++gy) {
-    const std::uint8_t* coverage = coverage_.data() + glyph.coverageOffset + static_cast<std::size_t>(gy) * glyph.inkWidth;
+    const std::uint8_t* coverage =
+        coverage_.data() + glyph.coverageOffset + static_cast<std::size_t>(gy) * glyph.inkWidth;
     auto* pixel = reinterpret_cast<std::uint8_t*>(bitmap.Row(originY + gy) + originX);
     for (int gx = firstX; gx < lastX; ++gx) {
       const int v = coverage[gx];

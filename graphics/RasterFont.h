@@ -27,9 +27,9 @@ constexpr int kTextNoPrefix = 0x800;
 constexpr int kTextApplyColourAlpha = 0x40000000;
 
 // Font flags.
-constexpr int kFontPrerender = 0x4;          // render characters 0..127 when the font is set
-constexpr int kFontEffectFlags = 0x1F7;      // outline, shadow and the like: never drawn natively
-constexpr int kFontOwnsHandle = 0x200;       // the system font is deleted with this object
+constexpr int kFontPrerender = 0x4;      // render characters 0..127 when the font is set
+constexpr int kFontEffectFlags = 0x1F7;  // outline, shadow and the like: never drawn natively
+constexpr int kFontOwnsHandle = 0x200;   // the system font is deleted with this object
 constexpr int kFontPrefersNative = 0x400;
 
 class RasterFont {
@@ -96,8 +96,7 @@ class RasterCachedFont : public RasterFont {
   const Glyph* RenderGlyph(std::uint32_t character);
   void ForgetGlyphs();
   int DrawCached(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format);
-  void Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop, const Rect& clip,
-                 int level);
+  void Composite(RasterBitmap& bitmap, const Glyph& glyph, int penX, int lineTop, const Rect& clip, int level);
 
   int flags_ = 0;
   std::uint32_t textColour_ = 0xFF000000;

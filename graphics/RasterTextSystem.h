@@ -55,7 +55,6 @@ struct RasterNativeText {
 // Draws text (UTF-8 or single-byte) into a drawing context with the
 // system's text drawing and the given format flags; returns the text height,
 // 0 where there is no such drawing.
-int DrawSystemText(void* context, const RasterNativeText& style, const char* text, int length, Rect* rect,
-                   int format);
+int DrawSystemText(void* context, const RasterNativeText& style, const char* text, int length, Rect* rect, int format);
 
 }  // namespace graphics

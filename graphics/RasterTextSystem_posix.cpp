@@ -67,8 +67,8 @@ void ReleaseLibrary() {
 bool SetCellHeight(SystemFont& font, int height) {
   FT_Face face = font.face;
   int ascender = face->ascender, descender = -face->descender;
-  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF &&
-                                                                               os2->usWinAscent + os2->usWinDescent > 0) {
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+      os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
     ascender = os2->usWinAscent;
     descender = os2->usWinDescent;
   }
@@ -138,8 +138,8 @@ int RenderSystemGlyph(RasterFontHandle handle, std::uint32_t character, RasterBi
     for (int gx = 0; gx < static_cast<int>(coverage.width); ++gx) {
       const int x = left + gx;
       if (x < 0 || x >= canvas.Width()) continue;
-      const int v = coverage.pixel_mode == FT_PIXEL_MODE_MONO ? ((source[gx >> 3] >> (7 - (gx & 7))) & 1) * 255
-                                                               : source[gx];
+      const int v =
+          coverage.pixel_mode == FT_PIXEL_MODE_MONO ? ((source[gx >> 3] >> (7 - (gx & 7))) & 1) * 255 : source[gx];
       row[x] = PackColour(255, v, v, v);
     }
   }

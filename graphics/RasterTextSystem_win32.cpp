@@ -82,7 +82,8 @@ int RenderSystemGlyph(RasterFontHandle font, std::uint32_t character, RasterBitm
   SetBkMode(context, TRANSPARENT);
   SetTextAlign(context, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   SIZE extent = {};
-  const bool drawn = TextOutW(context, originX, 0, units, count) && GetTextExtentPoint32W(context, units, count, &extent);
+  const bool drawn =
+      TextOutW(context, originX, 0, units, count) && GetTextExtentPoint32W(context, units, count, &extent);
   SelectObject(context, previous);
   // The pixels are read straight from memory next; GDI may still be batching.
   GdiFlush();
@@ -110,8 +111,7 @@ int DrawSystemText(void* drawingContext, const RasterNativeText& style, const ch
     hadClip = savedClip && GetClipRgn(context, savedClip) == 1;
     if (clipToRect) IntersectClipRect(context, area.left, area.top, area.right, area.bottom);
     if (style.clipped)
-      IntersectClipRect(context, style.clipArea.left, style.clipArea.top, style.clipArea.right,
-                        style.clipArea.bottom);
+      IntersectClipRect(context, style.clipArea.left, style.clipArea.top, style.clipArea.right, style.clipArea.bottom);
   }
 
   const UINT flags = static_cast<UINT>(format & kNativeFormatMask) | DT_NOPREFIX;

@@ -11,10 +11,14 @@ int SequenceLength(const unsigned char* text, int length, int position) {
   const unsigned char lead = text[position];
   int count = 0;
   std::uint32_t lowest = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) count = 2, lowest = 0x80;
-  else if (lead >= 0xE0 && lead <= 0xEF) count = 3, lowest = 0x800;
-  else if (lead >= 0xF0 && lead <= 0xF4) count = 4, lowest = 0x10000;
-  else return 0;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    count = 2, lowest = 0x80;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    count = 3, lowest = 0x800;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    count = 4, lowest = 0x10000;
+  else
+    return 0;
   if (position + count > length) return 0;
   std::uint32_t value = lead & (0x7F >> count);
   for (int i = 1; i < count; ++i) {

@@ -28,16 +28,14 @@ struct Rect {
 
 inline Rect Intersection(const Rect& a, const Rect& b) {
   if (a.IsEmpty() || b.IsEmpty()) return {};
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-               std::min(a.bottom, b.bottom)};
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   return r.IsEmpty() ? Rect{} : r;
 }
 
 inline Rect Union(const Rect& a, const Rect& b) {
   if (a.IsEmpty()) return b.IsEmpty() ? Rect{} : b;
   if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
 }  // namespace graphics

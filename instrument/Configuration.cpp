@@ -6,10 +6,10 @@
 #include <cctype>
 #include <cstdio>
 
+#include "instrument/Synth.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
-#include "instrument/Synth.h"
 
 namespace configuration {
 
@@ -67,8 +67,8 @@ using namespace platform::profile;
 
 // A value as the reads of earlier versions gave it: `fallback` when the key
 // is missing, else the value cut to `bytes` - 1 characters.
-std::string Value(const Settings& settings, const char* section, const char* key,
-                  const std::string& fallback, std::size_t bytes) {
+std::string Value(const Settings& settings, const char* section, const char* key, const std::string& fallback,
+                  std::size_t bytes) {
   return Find(settings, section, key).value_or(fallback).substr(0, bytes - 1);
 }
 
@@ -89,8 +89,7 @@ void Synth::OpenConfiguration() {
   configurationPath_ = PrepareFilePath();
   defaultFolder_ = platform::DocumentsFolder();
   // A file that cannot be made is not read: the built-in settings stay.
-  if (!configurationPath_.empty() && platform::CreateEmptyFile(configurationPath_))
-    ReadConfiguration();
+  if (!configurationPath_.empty() && platform::CreateEmptyFile(configurationPath_)) ReadConfiguration();
 }
 
 int Synth::ReadConfiguration() {
@@ -105,18 +104,15 @@ int Synth::ReadConfiguration() {
   }
   thru = ParseSwitch(Value(settings, kMidiGlobalSection, kMidiThruKey, "", kSwitchBytes).c_str(), thru);
   ignoreProgramChange = ParseSwitch(
-      Value(settings, kMidiGlobalSection, kIgnoreProgramChangeKey, "", kSwitchBytes).c_str(),
-      ignoreProgramChange);
+      Value(settings, kMidiGlobalSection, kIgnoreProgramChangeKey, "", kSwitchBytes).c_str(), ignoreProgramChange);
   // No path holds a NUL: a path ends at the first, as it always has.
   const std::string folder = Value(settings, kGlobalSection, kProgramFolderKey, "", kPathBytes).c_str();
-  const std::string startupBank =
-      Value(settings, kStartupBankSection, kStartupBankKey, "", kPathBytes).c_str();
+  const std::string startupBank = Value(settings, kStartupBankSection, kStartupBankKey, "", kPathBytes).c_str();
   std::int32_t entries[kLearnableControllerCount];
   bool present[kLearnableControllerCount];
   for (int k = 0; k < kLearnableControllerCount; ++k) {
     // A missing key unbinds the controller; an empty value is no entry.
-    const std::string text =
-        Value(settings, kMidiControlSection, ControllerKey(k).c_str(), "-1", kControllerBytes);
+    const std::string text = Value(settings, kMidiControlSection, ControllerKey(k).c_str(), "-1", kControllerBytes);
     present[k] = !text.empty();
     entries[k] = present[k] ? ParseControllerEntry(text.c_str()) : -1;
   }

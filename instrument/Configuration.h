@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ProfileText.h"
 #include <string>
+#include "platform/ProfileText.h"
 
 namespace configuration {
 

@@ -2,17 +2,17 @@
 
 #include <new>
 
-#include "plugin/EditorView.h"
-#include "plugin/Version.h"
-#include "instrument/PanelCommands.h"
-#include "instrument/ParameterIndex.h"
 #include "dsp/Arpeggiator.h"
 #include "dsp/DueEvents.h"
 #include "dsp/KeyAssign.h"
-#include "dsp/NoteRouter.h"
 #include "dsp/ModGenerator.h"
+#include "dsp/NoteRouter.h"
 #include "dsp/RenderLoop.h"
 #include "dsp/SampleRate.h"
+#include "instrument/PanelCommands.h"
+#include "instrument/ParameterIndex.h"
+#include "plugin/EditorView.h"
+#include "plugin/Version.h"
 
 using namespace dsp;
 
@@ -21,8 +21,8 @@ const EffectIdentity Kestrion::kIdentity = {
     "",                  // product name
     "Harrowvale Music",  // maker
     version::kWord,
-    0x31343136,          // unique ID "1416"
-    0x48727776,          // maker code "Hrwv"
+    0x31343136,  // unique ID "1416"
+    0x48727776,  // maker code "Hrwv"
     kParameterCount,
     kPresetCount,
     0,     // latency
@@ -96,14 +96,9 @@ void Kestrion::ShowButtons(int index) {
       for (int mode = 0; mode < panel::kKeyAssignModes; ++mode)
         ShowOnEditor(panel::kKeyAssignButtons[mode], mode == engine_.keys.mode ? 1.0 : 0.0, true);
       break;
-    case Param::Hold:
-      ShowOnEditor(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true);
-      break;
-    case Param::Effects:
-      ShowOnEditor(panel::kEffectsButton, engine_.modulation.effects ? 1.0 : 0.0, true);
-      break;
-    default:
-      break;
+    case Param::Hold: ShowOnEditor(panel::kHoldButton, engine_.keys.hold ? 1.0 : 0.0, true); break;
+    case Param::Effects: ShowOnEditor(panel::kEffectsButton, engine_.modulation.effects ? 1.0 : 0.0, true); break;
+    default: break;
   }
 }
 

@@ -55,9 +55,7 @@ void Synth::HandleMidiEvent(const MidiEvent& event) {
     case midi::kNoteOff:
     case midi::kNoteOn:
     case midi::kChannelPressure:
-    case midi::kPitchBend:
-      queued = true;
-      break;
+    case midi::kPitchBend: queued = true; break;
     case midi::kControlChange:
       if (event.data1 < kLearnableControllers) {
         if (LearnActive()) {

@@ -1,13 +1,11 @@
 #include "instrument/MidiLearn.h"
 
-#include "plugin/EditorView.h"
 #include "instrument/Synth.h"
+#include "plugin/EditorView.h"
 
 namespace {
 
-bool IsController(int controller) {
-  return controller >= 0 && controller < kLearnableControllerCount;
-}
+bool IsController(int controller) { return controller >= 0 && controller < kLearnableControllerCount; }
 
 void Unbind(ControllerMap& map, int parameter) {
   for (std::int32_t& entry : map)

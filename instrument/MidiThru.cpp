@@ -13,4 +13,3 @@ void HoldForThru(MidiThruQueue& queue, const MidiEvent& event) {
   forwarded.data2 = static_cast<std::uint8_t>(midi::DataOf(event.data2));
   queue.pending[queue.count++] = forwarded;
 }
-

@@ -25,8 +25,8 @@ constexpr int kCloseTweakPanel = -83;
 // The key-assignment buttons in the order of the "KeyAssgn" values
 // (Unison, RndRobin, Chord Memory, Unison/Share, Poly).
 constexpr int kKeyAssignModes = 5;
-constexpr int kKeyAssignButtons[kKeyAssignModes] = {kUnisonButton, kRoundRobinButton, kChordMemoryButton, kUnisonShareButton,
-                                     kPolyButton};
+constexpr int kKeyAssignButtons[kKeyAssignModes] = {kUnisonButton, kRoundRobinButton, kChordMemoryButton,
+                                                    kUnisonShareButton, kPolyButton};
 
 // The seven lights, one bit each, in the order the engine reports them.
 enum LightBit : unsigned {

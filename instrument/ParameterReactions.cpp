@@ -2,21 +2,21 @@
 // its own copy of every value it uses; this is the only way values reach it.
 #include <cstdint>
 
-#include "instrument/Kestrion.h"
-#include "instrument/ParameterIndex.h"
 #include "dsp/Arpeggiator.h"
 #include "dsp/KeyAssign.h"
 #include "dsp/PitchTables.h"
+#include "instrument/Kestrion.h"
+#include "instrument/ParameterIndex.h"
 
 using namespace dsp;
 
 namespace {
 
-constexpr double kRangeFactor[] = {1.0, 0.2, 0.0};          // "High", "Low", "Off"
+constexpr double kRangeFactor[] = {1.0, 0.2, 0.0};             // "High", "Low", "Off"
 constexpr std::int32_t kOctaveSemitones[] = {-12, 0, 12, 24};  // 16', 8', 4', 2'
 constexpr std::int32_t kArpOctaves[] = {4, 2, 1};              // "Full", "2Oct", "1Oct"
-constexpr double kStepBeats[] = {16, 12, 8, 6, 4, 3, 2, 1.5, 4.0 / 3, 1, 0.75, 2.0 / 3, 0.5,
-                                 0.375, 1.0 / 3, 0.25, 0.1875, 1.0 / 6, 0.125, 0.0625};
+constexpr double kStepBeats[] = {16,   12,      8,   6,     4,       3,    2,      1.5,     4.0 / 3, 1,
+                                 0.75, 2.0 / 3, 0.5, 0.375, 1.0 / 3, 0.25, 0.1875, 1.0 / 6, 0.125,   0.0625};
 constexpr int kFxTypeSync = 0;
 constexpr int kFxTypeCrossMod = 2;
 constexpr int kFxModeSingle = 1;
@@ -68,30 +68,18 @@ bool ApplyOscillatorParameter(Instrument& e, int index, double v, std::int32_t n
     case Param::Noise:
       e.noise.level = v;  // the noise switches on or off at the next tick
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 bool ApplyFilterParameter(LadderFilter& filter, int index, double v) {
   switch (index) {
-    case Param::Cutoff:
-      filter.cutoffPitch = CutoffPitchOf(v);
-      return true;
-    case Param::Resonance:
-      SetResonance(filter, v);
-      return true;
-    case Param::EgIntensity:
-      filter.egIntensity = v;
-      return true;
-    case Param::KeyTrack:
-      filter.keyTrack = v;
-      return true;
-    case Param::VcfVelocity:
-      filter.velocityAmount = v;
-      return true;
-    default:
-      return false;
+    case Param::Cutoff: filter.cutoffPitch = CutoffPitchOf(v); return true;
+    case Param::Resonance: SetResonance(filter, v); return true;
+    case Param::EgIntensity: filter.egIntensity = v; return true;
+    case Param::KeyTrack: filter.keyTrack = v; return true;
+    case Param::VcfVelocity: filter.velocityAmount = v; return true;
+    default: return false;
   }
 }
 
@@ -112,72 +100,38 @@ bool ApplyEnvelopeParameter(Envelope& eg, const Param::EnvelopeIndices& p, int i
 
 bool ApplyGeneratorParameter(Instrument& e, int index, double v, std::int32_t n) {
   switch (index) {
-    case Param::Mg1Wave:
-      e.mg1.waveform = n;
-      return true;
-    case Param::Mg1Rate:
-      SetModRate(e.mg1, v);
-      return true;
-    case Param::Mg2Rate:
-      SetModRate(e.mg2, v);
-      return true;
-    default:
-      return false;
+    case Param::Mg1Wave: e.mg1.waveform = n; return true;
+    case Param::Mg1Rate: SetModRate(e.mg1, v); return true;
+    case Param::Mg2Rate: SetModRate(e.mg2, v); return true;
+    default: return false;
   }
 }
 
 // Bend and wheel routing, tuning, and the oscillator effects.
 bool ApplyEffectsParameter(PitchModulation& m, int index, double v, std::int32_t n) {
   switch (index) {
-    case Param::MasterTune:
-      m.masterTune = v;
-      return true;
-    case Param::Detune:
-      m.detune = v;
-      return true;
-    case Param::BendTarget:
-      m.bendTarget = n;
-      return true;
-    case Param::BendIntensity:
-      m.bendIntensity = v;
-      return true;
-    case Param::WheelTarget:
-      m.wheelTarget = n;
-      return true;
-    case Param::WheelIntensity:
-      m.wheelIntensity = v;
-      return true;
-    case Param::WheelOverride:
-      m.wheelOverride = v;
-      return true;
-    case Param::Effects:
-      m.effects = v >= 0.5;
-      return true;
+    case Param::MasterTune: m.masterTune = v; return true;
+    case Param::Detune: m.detune = v; return true;
+    case Param::BendTarget: m.bendTarget = n; return true;
+    case Param::BendIntensity: m.bendIntensity = v; return true;
+    case Param::WheelTarget: m.wheelTarget = n; return true;
+    case Param::WheelIntensity: m.wheelIntensity = v; return true;
+    case Param::WheelOverride: m.wheelOverride = v; return true;
+    case Param::Effects: m.effects = v >= 0.5; return true;
     case Param::CrossMod:
       m.crossModAmount = v;
       m.crossModActive = v != 0.0;
       return true;
-    case Param::FmAmount:
-      m.fmAmount = v;
-      return true;
-    case Param::FmSource:
-      m.fmFromEg1 = v >= 0.5;
-      return true;
+    case Param::FmAmount: m.fmAmount = v; return true;
+    case Param::FmSource: m.fmFromEg1 = v >= 0.5; return true;
     case Param::FxType:
       m.crossModInType = n != kFxTypeSync;
       m.syncInType = n != kFxTypeCrossMod;
       return true;
-    case Param::FxMode:
-      m.singleMode = n == kFxModeSingle;
-      return true;
-    case Param::ShiftSingle:
-      m.shiftSingle = v;
-      return true;
-    case Param::ShiftDouble:
-      m.shiftDouble = v;
-      return true;
-    default:
-      return false;
+    case Param::FxMode: m.singleMode = n == kFxModeSingle; return true;
+    case Param::ShiftSingle: m.shiftSingle = v; return true;
+    case Param::ShiftDouble: m.shiftDouble = v; return true;
+    default: return false;
   }
 }
 
@@ -205,11 +159,9 @@ void Kestrion::ApplyParameter(int index, double v) {
   const std::int32_t n = IntegerOf(v);
   // "FXReset" is the panel's: no handler takes it.
   ApplyVoiceParameter(index, v, n) || ApplyOscillatorParameter(engine_, index, v, n) ||
-      ApplyFilterParameter(engine_.filter, index, v) ||
-      ApplyEnvelopeParameter(engine_.eg1, Param::kEg1, index, v) ||
-      ApplyEnvelopeParameter(engine_.eg2, Param::kEg2, index, v) ||
-      ApplyGeneratorParameter(engine_, index, v, n) || ApplyArpeggiatorParameter(index, n) ||
-      ApplyEffectsParameter(engine_.modulation, index, v, n);
+      ApplyFilterParameter(engine_.filter, index, v) || ApplyEnvelopeParameter(engine_.eg1, Param::kEg1, index, v) ||
+      ApplyEnvelopeParameter(engine_.eg2, Param::kEg2, index, v) || ApplyGeneratorParameter(engine_, index, v, n) ||
+      ApplyArpeggiatorParameter(index, n) || ApplyEffectsParameter(engine_.modulation, index, v, n);
 }
 
 // Key assignment, gate, output level, transpose and glide.
@@ -221,9 +173,7 @@ bool Kestrion::ApplyVoiceParameter(int index, double v, std::int32_t n) {
     return true;
   }
   switch (index) {
-    case Param::KeyAssign:
-      ChangeKeyAssignMode(n);
-      return true;
+    case Param::KeyAssign: ChangeKeyAssignMode(n); return true;
     case Param::Trigger:
       e.keys.multipleTrigger = v < 0.5;
       if (e.gate.open) {
@@ -231,9 +181,7 @@ bool Kestrion::ApplyVoiceParameter(int index, double v, std::int32_t n) {
         RestartEnvelopeFromZero(e.eg2);
       }
       return true;
-    case Param::AutoDamp:
-      e.keys.autoDamp = v >= 0.5;
-      return true;
+    case Param::AutoDamp: e.keys.autoDamp = v >= 0.5; return true;
     case Param::Hold: {
       const bool wasOn = e.keys.hold;
       e.keys.hold = v >= 0.5;
@@ -265,20 +213,15 @@ bool Kestrion::ApplyVoiceParameter(int index, double v, std::int32_t n) {
       e.keys.drift = n;
       UpdateGlideTimes(e);
       return true;
-    case Param::VcaVelocity:
-      e.vcaVelocity = v;
-      return true;
-    default:
-      return false;
+    case Param::VcaVelocity: e.vcaVelocity = v; return true;
+    default: return false;
   }
 }
 
 bool Kestrion::ApplyArpeggiatorParameter(int index, std::int32_t n) {
   Arpeggiator& arp = engine_.arp;
   switch (index) {
-    case Param::ArpRange:
-      arp.octaves = Choice(kArpOctaves, n, 1);
-      return true;
+    case Param::ArpRange: arp.octaves = Choice(kArpOctaves, n, 1); return true;
     case Param::ArpMode:
       arp.mode = n;
       arp.downward = n == kArpDown;
@@ -292,14 +235,11 @@ bool Kestrion::ApplyArpeggiatorParameter(int index, std::int32_t n) {
       // A stored Hold survives the restore of a program that does not arpeggiate.
       if (arp.active && engine_.keys.hold) SetParameterFromEngine(Param::Hold, 0.0);
       return true;
-    case Param::ArpTrigger:
-      arp.clockedByMg2 = n == 0;
-      return true;
+    case Param::ArpTrigger: arp.clockedByMg2 = n == 0; return true;
     case Param::ArpTempo:
       arp.stepBeats = Choice(kStepBeats, n, 1.0);
       arp.stepReciprocal = 1.0 / arp.stepBeats;
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }

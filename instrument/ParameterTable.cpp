@@ -31,9 +31,8 @@ constexpr const char* kArpRange[] = {"Full", "2Oct", "1Oct"};
 constexpr const char* kArpMode[] = {"Up", "Down", "Up/Down"};
 constexpr const char* kArpState[] = {"Latch", "On", "Off"};
 constexpr const char* kArpTrigger[] = {"MG2", "MIDI"};
-constexpr const char* kArpTempo[] = {"4/1",  "2/1.", "2/1",  "1/1.",  "1/1",  "1/2.",  "1/2",
-                                     "1/4.", "1/2T", "1/4",  "1/8.",  "1/4T", "1/8",   "1/16.",
-                                     "1/8T", "1/16", "1/32.", "1/16T", "1/32", "1/64"};
+constexpr const char* kArpTempo[] = {"4/1",  "2/1.", "2/1", "1/1.",  "1/1",  "1/2.", "1/2",   "1/4.",  "1/2T", "1/4",
+                                     "1/8.", "1/4T", "1/8", "1/16.", "1/8T", "1/16", "1/32.", "1/16T", "1/32", "1/64"};
 constexpr const char* kDrift[] = {"Off", "Normal", "Extreme"};
 
 template <size_t N>

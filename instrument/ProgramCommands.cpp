@@ -9,12 +9,12 @@
 #include <iterator>
 #include <string_view>
 
-#include "plugin/EditorView.h"
-#include "plugin/Text.h"
-#include "platform/KnownFolders.h"
 #include "instrument/Configuration.h"
 #include "instrument/Synth.h"
 #include "instrument/UpdateCheck.h"
+#include "platform/KnownFolders.h"
+#include "plugin/EditorView.h"
+#include "plugin/Text.h"
 
 namespace programcommands {
 
@@ -101,8 +101,8 @@ bool ConfirmedAbout(EditorView& editor, const char* format, const std::string& p
 void ShowError(EditorView& editor, const char* text) { editor.ShowMessage(text, kErrorTitle, kMessageOk); }
 
 // The path the user chose, "" when the prompt was cancelled.
-std::string PromptForPath(EditorView& editor, int mode, const std::string& suggested,
-                          const std::string& folder, const char* extensions) {
+std::string PromptForPath(EditorView& editor, int mode, const std::string& suggested, const std::string& folder,
+                          const char* extensions) {
   char path[kPathLength];
   char start[kPathLength];
   CopyText(path, suggested.c_str());
@@ -116,9 +116,7 @@ std::string PromptForPath(EditorView& editor, int mode, const std::string& sugge
 
 void Synth::HandleOptionCommand(int command, EditorView* editor) {
   switch (command) {
-    case kCopyProgram:
-      CopyProgram();
-      return;
+    case kCopyProgram: CopyProgram(); return;
     case kMidiThru:
     case kIgnoreProgramChange: {
       std::atomic<bool>& setting = command == kMidiThru ? midiThru_ : ignoreProgramChange_;
@@ -126,16 +124,14 @@ void Synth::HandleOptionCommand(int command, EditorView* editor) {
       WriteConfiguration(true);
       return;
     }
-    default:
-      break;
+    default: break;
   }
 
   // Everything else asks the user first.
   if (editor == nullptr) return;
   switch (command) {
     case kPasteProgram:
-      if (Confirmed(*editor, "Do you really want to overwrite the current program?", "Paste Program"))
-        PasteProgram();
+      if (Confirmed(*editor, "Do you really want to overwrite the current program?", "Paste Program")) PasteProgram();
       return;
     case kInitProgram:
       if (Confirmed(*editor, "Do you really want to initialize the current program?", "Initialize Program"))
@@ -145,12 +141,8 @@ void Synth::HandleOptionCommand(int command, EditorView* editor) {
     case kSaveProgram:
     case kLoadBank:
     case kSaveBank:
-    case kSelectStartupBank:
-      RunFileCommand(*editor, command);
-      return;
-    case kDefaultFolder:
-      ChooseDefaultFolder(*editor);
-      return;
+    case kSelectStartupBank: RunFileCommand(*editor, command); return;
+    case kDefaultFolder: ChooseDefaultFolder(*editor); return;
     case kReloadConfiguration:
       if (ConfirmedAbout(*editor, "The INI configuration file is:\n%s\n\nDo you really want to reload it?",
                          configurationPath_, "Reload Configuration") &&
@@ -163,9 +155,7 @@ void Synth::HandleOptionCommand(int command, EditorView* editor) {
         WriteConfiguration(false);
       return;
     case kLoadStartupBank:
-    case kUnselectStartupBank:
-      RunStartupBankCommand(*editor, command);
-      return;
+    case kUnselectStartupBank: RunStartupBankCommand(*editor, command); return;
     case kCheckForUpdate:
       update::CheckForUpdate(*editor);  // waits on the network: no lock held
       return;
@@ -318,15 +308,13 @@ std::string Synth::ProgramName(int index) {
 
 bool Synth::CommandAvailable(int command) {
   switch (command) {
-    case kPasteProgram:
-      return HasCopiedProgram();
+    case kPasteProgram: return HasCopiedProgram();
     case kLoadStartupBank:
     case kUnselectStartupBank: {
       Lock lock(*this);
       return !startupBankPath_.empty();
     }
-    default:
-      return true;
+    default: return true;
   }
 }
 

@@ -14,7 +14,7 @@ namespace programfiles {
 namespace {
 
 // Four-character codes, first character in the most significant byte.
-constexpr std::uint32_t kChunkMagic = 0x43636E4B;      // "CcnK"
+constexpr std::uint32_t kChunkMagic = 0x43636E4B;         // "CcnK"
 constexpr std::uint32_t kProgramChunkMagic = 0x46504368;  // "FPCh"
 constexpr std::uint32_t kProgramListMagic = 0x4678436B;   // "FxCk"
 constexpr std::uint32_t kBankChunkMagic = 0x46424368;     // "FBCh"
@@ -73,8 +73,7 @@ void PutProgramName(std::string& out, const char* name) {
 
 // The bytes from `offset` on as a state buffer, positioned after the chunk
 // header when one is there.
-bool LoadChunk(const std::uint8_t* bytes, std::size_t size, std::size_t offset, StateBuffer& chunk,
-               int& position) {
+bool LoadChunk(const std::uint8_t* bytes, std::size_t size, std::size_t offset, StateBuffer& chunk, int& position) {
   if (offset > size || size - offset > static_cast<std::size_t>(INT32_MAX)) return false;
   const int length = static_cast<int>(size - offset);
   if (chunk.Resize(length) < 0 || (length > 0 && !chunk.Data())) return false;
@@ -98,8 +97,7 @@ bool ValuesAreComplete(const std::uint8_t* bytes, std::size_t size, const Parame
   return true;
 }
 
-void ApplyValues(EffectBase& plugin, const std::uint8_t* bytes, std::size_t size,
-                 const ParameterList& list) {
+void ApplyValues(EffectBase& plugin, const std::uint8_t* bytes, std::size_t size, const ParameterList& list) {
   for (int i = 0; i < list.count; ++i) {
     plugin.Parameter(i)->SetFromNormalized(ReadBigEndianFloat(bytes, size, list.offset + 4 * std::size_t(i)));
     plugin.ParameterChanged(i);
@@ -110,9 +108,7 @@ void RenameCurrent(EffectBase& plugin, const std::string& name) {
   plugin.ModifyCurrentPreset(name.empty() ? nullptr : name.c_str());
 }
 
-const std::uint8_t* Bytes(const std::string& file) {
-  return reinterpret_cast<const std::uint8_t*>(file.data());
-}
+const std::uint8_t* Bytes(const std::string& file) { return reinterpret_cast<const std::uint8_t*>(file.data()); }
 
 bool IsOurs(const std::uint8_t* bytes, std::size_t size, const EffectBase& plugin) {
   return ReadBigEndian32(bytes, size, 0) == kChunkMagic &&

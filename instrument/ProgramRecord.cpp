@@ -16,8 +16,7 @@ constexpr int kNameOffset = kNameLengthOffset + 4;
 static_assert(sizeof kRecordTag - 1 == kTagLength);
 
 bool HasTag(const StateBuffer& buffer, int position) {
-  return buffer.Remaining(position) >= kTagLength &&
-         std::memcmp(buffer.Data() + position, kRecordTag, kTagLength) == 0;
+  return buffer.Remaining(position) >= kTagLength && std::memcmp(buffer.Data() + position, kRecordTag, kTagLength) == 0;
 }
 
 // Where the values of the record at `position` start, or -1 when the record's

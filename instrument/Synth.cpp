@@ -63,17 +63,9 @@ void Synth::EndProcess() {
 
 void Synth::SendToHost(const HostCall& call) {
   switch (call.kind) {
-    case HostCallKind::kBeginEdit:
-      host_.BeginEdit(call.index);
-      break;
-    case HostCallKind::kPerformEdit:
-      host_.PerformEdit(call.index, call.value);
-      break;
-    case HostCallKind::kEndEdit:
-      host_.EndEdit(call.index);
-      break;
-    case HostCallKind::kProgramListChanged:
-      host_.ProgramListChanged();
-      break;
+    case HostCallKind::kBeginEdit: host_.BeginEdit(call.index); break;
+    case HostCallKind::kPerformEdit: host_.PerformEdit(call.index, call.value); break;
+    case HostCallKind::kEndEdit: host_.EndEdit(call.index); break;
+    case HostCallKind::kProgramListChanged: host_.ProgramListChanged(); break;
   }
 }

@@ -9,18 +9,18 @@
 #include <memory>
 #include <string>
 
-#include "plugin/HostTimeInfo.h"
-#include "plugin/EditorDelegate.h"
-#include "plugin/EffectBase.h"
-#include "plugin/MidiEventQueue.h"
-#include "plugin/MidiInbox.h"
-#include "instrument/HostLink.h"
 #include "dsp/HeldKeys.h"
+#include "dsp/TickGrid.h"
+#include "instrument/HostLink.h"
 #include "instrument/MidiLearn.h"
 #include "instrument/MidiThru.h"
 #include "instrument/ProgramCommands.h"
-#include "dsp/TickGrid.h"
 #include "instrument/TuningClient.h"
+#include "plugin/EditorDelegate.h"
+#include "plugin/EffectBase.h"
+#include "plugin/HostTimeInfo.h"
+#include "plugin/MidiEventQueue.h"
+#include "plugin/MidiInbox.h"
 
 class Synth : public EffectBase, public EditorDelegate {
  public:

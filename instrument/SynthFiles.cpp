@@ -1,10 +1,10 @@
 // Synth's program and bank file commands and the startup bank.
 #include <string>
 
-#include "platform/FileSystem.h"
-#include "platform/ModuleResource.h"
 #include "instrument/ProgramFiles.h"
 #include "instrument/Synth.h"
+#include "platform/FileSystem.h"
+#include "platform/ModuleResource.h"
 
 namespace {
 
@@ -21,27 +21,21 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-bool Synth::SaveProgramFile(const std::string& path) {
-  return WriteFile(path, programfiles::WriteProgramFile(*this));
-}
+bool Synth::SaveProgramFile(const std::string& path) { return WriteFile(path, programfiles::WriteProgramFile(*this)); }
 
 bool Synth::LoadProgramFile(const std::string& path) {
   std::string bytes;
   return ReadFile(path, bytes) && programfiles::ReadProgramFile(*this, bytes);
 }
 
-bool Synth::SaveBankFile(const std::string& path) {
-  return WriteFile(path, programfiles::WriteBankFile(*this));
-}
+bool Synth::SaveBankFile(const std::string& path) { return WriteFile(path, programfiles::WriteBankFile(*this)); }
 
 bool Synth::LoadBankFile(const std::string& path) {
   std::string bytes;
   return ReadFile(path, bytes) && programfiles::ReadBankFile(*this, bytes);
 }
 
-void Synth::LoadBankImage(const void* data, std::size_t size) {
-  programfiles::ReadBankImage(*this, data, size);
-}
+void Synth::LoadBankImage(const void* data, std::size_t size) { programfiles::ReadBankImage(*this, data, size); }
 
 void Synth::LoadStartupBank() {
   if (!startupBankPath_.empty() && LoadBankFile(startupBankPath_)) return;
@@ -49,6 +43,5 @@ void Synth::LoadStartupBank() {
   // is kept: the next save of the configuration would otherwise erase the
   // user's choice, say of a bank on a drive that is not plugged in today.
   platform::ResourceBytes bank;
-  if (platform::FindModuleResource(kFactoryBankName, kFactoryBankType, &bank))
-    LoadBankImage(bank.data, bank.size);
+  if (platform::FindModuleResource(kFactoryBankName, kFactoryBankType, &bank)) LoadBankImage(bank.data, bank.size);
 }

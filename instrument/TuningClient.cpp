@@ -11,8 +11,7 @@ constexpr char kAnyChannel = char(0xFF);
 }  // namespace
 
 TuningClient::TuningClient(const TuningLibrary& library) : library_(library) {
-  for (int n = 0; n < kTunedNotes; ++n)
-    frequencies_[n] = kConcertA * std::pow(2.0, (n - kConcertANote) / 12.0);
+  for (int n = 0; n < kTunedNotes; ++n) frequencies_[n] = kConcertA * std::pow(2.0, (n - kConcertANote) / 12.0);
   if (library_.registerClient) {
     library_.registerClient();
     registered_ = true;

@@ -30,9 +30,8 @@ bool LoadTuningLibrary(TuningLibrary& record, const std::string& path) {
   Resolve(library, "MTS_GetMultiChannelTuningTable", record.getMultiChannelTuningTable);
   if (record.getTuningTable) record.tuningTable = record.getTuningTable();
   for (int channel = 0; channel < kTuningChannels; ++channel) {
-    record.channelTables[channel] = record.getMultiChannelTuningTable
-                                        ? record.getMultiChannelTuningTable(char(channel))
-                                        : nullptr;
+    record.channelTables[channel] =
+        record.getMultiChannelTuningTable ? record.getMultiChannelTuningTable(char(channel)) : nullptr;
   }
   return true;
 }

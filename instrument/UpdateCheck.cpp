@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/HttpGet.h"
 #include "plugin/EditorView.h"
 #include "plugin/Text.h"
 #include "plugin/Version.h"
-#include "platform/HttpGet.h"
 
 namespace update {
 

@@ -11,8 +11,7 @@ DynamicLibrary OpenLibrary(const std::string& path, std::string* error) {
   library.handle = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
   if (!library.handle && error) {
     char text[64];
-    std::snprintf(text, sizeof text, "cannot load library (error %lu)",
-                  static_cast<unsigned long>(GetLastError()));
+    std::snprintf(text, sizeof text, "cannot load library (error %lu)", static_cast<unsigned long>(GetLastError()));
     *error = text;
   }
   return library;

@@ -23,13 +23,10 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool CreateFolder(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) || FolderExists(path);
-}
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) || FolderExists(path); }
 
 bool CreateEmptyFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     CloseHandle(file);
     return true;
@@ -39,8 +36,8 @@ bool CreateEmptyFile(const std::string& path) {
 
 bool ReadWholeFile(const std::string& path, std::size_t maximumBytes, std::string& bytes) {
   bytes.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size;
   bool ok = GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) <= maximumBytes;
@@ -65,8 +62,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   static std::atomic<unsigned> calls{0};
   const std::string temporary =
       path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(calls.fetch_add(1));
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   std::size_t done = 0;

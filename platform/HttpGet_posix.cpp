@@ -166,11 +166,8 @@ bool HttpGet(const HttpRequest& request, std::string& body) {
   for (;;) {
     if (!incoming.ReadMore() && !incoming.closed) return false;
     switch (ParseHttpResponse(incoming.bytes, incoming.closed, request.maxBodyBytes, body)) {
-      case HttpResponseState::kComplete:
-        return true;
-      case HttpResponseState::kRefused:
-        body.clear();
-        return false;
+      case HttpResponseState::kComplete: return true;
+      case HttpResponseState::kRefused: body.clear(); return false;
       case HttpResponseState::kIncomplete:
         if (incoming.closed) return false;
         break;

@@ -37,8 +37,7 @@ std::string DocumentsFromUserDirs(const std::string& configFolder, const std::st
     start = end + 1;
     if (line.compare(0, key.size(), key) != 0) continue;
     std::string value = line.substr(key.size());
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-      value = value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
     if (value.empty() || value[0] != '/' || value == home || value == home + "/") return "";
     return value;

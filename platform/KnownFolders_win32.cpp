@@ -1,7 +1,7 @@
 #include "platform/KnownFolders.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 namespace platform {
 

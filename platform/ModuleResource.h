@@ -16,8 +16,7 @@ struct ResourceBytes {
 // (null: the module this code is linked into); false when it has none. The
 // bytes stay valid while the module is loaded. Where resources are compiled
 // in, only this module has any.
-bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes,
-                        void* module = nullptr);
+bool FindModuleResource(const char* name, const char* type, ResourceBytes* bytes, void* module = nullptr);
 
 // Where the module has no resource section: called by the compiled-in
 // resources before anything looks for them. Does nothing on Windows.

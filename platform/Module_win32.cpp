@@ -18,8 +18,7 @@ namespace platform {
 void* ThisModule() {
   if (!moduleHandle) {
     // Linked into an executable (the tests): find the module by address.
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&ThisModule), &moduleHandle);
   }
   return moduleHandle;

@@ -16,13 +16,12 @@ extern const char* const kProfileLineEnd;
 // Copies the value of `key` in `section`, or `defaultValue` (null = empty)
 // when there is none, into `buffer`: at most size - 1 characters and a
 // terminator. Returns the number of characters copied.
-std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key,
-                              const char* defaultValue, char* buffer, std::size_t size);
+std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key, const char* defaultValue,
+                             char* buffer, std::size_t size);
 
 // Sets `key` in `section`, adding the section and the key at the end when
 // they are missing. A null value removes the key; the section stays.
-void WriteProfileValue(const std::string& path, const char* section, const char* key,
-                        const char* value);
+void WriteProfileValue(const std::string& path, const char* section, const char* key, const char* value);
 
 // Replaces `section` with an empty one (its header only), at the end of the file.
 void ClearProfileSection(const std::string& path, const char* section);

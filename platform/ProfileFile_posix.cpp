@@ -34,8 +34,8 @@ ParsedFile& LastParsed() {
 
 }  // namespace
 
-std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key,
-                              const char* defaultValue, char* buffer, std::size_t size) {
+std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key, const char* defaultValue,
+                             char* buffer, std::size_t size) {
   if (!buffer || size == 0) return 0;
   buffer[0] = 0;
   if (!section || !key) return 0;
@@ -63,8 +63,10 @@ std::size_t ReadProfileValue(const std::string& path, const char* section, const
 void WriteProfileValue(const std::string& path, const char* section, const char* key, const char* value) {
   if (!section || !key) return;
   profile::Text text = profile::Read(path);
-  if (value) profile::Set(text, section, key, value);
-  else if (!profile::Remove(text, section, key)) return;  // nothing to remove: the file stays as it is
+  if (value)
+    profile::Set(text, section, key, value);
+  else if (!profile::Remove(text, section, key))
+    return;  // nothing to remove: the file stays as it is
   profile::Write(path, text);
 }
 

@@ -6,17 +6,15 @@ namespace platform {
 
 const char* const kProfileLineEnd = "\r\n";
 
-std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key,
-                              const char* defaultValue, char* buffer, std::size_t size) {
+std::size_t ReadProfileValue(const std::string& path, const char* section, const char* key, const char* defaultValue,
+                             char* buffer, std::size_t size) {
   if (!buffer || size == 0 || !section || !key) return 0;
   // Null section or key would list names instead of reading a value.
   const DWORD capacity = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(size);
-  return GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "", buffer, capacity,
-                                  path.c_str());
+  return GetPrivateProfileStringA(section, key, defaultValue ? defaultValue : "", buffer, capacity, path.c_str());
 }
 
-void WriteProfileValue(const std::string& path, const char* section, const char* key,
-                        const char* value) {
+void WriteProfileValue(const std::string& path, const char* section, const char* key, const char* value) {
   if (!section || !key) return;  // a null key would delete the whole section
   WritePrivateProfileStringA(section, key, value, path.c_str());
 }

@@ -103,9 +103,7 @@ Text Read(const std::string& path) {
   return Parse(text);
 }
 
-bool Write(const std::string& path, const Text& settings) {
-  return WriteFileAtomically(path, Format(settings));
-}
+bool Write(const std::string& path, const Text& settings) { return WriteFileAtomically(path, Format(settings)); }
 
 std::optional<std::string> Find(const Text& settings, const char* section, const char* key) {
   const auto found = FirstSection(settings.sections, Trim(section));
@@ -117,8 +115,7 @@ std::optional<std::string> Find(const Text& settings, const char* section, const
 
 void Set(Text& settings, const char* section, const char* key, const std::string& value) {
   auto target = FirstSection(settings.sections, Trim(section));
-  if (target == settings.sections.end())
-    target = settings.sections.insert(target, {Trim(section), true, {}});
+  if (target == settings.sections.end()) target = settings.sections.insert(target, {Trim(section), true, {}});
   const auto entry = FirstEntry(target->entries, Trim(key));
   if (entry == target->entries.end()) {
     target->entries.push_back({Trim(key), Trim(value), true, false});
@@ -139,9 +136,9 @@ bool Remove(Text& settings, const char* section, const char* key) {
 void ClearSection(Text& settings, const char* section) {
   const std::string name = Trim(section);
   std::vector<Section>& sections = settings.sections;
-  sections.erase(std::remove_if(sections.begin(), sections.end(),
-                                [&](const Section& s) { return SameName(s.name, name); }),
-                 sections.end());
+  sections.erase(
+      std::remove_if(sections.begin(), sections.end(), [&](const Section& s) { return SameName(s.name, name); }),
+      sections.end());
   sections.push_back({name, true, {}});
 }
 

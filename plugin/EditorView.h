@@ -47,6 +47,5 @@ class EditorView {
   virtual void PromptForFile(char* path, int mode, char* folder, const char* extensions) = 0;
   // Opens `url` in the system's browser, after `confirmText` (Yes/No) when
   // given; shows `failureText` when it cannot. True when it was opened.
-  virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText,
-                           const char* failureText) = 0;
+  virtual bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) = 0;
 };

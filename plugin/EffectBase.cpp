@@ -1,11 +1,10 @@
 #include "plugin/EffectBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
-#include <algorithm>
-
 
 EffectBase::EffectBase(const EffectIdentity& identity)
     : uniqueId_(identity.uniqueId),
@@ -253,9 +252,7 @@ int EffectBase::MeasureParams(const StateBuffer& buffer, int position) const {
   return position;
 }
 
-int EffectBase::MeasureState(const StateBuffer& buffer, int position) const {
-  return MeasureParams(buffer, position);
-}
+int EffectBase::MeasureState(const StateBuffer& buffer, int position) const { return MeasureParams(buffer, position); }
 
 const char* EffectBase::PresetName(int index) const {
   if (index < 0 || index >= PresetCount()) return "";

@@ -18,11 +18,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <thread>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
+#include "platform/PluginMutex.h"
 #include "plugin/EditorMailbox.h"
 #include "plugin/EffectParameter.h"
 #include "plugin/HostTimeInfo.h"
@@ -30,8 +31,6 @@
 #include "plugin/PresetSlot.h"
 #include "plugin/StateBuffer.h"
 #include "plugin/Text.h"
-#include "platform/PluginMutex.h"
-
 
 struct EffectIdentity {
   const char* effectName;
@@ -160,9 +159,7 @@ class EffectBase {
   // Under the mutex.
   virtual bool SerializeCurrentState(StateBuffer& buffer) { return SerializeParams(buffer); }
   // Under the mutex.
-  virtual int UnserializeState(const StateBuffer& buffer, int position) {
-    return UnserializeParams(buffer, position);
-  }
+  virtual int UnserializeState(const StateBuffer& buffer, int position) { return UnserializeParams(buffer, position); }
   // Walks a state as UnserializeState would read it, applying nothing:
   // the position after it, or -1 when it is truncated or holds a value that
   // is not a finite number. Lets chunk and file readers refuse bad data
@@ -270,7 +267,7 @@ class EffectBase {
 
   platform::PluginMutex mutex_;
   std::atomic<std::thread::id> mutexOwner_{};
-  int mutexDepth_ = 0;                 // the owner's
+  int mutexDepth_ = 0;                     // the owner's
   HostCall mutexOutbox_[kOutboxCapacity];  // the owner's
   int mutexOutboxCount_ = 0;
   std::atomic<bool> engineHeld_{false};
@@ -281,7 +278,7 @@ class EffectBase {
   std::atomic<std::uint64_t> changed_[kChangedWords] = {};
   std::atomic<unsigned> restoreSequence_{0};
   std::uint64_t setByEngine_[kChangedWords] = {};  // the engine holder's
-  int bulkDepth_ = 0;  // under the mutex
+  int bulkDepth_ = 0;                              // under the mutex
   char effectName_[kIdentityLength] = {};
   char productName_[kIdentityLength] = {};
   char makerName_[kIdentityLength] = {};

@@ -1,9 +1,9 @@
 #include "plugin/EffectParameter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <climits>
 
 #include "plugin/NumberText.h"
 
@@ -13,15 +13,14 @@ constexpr int kMaxPrecision = 6;
 // Values are truncated toward zero before naming them; a value outside the
 // int range names nothing.
 bool TruncateToInt(double v, int* out) {
-  if (!(v > static_cast<double>(INT_MIN) - 1.0 && v < static_cast<double>(INT_MAX) + 1.0))
-    return false;
+  if (!(v > static_cast<double>(INT_MIN) - 1.0 && v < static_cast<double>(INT_MAX) + 1.0)) return false;
   *out = static_cast<int>(v);
   return true;
 }
 }  // namespace
 
-void EffectParameter::DefineContinuous(const char* newName, double newDefault, double newMinimum,
-                                        double newMaximum, double newStep, double newShape) {
+void EffectParameter::DefineContinuous(const char* newName, double newDefault, double newMinimum, double newMaximum,
+                                       double newStep, double newShape) {
   if (kind == kUnset) kind = kContinuous;
   CopyText(name, newName);
   label[0] = 0;
@@ -31,13 +30,11 @@ void EffectParameter::DefineContinuous(const char* newName, double newDefault, d
   value = newDefault;
   maximum = std::max(newMaximum, newMinimum + newStep);
   displayPrecision = 0;
-  for (double d = newStep; d != std::floor(d) && displayPrecision < kMaxPrecision; d *= 10)
-    ++displayPrecision;
+  for (double d = newStep; d != std::floor(d) && displayPrecision < kMaxPrecision; d *= 10) ++displayPrecision;
   if (newShape != 0) shape = newShape;
 }
 
-void EffectParameter::DefineEnumeration(const char* newName, int defaultIndex, int count,
-                                         const char* const* names) {
+void EffectParameter::DefineEnumeration(const char* newName, int defaultIndex, int count, const char* const* names) {
   if (kind == kUnset) kind = kEnumeration;
   DefineContinuous(newName, defaultIndex, 0, count - 1, 1, 1.0);
   for (int i = 0; i < count; ++i) {
@@ -47,9 +44,7 @@ void EffectParameter::DefineEnumeration(const char* newName, int defaultIndex, i
   }
 }
 
-double EffectParameter::FromNormalizedRaw(double x) const {
-  return std::pow(x, shape) * (maximum - minimum) + minimum;
-}
+double EffectParameter::FromNormalizedRaw(double x) const { return std::pow(x, shape) * (maximum - minimum) + minimum; }
 
 double EffectParameter::SetFromNormalized(double x) {
   // Below 0 (or NaN) would give NaN through a fractional shape.
@@ -77,8 +72,7 @@ const EffectParameter::ValueName* EffectParameter::NameFor(double v) const {
   return nullptr;
 }
 
-void EffectParameter::FormatValue(double v, bool normalised, char* out,
-                                   bool useValueNames) const {
+void EffectParameter::FormatValue(double v, bool normalised, char* out, bool useValueNames) const {
   if (normalised) v = FromNormalizedRaw(v);
   if (useValueNames) {
     const ValueName* entry = NameFor(v);

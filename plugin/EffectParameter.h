@@ -16,8 +16,8 @@ class EffectParameter {
     char text[kNameLength];
   };
 
-  void DefineContinuous(const char* name, double defaultValue, double minimum, double maximum,
-                        double step, double shape);
+  void DefineContinuous(const char* name, double defaultValue, double minimum, double maximum, double step,
+                        double shape);
   void DefineEnumeration(const char* name, int defaultIndex, int count, const char* const* names);
 
   double SetFromNormalized(double x);

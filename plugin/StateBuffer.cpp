@@ -29,9 +29,8 @@ bool StateBuffer::Reserve(int n) {
   if (n < 0) return false;
   if (static_cast<size_t>(n) <= bytes_.size()) return true;
   // Grow by at least the granularity or half the size, so appends stay cheap.
-  long long target = std::max<long long>(static_cast<long long>(bytes_.size()) +
-                                             std::max<long long>(granularity_, size_ / 2),
-                                         n);
+  long long target =
+      std::max<long long>(static_cast<long long>(bytes_.size()) + std::max<long long>(granularity_, size_ / 2), n);
   target = std::min<long long>(target, std::numeric_limits<int>::max());
   try {
     bytes_.resize(static_cast<size_t>(target));
@@ -96,8 +95,7 @@ int StateBuffer::ReadInt32(int position, std::int32_t* out) const {
 int StateBuffer::ReadDouble(int position, double* out) const {
   if (Remaining(position) < 8) return -1;
   std::uint64_t bits = GetLittleEndian32(bytes_.data() + position) |
-                       static_cast<std::uint64_t>(GetLittleEndian32(bytes_.data() + position + 4))
-                           << 32;
+                       static_cast<std::uint64_t>(GetLittleEndian32(bytes_.data() + position + 4)) << 32;
   std::memcpy(out, &bits, 8);
   return position + 8;
 }
@@ -114,8 +112,8 @@ int StateBuffer::ReadString(int position, char* out, int capacity) const {
   if (start < 0) return -1;
   // Computed in 64 bits: a hostile length must not overflow the position.
   long long end = static_cast<long long>(start) + length;
-  if (end > size_) return end > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                                 : static_cast<int>(end);
+  if (end > size_)
+    return end > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(end);
   if (end < start) end = start;  // a negative length reads as empty
   if (capacity <= 0) return static_cast<int>(end);
   int copy = std::min<int>(std::max<std::int32_t>(length, 0), capacity - 1);
@@ -137,8 +135,7 @@ void WriteChunkHeader(StateBuffer& buffer) {
 
 std::uint32_t ReadChunkHeader(const StateBuffer& buffer, int& position) {
   std::int32_t marker = 0;
-  if (buffer.ReadInt32(position, &marker) < 0 || static_cast<std::uint32_t>(marker) != kChunkMarker)
-    return 0;
+  if (buffer.ReadInt32(position, &marker) < 0 || static_cast<std::uint32_t>(marker) != kChunkMarker) return 0;
   std::int32_t version = 0;
   if (buffer.ReadInt32(position + 4, &version) < 0) {
     position = -1;

@@ -18,7 +18,7 @@ void CopyText(char (&to)[N], const char* from) {
   CopyText(to, from, N);
 }
 
-constexpr size_t kNameLength = 32;        // parameter names, labels, value names
-constexpr size_t kPresetNameLength = 256; // preset names
-constexpr size_t kIdentityLength = 128;   // effect, product and maker names
-constexpr size_t kPathLength = 1024;      // paths and formatted messages
+constexpr size_t kNameLength = 32;         // parameter names, labels, value names
+constexpr size_t kPresetNameLength = 256;  // preset names
+constexpr size_t kIdentityLength = 128;    // effect, product and maker names
+constexpr size_t kPathLength = 1024;       // paths and formatted messages

@@ -13,6 +13,8 @@ packages=(
   cmake ninja-build g++ binutils libgtest-dev libbenchmark-dev
   libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxtst-dev
   fonts-dejavu-core fonts-liberation2 xvfb locales
+  # the formatter the test command checks the layout with
+  clang-format-14
   # a real host for the daw tests
   ardour
   # Windows cross build and its tests under Wine

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command of Kestrion (README and CI run exactly this). Prepares the
 # machine, then builds and tests the plug-in four ways:
+#   format   every C++ file laid out as .clang-format says
 #   linux    RelWithDebInfo build in build/linux, every test
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer in build/asan, every test
 #   tsan     ThreadSanitizer in build/tsan: builds and runs only the concurrency
@@ -57,6 +58,10 @@ WINDOWS_FLAGS=("-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 
 # --- The stages. Each runs in its own subshell, so their exports stay apart. -
+stage_format() {
+  bash "$KESTRION_ROOT/scripts/format.sh" --check
+}
+
 stage_linux() {
   configure_and_build "$BUILD_ROOT/linux" -DKESTRION_WINDOWS_BUILD_DIR="$BUILD_ROOT/windows" &&
     ctest --test-dir "$BUILD_ROOT/linux" "${CTEST_ARGS[@]}" -j "$JOBS" -LE crossplatform
@@ -169,7 +174,7 @@ bash "$KESTRION_ROOT/scripts/setup.sh" || die "setup.sh failed; nothing was buil
 mkdir -p "$LOG_DIR"
 start_xvfb
 
-for stage in linux asan tsan windows crossplatform release; do
+for stage in format linux asan tsan windows crossplatform release; do
   run_stage "$stage"
 done
 

@@ -2,18 +2,16 @@
 
 #include <algorithm>
 
-#include "ui/FrameStrip.h"
 #include "ui/Editor.h"
+#include "ui/FrameStrip.h"
 
 BitmapControl::BitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
-                               int blendMethod)
+                             int blendMethod)
     : Control(delegate, FrameArea(x, y, strip), parameterIndex, blendMethod), strip_(strip) {}
 
 int BitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
 
-bool BitmapControl::Render(Editor& graphics) {
-  return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend());
-}
+bool BitmapControl::Render(Editor& graphics) { return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend()); }
 
 void SwitchControl::HandlePress(int x, int y, const PointerMods& mods) {
   double value = Value() + (strip_.frames < 2 ? 1.0 : 1.0 / (strip_.frames - 1));
@@ -23,7 +21,7 @@ void SwitchControl::HandlePress(int x, int y, const PointerMods& mods) {
 }
 
 SwitchFramesControl::SwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
-                                           const FrameStrip& strip, int blendMethod)
+                                         const FrameStrip& strip, int blendMethod)
     : SwitchControl(delegate, x, y, parameterIndex, strip, blendMethod) {
   const Rect& area = Area();
   const int frames = std::max(strip.frames, 1);

@@ -11,7 +11,7 @@ class BitmapControl : public Control {
  public:
   // The area is one frame of the strip with its top-left corner at (x, y).
   BitmapControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
-                 int blendMethod = kBlendAlpha);
+                int blendMethod = kBlendAlpha);
   bool Render(Editor& graphics) override;
   const FrameStrip& Strip() const { return strip_; }
   // The 1-based frame the current value shows.
@@ -34,7 +34,7 @@ class SwitchControl : public BitmapControl {
 class SwitchFramesControl : public SwitchControl {
  public:
   SwitchFramesControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
-                       int blendMethod = kBlendAlpha);
+                      int blendMethod = kBlendAlpha);
   void HandlePress(int x, int y, const PointerMods& mods) override;
   const std::vector<Rect>& Bands() const { return bands_; }
 

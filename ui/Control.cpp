@@ -55,8 +55,10 @@ void Control::SetDisabled(bool disabled) {
 void Control::MarkChanged(bool push) {
   // A value that is not a number (a host sending garbage) counts as the
   // lowest, so that no frame computation ever sees it.
-  if (!(value_ >= lowerClamp_)) value_ = lowerClamp_;
-  else if (value_ > upperClamp_) value_ = upperClamp_;
+  if (!(value_ >= lowerClamp_))
+    value_ = lowerClamp_;
+  else if (value_ > upperClamp_)
+    value_ = upperClamp_;
   needsDrawing_ = true;
   if (push && delegate_ && parameterIndex_ >= 0) delegate_->SetFromEditor(parameterIndex_, value_);
 }

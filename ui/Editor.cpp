@@ -4,6 +4,10 @@
 #include <cctype>
 #include <cstring>
 
+#include "graphics/RasterBlit.h"
+#include "graphics/RasterFont.h"
+#include "graphics/RasterPng.h"
+#include "platform/Module.h"
 #include "plugin/EditorDelegate.h"
 #include "plugin/EditorMailbox.h"
 #include "plugin/EffectParameter.h"
@@ -11,10 +15,6 @@
 #include "ui/FontCache.h"
 #include "ui/FrameStrip.h"
 #include "ui/ImageCache.h"
-#include "graphics/RasterBlit.h"
-#include "graphics/RasterFont.h"
-#include "graphics/RasterPng.h"
-#include "platform/Module.h"
 
 using graphics::RasterBitmap;
 using graphics::Rect;
@@ -47,7 +47,10 @@ bool EndsWithPng(const char* name) {
 }  // namespace
 
 Editor::Editor(EditorDelegate* delegate, int width, int height, int frameRate)
-    : delegate_(delegate), width_(std::max(width, 0)), height_(std::max(height, 0)), frameRate_(std::max(frameRate, 1)) {}
+    : delegate_(delegate),
+      width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      frameRate_(std::max(frameRate, 1)) {}
 
 Editor::~Editor() {
   while (!controls_.empty()) controls_.pop_back();  // last to first
@@ -208,8 +211,10 @@ bool Editor::DrawText(TextStyle& style, const char* text, const Rect& rect) {
   const std::uint32_t colour = style.colour.Packed();
   font->SetTextColour(colour);
   int format = graphics::kTextNoClip;
-  if (style.alignment == kAlignCentre) format |= graphics::kTextCentre;
-  else if (style.alignment == kAlignRight) format |= graphics::kTextRight;
+  if (style.alignment == kAlignCentre)
+    format |= graphics::kTextCentre;
+  else if (style.alignment == kAlignRight)
+    format |= graphics::kTextRight;
   if (style.colour.alpha != 255) format |= graphics::kTextApplyColourAlpha;
   // Outside the draw area the panel is not redrawn underneath, so text
   // there would be laid over its own earlier copy.

@@ -10,29 +10,37 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/RasterBitmap.h"
+#include "graphics/RasterSysBitmap.h"
 #include "plugin/EditorView.h"
 #include "plugin/Text.h"
 #include "ui/Control.h"
 #include "ui/MenuList.h"
 #include "ui/PanelTypes.h"
-#include "graphics/RasterBitmap.h"
-#include "graphics/RasterSysBitmap.h"
 
 class EditorDelegate;
 class EffectParameter;
 
 // Key codes of KeyPressed.
-enum EditorKey { kKeySpace = 0, kKeyUp = 1, kKeyDown = 2, kKeyLeft = 3, kKeyRight = 4, kKeyDigit0 = 5, kKeyLetterA = 15 };
+enum EditorKey {
+  kKeySpace = 0,
+  kKeyUp = 1,
+  kKeyDown = 2,
+  kKeyLeft = 3,
+  kKeyRight = 4,
+  kKeyDigit0 = 5,
+  kKeyLetterA = 15
+};
 
 // What a window's in-place text entry is doing. Every system's window
 // follows the same rules: a press on the panel or Escape cancels, Return or
 // focus loss commits, and the timer tick carries out either.
 enum TextEntryState {
   kEntryIdle = 0,
-  kEntryFocused = 1,    // the entry has the keyboard focus
-  kEntryShown = 2,      // shown, and the panel redrawn around it
-  kEntryCancel = 3,     // to be discarded at the next tick
-  kEntryCommit = 4,     // to be applied at the next tick
+  kEntryFocused = 1,  // the entry has the keyboard focus
+  kEntryShown = 2,    // shown, and the panel redrawn around it
+  kEntryCancel = 3,   // to be discarded at the next tick
+  kEntryCommit = 4,   // to be applied at the next tick
 };
 
 // The resource id and file name of the panel background.

@@ -2,8 +2,8 @@
 // face, shared by every editor and kept until the library is unloaded.
 #pragma once
 
-#include "ui/PanelTypes.h"
 #include "graphics/RasterFont.h"
+#include "ui/PanelTypes.h"
 
 namespace fontcache {
 

@@ -21,6 +21,8 @@ void FrameOffset(const FrameStrip& strip, int frame, int* x, int* y) {
   *y = 0;
   if (strip.frames < 2 || frame < 2) return;
   const double fraction = static_cast<double>(frame - 1) / strip.frames;
-  if (strip.sideBySide) *x = static_cast<int>(strip.width * fraction + 0.5);
-  else *y = static_cast<int>(strip.height * fraction + 0.5);
+  if (strip.sideBySide)
+    *x = static_cast<int>(strip.width * fraction + 0.5);
+  else
+    *y = static_cast<int>(strip.height * fraction + 0.5);
 }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "plugin/Text.h"
 #include "graphics/RasterBlit.h"
+#include "plugin/Text.h"
 
 namespace {
 
@@ -94,8 +94,8 @@ MenuList* HeadlessEditor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   return owner;
 }
 
-void HeadlessEditor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect,
-                                      const char* text, const EffectParameter* parameter) {
+void HeadlessEditor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                                   const EffectParameter* parameter) {
   if (!control || entryControl_) return;
   textEntries_.push_back({control, text ? text : "", rect, parameter != nullptr});
   entryControl_ = control;

@@ -41,7 +41,7 @@ class HeadlessEditor : public Editor {
   // left, a menu is dismissed, a text entry cancelled, a file prompt
   // cancelled and a message box answered with the default answer.
   struct Script {
-    std::deque<int> menuChoices;  // command ids as the menu numbers them; -1 dismisses
+    std::deque<int> menuChoices;        // command ids as the menu numbers them; -1 dismisses
     std::deque<std::string> menuTexts;  // or: the entry with this text (searched in the whole tree)
     std::deque<std::string> enteredTexts;
     std::deque<std::string> files;  // "" cancels

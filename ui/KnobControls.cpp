@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/FrameStrip.h"
 #include "ui/Editor.h"
+#include "ui/FrameStrip.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ bool Fine(const PointerMods& mods) { return mods.shift || mods.control; }
 
 }  // namespace
 
-KnobControl::KnobControl(EditorDelegate* delegate, const Rect& area, int parameterIndex, int direction,
-                           double gearing, int blendMethod)
+KnobControl::KnobControl(EditorDelegate* delegate, const Rect& area, int parameterIndex, int direction, double gearing,
+                         int blendMethod)
     : Control(delegate, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
 
 void KnobControl::HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) {
@@ -39,13 +39,11 @@ void KnobControl::HandleWheel(int x, int y, const PointerMods& mods, int notches
   MarkChanged(true);
 }
 
-KnobMultiControl::KnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex,
-                                     const FrameStrip& strip, double gearing, int blendMethod)
+KnobMultiControl::KnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
+                                   double gearing, int blendMethod)
     : KnobControl(delegate, FrameArea(x, y, strip), parameterIndex, kKnobVertical, gearing, blendMethod),
       strip_(strip) {}
 
 int KnobMultiControl::CurrentFrame() const { return FrameForValue(Value(), strip_.frames); }
 
-bool KnobMultiControl::Render(Editor& graphics) {
-  return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend());
-}
+bool KnobMultiControl::Render(Editor& graphics) { return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend()); }

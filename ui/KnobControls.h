@@ -9,7 +9,7 @@ enum KnobDirection { kKnobVertical = 0, kKnobHorizontal = 1 };
 class KnobControl : public Control {
  public:
   KnobControl(EditorDelegate* delegate, const Rect& area, int parameterIndex, int direction = kKnobVertical,
-               double gearing = 4.0, int blendMethod = kBlendAlpha);
+              double gearing = 4.0, int blendMethod = kBlendAlpha);
   void HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) override;
   void HandleWheel(int x, int y, const PointerMods& mods, int notches) override;
   bool Render(Editor& graphics) override { return true; }
@@ -25,7 +25,7 @@ class KnobControl : public Control {
 class KnobMultiControl : public KnobControl {
  public:
   KnobMultiControl(EditorDelegate* delegate, int x, int y, int parameterIndex, const FrameStrip& strip,
-                    double gearing = 4.0, int blendMethod = kBlendAlpha);
+                   double gearing = 4.0, int blendMethod = kBlendAlpha);
   bool Render(Editor& graphics) override;
   const FrameStrip& Strip() const { return strip_; }
   int CurrentFrame() const;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "graphics/RasterBlit.h"
 #include "plugin/EditorView.h"
 #include "ui/TextFieldView.h"
-#include "graphics/RasterBlit.h"
 
 namespace {
 

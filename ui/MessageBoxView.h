@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/TextEntryModel.h"
 #include "graphics/RasterFont.h"
+#include "ui/TextEntryModel.h"
 
 class MessageBoxView {
  public:

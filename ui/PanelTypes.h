@@ -54,7 +54,7 @@ struct TextStyle {
 
   TextStyle() = default;
   TextStyle(const char* faceName, int pixels, ArgbColour textColour, int styleKind = kTextNormal,
-             int align = kAlignCentre)
+            int align = kAlignCentre)
       : size(pixels), colour(textColour), style(styleKind), alignment(align) {
     CopyText(face, faceName);
   }

@@ -131,8 +131,8 @@ void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
 
 // -- the chain of open menus ---------------------------------------------------
 
-PopupMenuStack::PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y,
-                               int screenWidth, int screenHeight)
+PopupMenuStack::PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y, int screenWidth,
+                               int screenHeight)
     : root_(&root), font_(font), screenWidth_(screenWidth), screenHeight_(screenHeight) {
   levels_.emplace_back(root, font);
   Place(levels_.back(), nullptr, x, y);

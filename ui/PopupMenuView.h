@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "ui/MenuList.h"
 #include "graphics/RasterFont.h"
+#include "ui/MenuList.h"
 
 class PopupMenuView {
  public:

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/PanelTypes.h"
 #include "graphics/RasterBlit.h"
+#include "ui/PanelTypes.h"
 
 namespace {
 
@@ -60,7 +60,8 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
   font.DrawTextAt(&bitmap, endX, top, text.data() + end, static_cast<int>(text.size()) - end);
   if (end > start) {
     const int from = std::max(startX, inside.left), to = std::min(endX, inside.right);
-    if (to > from) PaintRect(&bitmap, from, top, to - from, font.LineHeight(), look.selection, 1.0f, graphics::kBlitCopy);
+    if (to > from)
+      PaintRect(&bitmap, from, top, to - from, font.LineHeight(), look.selection, 1.0f, graphics::kBlitCopy);
     font.SetTextColour(look.selectedText);
     font.DrawTextAt(&bitmap, startX, top, text.data() + start, end - start);
   }
@@ -74,8 +75,8 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
   }
 }
 
-int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model,
-                        const graphics::Rect& area, const TextFieldLook& look, int x) {
+int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model, const graphics::Rect& area,
+                        const TextFieldLook& look, int x) {
   const std::string& text = model.Text();
   const int left = TextLeft(font, model, area, look);
   const int count = static_cast<int>(text.size());

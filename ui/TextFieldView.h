@@ -5,15 +5,15 @@
 
 #include <cstdint>
 
-#include "ui/TextEntryModel.h"
 #include "graphics/RasterFont.h"
+#include "ui/TextEntryModel.h"
 
 struct TextFieldLook {
   std::uint32_t background = 0xFFFFFFFF;
   std::uint32_t text = 0xFF000000;
   std::uint32_t selection = 0xFF3366CC;
   std::uint32_t selectedText = 0xFFFFFFFF;
-  int alignment = 0;  // TextAlignment
+  int alignment = 0;        // TextAlignment
   std::uint32_t frame = 0;  // a one-pixel border in this colour; 0 for none
 };
 
@@ -21,5 +21,5 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
                    const graphics::Rect& area, const TextFieldLook& look, bool showCaret);
 
 // The caret position nearest to bitmap column x, for a click into the field.
-int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model,
-                        const graphics::Rect& area, const TextFieldLook& look, int x);
+int TextFieldPositionAt(graphics::RasterCachedFont& font, const TextEntryModel& model, const graphics::Rect& area,
+                        const TextFieldLook& look, int x);

@@ -7,9 +7,7 @@
 
 class ScopedFlushDenormals {
  public:
-  ScopedFlushDenormals() : saved_(_mm_getcsr()) {
-    _mm_setcsr(saved_ | kFlushToZero | kDenormalsAreZero);
-  }
+  ScopedFlushDenormals() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | kFlushToZero | kDenormalsAreZero); }
   ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
   ScopedFlushDenormals(const ScopedFlushDenormals&) = delete;
   ScopedFlushDenormals& operator=(const ScopedFlushDenormals&) = delete;

@@ -15,14 +15,12 @@ using VstIntPtr = std::intptr_t;
 
 struct AEffect;
 
-using AudioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                          VstIntPtr value, void* ptr, float opt);
-using DispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                     VstIntPtr value, void* ptr, float opt);
-using ProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
-                             VstInt32 sampleFrames);
-using ProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
-                                   VstInt32 sampleFrames);
+using AudioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                          float opt);
+using DispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                     float opt);
+using ProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
+using ProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs, VstInt32 sampleFrames);
 using SetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
 using GetParameterProc = float (*)(AEffect* effect, VstInt32 index);
 

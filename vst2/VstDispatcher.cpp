@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "instrument/panel/PanelEditor.h"
 #include "plugin/EditorView.h"
 #include "plugin/NumberText.h"
-#include "instrument/panel/PanelEditor.h"
 #include "ui/Editor.h"
 
 using namespace vst;
@@ -21,8 +21,8 @@ constexpr VstIntPtr kCanDoExtension = 0xBEEF0000;
 
 }  // namespace
 
-VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                    VstIntPtr value, void* ptr, float opt) {
+VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt) {
   VstPlugin* plugin = FromRecord(effect);
   if (!plugin) return 0;
   if (opcode == effClose) {
@@ -51,19 +51,15 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
   }
 }
 
-VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt) {
+VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   const bool validParameter = index >= 0 && index < instrument_->ParameterCount();
   switch (opcode) {
-    case effOpen:
-      instrument_->NotifyAllParameters();
-      return 0;
+    case effOpen: instrument_->NotifyAllParameters(); return 0;
     case effSetProgram:
       instrument_->ModifyCurrentPreset(nullptr);
       if (value >= 0 && value < instrument_->PresetCount()) instrument_->ActivatePreset(static_cast<int>(value));
       return 0;
-    case effGetProgram:
-      return instrument_->CurrentPreset();
+    case effGetProgram: return instrument_->CurrentPreset();
     case effSetProgramName:
       if (ptr) {
         // Hosts pass at most a slot's worth; never read past that.
@@ -73,7 +69,8 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       }
       return 0;
     case effGetProgramName:
-      if (ptr) CopyText(static_cast<char*>(ptr), instrument_->PresetName(instrument_->CurrentPreset()), kPresetNameLength);
+      if (ptr)
+        CopyText(static_cast<char*>(ptr), instrument_->PresetName(instrument_->CurrentPreset()), kPresetNameLength);
       return 0;
     case effGetParamLabel:
       if (validParameter && ptr)
@@ -124,32 +121,25 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       editor_->Window().CloseWindow();
       editor_.reset();
       return 1;
-    case effIdentify:
-      return kIdentifyAnswer;
+    case effIdentify: return kIdentifyAnswer;
     case effGetChunk:
       if (!ptr) return 0;
       return GetChunk(static_cast<void**>(ptr), index == 0 && !IsChunkHost());
     case effSetChunk:
       if (!ptr) return 0;
       return SetChunk(ptr, value, index == 0 && !IsChunkHost());
-    case effCanBeAutomated:
-      return 1;
-    case effString2Parameter:
-      return StringToParameter(index, static_cast<const char*>(ptr));
+    case effCanBeAutomated: return 1;
+    case effString2Parameter: return StringToParameter(index, static_cast<const char*>(ptr));
     case effGetProgramNameIndexed: {
       if (!ptr) return 0;
       const char* name = instrument_->PresetName(index);
       CopyText(static_cast<char*>(ptr), name, kPresetNameLength);
       return name[0] ? 1 : 0;
     }
-    case effGetInputProperties:
-      return PinProperties(index, static_cast<VstPinProperties*>(ptr), false);
-    case effGetOutputProperties:
-      return PinProperties(index, static_cast<VstPinProperties*>(ptr), true);
-    case effGetPlugCategory:
-      return instrument_->IsInstrument() ? kPlugCategSynth : kPlugCategEffect;
-    case effProcessVarIo:
-      return 0;
+    case effGetInputProperties: return PinProperties(index, static_cast<VstPinProperties*>(ptr), false);
+    case effGetOutputProperties: return PinProperties(index, static_cast<VstPinProperties*>(ptr), true);
+    case effGetPlugCategory: return instrument_->IsInstrument() ? kPlugCategSynth : kPlugCategEffect;
+    case effProcessVarIo: return 0;
     case effSetSpeakerArrangement:
       SetSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value), false);
       SetSpeakerArrangement(static_cast<VstSpeakerArrangement*>(ptr), true);
@@ -166,16 +156,11 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       if (!ptr) return 0;
       CopyText(static_cast<char*>(ptr), instrument_->ProductName(), 64);
       return 1;
-    case effGetVendorVersion:
-      return instrument_->VersionDecimal();
-    case effVendorSpecific:
-      return VendorSpecific(index, value, ptr, opt);
-    case effCanDo:
-      return CanDo(static_cast<const char*>(ptr));
-    case effGetTailSize:
-      return instrument_->TailSize();
-    case effGetVstVersion:
-      return kVstVersion;
+    case effGetVendorVersion: return instrument_->VersionDecimal();
+    case effVendorSpecific: return VendorSpecific(index, value, ptr, opt);
+    case effCanDo: return CanDo(static_cast<const char*>(ptr));
+    case effGetTailSize: return instrument_->TailSize();
+    case effGetVstVersion: return kVstVersion;
     case effGetMidiKeyName:
       // No key has a name of its own.
       if (ptr) static_cast<vst::MidiKeyName*>(ptr)->keyName[0] = 0;
@@ -184,8 +169,7 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
       if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
       return 1;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -240,11 +224,9 @@ VstIntPtr VstPlugin::CanDo(const char* question) {
   if (!question) return 0;
   if (std::strcmp(question, "receiveVstTimeInfo") == 0) return 1;
   if (std::strcmp(question, "sendVstEvents") == 0 || std::strcmp(question, "sendVstMidiEvent") == 0 ||
-      std::strcmp(question, "receiveVstEvents") == 0 ||
-      std::strcmp(question, "receiveVstMidiEvent") == 0)
+      std::strcmp(question, "receiveVstEvents") == 0 || std::strcmp(question, "receiveVstMidiEvent") == 0)
     return instrument_->HandlesMidi() ? 1 : 0;
-  if (std::strcmp(question, "hasCockosExtensions") == 0 ||
-      std::strcmp(question, "hasCockosViewAsConfig") == 0)
+  if (std::strcmp(question, "hasCockosExtensions") == 0 || std::strcmp(question, "hasCockosViewAsConfig") == 0)
     return kCanDoExtension;
   return 0;
 }

@@ -1,6 +1,6 @@
 // The two entries a VST 2.4 host looks for in the plug-in's module.
-#include "vst2/VstPlugin.h"
 #include "platform/Export.h"
+#include "vst2/VstPlugin.h"
 
 KESTRION_EXPORT vst::AEffect* VSTPluginMain(vst::AudioMasterCallback host) { return CreateKestrion(host); }
 

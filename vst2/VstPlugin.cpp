@@ -87,8 +87,7 @@ void VstPlugin::EndEdit(int index) { CallHost(audioMasterEndEdit, index); }
 void VstPlugin::ProgramListChanged() { CallHost(audioMasterUpdateDisplay); }
 
 void VstPlugin::ReadTransport(HostTimeInfo& info) {
-  constexpr VstInt32 kWanted =
-      kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
+  constexpr VstInt32 kWanted = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
   auto* time = reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, kWanted));
   if (!time || !(time->flags & kWanted)) return;
   // A field is taken only when the host marks it valid and it makes sense;

@@ -48,16 +48,14 @@ class VstPlugin final : public HostLink {
   static constexpr const char* kOutputLabel = "Kestrion ";
 
  private:
-  vst::VstIntPtr CallHost(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
-                          void* ptr = nullptr, float opt = 0);
+  vst::VstIntPtr CallHost(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0, void* ptr = nullptr,
+                          float opt = 0);
   void ChangeBlockSize(int frames);
 
   // The dispatcher (VstDispatcher.cpp).
-  static vst::VstIntPtr VSTDispatcher(vst::AEffect* effect, vst::VstInt32 opcode,
-                                      vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
-                                      float opt);
-  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
-                          void* ptr, float opt);
+  static vst::VstIntPtr VSTDispatcher(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
+                                      vst::VstIntPtr value, void* ptr, float opt);
+  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr, float opt);
   vst::VstIntPtr StringToParameter(int index, const char* text);
   vst::VstIntPtr PinProperties(int index, vst::VstPinProperties* pin, bool output);
   void SetSpeakerArrangement(vst::VstSpeakerArrangement* arrangement, bool output);
@@ -73,12 +71,9 @@ class VstPlugin final : public HostLink {
 
   // The audio path: MIDI intake, audio and parameter callbacks (VstProcess.cpp).
   void DeliverEvents(const vst::VstEvents& events);
-  static void VSTProcess(vst::AEffect* effect, float** inputs, float** outputs,
-                         vst::VstInt32 frames);
-  static void VSTProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs,
-                                  vst::VstInt32 frames);
-  static void VSTProcessDoubleReplacing(vst::AEffect* effect, double** inputs, double** outputs,
-                                        vst::VstInt32 frames);
+  static void VSTProcess(vst::AEffect* effect, float** inputs, float** outputs, vst::VstInt32 frames);
+  static void VSTProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs, vst::VstInt32 frames);
+  static void VSTProcessDoubleReplacing(vst::AEffect* effect, double** inputs, double** outputs, vst::VstInt32 frames);
   static void VSTSetParameter(vst::AEffect* effect, vst::VstInt32 index, float value);
   static float VSTGetParameter(vst::AEffect* effect, vst::VstInt32 index);
   void ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate);

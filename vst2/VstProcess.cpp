@@ -34,13 +34,11 @@ void VstPlugin::VSTProcess(AEffect* effect, float** inputs, float** outputs, Vst
   if (VstPlugin* plugin = FromRecord(effect)) plugin->ProcessFloat(inputs, outputs, frames, true);
 }
 
-void VstPlugin::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs,
-                                     VstInt32 frames) {
+void VstPlugin::VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
   if (VstPlugin* plugin = FromRecord(effect)) plugin->ProcessFloat(inputs, outputs, frames, false);
 }
 
-void VstPlugin::VSTProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
-                                           VstInt32 frames) {
+void VstPlugin::VSTProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs, VstInt32 frames) {
   if (VstPlugin* plugin = FromRecord(effect)) plugin->ProcessDouble(inputs, outputs, frames);
 }
 
@@ -82,66 +80,69 @@ void VstPlugin::RunProcess(bool hostBuffersMissing, int frames, RenderPiece rend
     ScopedFlushDenormals flush;
     if (frames > 0 && !hostBuffersMissing) {
       const int piece = blockSize_;
-      for (int done = 0; done < frames; done += piece)
-        renderPiece(done, frames - done < piece ? frames - done : piece);
+      for (int done = 0; done < frames; done += piece) renderPiece(done, frames - done < piece ? frames - done : piece);
     }
   }
   instrument.EndProcess();
 }
 
-void VstPlugin::RenderPointers(int frames) {
-  instrument_->RenderBlock(outputPointers_[0], outputPointers_[1], frames);
-}
+void VstPlugin::RenderPointers(int frames) { instrument_->RenderBlock(outputPointers_[0], outputPointers_[1], frames); }
 
 void VstPlugin::ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate) {
-  RunProcess(!outputs, frames, [&](int done, int n) {
-    int hostOutput = 0;
-    for (int i = 0; i < kOutputCount; ++i) {
-      OutputChannel& channel = outputs_[i];
-      if (!channel.connected) continue;
-      outputPointers_[i] = channel.scratch.data();
-      channel.hostBuffer = outputs[hostOutput++] + done;
-    }
-    RenderPointers(n);
-    for (const OutputChannel& channel : outputs_) {
-      if (!channel.connected) continue;
-      const double* from = channel.scratch.data();
-      float* to = channel.hostBuffer;
-      int s = 0;
-      if (accumulate) {
-        for (; s + 4 <= n; s += 4) {
-          to[s] = static_cast<float>(from[s]) + to[s];
-          to[s + 1] = static_cast<float>(from[s + 1]) + to[s + 1];
-          to[s + 2] = static_cast<float>(from[s + 2]) + to[s + 2];
-          to[s + 3] = static_cast<float>(from[s + 3]) + to[s + 3];
+  RunProcess(
+      !outputs, frames,
+      [&](int done, int n) {
+        int hostOutput = 0;
+        for (int i = 0; i < kOutputCount; ++i) {
+          OutputChannel& channel = outputs_[i];
+          if (!channel.connected) continue;
+          outputPointers_[i] = channel.scratch.data();
+          channel.hostBuffer = outputs[hostOutput++] + done;
         }
-        for (; s < n; ++s) to[s] = static_cast<float>(from[s]) + to[s];
-      } else {
-        for (; s + 4 <= n; s += 4) {
-          to[s] = static_cast<float>(from[s]);
-          to[s + 1] = static_cast<float>(from[s + 1]);
-          to[s + 2] = static_cast<float>(from[s + 2]);
-          to[s + 3] = static_cast<float>(from[s + 3]);
+        RenderPointers(n);
+        for (const OutputChannel& channel : outputs_) {
+          if (!channel.connected) continue;
+          const double* from = channel.scratch.data();
+          float* to = channel.hostBuffer;
+          int s = 0;
+          if (accumulate) {
+            for (; s + 4 <= n; s += 4) {
+              to[s] = static_cast<float>(from[s]) + to[s];
+              to[s + 1] = static_cast<float>(from[s + 1]) + to[s + 1];
+              to[s + 2] = static_cast<float>(from[s + 2]) + to[s + 2];
+              to[s + 3] = static_cast<float>(from[s + 3]) + to[s + 3];
+            }
+            for (; s < n; ++s) to[s] = static_cast<float>(from[s]) + to[s];
+          } else {
+            for (; s + 4 <= n; s += 4) {
+              to[s] = static_cast<float>(from[s]);
+              to[s + 1] = static_cast<float>(from[s + 1]);
+              to[s + 2] = static_cast<float>(from[s + 2]);
+              to[s + 3] = static_cast<float>(from[s + 3]);
+            }
+            for (; s < n; ++s) to[s] = static_cast<float>(from[s]);
+          }
         }
-        for (; s < n; ++s) to[s] = static_cast<float>(from[s]);
-      }
-    }
-  }, [&](int n) {
-    if (accumulate) return;
-    for (int i = 0; i < kOutputCount; ++i)
-      if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0f);
-  });
+      },
+      [&](int n) {
+        if (accumulate) return;
+        for (int i = 0; i < kOutputCount; ++i)
+          if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0f);
+      });
 }
 
 // The host's double buffers are rendered into directly.
 void VstPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
-  RunProcess(!outputs, frames, [&](int done, int n) {
-    int hostOutput = 0;
-    for (int i = 0; i < kOutputCount; ++i)
-      if (outputs_[i].connected) outputPointers_[i] = outputs[hostOutput++] + done;
-    RenderPointers(n);
-  }, [&](int n) {
-    for (int i = 0; i < kOutputCount; ++i)
-      if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0);
-  });
+  RunProcess(
+      !outputs, frames,
+      [&](int done, int n) {
+        int hostOutput = 0;
+        for (int i = 0; i < kOutputCount; ++i)
+          if (outputs_[i].connected) outputPointers_[i] = outputs[hostOutput++] + done;
+        RenderPointers(n);
+      },
+      [&](int n) {
+        for (int i = 0; i < kOutputCount; ++i)
+          if (outputs[i]) std::fill(outputs[i], outputs[i] + n, 0.0);
+      });
 }

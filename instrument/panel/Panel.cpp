@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <iterator>
 
+#include "instrument/PanelCommands.h"
+#include "instrument/panel/PanelButtons.h"
+#include "instrument/panel/PanelLayout.h"
+#include "instrument/panel/PanelMenus.h"
+#include "plugin/EditorDelegate.h"
 #include "ui/BitmapControls.h"
 #include "ui/Editor.h"
 #include "ui/KnobControls.h"
 #include "ui/TextControl.h"
-#include "instrument/panel/PanelButtons.h"
-#include "instrument/PanelCommands.h"
-#include "instrument/panel/PanelLayout.h"
-#include "instrument/panel/PanelMenus.h"
-#include "plugin/EditorDelegate.h"
 
 namespace panel {
 
@@ -45,29 +45,23 @@ void Panel::Build(Editor& editor, EditorDelegate& delegate) {
 Control* Panel::Create(const ControlSpec& spec, Editor& editor, EditorDelegate& delegate) {
   const int x = spec.area.left, y = spec.area.top;
   switch (spec.kind) {
-    case ControlKind::kPresetMenu:
-      return new ProgramDisplay(&delegate, kProgramNumberRect, kProgramNameRect);
+    case ControlKind::kPresetMenu: return new ProgramDisplay(&delegate, kProgramNumberRect, kProgramNameRect);
     case ControlKind::kUtilityKick:
       return new CommandButton(&delegate, this, x, y, spec.parameter, Strip(editor, spec.image));
-    case ControlKind::kOptionMenu:
-      return new OptionsMenu(&delegate, spec.area, spec.parameter);
-    case ControlKind::kLearnSwitch:
-      return new LearnSwitch(&delegate, x, y, Strip(editor, spec.image));
+    case ControlKind::kOptionMenu: return new OptionsMenu(&delegate, spec.area, spec.parameter);
+    case ControlKind::kLearnSwitch: return new LearnSwitch(&delegate, x, y, Strip(editor, spec.image));
     case ControlKind::kKnob:
       return new KnobMultiControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
-    case ControlKind::kSwitch:
-      return new SwitchControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
+    case ControlKind::kSwitch: return new SwitchControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kFramesSwitch:
       return new SwitchFramesControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image));
     case ControlKind::kButtonKick:
-      return new LatchingButton(&delegate, x, y, spec.parameter, Strip(editor, spec.image), Strip(editor, spec.onImage));
-    case ControlKind::kTempoMenu:
-      return new TempoMenu(&delegate, spec.area, spec.parameter, &kTempoColour);
-    case ControlKind::kVersionText:
-      return new TextControl(&delegate, spec.area, kVersionStyle, kVersionText);
+      return new LatchingButton(&delegate, x, y, spec.parameter, Strip(editor, spec.image),
+                                Strip(editor, spec.onImage));
+    case ControlKind::kTempoMenu: return new TempoMenu(&delegate, spec.area, spec.parameter, &kTempoColour);
+    case ControlKind::kVersionText: return new TextControl(&delegate, spec.area, kVersionStyle, kVersionText);
     case ControlKind::kLight:
-    case ControlKind::kBlind:
-      break;
+    case ControlKind::kBlind: break;
   }
   return new BitmapControl(&delegate, x, y, -1, Strip(editor, spec.image));
 }
@@ -79,34 +73,24 @@ void Panel::Keep(Control* control, const ControlSpec& spec) {
       // The table lists the lights in LightBit order.
       *std::find(std::begin(lights_), std::end(lights_), nullptr) = control;
       break;
-    case ControlKind::kPresetMenu:
-      programDisplay_ = static_cast<ProgramDisplay*>(control);
-      break;
-    case ControlKind::kLearnSwitch:
-      learnSwitch_ = static_cast<LearnSwitch*>(control);
-      break;
-    case ControlKind::kBlind:
-      blinds_[blinds_[0] ? 1 : 0] = control;
-      break;
-    case ControlKind::kVersionText:
-      versionText_ = static_cast<TextControl*>(control);
-      break;
+    case ControlKind::kPresetMenu: programDisplay_ = static_cast<ProgramDisplay*>(control); break;
+    case ControlKind::kLearnSwitch: learnSwitch_ = static_cast<LearnSwitch*>(control); break;
+    case ControlKind::kBlind: blinds_[blinds_[0] ? 1 : 0] = control; break;
+    case ControlKind::kVersionText: versionText_ = static_cast<TextControl*>(control); break;
     case ControlKind::kUtilityKick:
       if (spec.parameter == kCloseTweakPanel) closeButton_ = control;
       if (spec.parameter == kOpenTweakPanel) openButton_ = control;
       break;
     case ControlKind::kButtonKick: {
       auto* button = static_cast<LatchingButton*>(control);
-      constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton,
-                                kRoundRobinButton};
+      constexpr int kOrder[] = {kChordMemoryButton, kUnisonButton, kUnisonShareButton, kPolyButton, kRoundRobinButton};
       for (int i = 0; i < kKeyAssignModes; ++i)
         if (spec.parameter == kOrder[i]) keyAssignButtons_[i] = button;
       if (spec.parameter == kHoldButton) holdButton_ = button;
       if (spec.parameter == kEffectsButton) effectsButton_ = button;
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

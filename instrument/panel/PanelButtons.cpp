@@ -1,13 +1,13 @@
 #include "instrument/panel/PanelButtons.h"
 
-#include "plugin/EffectParameter.h"
-#include "ui/FrameStrip.h"
-#include "ui/Editor.h"
-#include "instrument/panel/Panel.h"
 #include "instrument/PanelCommands.h"
-#include "instrument/panel/PanelLayout.h"
 #include "instrument/ProgramCommands.h"
+#include "instrument/panel/Panel.h"
+#include "instrument/panel/PanelLayout.h"
 #include "plugin/EditorDelegate.h"
+#include "plugin/EffectParameter.h"
+#include "ui/Editor.h"
+#include "ui/FrameStrip.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void LearnSwitch::HandlePress(int x, int y, const PointerMods& mods) {
 // -- latching buttons --------------------------------------------------------
 
 LatchingButton::LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip,
-                             const FrameStrip& onStrip)
+                               const FrameStrip& onStrip)
     : ContactControl(delegate, x, y, code, offStrip), onStrip_(onStrip) {}
 
 void LatchingButton::HandleRelease(int x, int y, const PointerMods& mods) {
@@ -55,9 +55,7 @@ void LatchingButton::HandleRelease(int x, int y, const PointerMods& mods) {
   MarkChanged(true);
   const double lit = on_ ? 1.0 : 0.0;
   switch (const int code = ParameterIndex()) {
-    case panel::kHoldButton:
-      Delegate()->SetFromEditor(kHoldParameter, lit);
-      break;
+    case panel::kHoldButton: Delegate()->SetFromEditor(kHoldParameter, lit); break;
     case panel::kEffectsButton: {
       Delegate()->SetFromEditor(kEffectsParameter, lit);
       const bool reset = Delegate()->NormalisedValue(kFxResetParameter) >= 0.5;
@@ -87,7 +85,8 @@ void LatchingButton::ApplyHostValue(double value) {
 
 // -- momentary buttons -------------------------------------------------------
 
-CommandButton::CommandButton(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code, const FrameStrip& strip)
+CommandButton::CommandButton(EditorDelegate* delegate, panel::Panel* owner, int x, int y, int code,
+                             const FrameStrip& strip)
     : ContactControl(delegate, x, y, code, strip), owner_(owner) {}
 
 void CommandButton::HandleRelease(int x, int y, const PointerMods& mods) {

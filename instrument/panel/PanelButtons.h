@@ -26,7 +26,8 @@ class LearnSwitch : public SwitchControl {
 // through the value recorded for the button's command code.
 class LatchingButton : public ContactControl {
  public:
-  LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip, const FrameStrip& onStrip);
+  LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip,
+                 const FrameStrip& onStrip);
   void HandleRelease(int x, int y, const PointerMods& mods) override;
   bool Render(Editor& graphics) override;
   // 1 lights the button, 0 puts it out; the pressed look is the value's.

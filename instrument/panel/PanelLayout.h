@@ -69,11 +69,11 @@ enum class ControlKind {
 struct ControlSpec {
   ControlKind kind;
   Rect area;
-  int parameter;   // parameter index, command code (< -1) or -1
-  int image;       // image id (the unlit one for buttons), 0 for none
-  int onImage;     // the lit image of a latching button, else 0
-  double gearing;  // knobs only
-  bool tweak;      // a member of the tweak group, hidden behind the blinds
+  int parameter;      // parameter index, command code (< -1) or -1
+  int image;          // image id (the unlit one for buttons), 0 for none
+  int onImage;        // the lit image of a latching button, else 0
+  double gearing;     // knobs only
+  bool tweak;         // a member of the tweak group, hidden behind the blinds
   const char* label;  // printed by the art beside the control; "" for none
 };
 

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "instrument/ProgramCommands.h"
+#include "instrument/UpdateCheck.h"
+#include "plugin/EditorDelegate.h"
 #include "plugin/EffectParameter.h"
 #include "ui/Editor.h"
-#include "instrument/ProgramCommands.h"
-#include "plugin/EditorDelegate.h"
-#include "instrument/UpdateCheck.h"
 
 namespace {
 
@@ -92,8 +92,7 @@ void ProgramDisplay::AcceptEnteredText(const char* text) {
 
 // -- the options menu ----------------------------------------------------------
 
-OptionsMenu::OptionsMenu(EditorDelegate* delegate, const Rect& area, int code)
-    : Control(delegate, area, code) {
+OptionsMenu::OptionsMenu(EditorDelegate* delegate, const Rect& area, int code) : Control(delegate, area, code) {
   FillMenu();
 }
 
@@ -107,10 +106,14 @@ void OptionsMenu::FillMenu() {
   online->AddEntry((std::string("Visit ") + update::MakerDomain()).c_str());
   for (int command = 0; command < kOptionMenuEntries; ++command) {
     const char* text = OptionMenuText(command);
-    if (!text) menu_.AddSeparator();
-    else if (command == kMidiSettingsMenu) menu_.AddEntry(text, -1, midi);
-    else if (command == kOnlineMenu) menu_.AddEntry(text, -1, online);
-    else menu_.AddEntry(text);
+    if (!text)
+      menu_.AddSeparator();
+    else if (command == kMidiSettingsMenu)
+      menu_.AddEntry(text, -1, midi);
+    else if (command == kOnlineMenu)
+      menu_.AddEntry(text, -1, online);
+    else
+      menu_.AddEntry(text);
   }
 }
 
@@ -147,8 +150,7 @@ void OptionsMenu::HandlePress(int x, int y, const PointerMods& mods) {
 
 // -- the tempo display -----------------------------------------------------------
 
-TempoMenu::TempoMenu(EditorDelegate* delegate, const Rect& area, int parameterIndex,
-                                         const ArgbColour* colour)
+TempoMenu::TempoMenu(EditorDelegate* delegate, const Rect& area, int parameterIndex, const ArgbColour* colour)
     : Control(delegate, area, parameterIndex), textRect_{area.left, area.top + 4, area.right, area.bottom} {
   SetDoubleClickActsAsPress(true);
   SetTextStyle(TextStyle("Tahoma", 11, colour ? *colour : ArgbColour{255, 0, 0, 0}));

@@ -65,7 +65,12 @@ const ControlSpec kControls[kControlCount] = {
     {K::kOptionMenu, {464, 330, 542, 348}, kOptionsMenu, 0, 0, 0, false, "OPTIONS"},
     {K::kLearnSwitch, {463, 358, 543, 380}, kLearnSwitch, kMidiLearnImage, 0, 0, false, ""},
     // 6-11: VCO 1-4 lights, MG1 and MG2 lights
-    Light(678, 71), Light(678, 145), Light(678, 223), Light(678, 299), Light(214, 87), Light(288, 87),
+    Light(678, 71),
+    Light(678, 145),
+    Light(678, 223),
+    Light(678, 299),
+    Light(214, 87),
+    Light(288, 87),
     // 12-22: the tweak group
     {K::kUtilityKick, {16, 360, 40, 381}, kCloseTweakPanel, kTweakOffImage, 0, 0, true, ""},
     Knob(96, 330, 61, kKnobImage, "MW OVERRIDE", true),

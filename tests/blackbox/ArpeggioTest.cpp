@@ -15,8 +15,8 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kBlock = 512;
-constexpr int kInitProgram = 63;   // every parameter at its default
-constexpr int kControlTick = 44;   // samples at 44100 Hz
+constexpr int kInitProgram = 63;  // every parameter at its default
+constexpr int kControlTick = 44;  // samples at 44100 Hz
 constexpr double kTempo = 120.0;
 constexpr double kSixteenth = kRate * 60.0 / kTempo / 4;  // 5512.5 samples
 

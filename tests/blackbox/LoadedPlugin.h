@@ -12,8 +12,7 @@
 namespace blackbox {
 
 // Loads and opens the plug-in; the test fails at once when that is impossible.
-inline std::unique_ptr<vsthost::VstHost> LoadPlugin(const std::string& vendor = "Kestrion",
-                                                    bool scanner = false) {
+inline std::unique_ptr<vsthost::VstHost> LoadPlugin(const std::string& vendor = "Kestrion", bool scanner = false) {
   auto host = std::make_unique<vsthost::VstHost>();
   host->SetVendorString(vendor);
   host->SetScanner(scanner);

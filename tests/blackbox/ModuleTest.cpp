@@ -43,8 +43,8 @@ TEST(Module, ScannerThatAnswersNothingGetsIdentityNamesAndProperties) {
   // The same record as the linked code's, whose figures the effect record tests pin.
   testhost::Instance linked;
   auto identity = [](const AEffect* e) {
-    return std::make_tuple(e->magic, e->uniqueID, e->version, e->flags, e->numPrograms, e->numParams,
-                           e->numInputs, e->numOutputs);
+    return std::make_tuple(e->magic, e->uniqueID, e->version, e->flags, e->numPrograms, e->numParams, e->numInputs,
+                           e->numOutputs);
   };
   EXPECT_EQ(identity(effect), identity(linked.effect));
   EXPECT_EQ(host->EffectName(), linked.Text(effGetEffectName, 0));
@@ -84,11 +84,10 @@ TEST(Module, AnswersEveryQuestionAsTheLinkedCodeDoes) {
   }
   for (int program = -1; program <= kPrograms; ++program)
     EXPECT_EQ(host->ProgramNameIndexed(program), linked.Text(effGetProgramNameIndexed, program));
-  for (const char* question : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",
-                               "sendVstEvents", "sendVstMidiEvent", "midiProgramNames",
-                               "hasCockosExtensions", "bypass", "offline", "ReceiveVstEvents"}) {
-    EXPECT_EQ(host->CanDo(question), linked.Call(effCanDo, 0, 0, const_cast<char*>(question)))
-        << question;
+  for (const char* question :
+       {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "sendVstEvents", "sendVstMidiEvent",
+        "midiProgramNames", "hasCockosExtensions", "bypass", "offline", "ReceiveVstEvents"}) {
+    EXPECT_EQ(host->CanDo(question), linked.Call(effCanDo, 0, 0, const_cast<char*>(question))) << question;
   }
   void* fromFile = nullptr;
   void* fromCode = nullptr;

@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (a.channels != b.channels || a.rate != b.rate || a.samples.size() != b.samples.size()) {
-    std::fprintf(stderr, "shapes differ: %u/%u channels, %u/%u Hz, %zu/%zu samples\n", a.channels,
-                 b.channels, a.rate, b.rate, a.samples.size(), b.samples.size());
+    std::fprintf(stderr, "shapes differ: %u/%u channels, %u/%u Hz, %zu/%zu samples\n", a.channels, b.channels, a.rate,
+                 b.rate, a.samples.size(), b.samples.size());
     return 1;
   }
   double largest = 0, peak = 0;
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     silent = silent && a.samples[i] == 0;
   }
   const double tolerance = std::atof(argv[3]);
-  std::printf("%zu samples, peak %.6f, largest difference %.3g at frame %zu (tolerance %.3g)\n",
-              a.samples.size(), peak, largest, where / a.channels, tolerance);
+  std::printf("%zu samples, peak %.6f, largest difference %.3g at frame %zu (tolerance %.3g)\n", a.samples.size(), peak,
+              largest, where / a.channels, tolerance);
   if (silent) {
     std::fprintf(stderr, "the render is silent: nothing was compared\n");
     return 1;

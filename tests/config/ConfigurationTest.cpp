@@ -7,11 +7,11 @@
 #include <string>
 #include <thread>
 
+#include "instrument/Configuration.h"
 #include "instrument/ParameterIndex.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
-#include "instrument/Configuration.h"
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 
@@ -174,8 +174,7 @@ TEST_F(ConfigurationTest, AReloadOfAMissingFileSaysSoAndChangesNothing) {
 
 TEST_F(ConfigurationTest, AConfiguredStartupBankReplacesTheFactoryBankAndAMissingOneFallsBack) {
   const std::string bank =
-      platform::JoinPath(platform::JoinPath(platform::ConfigurationFolder(), "HarrowvaleMusic"),
-                         "startup.fxb");
+      platform::JoinPath(platform::JoinPath(platform::ConfigurationFolder(), "HarrowvaleMusic"), "startup.fxb");
   std::remove(bank.c_str());
   std::string factoryName;
   {
@@ -209,9 +208,10 @@ TEST_F(ConfigurationTest, AConfiguredStartupBankReplacesTheFactoryBankAndAMissin
 }
 
 TEST_F(ConfigurationTest, ASaveChangesOnlyTheInstrumentsEntriesAndMovesItsSectionsToTheEnd) {
-  WriteFile("; kept by hand\r\n[Editor]\r\nWidth=640\r\n[ midi global ]\r\n  midi thru  =  TRUE  \r\n\r\n"
-            "Colour = \"blue\"\r\n[Startup Bank]\r\nFile=/old.fxb\r\n[Other]\r\nx=1\r\n"
-            "[startup bank]\r\nFile=again\r\n[MIDI Control]\r\nCC7 = 3\r\nCC200=5\r\n");
+  WriteFile(
+      "; kept by hand\r\n[Editor]\r\nWidth=640\r\n[ midi global ]\r\n  midi thru  =  TRUE  \r\n\r\n"
+      "Colour = \"blue\"\r\n[Startup Bank]\r\nFile=/old.fxb\r\n[Other]\r\nx=1\r\n"
+      "[startup bank]\r\nFile=again\r\n[MIDI Control]\r\nCC7 = 3\r\nCC200=5\r\n");
   Instance host;
   Kestrion& synth = *host.synth;
   synth.SetMidiLearn(true, false);
@@ -224,7 +224,7 @@ TEST_F(ConfigurationTest, ASaveChangesOnlyTheInstrumentsEntriesAndMovesItsSectio
   std::string expected;
   for (const std::string& line : std::initializer_list<std::string>{
            "; kept by hand", "[midi global]", "midi thru=true", "Colour=\"blue\"", "Ignore Program Change=false",
-        "[Other]", "x=1", "[Startup Bank]", "File=/old.fxb", "[Editor]", "[MIDI Control]", "CC7=3",
+           "[Other]", "x=1", "[Startup Bank]", "File=/old.fxb", "[Editor]", "[MIDI Control]", "CC7=3",
            "CC9=" + std::to_string(Param::Cutoff)})
     expected += line + platform::kProfileLineEnd;
   EXPECT_EQ(testfolders::FileText(path), expected);

@@ -19,8 +19,7 @@ void UseFreshUserFolders() {
 }
 
 std::string ConfigurationFile() {
-  return platform::JoinPath(platform::JoinPath(platform::ConfigurationFolder(), "HarrowvaleMusic"),
-                            "kestrion.ini");
+  return platform::JoinPath(platform::JoinPath(platform::ConfigurationFolder(), "HarrowvaleMusic"), "kestrion.ini");
 }
 
 std::string FileText(const std::string& path) {

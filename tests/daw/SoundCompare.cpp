@@ -6,8 +6,8 @@
 // figures agree within 10%, "differ" when the loudness differs by half or the
 // brightness by a factor of two. Exit 0 on a pass, 1 with the figures else.
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 

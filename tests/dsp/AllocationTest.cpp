@@ -53,8 +53,7 @@ using testplayer::Player;
 using testplayer::TimedEvent;
 
 // Counts the allocations of one dispatcher call.
-long AllocationsOfCall(testhost::Instance& host, vst::VstInt32 opcode, vst::VstIntPtr value = 0,
-                       void* ptr = nullptr) {
+long AllocationsOfCall(testhost::Instance& host, vst::VstInt32 opcode, vst::VstIntPtr value = 0, void* ptr = nullptr) {
   gAllocations = 0;
   gCounting = true;
   host.Call(opcode, 0, value, ptr);
@@ -63,8 +62,7 @@ long AllocationsOfCall(testhost::Instance& host, vst::VstInt32 opcode, vst::VstI
 }
 
 // The event call and the start of the next block, where the event acts.
-long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint8_t data1,
-                        std::uint8_t data2) {
+long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
   gAllocations = 0;
   gCounting = true;
   host.Midi(status, data1, data2);
@@ -74,8 +72,7 @@ long AllocationsOfEvent(testhost::Instance& host, std::uint8_t status, std::uint
 }
 
 // Counts the allocations of the process calls only; the MIDI goes in between.
-long AllocationsWhilePlaying(Player& player, const std::vector<TimedEvent>& song, int frames,
-                             int hostBlock) {
+long AllocationsWhilePlaying(Player& player, const std::vector<TimedEvent>& song, int frames, int hostBlock) {
   std::vector<float> left(static_cast<size_t>(hostBlock)), right(static_cast<size_t>(hostBlock));
   std::vector<double> leftD(static_cast<size_t>(hostBlock)), rightD(static_cast<size_t>(hostBlock));
   long counted = 0;

@@ -6,8 +6,8 @@
 #include "dsp/Arpeggiator.h"
 #include "dsp/Instrument.h"
 #include "dsp/KeyAssign.h"
-#include "dsp/NoteRouter.h"
 #include "dsp/ModGenerator.h"
+#include "dsp/NoteRouter.h"
 #include "dsp/RenderLoop.h"
 #include "dsp/SampleRate.h"
 #include "tests/dsp/DspTestSupport.h"
@@ -59,8 +59,7 @@ class ArpeggiatorTest : public ::testing::Test {
       const bool light = in.arp.stepLight;
       const bool gate = in.gate.open;
       ControlTick(in, held);
-      if (in.arp.position != position || in.arp.octave != octave || in.arp.stepLight != light ||
-          in.gate.open != gate)
+      if (in.arp.position != position || in.arp.octave != octave || in.arp.stepLight != light || in.gate.open != gate)
         at.push_back(t);
     }
     return at;
@@ -145,7 +144,7 @@ TEST_F(ArpeggiatorTest, SixteenthsAt120BpmStepEvery125Ticks) {
   EXPECT_EQ(StepTicksAt(0.25, 120.0), 125);
   EXPECT_EQ(StepTicksAt(4.0 / 3, 120.0), 667);
   EXPECT_EQ(StepTicksAt(16.0, 1e-300), 2147483647);  // no overflow
-  EXPECT_EQ(StepTicksAt(0.0625, 1e9), 1);             // never zero
+  EXPECT_EQ(StepTicksAt(0.0625, 1e9), 1);            // never zero
   in.arp.stepBeats = 0.25;
   in.arp.stepReciprocal = 4.0;
   in.arp.stepTicks = StepTicksAt(0.25, 120.0);
@@ -198,8 +197,8 @@ TEST_F(ArpeggiatorTest, TheFirstKeyOfANewSetRestartsTheStepsAtOnce) {
 }
 
 // Ticks at which the step light changed, rendering with a moving host position.
-std::vector<int> SyncedStepTicks(Instrument& in, HeldKeys& held, TickGrid& grid, int block,
-                                 int frames, double tempo, double startQuarter, int keyTick) {
+std::vector<int> SyncedStepTicks(Instrument& in, HeldKeys& held, TickGrid& grid, int block, int frames, double tempo,
+                                 double startQuarter, int keyTick) {
   in.arp.stepBeats = 0.25;
   in.arp.stepReciprocal = 4.0;
   std::vector<double> left(block), right(block);

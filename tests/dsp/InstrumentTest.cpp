@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "instrument/Kestrion.h"
-#include "vst2/VstPlugin.h"
 #include "instrument/ParameterIndex.h"
 #include "tests/dsp/Patches.h"
 #include "tests/dsp/PluginPlayer.h"
+#include "vst2/VstPlugin.h"
 
 using namespace dsp;
 
@@ -18,9 +18,7 @@ namespace {
 using testplayer::Player;
 using testplayer::TimedEvent;
 
-Kestrion& EngineOf(Player& player) {
-  return *InstrumentOf(player.host.effect);
-}
+Kestrion& EngineOf(Player& player) { return *InstrumentOf(player.host.effect); }
 
 int Onset(const std::vector<float>& out) {
   for (size_t i = 0; i < out.size(); ++i)
@@ -49,8 +47,7 @@ void MovingPatch(Player& p) {
 
 // Plays the song with the patch at blocks of 4096, 512, 64 and 32 samples:
 // the output must sound, agree on both channels and never differ.
-void ExpectSameOutputAtEveryBlockSize(void (*patch)(Player&), const std::vector<TimedEvent>& song,
-                                      int frames) {
+void ExpectSameOutputAtEveryBlockSize(void (*patch)(Player&), const std::vector<TimedEvent>& song, int frames) {
   std::vector<float> reference;
   for (int block : {4096, 512, 64, 32}) {
     Player player(block);
@@ -73,9 +70,8 @@ void ExpectSameOutputAtEveryBlockSize(void (*patch)(Player&), const std::vector<
 
 TEST(BlockSize, EventsOnBlockMultiplesRenderBitIdenticallyAtAnyBlockSize) {
   const std::vector<TimedEvent> song = {
-      {0, 0x90, 48, 100},     {4096, 0x90, 55, 90},  {8192, 0x80, 48, 0},   {12288, 0x90, 60, 127},
-      {16384, 0x80, 55, 0},   {20480, 0x80, 60, 0},  {24576, 0x90, 36, 60}, {28672, 0xE0, 0, 100},
-      {32768, 0xB0, 1, 90},   {36864, 0x80, 36, 0},
+      {0, 0x90, 48, 100},   {4096, 0x90, 55, 90},  {8192, 0x80, 48, 0},   {12288, 0x90, 60, 127}, {16384, 0x80, 55, 0},
+      {20480, 0x80, 60, 0}, {24576, 0x90, 36, 60}, {28672, 0xE0, 0, 100}, {32768, 0xB0, 1, 90},   {36864, 0x80, 36, 0},
   };
   ExpectSameOutputAtEveryBlockSize(MovingPatch, song, 45056);
 }
@@ -89,9 +85,8 @@ void ArpeggiatedEffectsPatch(Player& p) {
 
 TEST(BlockSize, TempoArpeggioWithEffectsRendersBitIdenticallyAtAnyBlockSize) {
   const std::vector<TimedEvent> song = {
-      {0, 0x90, 48, 100},   {4096, 0x90, 55, 90},  {8192, 0x90, 60, 127}, {16384, 0x80, 48, 0},
-      {20480, 0xE0, 0, 90}, {24576, 0xB0, 1, 90},  {28672, 0x80, 55, 0},  {32768, 0x80, 60, 0},
-      {36864, 0x90, 67, 80},
+      {0, 0x90, 48, 100},   {4096, 0x90, 55, 90}, {8192, 0x90, 60, 127}, {16384, 0x80, 48, 0},  {20480, 0xE0, 0, 90},
+      {24576, 0xB0, 1, 90}, {28672, 0x80, 55, 0}, {32768, 0x80, 60, 0},  {36864, 0x90, 67, 80},
   };
   ExpectSameOutputAtEveryBlockSize(ArpeggiatedEffectsPatch, song, 45056);
 }

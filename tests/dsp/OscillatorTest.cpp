@@ -202,8 +202,8 @@ TEST_F(OscillatorTest, MixerAddsOnlySoundingOscillatorsAndNoise) {
 }
 
 TEST_F(OscillatorTest, SyncRestartsSlavesAtTheScaledOvershoot) {
-  Oscillator vco[kOscillatorCount] = {Playing(kWaveSawtooth, 40), Playing(kWavePw, 52),
-                                      Playing(kWaveSawtooth, 60), Playing(kWaveSawtooth, 64)};
+  Oscillator vco[kOscillatorCount] = {Playing(kWaveSawtooth, 40), Playing(kWavePw, 52), Playing(kWaveSawtooth, 60),
+                                      Playing(kWaveSawtooth, 64)};
   vco[1].pulseWidth = 0.25;
   UpdatePitch(vco[1], 0.0, Tables44100());
   const std::int32_t offset = WrapPhase(std::uint32_t(vco[1].secondPhase - vco[1].phase));
@@ -216,8 +216,8 @@ TEST_F(OscillatorTest, SyncRestartsSlavesAtTheScaledOvershoot) {
 }
 
 TEST_F(OscillatorTest, SyncFromAMasterAtPitchZeroRestartsSlavesAtZero) {
-  Oscillator vco[kOscillatorCount] = {Playing(kWaveSawtooth, 0), Playing(kWaveSawtooth, 52),
-                                      Playing(kWaveSawtooth, 60), Playing(kWaveSawtooth, 64)};
+  Oscillator vco[kOscillatorCount] = {Playing(kWaveSawtooth, 0), Playing(kWaveSawtooth, 52), Playing(kWaveSawtooth, 60),
+                                      Playing(kWaveSawtooth, 64)};
   vco[1].phase = 12345;
   vco[0].phase = kPhaseCycle - 1;
   AdvancePhasesSynced(vco, true);
@@ -245,8 +245,7 @@ TEST_F(OscillatorTest, CrossModulationInDoubleModeLeavesVco3Plain) {
   // Ring modulation at amount 1: the product of master and slave.
   EXPECT_NEAR(MixCrossModulated(vco, onlyVco4, noise, 1.0, false),
               SampleOf(vco[2], vco[2].nextTable) * SampleOf(vco[3], vco[3].nextTable), 1e-12);
-  EXPECT_DOUBLE_EQ(MixCrossModulated(vco, onlyVco4, noise, 0.0, false),
-                   SampleOf(vco[3], vco[3].nextTable));
+  EXPECT_DOUBLE_EQ(MixCrossModulated(vco, onlyVco4, noise, 0.0, false), SampleOf(vco[3], vco[3].nextTable));
 }
 
 }  // namespace

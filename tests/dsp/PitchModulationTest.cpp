@@ -139,7 +139,7 @@ TEST_F(PitchModulationTest, DetuneSpreadsVco2DownAndVco4UpAndMasterTuneMovesAll)
 }
 
 TEST_F(PitchModulationTest, SingleModeCrossModulationScalesEverySlaveByVco1) {
-  Oscillator (&vco)[kOscillatorCount] = in.vco;
+  Oscillator(&vco)[kOscillatorCount] = in.vco;
   SetOscillatorKey(vco[1], 64, 0, 64 * 128);
   SetOscillatorKey(vco[2], 67, 0, 67 * 128);
   SetOscillatorKey(vco[3], 72, 0, 72 * 128);
@@ -153,12 +153,10 @@ TEST_F(PitchModulationTest, SingleModeCrossModulationScalesEverySlaveByVco1) {
   auto next = [&](int i) { return SampleOf(vco[i], vco[i].nextTable); };
   for (double amount : {0.0, 0.4, 1.0, 1.5}) {
     const double g = (next(0) - 1.0) * amount + 1.0;
-    const double expected = 0.5 * SampleOf(vco[0], vco[0].currentTable) +
-                            g * (next(1) + 0.25 * next(2) + next(3));
+    const double expected = 0.5 * SampleOf(vco[0], vco[0].currentTable) + g * (next(1) + 0.25 * next(2) + next(3));
     EXPECT_NEAR(MixCrossModulated(vco, all, noise, amount, true), expected, 1e-12) << amount;
     // The master modulates even when it is not heard itself.
-    EXPECT_NEAR(MixCrossModulated(vco, slaves, noise, amount, true),
-                g * (next(1) + 0.25 * next(2) + next(3)), 1e-12)
+    EXPECT_NEAR(MixCrossModulated(vco, slaves, noise, amount, true), g * (next(1) + 0.25 * next(2) + next(3)), 1e-12)
         << amount;
   }
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "vst2/VstAbi.h"
 #include "tests/vst2/TestHost.h"
+#include "vst2/VstAbi.h"
 
 namespace testplayer {
 

@@ -33,7 +33,13 @@ TEST_F(SampleRateTest, OnlyRatesFrom8000To768000HzAreTakenAndARefusalKeepsTheOld
   const double refused[] = {std::numeric_limits<double>::quiet_NaN(),
                             std::numeric_limits<double>::infinity(),
                             -std::numeric_limits<double>::infinity(),
-                            -44100.0, 0.0, 500.0, 2000.0, 7999.0, 768001.0, 1e12};
+                            -44100.0,
+                            0.0,
+                            500.0,
+                            2000.0,
+                            7999.0,
+                            768001.0,
+                            1e12};
   for (double rate : refused) {
     EXPECT_FALSE(FollowSampleRate(clock, rate, eg1, eg2)) << rate;
     EXPECT_EQ(clock.sampleRate, 48000.0) << rate;

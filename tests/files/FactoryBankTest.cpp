@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "plugin/StateBuffer.h"
-#include "vst2/VstPlugin.h"
-#include "tests/files/FileHeaders.h"
 #include "platform/FileSystem.h"
+#include "plugin/StateBuffer.h"
+#include "tests/files/FileHeaders.h"
 #include "tests/vst2/TestHost.h"
 #include "tools/bankbuild/BankSource.h"
 #include "tools/vsthost/VstHost.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <limits>
 #include <string>
 
-#include "vst2/VstPlugin.h"
 #include "tests/files/FileHeaders.h"
 #include "tests/vst2/TestHost.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 
@@ -36,8 +36,8 @@ void PutFloat(std::string& out, float value) {
 std::string Code(const char* four) { return std::string(four, 4); }
 
 // A parameter-list program as other plug-in hosts write them.
-std::string ParameterListProgram(const std::vector<float>& values, const char* name,
-                                 std::int32_t declared = -1, const char* fxId = "1416") {
+std::string ParameterListProgram(const std::vector<float>& values, const char* name, std::int32_t declared = -1,
+                                 const char* fxId = "1416") {
   std::string out = Code("CcnK");
   PutBigEndian32(out, static_cast<std::uint32_t>(48 + 4 * values.size()));
   out += Code("FxCk");
@@ -97,15 +97,14 @@ TEST(ProgramFile, SavedProgramHasItsFixedLayoutAndLoadsBack) {
   EXPECT_EQ(Display(b, 0), "Poly");
   EXPECT_EQ(b.Text(effGetProgramNameIndexed, 7), name.substr(0, 27));
   EXPECT_EQ(b.Call(effGetProgram), 7);
-  for (int p = 0; p < 70; ++p)
-    EXPECT_EQ(b.effect->getParameter(b.effect, p), a.effect->getParameter(a.effect, p)) << p;
+  for (int p = 0; p < 70; ++p) EXPECT_EQ(b.effect->getParameter(b.effect, p), a.effect->getParameter(a.effect, p)) << p;
 }
 
 TEST(ProgramFile, ParameterListSetsTheFirstSeventyAndIgnoresTheRest) {
   Instance i;
   std::vector<float> values(75, 0.0f);
-  values[0] = 1.0f;    // KeyAssgn: the last value name
-  values[43] = 0.5f;   // CutOff
+  values[0] = 1.0f;   // KeyAssgn: the last value name
+  values[43] = 0.5f;  // CutOff
   ASSERT_TRUE(programfiles::ReadProgramFile(Plugin(i), ParameterListProgram(values, "Imported")));
   EXPECT_EQ(Display(i, 0), "Poly");
   EXPECT_EQ(Display(i, 43), "0.50");
@@ -194,10 +193,9 @@ TEST(BankFile, AnyBadEntryOrDamageRefusesTheWholeBank) {
 
   // The third entry declares 68 parameters: the first two must not load either.
   std::vector<float> values(70, 0.5f);
-  const std::string badThird = ParameterListBank(
-      {ParameterListProgram(values, "A"), ParameterListProgram(values, "B"),
-       ParameterListProgram(std::vector<float>(68, 0.5f), "C")},
-      0);
+  const std::string badThird = ParameterListBank({ParameterListProgram(values, "A"), ParameterListProgram(values, "B"),
+                                                  ParameterListProgram(std::vector<float>(68, 0.5f), "C")},
+                                                 0);
   EXPECT_FALSE(programfiles::ReadBankFile(Plugin(i), badThird));
   std::vector<float> nanValues = values;
   nanValues[5] = std::numeric_limits<float>::quiet_NaN();

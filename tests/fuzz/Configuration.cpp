@@ -35,8 +35,7 @@ testhost::Instance& SharedInstance() {
 // The instance's settings saved key by key, as earlier versions saved them.
 void SaveKeyByKey(const std::string& path, const Synth& synth, bool midiOnly) {
   platform::ClearProfileSection(path, cfg::kStartupBankSection);
-  platform::WriteProfileValue(path, cfg::kStartupBankSection, cfg::kStartupBankKey,
-                              synth.StartupBankPath().c_str());
+  platform::WriteProfileValue(path, cfg::kStartupBankSection, cfg::kStartupBankKey, synth.StartupBankPath().c_str());
   platform::WriteProfileValue(path, cfg::kMidiGlobalSection, cfg::kMidiThruKey, cfg::SwitchText(synth.MidiThru()));
   platform::WriteProfileValue(path, cfg::kMidiGlobalSection, cfg::kIgnoreProgramChangeKey,
                               cfg::SwitchText(synth.IgnoresProgramChange()));

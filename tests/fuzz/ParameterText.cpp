@@ -9,8 +9,8 @@
 #include <string>
 
 #include "instrument/Kestrion.h"
-#include "vst2/VstPlugin.h"
 #include "tests/fuzz/FuzzHost.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 

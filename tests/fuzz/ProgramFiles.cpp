@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "instrument/ProgramFiles.h"
-#include "vst2/VstPlugin.h"
 #include "tests/fuzz/FuzzHost.h"
+#include "vst2/VstPlugin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static testhost::Instance instance;

@@ -133,12 +133,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           double* inputs[2] = {doubles[0], doubles[1]};
           double* outputs[2] = {doubles[2], doubles[3]};
           instance.effect->processDoubleReplacing(instance.effect, inputs, outputs, frames);
-          for (int i = 0; i < frames; ++i) finite = finite && std::isfinite(outputs[0][i]) && std::isfinite(outputs[1][i]);
+          for (int i = 0; i < frames; ++i)
+            finite = finite && std::isfinite(outputs[0][i]) && std::isfinite(outputs[1][i]);
         } else {
           float* inputs[2] = {floats[0], floats[1]};
           float* outputs[2] = {floats[2], floats[3]};
           instance.effect->processReplacing(instance.effect, inputs, outputs, frames);
-          for (int i = 0; i < frames; ++i) finite = finite && std::isfinite(outputs[0][i]) && std::isfinite(outputs[1][i]);
+          for (int i = 0; i < frames; ++i)
+            finite = finite && std::isfinite(outputs[0][i]) && std::isfinite(outputs[1][i]);
         }
         FUZZ_EXPECT(finite, "a rendered sample is not finite");
         ++blocks;

@@ -81,8 +81,10 @@ TEST(CopyAreaClipping, NegativeDestinationTakesTheMatchingPartOfTheSource) {
   CopyArea(&destination, &source, -1, -2, nullptr, 1.0f, kBlitCopy);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 4; ++x) {
-      if (x < 3 && y < 2) EXPECT_EQ(destination.At(x, y), PackColour(255, x + 1, y + 2, 0)) << x << "," << y;
-      else EXPECT_EQ(destination.At(x, y), 0u) << x << "," << y;
+      if (x < 3 && y < 2)
+        EXPECT_EQ(destination.At(x, y), PackColour(255, x + 1, y + 2, 0)) << x << "," << y;
+      else
+        EXPECT_EQ(destination.At(x, y), 0u) << x << "," << y;
     }
   }
 }

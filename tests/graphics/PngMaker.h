@@ -36,11 +36,10 @@ inline std::vector<std::uint8_t> Encode(const Image& image) {
     return {};
   }
   png_set_write_fn(png, &out, WriteToVector, FlushNothing);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
-               image.bitDepth, image.colourType, image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), image.bitDepth,
+               image.colourType, image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!image.palette.empty())
-    png_set_PLTE(png, info, image.palette.data(), static_cast<int>(image.palette.size()));
+  if (!image.palette.empty()) png_set_PLTE(png, info, image.palette.data(), static_cast<int>(image.palette.size()));
   if (!image.transparency.empty())
     png_set_tRNS(png, info, image.transparency.data(), static_cast<int>(image.transparency.size()), nullptr);
   png_write_info(png, info);

@@ -137,6 +137,4 @@ TEST(DecodePng, CorruptDataGivesNoImage) {
   EXPECT_FALSE(DecodePng(nullptr, 100));
 }
 
-TEST(LoadPngResource, MissingResourceGivesNoImage) {
-  EXPECT_FALSE(LoadPngResource(nullptr, 9999));
-}
+TEST(LoadPngResource, MissingResourceGivesNoImage) { EXPECT_FALSE(LoadPngResource(nullptr, 9999)); }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "instrument/ParameterIndex.h"
 #include "instrument/MidiLearn.h"
+#include "instrument/ParameterIndex.h"
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 

@@ -21,16 +21,16 @@ class MidiThruTest : public ::testing::Test {
 
 // Everything a block might bring, the plug-in's own uses included.
 const Messages kBlock = {
-    {0, 0x90, 60, 100},   // note on
-    {0, 0x80, 60, 0},     // its note-off at the same offset
-    {5, 0xB3, 74, 12},    // controller, channel 4
-    {7, 0xC0, 3, 0},      // program change
-    {9, 0xA0, 60, 40},    // polyphonic pressure
-    {20, 0xB0, 123, 0},   // all notes off
-    {30, 0xD0, 50, 0},    // channel pressure
-    {400, 0xE0, 0, 64},   // pitch bend past the first tick
-    {401, 0xF8, 0, 0},    // timing clock: not forwarded
-    {402, 0x45, 1, 2},    // no status byte: not forwarded
+    {0, 0x90, 60, 100},  // note on
+    {0, 0x80, 60, 0},    // its note-off at the same offset
+    {5, 0xB3, 74, 12},   // controller, channel 4
+    {7, 0xC0, 3, 0},     // program change
+    {9, 0xA0, 60, 40},   // polyphonic pressure
+    {20, 0xB0, 123, 0},  // all notes off
+    {30, 0xD0, 50, 0},   // channel pressure
+    {400, 0xE0, 0, 64},  // pitch bend past the first tick
+    {401, 0xF8, 0, 0},   // timing clock: not forwarded
+    {402, 0x45, 1, 2},   // no status byte: not forwarded
 };
 
 TEST_F(MidiThruTest, OnlyWhenOnForwardsChannelMessagesInOrderAtTheirOwnOffsetsDuringProcessing) {

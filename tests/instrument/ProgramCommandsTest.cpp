@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
-#include "ui/HeadlessEditor.h"
 #include "instrument/ParameterIndex.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
+#include "ui/HeadlessEditor.h"
 
 namespace {
 
@@ -76,9 +76,7 @@ class ProgramCommandsTest : public ::testing::Test {
   void TearDown() override { EXPECT_FALSE(editor.mutexHeldInDialog); }
 
   std::string Path(const char* name) const { return platform::JoinPath(scratch, name); }
-  std::string Path(const char* folder, const char* file) const {
-    return platform::JoinPath(Path(folder), file);
-  }
+  std::string Path(const char* folder, const char* file) const { return platform::JoinPath(Path(folder), file); }
   void Run(int command, std::initializer_list<int> answers = {}, const std::string& file = "") {
     editor.ScriptAnswers().messageAnswers.assign(answers);
     if (!file.empty()) editor.ScriptAnswers().files.push_back(file);
@@ -143,8 +141,7 @@ TEST_F(ProgramCommandsTest, PasteTakesTheCopiedValuesAndThePresentNameOfTheirPro
   ASSERT_NE(Values(), copied);
   Record() = {};
   Run(kPasteProgram, {kAnswerYes});
-  EXPECT_EQ(Asked(),
-            Joined("Do you really want to overwrite the current program?", "Paste Program", kMessageYesNo));
+  EXPECT_EQ(Asked(), Joined("Do you really want to overwrite the current program?", "Paste Program", kMessageYesNo));
   EXPECT_EQ(Values(), copied);
   EXPECT_EQ(Name(), "Three Renamed");
   EXPECT_EQ(Record().automated.size(), kParameters);
@@ -160,8 +157,8 @@ TEST_F(ProgramCommandsTest, PasteTakesTheCopiedValuesAndThePresentNameOfTheirPro
 TEST_F(ProgramCommandsTest, InitSetsEveryDefaultNamesTheProgramAndTellsTheHost) {
   host.SetParameter(Param::Cutoff, 0.1f);
   Run(kInitProgram, {kAnswerYes});
-  EXPECT_EQ(Asked(), Joined("Do you really want to initialize the current program?", "Initialize Program",
-                            kMessageYesNo));
+  EXPECT_EQ(Asked(),
+            Joined("Do you really want to initialize the current program?", "Initialize Program", kMessageYesNo));
   EXPECT_EQ(Name(), "Init");
   std::map<int, float> told;
   for (const auto& [index, value] : Record().automated) told[index] = value;
@@ -302,8 +299,8 @@ TEST_F(ProgramCommandsTest, AnythingButYesToAQuestionChangesNothing) {
                   synth.MidiThru());
   };
   const std::string before = state();
-  for (int command : {kPasteProgram, kInitProgram, kReloadConfiguration, kSaveConfiguration, kLoadStartupBank,
-                      kUnselectStartupBank})
+  for (int command :
+       {kPasteProgram, kInitProgram, kReloadConfiguration, kSaveConfiguration, kLoadStartupBank, kUnselectStartupBank})
     for (int answer : {kAnswerNo, kAnswerCancel}) {
       const std::size_t asked = editor.Messages().size();
       Run(command, {answer});

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/HeadlessEditor.h"
 #include "tests/platform/LoopbackServer.h"
+#include "ui/HeadlessEditor.h"
 
 namespace {
 

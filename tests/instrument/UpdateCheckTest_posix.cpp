@@ -3,9 +3,9 @@
 
 #include <chrono>
 
-#include "ui/HeadlessEditor.h"
 #include "instrument/UpdateCheck.h"
 #include "tests/platform/LoopbackServer.h"
+#include "ui/HeadlessEditor.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "instrument/panel/PanelLayout.h"
 #include "graphics/RasterPng.h"
+#include "instrument/panel/PanelLayout.h"
 #include "platform/DynamicLibrary.h"
 
 namespace {

@@ -33,8 +33,8 @@ class Transcript {
     char buffer[512];
     std::memset(buffer, '#', sizeof buffer);
     const std::size_t count = ReadProfileValue(path_, section, key, defaultValue, buffer, size);
-    text_ += "read [" + std::string(section) + "] " + key + " (" + std::to_string(size) +
-             ") -> " + std::to_string(count) + " '" + buffer + "'\n";
+    text_ += "read [" + std::string(section) + "] " + key + " (" + std::to_string(size) + ") -> " +
+             std::to_string(count) + " '" + buffer + "'\n";
   }
   void File(const char* title) {
     std::string bytes;
@@ -98,7 +98,8 @@ std::string RunScript(const std::string& folder) {
            "top=1\n; comment\n\n[MIDI Global]\n  MIDI Thru  =  yes please  \n"
            "Ignore Program Change=\nquoted = \"x\" \nCC7=first\ncc7=second\nbare\n\n; later\n"
            "single='one'\nhalf=\"open\nempty=\"\"\n[ MIDI Control ]\nCC7 = 0\nCC8=abc\n"
-           "CC9=85\nCC10=" + std::string(300, 'v') + "\n");
+           "CC9=85\nCC10=" +
+               std::string(300, 'v') + "\n");
   Transcript h(hand);
   h.Read("MIDI Global", "MIDI Thru", "D", 64);
   h.Read("MIDI Global", "Ignore Program Change", "D", 64);

@@ -56,4 +56,3 @@ TEST(ChunkHeader, SixBytesWithMarkerGiveVersionZeroAndFailure) {
   EXPECT_EQ(p, 8);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(full.Data()), 4), "tffp");
 }
-

@@ -12,9 +12,9 @@
 #include <mutex>
 #include <vector>
 
-#include "vst2/VstAbi.h"
 #include "platform/Export.h"
 #include "tests/tools/FakePluginLog.h"
+#include "vst2/VstAbi.h"
 
 namespace {
 
@@ -35,20 +35,18 @@ struct Instance {
   std::atomic<float> normalised[kParameterCount] = {kDefaultGain, 0.0f, 0.5f};
   VstInt32 program = 0;
   char names[kProgramCount][kNameBytes] = {};
-  std::vector<char> chunk;  // the last effGetChunk answer
+  std::vector<char> chunk;     // the last effGetChunk answer
   std::vector<float> scratch;  // one announced block, for the form that overruns it
   std::mutex workerMutex;
   std::condition_variable workerReady;
   bool workerStarted = false;  // waited for by the form that deadlocks; never set
-  std::int64_t frame = 0;  // since switch-on
+  std::int64_t frame = 0;      // since switch-on
   Log log{};
 };
 
 Instance* From(vst::AEffect* effect) { return static_cast<Instance*>(effect->object); }
 
-void CopyText(char* to, const char* from, std::size_t capacity) {
-  std::snprintf(to, capacity, "%s", from);
-}
+void CopyText(char* to, const char* from, std::size_t capacity) { std::snprintf(to, capacity, "%s", from); }
 
 float Gain(const Instance& instance) { return instance.normalised[0]; }
 int Shape(const Instance& instance) {
@@ -301,8 +299,7 @@ VstIntPtr SetChunk(Instance& instance, const char* data, std::size_t size, bool 
   return 1;
 }
 
-VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                     float opt) {
+VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   Instance* instance = From(effect);
   if (opcode == vst::effClose) {
     delete instance;
@@ -317,17 +314,13 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
 
   switch (opcode) {
     case vst::effOpen:
-      log.processLevelAtOpen =
-          instance->master(effect, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0);
+      log.processLevelAtOpen = instance->master(effect, vst::audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0);
       return 0;
     case vst::effSetProgram:
       if (value >= 0 && value < kProgramCount) instance->program = static_cast<VstInt32>(value);
       return 0;
-    case vst::effGetProgram:
-      return instance->program;
-    case vst::effGetProgramName:
-      CopyText(text, instance->names[instance->program], kNameBytes);
-      return 0;
+    case vst::effGetProgram: return instance->program;
+    case vst::effGetProgramName: CopyText(text, instance->names[instance->program], kNameBytes); return 0;
     case vst::effSetProgramName:
       if (text) CopyText(instance->names[instance->program], text, kNameBytes);
       return 0;
@@ -356,12 +349,8 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
       if (!text) return 1;
       return TextToParameter(*instance, index, text) ? 1 : 0;
     }
-    case vst::effSetSampleRate:
-      log.sampleRate = opt;
-      return 0;
-    case vst::effSetBlockSize:
-      log.blockSize = static_cast<std::int32_t>(value);
-      return 0;
+    case vst::effSetSampleRate: log.sampleRate = opt; return 0;
+    case vst::effSetBlockSize: log.blockSize = static_cast<std::int32_t>(value); return 0;
     case vst::effMainsChanged:
       if (value) {
         instance->frame = 0;
@@ -374,21 +363,12 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
       if (!ptr) return 0;
       RecordEvents(*instance, static_cast<const vst::VstEvents*>(ptr));
       return 1;
-    case vst::effGetEffectName:
-      CopyText(text, "Fake Synth", 64);
-      return 1;
-    case vst::effGetVendorString:
-      CopyText(text, "Kestrion Tests", 64);
-      return 1;
-    case vst::effGetProductString:
-      CopyText(text, "Fake", 64);
-      return 1;
-    case vst::effGetVendorVersion:
-      return kVendorVersion;
-    case vst::effGetPlugCategory:
-      return vst::kPlugCategSynth;
-    case vst::effCanDo:
-      return text && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0;
+    case vst::effGetEffectName: CopyText(text, "Fake Synth", 64); return 1;
+    case vst::effGetVendorString: CopyText(text, "Kestrion Tests", 64); return 1;
+    case vst::effGetProductString: CopyText(text, "Fake", 64); return 1;
+    case vst::effGetVendorVersion: return kVendorVersion;
+    case vst::effGetPlugCategory: return vst::kPlugCategSynth;
+    case vst::effCanDo: return text && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0;
     case vst::effVendorSpecific:
       if (index == kGetLog) return reinterpret_cast<VstIntPtr>(&instance->log);
       if (index == kEmitEdit) {
@@ -404,8 +384,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
         return 1;
       }
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -431,8 +410,8 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
   effect.numParams = kParameterCount;
   effect.numInputs = 0;
   effect.numOutputs = 2;
-  effect.flags = vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsIsSynth |
-                 vst::effFlagsProgramChunks;
+  effect.flags =
+      vst::effFlagsCanReplacing | vst::effFlagsCanDoubleReplacing | vst::effFlagsIsSynth | vst::effFlagsProgramChunks;
   effect.ioRatio = 1.0f;
   effect.object = instance;
   effect.uniqueID = kUniqueId;

@@ -10,10 +10,10 @@
 namespace fakeplugin {
 
 // effVendorSpecific indices the fake answers.
-constexpr vst::VstInt32 kGetLog = 0x4C6F6721;         // returns the Log of the instance
-constexpr vst::VstInt32 kEmitEdit = 0x45646974;       // begin edit, automate (value = index, opt), end edit
-constexpr vst::VstInt32 kEmitDisplay = 0x44697370;    // audioMasterUpdateDisplay
-constexpr vst::VstInt32 kEmitMidi = 0x4D696469;       // sends a note-on and a sysex dump to the host
+constexpr vst::VstInt32 kGetLog = 0x4C6F6721;       // returns the Log of the instance
+constexpr vst::VstInt32 kEmitEdit = 0x45646974;     // begin edit, automate (value = index, opt), end edit
+constexpr vst::VstInt32 kEmitDisplay = 0x44697370;  // audioMasterUpdateDisplay
+constexpr vst::VstInt32 kEmitMidi = 0x4D696469;     // sends a note-on and a sysex dump to the host
 
 constexpr vst::VstInt32 kUniqueId = 0x46616B65;  // "Fake"
 constexpr vst::VstInt32 kVersion = 7;
@@ -46,13 +46,13 @@ constexpr int kMaxEvents = 512;
 constexpr int kMaxBlocks = 8192;
 
 struct Log {
-  vst::VstIntPtr versionAtCreation;   // audioMasterVersion asked without an effect record
-  char vendorAtCreation[64];          // audioMasterGetVendorString asked with the record, before returning it
+  vst::VstIntPtr versionAtCreation;  // audioMasterVersion asked without an effect record
+  char vendorAtCreation[64];         // audioMasterGetVendorString asked with the record, before returning it
   char productAtCreation[64];
-  vst::VstIntPtr processLevelAtOpen;  // audioMasterGetCurrentProcessLevel during effOpen
+  vst::VstIntPtr processLevelAtOpen;    // audioMasterGetCurrentProcessLevel during effOpen
   vst::VstIntPtr sampleRateAtSwitchOn;  // audioMasterGetSampleRate during effMainsChanged(1)
   vst::VstIntPtr blockSizeAtSwitchOn;
-  double sampleRate;  // from effSetSampleRate
+  double sampleRate;       // from effSetSampleRate
   std::int32_t blockSize;  // from effSetBlockSize
 
   std::int32_t dispatchCount;

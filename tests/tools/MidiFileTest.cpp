@@ -14,9 +14,7 @@ using smftest::Bytes;
 using smftest::Smf;
 using smftest::Track;
 
-std::string Read(const Bytes& bytes, MidiFile& file) {
-  return render::ReadMidiFile(bytes.data(), bytes.size(), file);
-}
+std::string Read(const Bytes& bytes, MidiFile& file) { return render::ReadMidiFile(bytes.data(), bytes.size(), file); }
 
 Bytes EventBytes(const MidiFile& file, std::size_t i) { return file.events.at(i).bytes; }
 
@@ -192,13 +190,11 @@ TEST(MidiFileReader, ErrorsSayWhereAndWhy) {
 
   Track statusInData;
   statusInData.Event(0, {0x90, 60, 0x90}).End();
-  EXPECT_NE(Read(Smf(0, 480, {statusInData}), file).find("status byte 0x90 inside a message"),
-            std::string::npos);
+  EXPECT_NE(Read(Smf(0, 480, {statusInData}), file).find("status byte 0x90 inside a message"), std::string::npos);
 
   Track onlyData;
   onlyData.Event(0, {60, 100}).End();
-  EXPECT_NE(Read(Smf(0, 480, {onlyData}), file).find("running status without a previous status"),
-            std::string::npos);
+  EXPECT_NE(Read(Smf(0, 480, {onlyData}), file).find("running status without a previous status"), std::string::npos);
 
   Bytes missingTrack = Smf(1, 480, {good, good});
   missingTrack.resize(missingTrack.size() - 12);
@@ -249,8 +245,8 @@ TEST(TempoMap, TempoChangesInLaterTracksCountAndTheLastAtOneTickWins) {
   MidiFile file;
   ASSERT_EQ(Read(Smf(1, 480, {conductor, other}), file), "");
   const render::TempoMap tempo(file);
-  EXPECT_DOUBLE_EQ(tempo.SecondsAt(480), 1.0);   // 60 BPM, set last at tick 0
-  EXPECT_DOUBLE_EQ(tempo.SecondsAt(960), 1.5);   // then 120 BPM
+  EXPECT_DOUBLE_EQ(tempo.SecondsAt(480), 1.0);  // 60 BPM, set last at tick 0
+  EXPECT_DOUBLE_EQ(tempo.SecondsAt(960), 1.5);  // then 120 BPM
 }
 
 TEST(TempoMap, BarStartFollowsTheTimeSignatureMap) {
@@ -279,7 +275,7 @@ TEST(EventSchedule, EventsFallOnTheSampleTheirTimeRoundsTo) {
   const std::vector<render::ScheduledEvent> events = render::ScheduleEvents(file, tempo, 48000);
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].sample, 1000);
-  EXPECT_EQ(events[1].sample, 1100);  // 1/480 s later at 60 BPM
+  EXPECT_EQ(events[1].sample, 1100);                                     // 1/480 s later at 60 BPM
   EXPECT_EQ(render::ScheduleEvents(file, tempo, 44100)[0].sample, 919);  // 918.75 rounded
 }
 

@@ -24,14 +24,15 @@ std::string OutputPath(const std::string& name) { return std::string(TEST_OUTPUT
 // 480 ticks a quarter at 120 BPM: a tick is 1/960 s, 50 samples at 48 kHz.
 std::string WriteTwoNotes() {
   const std::string path = OutputPath("two-notes.mid");
-  smftest::WriteFile(path, Smf(0, 480, {Track()
-                                            .Tempo(0, 500000)
-                                            .TimeSignature(0, 3, 2)
-                                            .Event(10, {0x90, 60, 100})
-                                            .Event(470, {0x80, 60, 0})
-                                            .Event(0, {0xE0, 0, 0x50})
-                                            .Event(960, {0x90, 67, 90})
-                                            .End(480)}));
+  smftest::WriteFile(path, Smf(0, 480,
+                               {Track()
+                                    .Tempo(0, 500000)
+                                    .TimeSignature(0, 3, 2)
+                                    .Event(10, {0x90, 60, 100})
+                                    .Event(470, {0x80, 60, 0})
+                                    .Event(0, {0xE0, 0, 0x50})
+                                    .Event(960, {0x90, 67, 90})
+                                    .End(480)}));
   return path;
 }
 
@@ -103,11 +104,10 @@ TEST(RenderTool, WritesTheRenderAndItsLevels) {
   const std::string wav = OutputPath("render-tool.wav");
   std::remove(wav.c_str());
   const ToolRun run = RenderTool({"--rate", "48000", "--block", "100", "--tail", "0.25", "--norm", "Gain=1",
-                              FAKE_PLUGIN_PATH, WriteTwoNotes(), wav});
+                                  FAKE_PLUGIN_PATH, WriteTwoNotes(), wav});
   ASSERT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  EXPECT_NE(run.out.find("rendered 2.250 s (108000 frames at 48000 Hz, block 100)"), std::string::npos)
-      << run.out;
+  EXPECT_NE(run.out.find("rendered 2.250 s (108000 frames at 48000 Hz, block 100)"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("left:  peak"), std::string::npos) << run.out;
   EXPECT_EQ(run.out.find("silent"), std::string::npos) << run.out;
 

@@ -170,8 +170,8 @@ TEST(VstHostCallback, TimeInfoReportsTheTransportWithItsValidFlags) {
   EXPECT_EQ(time.barStartPos, 3.0);
   EXPECT_EQ(time.timeSigNumerator, 3);
   EXPECT_EQ(time.timeSigDenominator, 4);
-  const vst::VstInt32 valid = vst::kVstPpqPosValid | vst::kVstTempoValid | vst::kVstBarsValid |
-                              vst::kVstTimeSigValid | vst::kVstNanosValid;
+  const vst::VstInt32 valid =
+      vst::kVstPpqPosValid | vst::kVstTempoValid | vst::kVstBarsValid | vst::kVstTimeSigValid | vst::kVstNanosValid;
   EXPECT_EQ(time.flags & valid, valid);
   EXPECT_TRUE(time.flags & vst::kVstTransportPlaying);
   EXPECT_TRUE(time.flags & vst::kVstTransportChanged);

@@ -48,8 +48,7 @@ TEST(WavWriter, FloatFileHasAnIeeeFloatFormatFactChunkAndLittleEndianSamples) {
 
 TEST(WavWriter, Pcm24FileHasAPcmFormatAndClampedRoundedThreeByteSamples) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const Bytes wav = render::EncodeWav({{1.0f, -1.0f, 0.5f}, {2.0f, nan, -0.000001f}}, 44100,
-                                      WavSampleFormat::kPcm24);
+  const Bytes wav = render::EncodeWav({{1.0f, -1.0f, 0.5f}, {2.0f, nan, -0.000001f}}, 44100, WavSampleFormat::kPcm24);
   ASSERT_EQ(wav.size(), 12u + 24 + 8 + 18);
   EXPECT_EQ(U32(wav, 4), wav.size() - 8);
   EXPECT_EQ(U32(wav, 16), 16u);
@@ -86,14 +85,13 @@ TEST(WavWriter, EmptyRenderStillMakesAValidFile) {
 
 TEST(WavWriter, UnwritablePathIsReportedNotThrown) {
   std::string error;
-  EXPECT_FALSE(render::WriteWavFile("no/such/folder/out.wav", {{0.0f}, {0.0f}}, 44100,
-                                    WavSampleFormat::kFloat32, &error));
+  EXPECT_FALSE(
+      render::WriteWavFile("no/such/folder/out.wav", {{0.0f}, {0.0f}}, 44100, WavSampleFormat::kFloat32, &error));
   EXPECT_EQ(error, "cannot write WAV file 'no/such/folder/out.wav'");
 }
 
 TEST(LevelSummary, PeakRmsClippingAndDcArePerChannel) {
-  const render::LevelSummary summary =
-      render::MeasureLevels({{0.5f, -0.5f, 0.5f, -0.5f}, {1.5f, 0.5f, -1.0f, 1.0f}});
+  const render::LevelSummary summary = render::MeasureLevels({{0.5f, -0.5f, 0.5f, -0.5f}, {1.5f, 0.5f, -1.0f, 1.0f}});
   ASSERT_EQ(summary.channels.size(), 2u);
   EXPECT_DOUBLE_EQ(summary.channels[0].peak, 0.5);
   EXPECT_DOUBLE_EQ(summary.channels[0].rms, 0.5);

@@ -57,8 +57,6 @@ KESTRION_EXPORT void TestMaster_Reset() {
   EqualTemperament();
 }
 KESTRION_EXPORT void TestMaster_SetFrequency(int note, double hz) { master.table[note & (kNotes - 1)] = hz; }
-KESTRION_EXPORT void TestMaster_Filter(int note, bool filtered) {
-  master.filtered[note & (kNotes - 1)] = filtered;
-}
+KESTRION_EXPORT void TestMaster_Filter(int note, bool filtered) { master.filtered[note & (kNotes - 1)] = filtered; }
 KESTRION_EXPORT int TestMaster_Clients() { return master.clients; }
 KESTRION_EXPORT int TestMaster_Registrations() { return master.registrations; }

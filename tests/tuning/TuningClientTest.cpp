@@ -3,10 +3,10 @@
 #include <cmath>
 #include <string>
 
-#include "instrument/ParameterIndex.h"
 #include "dsp/PitchTables.h"
-#include "platform/DynamicLibrary.h"
+#include "instrument/ParameterIndex.h"
 #include "instrument/TuningClient.h"
+#include "platform/DynamicLibrary.h"
 #include "tests/config/UserFolders.h"
 #include "tests/vst2/TestHost.h"
 

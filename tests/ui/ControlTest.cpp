@@ -42,9 +42,7 @@ class Controls : public EditorFixture {
     std::string sequence;
     for (const HostCall& call : HostCalls()) {
       if (!sequence.empty()) sequence += ", ";
-      sequence += call.opcode == kBeginEdit ? "begin "
-                  : call.opcode == kEndEdit ? "end "
-                                                           : "automate ";
+      sequence += call.opcode == kBeginEdit ? "begin " : call.opcode == kEndEdit ? "end " : "automate ";
       sequence += std::to_string(call.index);
     }
     HostCalls().clear();

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "plugin/EditorDelegate.h"
+#include "plugin/EffectBase.h"
 #include "ui/BitmapControls.h"
 #include "ui/HeadlessEditor.h"
 #include "ui/KnobControls.h"
 #include "ui/TextControl.h"
-#include "plugin/EditorDelegate.h"
-#include "plugin/EffectBase.h"
 
 namespace editortest {
 
@@ -75,8 +75,8 @@ class TestPlugin : public EffectBase, public EditorDelegate {
 
  private:
   static const EffectIdentity& Identity() {
-    static const EffectIdentity identity{"EditorTest", "", "Tests", 0x00010000, 0x45645453, 0x54657374,
-                                          kParameterCount, 1, 0, true, true, true};
+    static const EffectIdentity identity{"EditorTest",    "", "Tests", 0x00010000, 0x45645453, 0x54657374,
+                                         kParameterCount, 1,  0,       true,       true,       true};
     return identity;
   }
 };

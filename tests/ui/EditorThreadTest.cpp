@@ -7,12 +7,12 @@
 #include <thread>
 #include <vector>
 
-#include "ui/HeadlessEditor.h"
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
-#include "vst2/VstPlugin.h"
 #include "tests/ui/EditorFixture.h"
 #include "tests/vst2/TestHost.h"
+#include "ui/HeadlessEditor.h"
+#include "vst2/VstPlugin.h"
 
 using namespace vst;
 

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "instrument/panel/Panel.h"
-#include "instrument/panel/PanelButtons.h"
 #include "instrument/PanelCommands.h"
-#include "instrument/panel/PanelLayout.h"
-#include "instrument/panel/PanelMenus.h"
 #include "instrument/ParameterIndex.h"
 #include "instrument/ProgramCommands.h"
+#include "instrument/panel/Panel.h"
+#include "instrument/panel/PanelButtons.h"
+#include "instrument/panel/PanelLayout.h"
+#include "instrument/panel/PanelMenus.h"
 #include "tests/config/UserFolders.h"
 #include "tests/ui/EditorFixture.h"
 #include "tests/vst2/TestHost.h"

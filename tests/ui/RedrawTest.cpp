@@ -1,6 +1,6 @@
 // The redraw cycle: what a tick draws, how often, and what reaches the frame.
-#include "ui/ImageCache.h"
 #include "tests/ui/EditorFixture.h"
+#include "ui/ImageCache.h"
 
 using namespace editortest;
 
@@ -160,8 +160,10 @@ TEST_F(Redraw, TextControlsDrawTheirTextInTheirStyle) {
   for (int y = 0; y < 100; ++y) {
     for (int x = 0; x < 200; ++x) {
       if ((frame.Row(y)[x] & 0xFFFFFF) == 0) continue;
-      if (y >= 10 && y < 30) ++ink;
-      else ++outside;
+      if (y >= 10 && y < 30)
+        ++ink;
+      else
+        ++outside;
     }
   }
   EXPECT_GT(ink, 30);

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "tests/vst2/TestHost.h"
 #include "vst2/ChunkHosts.h"
 #include "vst2/VstPlugin.h"
-#include "tests/vst2/TestHost.h"
 
 using namespace vst;
 using testhost::Instance;

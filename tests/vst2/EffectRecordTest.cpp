@@ -37,9 +37,8 @@ TEST(EffectRecord, UnknownOpcodesAndNullPointersAnswerZero) {
   Instance i;
   for (int op : {9, 16, 17, 18, 20, 21, 28, 30, 44, 56, 67, 68, 70, 71, 72, 77, 1000})
     EXPECT_EQ(i.Call(op, 0, 0, nullptr), 0) << op;
-  for (int op : {effGetChunk, effSetChunk, effProcessEvents, effGetProgramNameIndexed,
-                 effGetInputProperties, effGetOutputProperties, effGetEffectName, effCanDo,
-                 effGetMidiKeyName, effEditGetRect})
+  for (int op : {effGetChunk, effSetChunk, effProcessEvents, effGetProgramNameIndexed, effGetInputProperties,
+                 effGetOutputProperties, effGetEffectName, effCanDo, effGetMidiKeyName, effEditGetRect})
     EXPECT_EQ(i.Call(op, 0, 0, nullptr), 0) << op;
   EXPECT_EQ(i.Call(effCanBeAutomated, 5), 1);
 }

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "instrument/Kestrion.h"
 #include "plugin/MidiEvent.h"
 #include "ui/HeadlessEditor.h"
-#include "instrument/Kestrion.h"
-#include "vst2/VstPlugin.h"
 #include "vst2/VstAbi.h"
+#include "vst2/VstPlugin.h"
 
 namespace testhost {
 
@@ -21,8 +21,7 @@ inline std::string& Vendor() {
   return vendor;
 }
 
-inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void* ptr,
-                               float) {
+inline vst::VstIntPtr Callback(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void* ptr, float) {
   if (opcode == vst::audioMasterVersion) return 2400;
   if (opcode == vst::audioMasterGetVendorString && ptr) {
     std::strcpy(static_cast<char*>(ptr), Vendor().c_str());
@@ -46,12 +45,8 @@ inline Recorded& Record() {
 inline vst::VstIntPtr RecordingCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                         vst::VstIntPtr value, void* ptr, float opt) {
   switch (opcode) {
-    case vst::audioMasterAutomate:
-      Record().automated.emplace_back(index, opt);
-      return 1;
-    case vst::audioMasterUpdateDisplay:
-      ++Record().displayUpdates;
-      return 1;
+    case vst::audioMasterAutomate: Record().automated.emplace_back(index, opt); return 1;
+    case vst::audioMasterUpdateDisplay: ++Record().displayUpdates; return 1;
     case vst::audioMasterProcessEvents: {
       const auto* events = static_cast<const vst::VstEvents*>(ptr);
       for (int i = 0; events && i < events->numEvents; ++i) {
@@ -63,8 +58,7 @@ inline vst::VstIntPtr RecordingCallback(vst::AEffect* effect, vst::VstInt32 opco
       }
       return 1;
     }
-    default:
-      return Callback(effect, opcode, index, value, ptr, opt);
+    default: return Callback(effect, opcode, index, value, ptr, opt);
   }
 }
 
@@ -119,8 +113,8 @@ struct Instance {
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 
-  vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
-                      void* ptr = nullptr, float opt = 0) {
+  vst::VstIntPtr Call(vst::VstInt32 op, vst::VstInt32 index = 0, vst::VstIntPtr value = 0, void* ptr = nullptr,
+                      float opt = 0) {
     return effect->dispatcher(effect, op, index, value, ptr, opt);
   }
   // One MIDI message for the next block; allocates nothing.

@@ -158,8 +158,8 @@ cairo_surface_t* PaintArrowStrip(bool next, int width, int frameHeight, int fram
   return surface;
 }
 
-void DrawFaceButton(cairo_t* cr, double x, double y, double w, double h, const char* text, Colour textColour,
-                    bool lit, Colour glow) {
+void DrawFaceButton(cairo_t* cr, double x, double y, double w, double h, const char* text, Colour textColour, bool lit,
+                    Colour glow) {
   SetColour(cr, Hex(0x000000, 0.5));
   RoundedRect(cr, x + 0.5, y + 1, w - 1, h - 1, 3);
   cairo_fill(cr);

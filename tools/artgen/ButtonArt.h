@@ -18,8 +18,8 @@ cairo_surface_t* PaintArrowStrip(bool next, int width, int frameHeight, int fram
 
 // A flat labelled push button: the learn switch and the options button the
 // panel prints. `lit` glows in `glow`.
-void DrawFaceButton(cairo_t* cr, double x, double y, double w, double h, const char* text, Colour textColour,
-                    bool lit, Colour glow);
+void DrawFaceButton(cairo_t* cr, double x, double y, double w, double h, const char* text, Colour textColour, bool lit,
+                    Colour glow);
 cairo_surface_t* PaintLearnStrip(const char* text, Colour textColour, Colour glow, int width, int frameHeight,
                                  int frames);
 // The small tab that opens (chevron up) or closes (chevron down) the tweak

@@ -50,8 +50,8 @@ bool WritePng(cairo_surface_t* surface, const std::string& path) {
       const std::uint32_t pixel = row[x];
       const unsigned a = alpha ? pixel >> 24 : 255;
       auto straight = [a](unsigned c) { return a == 0 ? 0u : (c * 255 + a / 2) / a; };
-      bitmap.Row(y)[x] = a << 24 | straight(pixel >> 16 & 0xFF) << 16 | straight(pixel >> 8 & 0xFF) << 8 |
-                         straight(pixel & 0xFF);
+      bitmap.Row(y)[x] =
+          a << 24 | straight(pixel >> 16 & 0xFF) << 16 | straight(pixel >> 8 & 0xFF) << 8 | straight(pixel & 0xFF);
     }
   }
   std::string error;
@@ -81,9 +81,12 @@ std::vector<std::string> Characters(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
     std::size_t length = 1;
     const unsigned char lead = static_cast<unsigned char>(text[i]);
-    if (lead >= 0xF0) length = 4;
-    else if (lead >= 0xE0) length = 3;
-    else if (lead >= 0xC0) length = 2;
+    if (lead >= 0xF0)
+      length = 4;
+    else if (lead >= 0xE0)
+      length = 3;
+    else if (lead >= 0xC0)
+      length = 2;
     characters.push_back(text.substr(i, length));
     i += length;
   }
@@ -153,13 +156,15 @@ void RoundedOutline(cairo_t* cr, const std::vector<Point>& corners, double r) {
   for (std::size_t i = 0; i < n; ++i) {
     const Point previous = corners[(i + n - 1) % n], corner = corners[i], next = corners[(i + 1) % n];
     const Point in = toward(corner, previous), out = toward(corner, next);
-    if (i == 0) cairo_move_to(cr, in.x, in.y);
-    else cairo_line_to(cr, in.x, in.y);
+    if (i == 0)
+      cairo_move_to(cr, in.x, in.y);
+    else
+      cairo_line_to(cr, in.x, in.y);
     // A quarter circle through the corner's control point, close enough
     // for a few pixels of radius.
     const double k = 0.5523;
-    cairo_curve_to(cr, in.x + (corner.x - in.x) * k, in.y + (corner.y - in.y) * k,
-                   out.x + (corner.x - out.x) * k, out.y + (corner.y - out.y) * k, out.x, out.y);
+    cairo_curve_to(cr, in.x + (corner.x - in.x) * k, in.y + (corner.y - in.y) * k, out.x + (corner.x - out.x) * k,
+                   out.y + (corner.y - out.y) * k, out.x, out.y);
   }
   cairo_close_path(cr);
 }

@@ -221,8 +221,10 @@ void DrawWaveIcon(cairo_t* cr, const std::string& wave, double cx, double cy) {
     SetColour(cr, WithAlpha(ink::kLabel, 0.9 * stroke.alpha));
     for (std::size_t i = 0; i < stroke.points.size(); ++i) {
       const double x = cx + stroke.points[i].x, y = cy + stroke.points[i].y;
-      if (i == 0) cairo_move_to(cr, x, y);
-      else cairo_line_to(cr, x, y);
+      if (i == 0)
+        cairo_move_to(cr, x, y);
+      else
+        cairo_line_to(cr, x, y);
     }
     cairo_stroke(cr);
   }
@@ -323,8 +325,7 @@ void DrawSwitchLegends(cairo_t* cr, const ControlSpec& control, const ParameterT
         ShowText(cr, names[value], CentreX(area), baseline, Align::kCentre, tracking);
         break;
       }
-      case LegendPlace::kNone:
-        break;
+      case LegendPlace::kNone: break;
     }
   }
   cairo_restore(cr);
@@ -375,17 +376,15 @@ void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTe
     case ControlKind::kKnob: {
       const std::vector<std::string> names = texts.ValueNames(control.parameter);
       const bool rotary = control.image == panel::kSwitchImage || control.image == panel::kSwitchWhiteImage;
-      if (rotary) DrawRotaryLegends(cr, area, names);
-      else DrawKnobScale(cr, area, texts.Minimum(control.parameter) < 0);
+      if (rotary)
+        DrawRotaryLegends(cr, area, names);
+      else
+        DrawKnobScale(cr, area, texts.Minimum(control.parameter) < 0);
       break;
     }
     case ControlKind::kSwitch:
-    case ControlKind::kFramesSwitch:
-      DrawSwitchLegends(cr, control, texts);
-      break;
-    case ControlKind::kLight:
-      DrawUnlitLens(cr, area.left, area.top, area.Width());
-      break;
+    case ControlKind::kFramesSwitch: DrawSwitchLegends(cr, control, texts); break;
+    case ControlKind::kLight: DrawUnlitLens(cr, area.left, area.top, area.Width()); break;
     case ControlKind::kOptionMenu:
       DrawFaceButton(cr, area.left, area.top, area.Width(), area.Height(), control.label, ink::kLabel, false,
                      ink::kAccent);
@@ -415,8 +414,7 @@ void DrawControlPrint(cairo_t* cr, const ControlSpec& control, const ParameterTe
     case ControlKind::kButtonKick:
     case ControlKind::kLearnSwitch:
     case ControlKind::kBlind:
-    case ControlKind::kVersionText:
-      break;
+    case ControlKind::kVersionText: break;
   }
 }
 

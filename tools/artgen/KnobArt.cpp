@@ -12,16 +12,15 @@ struct KnobColours {
 
 KnobColours ColoursOf(KnobFinish finish) {
   if (finish == KnobFinish::kCream)
-    return {Hex(0xd9d1bf), Hex(0x7c7464), Hex(0xfbf7ee), Hex(0xcbc2ae), Hex(0x1c1c1e), Hex(0xffffff, 0.35),
-            Hex(0x000000, 0.10)};
-  return {Hex(0x55585e), Hex(0x121315), Hex(0x5d6168), Hex(0x222427), ink::kCream, Hex(0x000000, 0.55),
-          Hex(0xffffff, 0.07)};
+    return {Hex(0xd9d1bf), Hex(0x7c7464),       Hex(0xfbf7ee),      Hex(0xcbc2ae),
+            Hex(0x1c1c1e), Hex(0xffffff, 0.35), Hex(0x000000, 0.10)};
+  return {Hex(0x55585e), Hex(0x121315),       Hex(0x5d6168),      Hex(0x222427),
+          ink::kCream,   Hex(0x000000, 0.55), Hex(0xffffff, 0.07)};
 }
 
 // The body every knob shares: shadow, knurled skirt and a domed cap; the
 // knurl turns with the knob, the light stays where it is.
-void DrawBody(cairo_t* cr, double cx, double cy, const KnobColours& c, double degrees, double skirt,
-              double cap) {
+void DrawBody(cairo_t* cr, double cx, double cy, const KnobColours& c, double degrees, double skirt, double cap) {
   // A soft shadow falling a little downwards onto the panel.
   cairo_pattern_t* shadow = cairo_pattern_create_radial(cx, cy + 1.6, skirt - 3, cx, cy + 1.6, kKnobRadius + 0.5);
   AddStop(shadow, 0, Hex(0x000000, 0.6));

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "ui/PanelTypes.h"
 #include "tools/artgen/Canvas.h"
+#include "ui/PanelTypes.h"
 
 namespace artgen {
 

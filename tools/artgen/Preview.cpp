@@ -43,8 +43,7 @@ void DrawText(cairo_t* cr, const char* face, double size, Colour colour, const c
 
 }  // namespace
 
-cairo_surface_t* ComposePreview(const std::map<int, cairo_surface_t*>& images, const ParameterTexts& texts,
-                                bool open) {
+cairo_surface_t* ComposePreview(const std::map<int, cairo_surface_t*>& images, const ParameterTexts& texts, bool open) {
   cairo_surface_t* surface = NewSurface(panel::kPanelWidth, panel::kPanelHeight);
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_surface(cr, images.at(panel::kBackImage), 0, 0);

@@ -12,7 +12,6 @@ class ParameterTexts;
 
 // `images` holds the painted images by resource id. With `open` the tweak
 // panel is shown open and the lights lit; otherwise the blinds are down.
-cairo_surface_t* ComposePreview(const std::map<int, cairo_surface_t*>& images, const ParameterTexts& texts,
-                                bool open);
+cairo_surface_t* ComposePreview(const std::map<int, cairo_surface_t*>& images, const ParameterTexts& texts, bool open);
 
 }  // namespace artgen

@@ -23,8 +23,10 @@ void DrawMark(cairo_t* cr, double cx, double cy, double r) {
   for (int step = 0; step <= 30; ++step) {
     const double t = step / 30.0;
     const double x = waveLeft + 10 * k * t, y = cy - amplitude * std::sin(t * 2 * M_PI);
-    if (step == 0) cairo_move_to(cr, x, y);
-    else cairo_line_to(cr, x, y);
+    if (step == 0)
+      cairo_move_to(cr, x, y);
+    else
+      cairo_line_to(cr, x, y);
   }
   cairo_line_to(cr, waveLeft + 19 * k, cy - amplitude);
   cairo_line_to(cr, waveLeft + 19 * k, cy + amplitude * 0.6);

@@ -38,8 +38,7 @@ cairo_surface_t* Paint(const panel::ImageSpec& image, const ParameterTexts& text
     case panel::kPrevImage: return PaintArrowStrip(false, w, frame, n);
     case panel::kNextImage: return PaintArrowStrip(true, w, frame, n);
     case panel::kMidiLearnImage: return PaintLearnStrip("MIDI LEARN", ink::kLabel, ink::kAccent, w, frame, n);
-    case panel::kMidiUnlearnImage:
-      return PaintLearnStrip("MIDI UNLEARN", Hex(0x7fd0e8), Hex(0x5ec4e6), w, frame, n);
+    case panel::kMidiUnlearnImage: return PaintLearnStrip("MIDI UNLEARN", Hex(0x7fd0e8), Hex(0x5ec4e6), w, frame, n);
     case panel::kTweakOffImage: return PaintTweakTab(false, w, image.height);
     case panel::kTweakOnImage: return PaintTweakTab(true, w, image.height);
     case panel::kBlindLeftImage: return PaintLeftBlind(w, image.height);
@@ -59,9 +58,12 @@ int main(int argc, char** argv) {
   std::string folder, preview;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument == "--preview" && i + 1 < argc) preview = argv[++i];
-    else if (folder.empty()) folder = argument;
-    else folder.clear(), i = argc;
+    if (argument == "--preview" && i + 1 < argc)
+      preview = argv[++i];
+    else if (folder.empty())
+      folder = argument;
+    else
+      folder.clear(), i = argc;
   }
   if (folder.empty()) {
     std::cerr << "usage: kestrion-artgen OUTPUT_FOLDER [--preview PREFIX]\n";

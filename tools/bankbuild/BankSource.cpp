@@ -66,8 +66,7 @@ std::string ParseBankSource(const std::string& text, std::vector<ProgramSource>&
     if (programs.empty()) return At(lineNumber, "a setting before the first program");
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) return At(lineNumber, "expected 'Parameter = value'");
-    programs.back().settings.push_back(
-        {lineNumber, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
+    programs.back().settings.push_back({lineNumber, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
   }
   return "";
 }

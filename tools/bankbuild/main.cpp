@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "vst2/VstPlugin.h"
 #include "instrument/Kestrion.h"
-#include "platform/FileSystem.h"
 #include "instrument/ProgramFiles.h"
+#include "platform/FileSystem.h"
 #include "tools/bankbuild/BankSource.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 

@@ -42,11 +42,10 @@ std::string FormatLevelSummary(const LevelSummary& summary) {
     const ChannelLevels& levels = summary.channels[i];
     const std::string name = summary.channels.size() == 2 ? kStereoNames[i] : "channel " + std::to_string(i + 1);
     char line[256];
-    std::snprintf(line, sizeof line,
-                  "%-6s peak %s dBFS (%.6f)  RMS %s dBFS (%.6f)  clipped %lld  DC %+.6f\n",
+    std::snprintf(line, sizeof line, "%-6s peak %s dBFS (%.6f)  RMS %s dBFS (%.6f)  clipped %lld  DC %+.6f\n",
                   (name + ":").c_str(), FormatDecibels(levels.peak).c_str(), levels.peak,
-                  FormatDecibels(levels.rms).c_str(), levels.rms,
-                  static_cast<long long>(levels.clippedSamples), levels.dcOffset);
+                  FormatDecibels(levels.rms).c_str(), levels.rms, static_cast<long long>(levels.clippedSamples),
+                  levels.dcOffset);
     text += line;
   }
   if (summary.silent) text += "silent\n";

@@ -32,13 +32,10 @@ std::string Hex(unsigned value) {
 }
 
 std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
-  return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-         std::uint32_t(p[3]);
+  return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
 }
 
-std::uint16_t ReadBigEndian16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
+std::uint16_t ReadBigEndian16(const std::uint8_t* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
 
 // What one track chunk contributes to the file.
 struct TrackContents {
@@ -87,8 +84,7 @@ class TrackReader {
         } else if (type == kMetaTimeSignature) {
           if (length < 2) return Where("time signature of " + std::to_string(length) + " bytes", eventStart);
           if (data[0] == 0 || data[1] > kLargestDenominatorPower)
-            return Where("time signature " + std::to_string(data[0]) + "/2^" + std::to_string(data[1]),
-                         eventStart);
+            return Where("time signature " + std::to_string(data[0]) + "/2^" + std::to_string(data[1]), eventStart);
           contents.timeSignatureChanges.push_back({tick, data[0], 1 << data[1]});
         }
         continue;  // texts, markers, key signatures and the rest do not sound
@@ -182,8 +178,7 @@ class TrackReader {
 // Later changes at the same tick replace earlier ones.
 template <typename Change>
 void OrderChanges(std::vector<Change>& changes) {
-  std::stable_sort(changes.begin(), changes.end(),
-                   [](const Change& a, const Change& b) { return a.tick < b.tick; });
+  std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) { return a.tick < b.tick; });
   std::vector<Change> kept;
   for (const Change& change : changes) {
     if (!kept.empty() && kept.back().tick == change.tick)
@@ -200,8 +195,7 @@ std::string ReadMidiFile(const std::uint8_t* data, std::size_t size, MidiFile& f
   if (size < kChunkHeaderSize || std::string(reinterpret_cast<const char*>(data), 4) != "MThd")
     return "not a Standard MIDI File (no MThd header)";
   const std::uint32_t headerLength = ReadBigEndian32(data + 4);
-  if (headerLength < kMinimumHeaderLength)
-    return "header of " + std::to_string(headerLength) + " bytes is too short";
+  if (headerLength < kMinimumHeaderLength) return "header of " + std::to_string(headerLength) + " bytes is too short";
   if (headerLength > size - kChunkHeaderSize) return "header cut short";
   const std::uint8_t* header = data + kChunkHeaderSize;
   const std::uint16_t format = ReadBigEndian16(header);
@@ -209,8 +203,7 @@ std::string ReadMidiFile(const std::uint8_t* data, std::size_t size, MidiFile& f
   const std::uint16_t division = ReadBigEndian16(header + 4);
   if (format > 1) return "format " + std::to_string(format) + " is not supported (only 0 and 1)";
   if (trackCount == 0) return "the file has no tracks";
-  if (format == 0 && trackCount != 1)
-    return "format 0 file with " + std::to_string(trackCount) + " tracks";
+  if (format == 0 && trackCount != 1) return "format 0 file with " + std::to_string(trackCount) + " tracks";
   if (division & 0x8000) return "SMPTE time division is not supported";
   if (division == 0) return "time division of 0 ticks per quarter note";
 
@@ -223,8 +216,8 @@ std::string ReadMidiFile(const std::uint8_t* data, std::size_t size, MidiFile& f
   std::int32_t tracksRead = 0;
   while (tracksRead < trackCount) {
     if (size - position < kChunkHeaderSize)
-      return "file ends after " + std::to_string(tracksRead) + " of " + std::to_string(trackCount) +
-             " tracks" + At(position);
+      return "file ends after " + std::to_string(tracksRead) + " of " + std::to_string(trackCount) + " tracks" +
+             At(position);
     const std::string type(reinterpret_cast<const char*>(data + position), 4);
     const std::uint32_t length = ReadBigEndian32(data + position + 4);
     const std::size_t body = position + kChunkHeaderSize;
@@ -236,10 +229,8 @@ std::string ReadMidiFile(const std::uint8_t* data, std::size_t size, MidiFile& f
       std::string error = reader.Read(contents);
       if (!error.empty()) return error;
       std::move(contents.events.begin(), contents.events.end(), std::back_inserter(result.events));
-      result.tempoChanges.insert(result.tempoChanges.end(), contents.tempoChanges.begin(),
-                                 contents.tempoChanges.end());
-      result.timeSignatureChanges.insert(result.timeSignatureChanges.end(),
-                                         contents.timeSignatureChanges.begin(),
+      result.tempoChanges.insert(result.tempoChanges.end(), contents.tempoChanges.begin(), contents.tempoChanges.end());
+      result.timeSignatureChanges.insert(result.timeSignatureChanges.end(), contents.timeSignatureChanges.begin(),
                                          contents.timeSignatureChanges.end());
       result.endTick = std::max(result.endTick, contents.endTick);
       ++tracksRead;

@@ -32,10 +32,10 @@ struct MidiFile {
   std::int32_t format = 0;
   std::int32_t trackCount = 0;
   std::int32_t ticksPerQuarter = 480;
-  std::vector<MidiFileEvent> events;  // every track, ordered by tick, then track, then file order
-  std::vector<TempoChange> tempoChanges;  // ordered by tick, one per tick (the last one given)
+  std::vector<MidiFileEvent> events;                      // every track, ordered by tick, then track, then file order
+  std::vector<TempoChange> tempoChanges;                  // ordered by tick, one per tick (the last one given)
   std::vector<TimeSignatureChange> timeSignatureChanges;  // likewise
-  std::uint64_t endTick = 0;  // the latest event or end of track
+  std::uint64_t endTick = 0;                              // the latest event or end of track
 };
 
 // Reads a whole file held in memory. Returns an empty text on success, else

@@ -5,8 +5,7 @@
 
 namespace render {
 
-std::vector<ScheduledEvent> ScheduleEvents(const MidiFile& file, const TempoMap& tempo,
-                                           double sampleRate) {
+std::vector<ScheduledEvent> ScheduleEvents(const MidiFile& file, const TempoMap& tempo, double sampleRate) {
   std::vector<ScheduledEvent> scheduled;
   scheduled.reserve(file.events.size());
   for (const MidiFileEvent& event : file.events) {
@@ -35,8 +34,8 @@ std::int64_t RenderLength(const MidiFile& file, const TempoMap& tempo, const Ren
   return static_cast<std::int64_t>(std::llround(seconds * settings.sampleRate));
 }
 
-std::string RenderMidiFile(vsthost::VstHost& host, const MidiFile& file,
-                           const RenderSettings& settings, std::vector<std::vector<float>>& output) {
+std::string RenderMidiFile(vsthost::VstHost& host, const MidiFile& file, const RenderSettings& settings,
+                           std::vector<std::vector<float>>& output) {
   const vst::AEffect* effect = host.Effect();
   if (!effect) return "no plug-in instance to render with";
   if (effect->numOutputs < 1) return "the plug-in has no audio outputs";

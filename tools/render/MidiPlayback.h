@@ -24,8 +24,7 @@ struct ScheduledEvent {
 };
 
 // The file's events at the sample they fall on (rounded to the nearest), in order.
-std::vector<ScheduledEvent> ScheduleEvents(const MidiFile& file, const TempoMap& tempo,
-                                           double sampleRate);
+std::vector<ScheduledEvent> ScheduleEvents(const MidiFile& file, const TempoMap& tempo, double sampleRate);
 
 // The host time at the first sample of a block.
 vsthost::Transport TransportAt(const TempoMap& tempo, std::int64_t sample, double sampleRate);
@@ -36,7 +35,7 @@ std::int64_t RenderLength(const MidiFile& file, const TempoMap& tempo, const Ren
 // Renders into an instance that is open, set to the settings' rate and block
 // size and switched on. `output` receives the first two plug-in outputs (a
 // single output is copied to both). Returns an empty text or why it could not render.
-std::string RenderMidiFile(vsthost::VstHost& host, const MidiFile& file,
-                           const RenderSettings& settings, std::vector<std::vector<float>>& output);
+std::string RenderMidiFile(vsthost::VstHost& host, const MidiFile& file, const RenderSettings& settings,
+                           std::vector<std::vector<float>>& output);
 
 }  // namespace render

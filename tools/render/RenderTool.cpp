@@ -96,8 +96,8 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
     } else if (option == "--pcm24") {
       if (!refusesValue()) return "option --pcm24 takes no value";
       options.pcm24 = true;
-    } else if (option == "--rate" || option == "--block" || option == "--program" ||
-               option == "--tail" || option == "--set" || option == "--norm") {
+    } else if (option == "--rate" || option == "--block" || option == "--program" || option == "--tail" ||
+               option == "--set" || option == "--norm") {
       if (!takesValue()) return "option " + option + " needs a value";
       long number = 0;
       if (option == "--rate") {
@@ -109,16 +109,14 @@ std::string ParseRenderOptions(const std::vector<std::string>& args, RenderOptio
           return "--block '" + value + "' is not a block size from 1 to 65536";
         options.settings.blockSize = static_cast<std::int32_t>(number);
       } else if (option == "--program") {
-        if (!ParseInteger(value, 0, 0x7FFFFFFF, number))
-          return "--program '" + value + "' is not a program number";
+        if (!ParseInteger(value, 0, 0x7FFFFFFF, number)) return "--program '" + value + "' is not a program number";
         options.program = static_cast<int>(number);
       } else if (option == "--tail") {
         if (!ParseNumber(value, 0, kMaximumTailSeconds, options.settings.tailSeconds))
           return "--tail '" + value + "' is not a number of seconds from 0 to 3600";
       } else {
         const std::size_t split = value.find('=');
-        if (split == std::string::npos || split == 0)
-          return option + " '" + value + "' is not of the form NAME=VALUE";
+        if (split == std::string::npos || split == 0) return option + " '" + value + "' is not of the form NAME=VALUE";
         ParameterSetting setting;
         setting.parameter = value.substr(0, split);
         setting.value = value.substr(split + 1);
@@ -177,16 +175,15 @@ std::string DescribePlugin(const vsthost::VstHost& host) {
   text += "effect:     " + host.EffectName() + "\n";
   text += "vendor:     " + host.PluginVendor() + "\n";
   text += "product:    " + host.PluginProduct() + "\n";
-  std::snprintf(line, sizeof line, "version:    %d (vendor version %d)\n", effect->version,
-                host.PluginVendorVersion());
+  std::snprintf(line, sizeof line, "version:    %d (vendor version %d)\n", effect->version, host.PluginVendorVersion());
   text += line;
   std::snprintf(line, sizeof line, "unique ID:  '%s' (0x%08X)\n", FourCharacters(effect->uniqueID).c_str(),
                 static_cast<unsigned>(effect->uniqueID));
   text += line;
   std::snprintf(line, sizeof line, "flags:      0x%08X\n", static_cast<unsigned>(effect->flags));
   text += line;
-  std::snprintf(line, sizeof line, "programs: %d  parameters: %d  inputs: %d  outputs: %d\n",
-                effect->numPrograms, effect->numParams, effect->numInputs, effect->numOutputs);
+  std::snprintf(line, sizeof line, "programs: %d  parameters: %d  inputs: %d  outputs: %d\n", effect->numPrograms,
+                effect->numParams, effect->numInputs, effect->numOutputs);
   text += line;
   text += "parameters:\n";
   for (int i = 0; i < effect->numParams; ++i) {
@@ -271,15 +268,14 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (!error.empty()) return fail(error);
 
   const WavSampleFormat format = options.pcm24 ? WavSampleFormat::kPcm24 : WavSampleFormat::kFloat32;
-  if (!WriteWavFile(options.outputPath, audio, static_cast<std::uint32_t>(options.settings.sampleRate),
-                    format, &error))
+  if (!WriteWavFile(options.outputPath, audio, static_cast<std::uint32_t>(options.settings.sampleRate), format, &error))
     return fail(error);
 
   const std::size_t frames = audio.empty() ? 0 : audio[0].size();
   char line[512];
   std::snprintf(line, sizeof line, "rendered %.3f s (%llu frames at %.0f Hz, block %d) to %s (%s)\n",
-                frames / options.settings.sampleRate, static_cast<unsigned long long>(frames), options.settings.sampleRate,
-                options.settings.blockSize, options.outputPath.c_str(),
+                frames / options.settings.sampleRate, static_cast<unsigned long long>(frames),
+                options.settings.sampleRate, options.settings.blockSize, options.outputPath.c_str(),
                 options.pcm24 ? "24-bit PCM" : "32-bit float");
   out << line << FormatLevelSummary(MeasureLevels(audio));
   return 0;

@@ -65,9 +65,7 @@ double TempoMap::QuarterAtSeconds(double seconds) const {
   return tick / ticksPerQuarter_;
 }
 
-double TempoMap::TempoAtSeconds(double seconds) const {
-  return SegmentAtSeconds(seconds).beatsPerMinute;
-}
+double TempoMap::TempoAtSeconds(double seconds) const { return SegmentAtSeconds(seconds).beatsPerMinute; }
 
 double TempoMap::BarStartAt(double quarter) const {
   const Meter& meter = MeterAt(quarter);
@@ -75,8 +73,6 @@ double TempoMap::BarStartAt(double quarter) const {
   return meter.startQuarter + bars * meter.barQuarters;
 }
 
-TimeSignatureChange TempoMap::TimeSignatureAt(double quarter) const {
-  return MeterAt(quarter).signature;
-}
+TimeSignatureChange TempoMap::TimeSignatureAt(double quarter) const { return MeterAt(quarter).signature; }
 
 }  // namespace render

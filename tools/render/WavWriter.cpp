@@ -49,8 +49,8 @@ std::int32_t ToPcm24(float sample) {
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& channels,
-                                    std::uint32_t sampleRate, WavSampleFormat format) {
+std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& channels, std::uint32_t sampleRate,
+                                    WavSampleFormat format) {
   const bool isFloat = format == WavSampleFormat::kFloat32;
   const auto channelCount = static_cast<std::uint16_t>(channels.size());
   const std::uint32_t frames = channels.empty() ? 0 : static_cast<std::uint32_t>(channels[0].size());
@@ -59,8 +59,7 @@ std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& chann
   const std::uint32_t dataSize = frames * blockAlign;
   const std::uint32_t padding = dataSize & 1;  // chunks start on even offsets
   const std::uint32_t formatSize = isFloat ? kFloatFormatChunkSize : kPcmFormatChunkSize;
-  const std::uint32_t riffSize = 4 + (8 + formatSize) + (isFloat ? 8 + kFactChunkSize : 0) +
-                                 (8 + dataSize + padding);
+  const std::uint32_t riffSize = 4 + (8 + formatSize) + (isFloat ? 8 + kFactChunkSize : 0) + (8 + dataSize + padding);
 
   std::vector<std::uint8_t> out;
   out.reserve(8 + riffSize);
@@ -97,8 +96,8 @@ std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& chann
   return out;
 }
 
-bool WriteWavFile(const std::string& path, const std::vector<std::vector<float>>& channels,
-                  std::uint32_t sampleRate, WavSampleFormat format, std::string* error) {
+bool WriteWavFile(const std::string& path, const std::vector<std::vector<float>>& channels, std::uint32_t sampleRate,
+                  WavSampleFormat format, std::string* error) {
   const std::vector<std::uint8_t> bytes = EncodeWav(channels, sampleRate, format);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -11,9 +11,9 @@ namespace render {
 enum class WavSampleFormat { kFloat32, kPcm24 };
 
 // `channels` hold equally many frames each.
-std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& channels,
-                                    std::uint32_t sampleRate, WavSampleFormat format);
-bool WriteWavFile(const std::string& path, const std::vector<std::vector<float>>& channels,
-                  std::uint32_t sampleRate, WavSampleFormat format, std::string* error);
+std::vector<std::uint8_t> EncodeWav(const std::vector<std::vector<float>>& channels, std::uint32_t sampleRate,
+                                    WavSampleFormat format);
+bool WriteWavFile(const std::string& path, const std::vector<std::vector<float>>& channels, std::uint32_t sampleRate,
+                  WavSampleFormat format, std::string* error);
 
 }  // namespace render

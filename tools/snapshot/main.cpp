@@ -5,9 +5,9 @@
 #include <string>
 
 #include "instrument/panel/PanelEditor.h"
-#include "vst2/VstPlugin.h"
-#include "tools/snapshot/PanelSnapshot.h"
 #include "tools/pngfile/PngFile.h"
+#include "tools/snapshot/PanelSnapshot.h"
+#include "vst2/VstPlugin.h"
 
 namespace {
 
@@ -40,8 +40,10 @@ int main(int argc, char** argv) {
     const HeadlessEditor& editor = snapshot::DrawPanel(*plugin, file == 2);
     std::string error;
     written = pngfile::WritePngFile(editor.Frame(), argv[file], &error);
-    if (written) std::cout << argv[file] << "\n";
-    else std::cerr << "kestrion-snapshot: " << error << "\n";
+    if (written)
+      std::cout << argv[file] << "\n";
+    else
+      std::cerr << "kestrion-snapshot: " << error << "\n";
   }
   effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0);
   return written ? 0 : 1;

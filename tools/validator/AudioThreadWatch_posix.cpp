@@ -22,55 +22,54 @@ enum Kind { kLock, kWait, kTryLock, kFile };
 
 // Every watched call but the variadic syscall: its kind, its type and name,
 // its parameters and how it passes them on.
-#define KESTRION_WATCHED_CALLS(CALL)                                                                     \
-  CALL(kLock, int, pthread_mutex_lock, (void* m), (m))                                                   \
-  CALL(kLock, int, pthread_mutex_timedlock, (void* m, const void* t), (m, t))                            \
-  CALL(kLock, int, pthread_mutex_clocklock, (void* m, int c, const void* t), (m, c, t))                  \
-  CALL(kLock, int, pthread_rwlock_rdlock, (void* l), (l))                                                \
-  CALL(kLock, int, pthread_rwlock_wrlock, (void* l), (l))                                                \
-  CALL(kLock, int, pthread_rwlock_timedrdlock, (void* l, const void* t), (l, t))                         \
-  CALL(kLock, int, pthread_rwlock_timedwrlock, (void* l, const void* t), (l, t))                         \
-  CALL(kLock, int, pthread_rwlock_clockrdlock, (void* l, int c, const void* t), (l, c, t))               \
-  CALL(kLock, int, pthread_rwlock_clockwrlock, (void* l, int c, const void* t), (l, c, t))               \
-  CALL(kLock, int, pthread_spin_lock, (void* l), (l))                                                    \
-  CALL(kLock, int, mtx_lock, (void* m), (m))                                                             \
-  CALL(kLock, int, mtx_timedlock, (void* m, const void* t), (m, t))                                      \
-  CALL(kWait, int, pthread_cond_wait, (void* c, void* m), (c, m))                                        \
-  CALL(kWait, int, pthread_cond_timedwait, (void* c, void* m, const void* t), (c, m, t))                 \
-  CALL(kWait, int, pthread_cond_clockwait, (void* c, void* m, int k, const void* t), (c, m, k, t))       \
-  CALL(kWait, int, cnd_wait, (void* c, void* m), (c, m))                                                 \
-  CALL(kWait, int, cnd_timedwait, (void* c, void* m, const void* t), (c, m, t))                          \
-  CALL(kWait, int, sem_wait, (void* s), (s))                                                             \
-  CALL(kWait, int, sem_timedwait, (void* s, const void* t), (s, t))                                      \
-  CALL(kWait, int, sem_clockwait, (void* s, int c, const void* t), (s, c, t))                            \
-  CALL(kWait, int, pthread_barrier_wait, (void* b), (b))                                                 \
-  CALL(kWait, int, pthread_join, (unsigned long t, void** r), (t, r))                                    \
-  CALL(kWait, int, pthread_timedjoin_np, (unsigned long t, void** r, const void* w), (t, r, w))          \
-  CALL(kWait, int, pthread_clockjoin_np, (unsigned long t, void** r, int c, const void* w), (t, r, c, w)) \
-  CALL(kWait, int, thrd_join, (unsigned long t, int* r), (t, r))                                         \
-  CALL(kWait, int, thrd_sleep, (const void* d, void* r), (d, r))                                         \
-  CALL(kWait, int, nanosleep, (const void* d, void* r), (d, r))                                          \
-  CALL(kWait, int, clock_nanosleep, (int c, int f, const void* d, void* r), (c, f, d, r))                \
-  CALL(kWait, int, usleep, (unsigned d), (d))                                                            \
-  CALL(kWait, unsigned, sleep, (unsigned d), (d))                                                        \
-  CALL(kWait, int, poll, (void* f, unsigned long n, int t), (f, n, t))                                   \
-  CALL(kWait, int, ppoll, (void* f, unsigned long n, const void* t, const void* s), (f, n, t, s))        \
-  CALL(kWait, int, select, (int n, void* r, void* w, void* e, void* t), (n, r, w, e, t))                 \
-  CALL(kWait, int, pselect, (int n, void* r, void* w, void* e, const void* t, const void* s),            \
-       (n, r, w, e, t, s))                                                                               \
-  CALL(kWait, int, epoll_wait, (int e, void* v, int n, int t), (e, v, n, t))                             \
-  CALL(kWait, int, epoll_pwait, (int e, void* v, int n, int t, const void* s), (e, v, n, t, s))          \
-  CALL(kTryLock, int, pthread_mutex_trylock, (void* m), (m))                                             \
-  CALL(kTryLock, int, pthread_rwlock_tryrdlock, (void* l), (l))                                          \
-  CALL(kTryLock, int, pthread_rwlock_trywrlock, (void* l), (l))                                          \
-  CALL(kTryLock, int, pthread_spin_trylock, (void* l), (l))                                              \
-  CALL(kTryLock, int, mtx_trylock, (void* m), (m))                                                       \
-  CALL(kTryLock, int, sem_trywait, (void* s), (s))                                                       \
-  CALL(kFile, int, open, (const char* p, int f, unsigned m), (p, f, m))                                  \
-  CALL(kFile, int, open64, (const char* p, int f, unsigned m), (p, f, m))                                \
-  CALL(kFile, long, read, (int d, void* b, std::size_t n), (d, b, n))                                    \
-  CALL(kFile, long, write, (int d, const void* b, std::size_t n), (d, b, n))                             \
-  CALL(kFile, void*, fopen, (const char* p, const char* m), (p, m))                                      \
+#define KESTRION_WATCHED_CALLS(CALL)                                                                              \
+  CALL(kLock, int, pthread_mutex_lock, (void* m), (m))                                                            \
+  CALL(kLock, int, pthread_mutex_timedlock, (void* m, const void* t), (m, t))                                     \
+  CALL(kLock, int, pthread_mutex_clocklock, (void* m, int c, const void* t), (m, c, t))                           \
+  CALL(kLock, int, pthread_rwlock_rdlock, (void* l), (l))                                                         \
+  CALL(kLock, int, pthread_rwlock_wrlock, (void* l), (l))                                                         \
+  CALL(kLock, int, pthread_rwlock_timedrdlock, (void* l, const void* t), (l, t))                                  \
+  CALL(kLock, int, pthread_rwlock_timedwrlock, (void* l, const void* t), (l, t))                                  \
+  CALL(kLock, int, pthread_rwlock_clockrdlock, (void* l, int c, const void* t), (l, c, t))                        \
+  CALL(kLock, int, pthread_rwlock_clockwrlock, (void* l, int c, const void* t), (l, c, t))                        \
+  CALL(kLock, int, pthread_spin_lock, (void* l), (l))                                                             \
+  CALL(kLock, int, mtx_lock, (void* m), (m))                                                                      \
+  CALL(kLock, int, mtx_timedlock, (void* m, const void* t), (m, t))                                               \
+  CALL(kWait, int, pthread_cond_wait, (void* c, void* m), (c, m))                                                 \
+  CALL(kWait, int, pthread_cond_timedwait, (void* c, void* m, const void* t), (c, m, t))                          \
+  CALL(kWait, int, pthread_cond_clockwait, (void* c, void* m, int k, const void* t), (c, m, k, t))                \
+  CALL(kWait, int, cnd_wait, (void* c, void* m), (c, m))                                                          \
+  CALL(kWait, int, cnd_timedwait, (void* c, void* m, const void* t), (c, m, t))                                   \
+  CALL(kWait, int, sem_wait, (void* s), (s))                                                                      \
+  CALL(kWait, int, sem_timedwait, (void* s, const void* t), (s, t))                                               \
+  CALL(kWait, int, sem_clockwait, (void* s, int c, const void* t), (s, c, t))                                     \
+  CALL(kWait, int, pthread_barrier_wait, (void* b), (b))                                                          \
+  CALL(kWait, int, pthread_join, (unsigned long t, void** r), (t, r))                                             \
+  CALL(kWait, int, pthread_timedjoin_np, (unsigned long t, void** r, const void* w), (t, r, w))                   \
+  CALL(kWait, int, pthread_clockjoin_np, (unsigned long t, void** r, int c, const void* w), (t, r, c, w))         \
+  CALL(kWait, int, thrd_join, (unsigned long t, int* r), (t, r))                                                  \
+  CALL(kWait, int, thrd_sleep, (const void* d, void* r), (d, r))                                                  \
+  CALL(kWait, int, nanosleep, (const void* d, void* r), (d, r))                                                   \
+  CALL(kWait, int, clock_nanosleep, (int c, int f, const void* d, void* r), (c, f, d, r))                         \
+  CALL(kWait, int, usleep, (unsigned d), (d))                                                                     \
+  CALL(kWait, unsigned, sleep, (unsigned d), (d))                                                                 \
+  CALL(kWait, int, poll, (void* f, unsigned long n, int t), (f, n, t))                                            \
+  CALL(kWait, int, ppoll, (void* f, unsigned long n, const void* t, const void* s), (f, n, t, s))                 \
+  CALL(kWait, int, select, (int n, void* r, void* w, void* e, void* t), (n, r, w, e, t))                          \
+  CALL(kWait, int, pselect, (int n, void* r, void* w, void* e, const void* t, const void* s), (n, r, w, e, t, s)) \
+  CALL(kWait, int, epoll_wait, (int e, void* v, int n, int t), (e, v, n, t))                                      \
+  CALL(kWait, int, epoll_pwait, (int e, void* v, int n, int t, const void* s), (e, v, n, t, s))                   \
+  CALL(kTryLock, int, pthread_mutex_trylock, (void* m), (m))                                                      \
+  CALL(kTryLock, int, pthread_rwlock_tryrdlock, (void* l), (l))                                                   \
+  CALL(kTryLock, int, pthread_rwlock_trywrlock, (void* l), (l))                                                   \
+  CALL(kTryLock, int, pthread_spin_trylock, (void* l), (l))                                                       \
+  CALL(kTryLock, int, mtx_trylock, (void* m), (m))                                                                \
+  CALL(kTryLock, int, sem_trywait, (void* s), (s))                                                                \
+  CALL(kFile, int, open, (const char* p, int f, unsigned m), (p, f, m))                                           \
+  CALL(kFile, int, open64, (const char* p, int f, unsigned m), (p, f, m))                                         \
+  CALL(kFile, long, read, (int d, void* b, std::size_t n), (d, b, n))                                             \
+  CALL(kFile, long, write, (int d, const void* b, std::size_t n), (d, b, n))                                      \
+  CALL(kFile, void*, fopen, (const char* p, const char* m), (p, m))                                               \
   CALL(kFile, void*, fopen64, (const char* p, const char* m), (p, m))
 
 #define KESTRION_CALL_INDEX(kind, Result, name, Parameters, Arguments) kCall_##name,
@@ -120,8 +119,8 @@ void Note(Kind kind, const char* call, const void* caller) {
 // Linux x86-64's futex system call and the operations of it that wait.
 constexpr long kFutexCall = 202, kFutexWaitvCall = 449;
 constexpr long kFutexCommand = 127;
-constexpr long kFutexWait = 0, kFutexLockPi = 6, kFutexTryLockPi = 8, kFutexWaitBitset = 9,
-               kFutexWaitRequeuePi = 11, kFutexLockPi2 = 13;
+constexpr long kFutexWait = 0, kFutexLockPi = 6, kFutexTryLockPi = 8, kFutexWaitBitset = 9, kFutexWaitRequeuePi = 11,
+               kFutexLockPi2 = 13;
 
 }  // namespace
 
@@ -166,9 +165,9 @@ void free(void* block) noexcept {
   __libc_free(block);
 }
 
-#define KESTRION_WATCHED_DEFINITION(kind, Result, name, Parameters, Arguments) \
-  Result name Parameters {                                                     \
-    Note(kind, #name, __builtin_return_address(0));                            \
+#define KESTRION_WATCHED_DEFINITION(kind, Result, name, Parameters, Arguments)   \
+  Result name Parameters {                                                       \
+    Note(kind, #name, __builtin_return_address(0));                              \
     return reinterpret_cast<Result(*) Parameters>(Real(kCall_##name)) Arguments; \
   }
 KESTRION_WATCHED_CALLS(KESTRION_WATCHED_DEFINITION)

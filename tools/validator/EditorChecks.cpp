@@ -62,7 +62,8 @@ void CheckEditor(const Options& options, Report& report) {
     if (instance->host.Dispatch(vst::effEditOpen, 0, 0, window)) ++opened;
     rect = nullptr;
     instance->host.Dispatch(vst::effEditGetRect, 0, 0, &rect);
-    if (i == 0 && rect) sizes = std::to_string(rect->right - rect->left) + "x" + std::to_string(rect->bottom - rect->top);
+    if (i == 0 && rect)
+      sizes = std::to_string(rect->right - rect->left) + "x" + std::to_string(rect->bottom - rect->top);
     auto end = std::chrono::steady_clock::now() + idleTime;
     while (std::chrono::steady_clock::now() < end) {
       windows->Pump();
@@ -74,8 +75,8 @@ void CheckEditor(const Options& options, Report& report) {
   }
   done = true;
   audio.join();
-  std::string detail = std::to_string(opened) + " of " + std::to_string(openings) + " openings accepted (" +
-                       sizes + "), " + std::to_string(processed.load()) + " blocks processed meanwhile";
+  std::string detail = std::to_string(opened) + " of " + std::to_string(openings) + " openings accepted (" + sizes +
+                       "), " + std::to_string(processed.load()) + " blocks processed meanwhile";
   if (opened == 0)
     report.Fail("editor", detail);
   else

@@ -12,9 +12,8 @@ const wchar_t kWindowClass[] = L"KestrionValidateWindow";
 class Win32Windows : public EditorWindowSystem {
  public:
   void* NewWindow(int width, int height) override {
-    return CreateWindowExW(0, kWindowClass, L"kestrion-validate", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                           CW_USEDEFAULT, CW_USEDEFAULT, width, height, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, kWindowClass, L"kestrion-validate", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                           CW_USEDEFAULT, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   }
 
   void Pump() override {

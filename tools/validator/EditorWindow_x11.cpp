@@ -13,8 +13,8 @@ class X11Windows : public EditorWindowSystem {
   ~X11Windows() override { XCloseDisplay(display_); }
 
   void* NewWindow(int width, int height) override {
-    Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0,
-                                        static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
+    Window window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, static_cast<unsigned>(width),
+                                        static_cast<unsigned>(height), 0, 0, 0);
     XStoreName(display_, window, "kestrion-validate");
     XMapWindow(display_, window);
     XSync(display_, False);

@@ -45,8 +45,8 @@ GroupOutcome RunInOwnProcess(const Options&, const char* name, GroupFunction, do
   std::snprintf(progress->check, sizeof progress->check, "%s", name);
 
   std::wstring command = GetCommandLineW();
-  command += L" --group " + Wide(name) + L" --progress " +
-             std::to_wstring(reinterpret_cast<unsigned long long>(mapping));
+  command +=
+      L" --group " + Wide(name) + L" --progress " + std::to_wstring(reinterpret_cast<unsigned long long>(mapping));
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -71,8 +71,8 @@ void Resize(Instance& instance, std::int32_t maxBlock) {
 
 }  // namespace
 
-std::unique_ptr<Instance> OpenInstance(const std::string& path, double rate,
-                                       std::int32_t maxBlock, std::string* error) {
+std::unique_ptr<Instance> OpenInstance(const std::string& path, double rate, std::int32_t maxBlock,
+                                       std::string* error) {
   auto instance = std::make_unique<Instance>();
   if (!instance->host.Load(path, error)) return nullptr;
   instance->host.Open();
@@ -136,8 +136,7 @@ void ProcessFloat(Instance& instance, std::int32_t frames) {
 }
 
 void ProcessDouble(Instance& instance, std::int32_t frames) {
-  instance.host.ProcessDouble(instance.inputPointersDouble.data(),
-                              instance.outputPointersDouble.data(), frames);
+  instance.host.ProcessDouble(instance.inputPointersDouble.data(), instance.outputPointersDouble.data(), frames);
 }
 
 namespace {
@@ -154,15 +153,10 @@ double Peak(const Buffers& buffers, std::int32_t frames) {
 }
 }  // namespace
 
-double PeakFloat(const Instance& instance, std::int32_t frames) {
-  return Peak(instance.outputs, frames);
-}
-double PeakDouble(const Instance& instance, std::int32_t frames) {
-  return Peak(instance.outputsDouble, frames);
-}
+double PeakFloat(const Instance& instance, std::int32_t frames) { return Peak(instance.outputs, frames); }
+double PeakDouble(const Instance& instance, std::int32_t frames) { return Peak(instance.outputsDouble, frames); }
 
-std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks,
-                          std::int32_t frames) {
+std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks, std::int32_t frames) {
   std::vector<float> audio;
   if (count > 0) SendNotes(instance, keys, count, 100);
   for (int block = 0; block < blocks; ++block) {

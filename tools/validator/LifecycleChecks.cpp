@@ -22,9 +22,9 @@ void CheckLoad(const Options& options, Report& report) {
   host.Open();
   vst::AEffect* effect = host.Effect();
   report.Pass("load", "'" + host.EffectName() + "' by '" + host.PluginVendor() + "', " +
-                          std::to_string(effect->numInputs) + " in, " + std::to_string(effect->numOutputs) +
-                          " out, " + std::to_string(effect->numParams) + " parameters, " +
-                          std::to_string(effect->numPrograms) + " programs");
+                          std::to_string(effect->numInputs) + " in, " + std::to_string(effect->numOutputs) + " out, " +
+                          std::to_string(effect->numParams) + " parameters, " + std::to_string(effect->numPrograms) +
+                          " programs");
 }
 
 void CheckLifecycle(const Options& options, Report& report) {
@@ -97,8 +97,9 @@ void CheckConcurrentCreation(const Options& options, Report& report) {
       });
     for (auto& thread : threads) thread.join();
     if (failures == 0)
-      report.Pass("lifecycle.threads", std::to_string(threadCount * perThread) + " instances created and destroyed on " +
-                                           std::to_string(threadCount) + " threads at once");
+      report.Pass("lifecycle.threads", std::to_string(threadCount * perThread) +
+                                           " instances created and destroyed on " + std::to_string(threadCount) +
+                                           " threads at once");
     else
       report.Fail("lifecycle.threads", std::to_string(failures.load()) + " threads could not create an instance");
   }

@@ -38,8 +38,8 @@ void CheckParameters(const Options& options, Report& report) {
       float read = instance->host.GetParameter(index);
       if (!(read >= 0.0f && read <= 1.0f)) {
         if (outOfRange++ == 0)
-          firstProblem = "parameter " + std::to_string(index) + " set to " + std::to_string(value) +
-                         " reads " + std::to_string(read);
+          firstProblem = "parameter " + std::to_string(index) + " set to " + std::to_string(value) + " reads " +
+                         std::to_string(read);
       }
       if (instance->host.ParameterDisplay(index).empty()) ++emptyText;
     }
@@ -48,7 +48,8 @@ void CheckParameters(const Options& options, Report& report) {
   std::string detail = std::to_string(count) + " parameters at " + std::to_string(steps) + " values";
   if (emptyText) detail += ", " + std::to_string(emptyText) + " empty display texts";
   if (outOfRange)
-    report.Fail("parameters.sweep", detail + "; " + std::to_string(outOfRange) + " reads outside 0..1, first: " + firstProblem);
+    report.Fail("parameters.sweep",
+                detail + "; " + std::to_string(outOfRange) + " reads outside 0..1, first: " + firstProblem);
   else
     report.Pass("parameters.sweep", detail);
 
@@ -103,7 +104,8 @@ void CheckParameters(const Options& options, Report& report) {
     done = true;
     writer.join();
     if (finite)
-      report.Pass("parameters.threads", std::to_string(blocks) + " blocks processed while another thread set parameters");
+      report.Pass("parameters.threads",
+                  std::to_string(blocks) + " blocks processed while another thread set parameters");
     else
       report.Fail("parameters.threads", "NaN or infinity while another thread set parameters");
   }

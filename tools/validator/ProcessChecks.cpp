@@ -31,8 +31,7 @@ std::string RandomRun(Instance& instance, bool useDouble, int segments, std::mt1
   for (int segment = 0; segment < segments; ++segment) {
     int pick = rateIndex(random);
     // The extremes, the common rates, and any rate in between.
-    double rate = pick < 6 ? kRates[pick]
-                           : std::uniform_real_distribution<double>(22050, 192000)(random);
+    double rate = pick < 6 ? kRates[pick] : std::uniform_real_distribution<double>(22050, 192000)(random);
     std::int32_t maxBlock = std::uniform_int_distribution<std::int32_t>(1, kLargestBlock)(random);
     if (segment % 3 == 0) maxBlock = kLargestBlock;
     Restart(instance, rate, maxBlock);
@@ -57,8 +56,7 @@ std::string RandomRun(Instance& instance, bool useDouble, int segments, std::mt1
         ProcessFloat(instance, block);
         peak = PeakFloat(instance, block);
       }
-      if (std::isnan(peak))
-        return Format("NaN or infinity at %.0f Hz in a block of %.0f frames", rate, block);
+      if (std::isnan(peak)) return Format("NaN or infinity at %.0f Hz in a block of %.0f frames", rate, block);
       frames += block;
     }
   }
@@ -111,8 +109,8 @@ void CheckProcessing(const Options& options, Report& report) {
   report.Begin("process.float");
   error = RandomRun(*instance, false, segments, random);
   if (error.empty())
-    report.Pass("process.float", std::to_string(segments) +
-                                     " segments at random rates (22050..192000 Hz) and block sizes (1..8192)");
+    report.Pass("process.float",
+                std::to_string(segments) + " segments at random rates (22050..192000 Hz) and block sizes (1..8192)");
   else
     report.Fail("process.float", error);
 

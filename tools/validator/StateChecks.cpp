@@ -29,8 +29,8 @@ Bytes GetChunk(Instance& instance, bool program) {
 
 vst::VstIntPtr SetChunk(Instance& instance, bool program, Bytes bytes) {
   // The plug-in reads from the host's memory only during the call.
-  return instance.host.Dispatch(vst::effSetChunk, program ? 1 : 0,
-                                static_cast<vst::VstIntPtr>(bytes.size()), bytes.data());
+  return instance.host.Dispatch(vst::effSetChunk, program ? 1 : 0, static_cast<vst::VstIntPtr>(bytes.size()),
+                                bytes.data());
 }
 
 // What a host sees of the state without asking for a chunk.
@@ -109,8 +109,8 @@ int NextCut(int length, int size, bool quick) {
 
 // Cuts the chunk and gives each cut to an instance at its defaults; returns
 // an empty string or what went wrong.
-std::string CheckCuts(Instance& instance, bool program, const Bytes& chunk, bool answers, bool quick,
-                      Report& report, int* cuts, int* accepted) {
+std::string CheckCuts(Instance& instance, bool program, const Bytes& chunk, bool answers, bool quick, Report& report,
+                      int* cuts, int* accepted) {
   const Bytes defaults = GetChunk(instance, program);
   VisibleState current = ReadState(instance);
   const int size = static_cast<int>(chunk.size());
@@ -173,8 +173,8 @@ void CheckChunk(const Options& options, Report& report, bool program) {
   if (again == saved)
     report.Pass(prefix + ".roundtrip", std::to_string(saved.size()) + " bytes read back unchanged");
   else
-    report.Fail(prefix + ".roundtrip", std::to_string(saved.size()) + " bytes saved, " +
-                                           std::to_string(again.size()) + " read back, contents differ");
+    report.Fail(prefix + ".roundtrip", std::to_string(saved.size()) + " bytes saved, " + std::to_string(again.size()) +
+                                           " read back, contents differ");
 
   // The same notes sound the same from both, each from a fresh start.
   report.Begin((prefix + ".sound").c_str());
@@ -205,8 +205,8 @@ void CheckChunk(const Options& options, Report& report, bool program) {
     report.Pass(prefix + ".truncated", "cut to " + count + " without a crash (the " +
                                            "plug-in answers 0 even to a whole chunk, so refusals cannot be seen)");
   else
-    report.Pass(prefix + ".truncated", "cut to " + count + ": " +
-                                           std::to_string(accepted) + " accepted, the others refused changing nothing");
+    report.Pass(prefix + ".truncated",
+                "cut to " + count + ": " + std::to_string(accepted) + " accepted, the others refused changing nothing");
 
   report.Begin((prefix + ".corrupted").c_str());
   auto corruptedInto = OpenInstance(options.plugin, 44100, 256, &error);
@@ -228,8 +228,7 @@ void CheckChunk(const Options& options, Report& report, bool program) {
   else if (std::isnan(peak))
     report.Fail(prefix + ".corrupted", "NaN or infinity after a corrupted chunk");
   else
-    report.Pass(prefix + ".corrupted", std::string(taken ? "accepted" : "refused") +
-                                           " without a crash, output finite");
+    report.Pass(prefix + ".corrupted", std::string(taken ? "accepted" : "refused") + " without a crash, output finite");
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ struct Instance {
 };
 
 // Loads, opens and starts an instance; null with `error` set on failure.
-std::unique_ptr<Instance> OpenInstance(const std::string& path, double rate,
-                                       std::int32_t maxBlock, std::string* error);
+std::unique_ptr<Instance> OpenInstance(const std::string& path, double rate, std::int32_t maxBlock, std::string* error);
 // Stops, sets the rate and block size and starts again, as hosts do.
 void Restart(Instance& instance, double rate, std::int32_t maxBlock);
 // Note-on (velocity > 0) or note-off events sent through effProcessEvents;
@@ -79,8 +78,7 @@ double PeakFloat(const Instance& instance, std::int32_t frames);
 double PeakDouble(const Instance& instance, std::int32_t frames);
 // Renders `blocks` blocks of `frames` after the given notes, appending the
 // first output channel.
-std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks,
-                          std::int32_t frames);
+std::vector<float> Render(Instance& instance, const int* keys, int count, int blocks, std::int32_t frames);
 
 // The checks, one module each; each group runs in a process of its own.
 void CheckLoad(const Options& options, Report& report);

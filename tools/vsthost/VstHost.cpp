@@ -66,8 +66,8 @@ void CopyHostString(void* to, const std::string& from) {
   static_cast<char*>(to)[n] = 0;
 }
 
-const char* const kHostCanDo[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo",
-                                  "receiveVstEvents", "receiveVstMidiEvent"};
+const char* const kHostCanDo[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
+                                  "receiveVstMidiEvent"};
 
 }  // namespace
 
@@ -140,8 +140,7 @@ void VstHost::Unload() {
   platform::CloseLibrary(library_);
 }
 
-VstIntPtr VstHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                            float opt) const {
+VstIntPtr VstHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const {
   if (!effect_ || !effect_->dispatcher) return 0;
   return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
@@ -177,9 +176,7 @@ void VstHost::SetActive(bool on) { Dispatch(vst::effMainsChanged, 0, on ? 1 : 0)
 
 void VstHost::SetProgram(std::int32_t program) { Dispatch(vst::effSetProgram, 0, program); }
 
-std::int32_t VstHost::Program() const {
-  return static_cast<std::int32_t>(Dispatch(vst::effGetProgram));
-}
+std::int32_t VstHost::Program() const { return static_cast<std::int32_t>(Dispatch(vst::effGetProgram)); }
 
 std::string VstHost::DispatchText(VstInt32 opcode, VstInt32 index) const {
   char text[kTextBufferSize] = {};
@@ -197,17 +194,11 @@ std::string VstHost::ProgramNameIndexed(std::int32_t program) const {
   return text;
 }
 
-std::string VstHost::ParameterName(std::int32_t index) const {
-  return DispatchText(vst::effGetParamName, index);
-}
+std::string VstHost::ParameterName(std::int32_t index) const { return DispatchText(vst::effGetParamName, index); }
 
-std::string VstHost::ParameterLabel(std::int32_t index) const {
-  return DispatchText(vst::effGetParamLabel, index);
-}
+std::string VstHost::ParameterLabel(std::int32_t index) const { return DispatchText(vst::effGetParamLabel, index); }
 
-std::string VstHost::ParameterDisplay(std::int32_t index) const {
-  return DispatchText(vst::effGetParamDisplay, index);
-}
+std::string VstHost::ParameterDisplay(std::int32_t index) const { return DispatchText(vst::effGetParamDisplay, index); }
 
 bool VstHost::StringToParameter(std::int32_t index, const std::string& text) const {
   std::vector<char> copy(text.begin(), text.end());
@@ -344,8 +335,8 @@ thread_local int tCallbackDepth = 0;
 
 bool VstHost::InCallback() { return tCallbackDepth > 0; }
 
-VstIntPtr VstHost::Callback(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                            void* ptr, float opt) {
+VstIntPtr VstHost::Callback(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                            float opt) {
   struct Depth {
     Depth() { ++tCallbackDepth; }
     ~Depth() { --tCallbackDepth; }
@@ -362,15 +353,10 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
   if (scanner_) return 0;
 
   switch (opcode) {
-    case vst::audioMasterAutomate:
-      editNotices_.push_back({EditNotice::kAutomate, index, opt});
-      return 0;
-    case vst::audioMasterVersion:
-      return vst::kVstVersion;
-    case vst::audioMasterCurrentId:
-      return effect_ ? effect_->uniqueID : 0;
-    case vst::audioMasterWantMidi:
-      return 1;
+    case vst::audioMasterAutomate: editNotices_.push_back({EditNotice::kAutomate, index, opt}); return 0;
+    case vst::audioMasterVersion: return vst::kVstVersion;
+    case vst::audioMasterCurrentId: return effect_ ? effect_->uniqueID : 0;
+    case vst::audioMasterWantMidi: return 1;
     case vst::audioMasterGetTime: {
       vst::VstTimeInfo& time = tTimeAnswer;
       time = vst::VstTimeInfo{};
@@ -382,8 +368,8 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
       time.barStartPos = transport_.barStartPos;
       time.timeSigNumerator = transport_.timeSigNumerator;
       time.timeSigDenominator = transport_.timeSigDenominator;
-      time.flags = vst::kVstNanosValid | vst::kVstPpqPosValid | vst::kVstTempoValid |
-                   vst::kVstBarsValid | vst::kVstTimeSigValid;
+      time.flags =
+          vst::kVstNanosValid | vst::kVstPpqPosValid | vst::kVstTempoValid | vst::kVstBarsValid | vst::kVstTimeSigValid;
       if (transport_.playing) time.flags |= vst::kVstTransportPlaying;
       if (transportChanged_) time.flags |= vst::kVstTransportChanged;
       return reinterpret_cast<VstIntPtr>(&time);
@@ -411,20 +397,12 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
       }
       return 1;
     }
-    case vst::audioMasterGetSampleRate:
-      return static_cast<VstIntPtr>(sampleRate_);
-    case vst::audioMasterGetBlockSize:
-      return blockSize_;
-    case vst::audioMasterGetCurrentProcessLevel:
-      return processLevel_;
-    case vst::audioMasterGetVendorString:
-      CopyHostString(ptr, vendor_);
-      return ptr ? 1 : 0;
-    case vst::audioMasterGetProductString:
-      CopyHostString(ptr, product_);
-      return ptr ? 1 : 0;
-    case vst::audioMasterGetVendorVersion:
-      return vendorVersion_;
+    case vst::audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate_);
+    case vst::audioMasterGetBlockSize: return blockSize_;
+    case vst::audioMasterGetCurrentProcessLevel: return processLevel_;
+    case vst::audioMasterGetVendorString: CopyHostString(ptr, vendor_); return ptr ? 1 : 0;
+    case vst::audioMasterGetProductString: CopyHostString(ptr, product_); return ptr ? 1 : 0;
+    case vst::audioMasterGetVendorVersion: return vendorVersion_;
     case vst::audioMasterCanDo: {
       if (!ptr) return 0;
       const char* question = static_cast<const char*>(ptr);
@@ -432,17 +410,10 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
         if (std::strcmp(question, known) == 0) return 1;
       return 0;
     }
-    case vst::audioMasterUpdateDisplay:
-      editNotices_.push_back({EditNotice::kUpdateDisplay, 0, 0});
-      return 1;
-    case vst::audioMasterBeginEdit:
-      editNotices_.push_back({EditNotice::kBeginEdit, index, 0});
-      return 1;
-    case vst::audioMasterEndEdit:
-      editNotices_.push_back({EditNotice::kEndEdit, index, 0});
-      return 1;
-    default:
-      return 0;
+    case vst::audioMasterUpdateDisplay: editNotices_.push_back({EditNotice::kUpdateDisplay, 0, 0}); return 1;
+    case vst::audioMasterBeginEdit: editNotices_.push_back({EditNotice::kBeginEdit, index, 0}); return 1;
+    case vst::audioMasterEndEdit: editNotices_.push_back({EditNotice::kEndEdit, index, 0}); return 1;
+    default: return 0;
   }
 }
 

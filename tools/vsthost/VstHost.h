@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "vst2/VstAbi.h"
 #include "platform/DynamicLibrary.h"
+#include "vst2/VstAbi.h"
 
 namespace vsthost {
 
@@ -60,8 +60,8 @@ class VstHost {
   vst::AEffect* Effect() const { return effect_; }
 
   // Dispatcher, raw and wrapped.
-  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
-                          void* ptr = nullptr, float opt = 0) const;
+  vst::VstIntPtr Dispatch(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0, void* ptr = nullptr,
+                          float opt = 0) const;
   void Open();
   void Close();  // effClose; the instance is gone afterwards
   void SetSampleRate(double rate);
@@ -103,15 +103,14 @@ class VstHost {
   void ClearLog();
 
   // The callback every instance receives; finds its host by the effect record.
-  static vst::VstIntPtr Callback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
-                                 vst::VstIntPtr value, void* ptr, float opt);
+  static vst::VstIntPtr Callback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
+                                 void* ptr, float opt);
   // True while the calling thread is inside Callback: a watch of what a
   // plug-in does on its audio thread leaves the host's own work out.
   static bool InCallback();
 
  private:
-  vst::VstIntPtr Answer(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
-                        float opt);
+  vst::VstIntPtr Answer(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr, float opt);
   std::string DispatchText(vst::VstInt32 opcode, vst::VstInt32 index) const;
   void Unload();
 

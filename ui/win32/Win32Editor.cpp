@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
-#include "ui/EditorWindow.h"
 #include "platform/Module.h"
+#include "ui/EditorWindow.h"
 
 namespace {
 
@@ -13,9 +13,7 @@ int windowClassRegistrations = 0;
 
 HINSTANCE ModuleInstance() { return static_cast<HINSTANCE>(platform::ThisModule()); }
 
-Win32Editor* EditorOf(HWND window) {
-  return reinterpret_cast<Win32Editor*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+Win32Editor* EditorOf(HWND window) { return reinterpret_cast<Win32Editor*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 // The editor's key code of a virtual key, or -1 for a key it does not know.
 int KeyCodeOf(WPARAM key) {
@@ -159,17 +157,14 @@ LRESULT Win32Editor::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
   }
   switch (message) {
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      return 0;
+    case WM_KILLFOCUS: return 0;
     case WM_PAINT: {
       RECT update;
       if (GetUpdateRect(window, &update, FALSE)) RedrawArea({update.left, update.top, update.right, update.bottom});
       ValidateRect(window, nullptr);  // a panel without controls presents nothing
       return 0;
     }
-    case WM_CLOSE:
-      CloseWindow();
-      return 0;
+    case WM_CLOSE: CloseWindow(); return 0;
     case WM_KEYDOWN: {
       const int key = KeyCodeOf(wParam);
       if (key >= 0) {
@@ -237,8 +232,7 @@ LRESULT Win32Editor::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
       PointerWheel(x - screen.left, y - screen.top, ModsOf(GET_KEYSTATE_WPARAM(wParam)), notches);
       return 0;
     }
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -17,17 +17,19 @@ bool AcceptedByParameter(const EffectParameter& parameter, WPARAM character) {
 
 }  // namespace
 
-void Win32Editor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect,
-                                 const char* text, const EffectParameter* parameter) {
+void Win32Editor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+                                const EffectParameter* parameter) {
   if (!control || textEntry_ || !window_) return;
   DWORD alignment = ES_LEFT;
-  if (style.alignment == kAlignCentre) alignment = ES_CENTER;
-  else if (style.alignment == kAlignRight) alignment = ES_RIGHT;
-  HWND entry = CreateWindowExA(0, "EDIT", text ? text : "",
-                               WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | alignment, rect.left, rect.top,
-                               rect.right - rect.left + 1, rect.bottom - rect.top + 1, window_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextEntryId)),
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE)), nullptr);
+  if (style.alignment == kAlignCentre)
+    alignment = ES_CENTER;
+  else if (style.alignment == kAlignRight)
+    alignment = ES_RIGHT;
+  HWND entry =
+      CreateWindowExA(0, "EDIT", text ? text : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | alignment,
+                      rect.left, rect.top, rect.right - rect.left + 1, rect.bottom - rect.top + 1, window_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextEntryId)),
+                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE)), nullptr);
   if (!entry) return;
   // The press that opened the entry ends here: while it is typed into, the
   // panel takes no release.
@@ -77,12 +79,8 @@ LRESULT CALLBACK Win32Editor::TextEntryProc(HWND entry, UINT message, WPARAM wPa
 LRESULT Win32Editor::HandleEntryMessage(HWND entry, UINT message, WPARAM wParam, LPARAM lParam) {
   const WNDPROC previous = previousEntryProc_;
   switch (message) {
-    case WM_SETFOCUS:
-      entryState_ = kEntryFocused;
-      break;
-    case WM_KILLFOCUS:
-      entryState_ = kEntryCommit;
-      break;
+    case WM_SETFOCUS: entryState_ = kEntryFocused; break;
+    case WM_KILLFOCUS: entryState_ = kEntryCommit; break;
     case WM_GETDLGCODE: {
       LRESULT code = CallWindowProcA(previous, entry, message, wParam, lParam);
       const MSG* queried = reinterpret_cast<const MSG*>(lParam);
@@ -112,8 +110,7 @@ LRESULT Win32Editor::HandleEntryMessage(HWND entry, UINT message, WPARAM wParam,
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return CallWindowProcA(previous, entry, message, wParam, lParam);
 }

@@ -1,7 +1,7 @@
 // Clipboard text: the CLIPBOARD selection asked for as UTF-8, answered by
 // whichever client owns it. Large (incremental) transfers are not taken.
-#include <poll.h>
 #include <X11/Xatom.h>
+#include <poll.h>
 
 #include <chrono>
 

@@ -8,9 +8,9 @@
 
 #include "X11Editor.h"
 #include "X11Process.h"
-#include "plugin/Text.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
+#include "plugin/Text.h"
 
 namespace {
 

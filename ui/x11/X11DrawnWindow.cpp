@@ -16,8 +16,7 @@ bool IsBgraVisual(const Visual* visual, int depth) {
 
 }  // namespace
 
-DrawnWindow::DrawnWindow(Display* display, Window parent, int x, int y, int width, int height,
-                         const Options& options)
+DrawnWindow::DrawnWindow(Display* display, Window parent, int x, int y, int width, int height, const Options& options)
     : display_(display) {
   if (!display || !parent || width <= 0 || height <= 0) return;
   XWindowAttributes parentAttributes;

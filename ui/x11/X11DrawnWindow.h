@@ -6,9 +6,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "ui/TextEntryModel.h"
 #include "graphics/RasterBitmap.h"
 #include "graphics/RasterFont.h"
+#include "ui/TextEntryModel.h"
 
 namespace x11ui {
 

@@ -87,7 +87,7 @@ class X11Editor : public Editor {
   x11::Presenter presenter_;
   x11::DoubleClickDetector doubleClick_;
   std::chrono::steady_clock::time_point lastTick_;  // when the last tick was due
-  Rect exposed_;  // waiting for RedrawExposed
+  Rect exposed_;                                    // waiting for RedrawExposed
   int modalDepth_ = 0;
   int presentCount_ = 0;
   Rect lastPresented_;

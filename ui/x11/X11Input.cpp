@@ -10,18 +10,12 @@ namespace x11 {
 
 int EditorKeyCode(KeySym keysym) {
   switch (keysym) {
-    case XK_space:
-      return kKeySpace;
-    case XK_Up:
-      return kKeyUp;
-    case XK_Down:
-      return kKeyDown;
-    case XK_Left:
-      return kKeyLeft;
-    case XK_Right:
-      return kKeyRight;
-    default:
-      break;
+    case XK_space: return kKeySpace;
+    case XK_Up: return kKeyUp;
+    case XK_Down: return kKeyDown;
+    case XK_Left: return kKeyLeft;
+    case XK_Right: return kKeyRight;
+    default: break;
   }
   if (keysym >= XK_0 && keysym <= XK_9) return kKeyDigit0 + static_cast<int>(keysym - XK_0);
   if (keysym >= XK_a && keysym <= XK_z) return kKeyLetterA + static_cast<int>(keysym - XK_a);
@@ -40,8 +34,8 @@ PointerMods PointerModsOf(unsigned int state, unsigned int button, bool pressed)
 }
 
 bool DoubleClickDetector::Press(Time time, int x, int y) {
-  const bool twice = armed_ && time - time_ <= kMaxInterval && std::abs(x - x_) <= kMaxDistance &&
-                     std::abs(y - y_) <= kMaxDistance;
+  const bool twice =
+      armed_ && time - time_ <= kMaxInterval && std::abs(x - x_) <= kMaxDistance && std::abs(y - y_) <= kMaxDistance;
   armed_ = !twice;
   time_ = time;
   x_ = x;

@@ -22,8 +22,10 @@ int RunMessageBox(const ModalContext& context, const char* text, const char* cap
     if (dialog.IsCloseRequest(event)) {
       answer = view.EscapeAnswer();
     } else if (event.type == KeyPress) {
-      if (IsReturnKey(event.xkey)) answer = view.ReturnAnswer();
-      else if (IsEscapeKey(event.xkey)) answer = view.EscapeAnswer();
+      if (IsReturnKey(event.xkey))
+        answer = view.ReturnAnswer();
+      else if (IsEscapeKey(event.xkey))
+        answer = view.EscapeAnswer();
     } else if (event.type == ButtonPress && event.xbutton.button == Button1) {
       pressed = view.ButtonAt(event.xbutton.x, event.xbutton.y);
       redraw();

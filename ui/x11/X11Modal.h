@@ -41,8 +41,8 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
 class TextEntry {
  public:
   enum Filter { kAnyText, kSignedInteger, kSignedDecimal };
-  TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text,
-            int limit, Filter filter);
+  TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text, int limit,
+            Filter filter);
   ~TextEntry();
   TextEntry(const TextEntry&) = delete;
   TextEntry& operator=(const TextEntry&) = delete;

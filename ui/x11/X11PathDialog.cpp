@@ -74,16 +74,20 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
     if (dialog.IsCloseRequest(event)) {
       asked = kAnswerCancel;
     } else if (event.type == KeyPress) {
-      if (IsReturnKey(event.xkey)) asked = kAnswerOk;
-      else if (IsEscapeKey(event.xkey)) asked = kAnswerCancel;
-      else if (EditFieldWithKey(field, event.xkey)) redraw();
+      if (IsReturnKey(event.xkey))
+        asked = kAnswerOk;
+      else if (IsEscapeKey(event.xkey))
+        asked = kAnswerCancel;
+      else if (EditFieldWithKey(field, event.xkey))
+        redraw();
     } else if (event.type == ButtonPress && event.xbutton.button == Button1) {
       const graphics::Rect area = view.FieldRect();
       const int x = event.xbutton.x, y = event.xbutton.y;
       if (x >= area.left && x < area.right && y >= area.top && y < area.bottom) {
         graphics::RasterCachedFont* font = ModalFont();
-        if (font) field.PlaceCaret(TextFieldPositionAt(*font, field, area, TextFieldLook(), x),
-                                   (event.xbutton.state & ShiftMask) != 0);
+        if (font)
+          field.PlaceCaret(TextFieldPositionAt(*font, field, area, TextFieldLook(), x),
+                           (event.xbutton.state & ShiftMask) != 0);
       }
       pressed = view.ButtonAt(x, y);
       redraw();

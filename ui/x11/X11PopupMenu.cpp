@@ -84,7 +84,8 @@ int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX,
   const auto sync = [&] {
     for (int depth = 0; depth < static_cast<int>(open.size()); ++depth) {
       if (depth < stack.Depth() && open[static_cast<std::size_t>(depth)].list == &stack.Level(depth).List()) continue;
-      for (std::size_t i = static_cast<std::size_t>(depth); i < open.size(); ++i) gone.push_back(open[i].window->Handle());
+      for (std::size_t i = static_cast<std::size_t>(depth); i < open.size(); ++i)
+        gone.push_back(open[i].window->Handle());
       open.resize(static_cast<std::size_t>(depth));
       break;
     }
@@ -94,8 +95,8 @@ int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX,
         DrawnWindow::Options options;
         options.overrideRedirect = true;
         options.eventMask = kPointerEvents | KeyPressMask;
-        auto window = std::make_unique<DrawnWindow>(display, root, view.left, view.top, view.Width(), view.Height(),
-                                                    options);
+        auto window =
+            std::make_unique<DrawnWindow>(display, root, view.left, view.top, view.Width(), view.Height(), options);
         XStoreName(display, window->Handle(), "menu");
         XMapRaised(display, window->Handle());
         open.push_back({&view.List(), std::move(window)});
@@ -119,9 +120,8 @@ int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX,
     XEvent event;
     if (!NextEvent(display, &event, kPollMs)) continue;
     const Window target = event.xany.window;
-    const auto mine = std::find_if(open.begin(), open.end(), [&](const OpenMenu& each) {
-      return each.window->Handle() == target;
-    });
+    const auto mine =
+        std::find_if(open.begin(), open.end(), [&](const OpenMenu& each) { return each.window->Handle() == target; });
     if (mine == open.end()) {
       if (std::find(gone.begin(), gone.end(), target) == gone.end() && context.otherEvent) context.otherEvent(event);
       continue;
@@ -144,8 +144,8 @@ int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX,
         if (depth < 0) break;
         armed = true;
         const PopupMenuView& view = stack.Level(depth);
-        changed = stack.PointerOver(depth, view.EntryAt(event.xmotion.x_root - view.left,
-                                                        event.xmotion.y_root - view.top));
+        changed =
+            stack.PointerOver(depth, view.EntryAt(event.xmotion.x_root - view.left, event.xmotion.y_root - view.top));
         break;
       }
       case ButtonPress:

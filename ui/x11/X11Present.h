@@ -6,8 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
-#include "ui/PanelTypes.h"
 #include "graphics/RasterSysBitmap.h"
+#include "ui/PanelTypes.h"
 
 namespace x11 {
 

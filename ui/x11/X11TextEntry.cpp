@@ -55,8 +55,8 @@ struct TextEntry::State {
   bool focused = false;
 };
 
-TextEntry::TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style,
-                     const char* text, int limit, Filter filter)
+TextEntry::TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text,
+                     int limit, Filter filter)
     : state_(new State(display, panel, rect, style, text, limit, filter)) {
   const Window window = state_->window.Handle();
   if (!window) return;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "X11Errors.h"
 #include "X11Editor.h"
+#include "X11Errors.h"
 #include "X11Process.h"
 #include "plugin/EffectParameter.h"
 #include "ui/EditorWindow.h"
@@ -200,8 +200,7 @@ void X11Editor::HandleEvent(XEvent& event) {
         window_ = 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -241,8 +240,7 @@ void X11Editor::HandleButton(XButtonEvent& event) {
       PointerPressed(x, y, mods);
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -307,12 +305,12 @@ void X11Editor::PresentArea(const Rect& area) {
 // -- text entry --------------------------------------------------------------
 
 void X11Editor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
-                                 const EffectParameter* parameter) {
+                              const EffectParameter* parameter) {
   if (!control || entry_ || !window_) return;
   x11ui::TextEntry::Filter filter = x11ui::TextEntry::kAnyText;
   if (parameter)
     filter = parameter->kind == EffectParameter::kContinuous ? x11ui::TextEntry::kSignedDecimal
-                                                                : x11ui::TextEntry::kSignedInteger;
+                                                             : x11ui::TextEntry::kSignedInteger;
   entry_ = std::make_unique<x11ui::TextEntry>(display_, window_, rect, style, text ? text : "",
                                               control->TextEntryLimit(), filter);
   entryControl_ = control;

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "vst2/VstAbi.h"
 #include "tests/vst2/TestHost.h"
+#include "vst2/VstAbi.h"
 
 using namespace vst;
 
@@ -140,8 +140,8 @@ struct HostedPlugin {
         reinterpret_cast<void*>(GetProcAddress(dll, "VSTPluginMain")));
     effect = entry ? entry(&HostCallback) : nullptr;
     if (effect) Call(effOpen);
-    host = CreateWindowExA(0, kHostClass, "Test host", WS_POPUP | WS_VISIBLE, x, y, kPanelWidth + 60,
-                           kPanelHeight + 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    host = CreateWindowExA(0, kHostClass, "Test host", WS_POPUP | WS_VISIBLE, x, y, kPanelWidth + 60, kPanelHeight + 40,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   }
   ~HostedPlugin() {
     if (effect) {
@@ -463,8 +463,7 @@ TEST_F(EditorWindowTest, TheWindowShowsThePanelAsTheHeadlessEditorDrawsIt) {
   testhost::Instance reference("", testhost::MakeHeadlessEditor);
   int noParent = 0;
   reference.Call(effEditOpen, 0, 0, &noParent);
-  auto* headless =
-      static_cast<HeadlessEditor*>(&EditorOf(reference.effect)->Window());
+  auto* headless = static_cast<HeadlessEditor*>(&EditorOf(reference.effect)->Window());
   headless->Tick();
   const graphics::RasterMemBitmap& expected = headless->Frame();
 

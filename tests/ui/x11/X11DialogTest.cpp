@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "X11Modal.h"
-#include "tests/ui/x11/X11User.h"
 #include "plugin/EditorView.h"
+#include "tests/ui/x11/X11User.h"
 #include "ui/MenuList.h"
 
 namespace {
@@ -156,7 +156,8 @@ TEST_F(X11Dialog, MessageBoxAnswersReturnAndEscapeWithTheFocusItTook) {
       XGetTransientForHint(userDisplay_, box, &transientFor);
       if (user.WaitForFocus(box)) user.Key(key);
     });
-    const int answer = x11ui::RunMessageBox(context_, "Replace the bank?\n\tAll programs go.", "Confirm", kMessageYesNo);
+    const int answer =
+        x11ui::RunMessageBox(context_, "Replace the bank?\n\tAll programs go.", "Confirm", kMessageYesNo);
     Finish();
     EXPECT_EQ(answer, key == XK_Return ? kAnswerYes : kAnswerNo);
     EXPECT_EQ(transientFor, panel_);
@@ -165,8 +166,7 @@ TEST_F(X11Dialog, MessageBoxAnswersReturnAndEscapeWithTheFocusItTook) {
 
 TEST_F(X11Dialog, TextEntryFiltersTypingAndCommitsOnReturn) {
   TextStyle style("Tahoma", 13, ArgbColour{255, 0, 0, 0});
-  x11ui::TextEntry entry(display_, panel_, Rect{20, 20, 120, 40}, style, "12", 5,
-                         x11ui::TextEntry::kSignedDecimal);
+  x11ui::TextEntry entry(display_, panel_, Rect{20, 20, 120, 40}, style, "12", 5, x11ui::TextEntry::kSignedDecimal);
   const Window window = entry.Handle();
   Act([&](User& user) {
     if (user.WaitForFocus(window)) {

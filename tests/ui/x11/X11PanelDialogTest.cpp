@@ -72,11 +72,12 @@ TEST_F(X11PanelDialogTest, ProgramChosenFromTheProgramMenuWithArrowsAndReturn) {
 TEST_F(X11PanelDialogTest, ProgramRenamedByTypingAndReturn) {
   Plugin& plugin = OpenPanel();
   const Window editor = EditorWindow(plugin);
-  ClickAndAct(plugin, CentreX(panel::kProgramNameRect), CentreY(panel::kProgramNameRect), [editor](x11user::User& user) {
-    if (!user.WaitForFocusInside(editor)) return;
-    user.Type("Warm Pad 7");  // replaces the selected old name
-    user.Key(XK_Return);
-  });
+  ClickAndAct(plugin, CentreX(panel::kProgramNameRect), CentreY(panel::kProgramNameRect),
+              [editor](x11user::User& user) {
+                if (!user.WaitForFocusInside(editor)) return;
+                user.Type("Warm Pad 7");  // replaces the selected old name
+                user.Key(XK_Return);
+              });
   EXPECT_TRUE(PumpUntil([&] { return ProgramName(plugin) == "Warm Pad 7"; })) << ProgramName(plugin);
 }
 

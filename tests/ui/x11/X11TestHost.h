@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "ui/PanelTypes.h"
 #include "instrument/panel/PanelLayout.h"
+#include "ui/PanelTypes.h"
 #include "vst2/VstAbi.h"
 
 // Last: Xlib's macros (None, Bool, Status) must not meet the headers above.
@@ -77,18 +77,14 @@ inline HostLog& Log() {
   return log;
 }
 
-inline vst::VstIntPtr HostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
-                                   vst::VstIntPtr, void*, float value) {
+inline vst::VstIntPtr HostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr,
+                                   void*, float value) {
   switch (opcode) {
-    case vst::audioMasterVersion:
-      return 2400;
+    case vst::audioMasterVersion: return 2400;
     case vst::audioMasterAutomate:
     case vst::audioMasterBeginEdit:
-    case vst::audioMasterEndEdit:
-      Log().Add({effect, opcode, index, value});
-      return 1;
-    default:
-      return 0;
+    case vst::audioMasterEndEdit: Log().Add({effect, opcode, index, value}); return 1;
+    default: return 0;
   }
 }
 

@@ -3,8 +3,8 @@
 // thread waits in a modal loop, that finds windows and sends synthetic input.
 #pragma once
 
-#include <X11/Xlib.h>
 #include <X11/XKBlib.h>
+#include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -115,8 +115,8 @@ class User {
   // True once another client holds the keyboard grab.
   bool WaitForKeyboardGrab() {
     return PollUntil([&] {
-      const int status = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync,
-                                       CurrentTime);
+      const int status =
+          XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync, CurrentTime);
       if (status == GrabSuccess) XUngrabKeyboard(display_, CurrentTime);
       XSync(display_, False);
       return status == AlreadyGrabbed;

@@ -10,11 +10,11 @@
 #include <fstream>
 #include <thread>
 
+#include "instrument/PanelCommands.h"
 #include "instrument/ParameterIndex.h"
 #include "tests/config/UserFolders.h"
-#include "tests/vst2/TestHost.h"
-#include "instrument/PanelCommands.h"
 #include "tests/ui/x11/X11TestHost.h"
+#include "tests/vst2/TestHost.h"
 
 using namespace x11test;
 
@@ -225,7 +225,8 @@ TEST_F(X11WindowTest, ReopeningKeepsThePlaceAndOpeningAndClosingLeavesNothingBeh
   EXPECT_EQ(EditorWindow(plugin), 0u);
 
   // A host that destroys its window before closing the editor.
-  const Window doomed = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
+  const Window doomed =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
   XMapWindow(display, doomed);
   XSync(display, False);
   ASSERT_EQ(plugin.Call(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(doomed)), 1);
@@ -368,7 +369,8 @@ TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) 
   editor->PromptForFile(path, kFileOpen, folder, "fxp");
   EXPECT_STREQ(path, "");
   EXPECT_STREQ(folder, "/chosen/folder/");
-  EXPECT_EQ(programs.Arguments("zenity"), "--file-selection\n--filename=/chosen/folder/Bass.fxp\n--file-filter=*.fxp\n");
+  EXPECT_EQ(programs.Arguments("zenity"),
+            "--file-selection\n--filename=/chosen/folder/Bass.fxp\n--file-filter=*.fxp\n");
 
   programs.Remove("zenity");
   programs.Add("kdialog", "/other/lead.fxb", 0);
