@@ -1,7 +1,8 @@
 // A double that any thread may read or write whole: a parameter's value is
 // set by the host, the editor and the audio thread and read by all of them.
-// Relaxed: each value stands on its own; what must be seen together is
-// ordered by the hand-offs that publish it.
+// A store releases and a load acquires (plain moves on x86-64): a reader
+// that sees a value written during a restore also sees that the restore had
+// begun, which the audio thread's check of the restore count relies on.
 #pragma once
 
 #include <atomic>
@@ -20,8 +21,8 @@ class AtomicDouble {
   }
   operator double() const { return load(); }
 
-  double load() const { return value_.load(std::memory_order_relaxed); }
-  void store(double v) { value_.store(v, std::memory_order_relaxed); }
+  double load() const { return value_.load(std::memory_order_acquire); }
+  void store(double v) { value_.store(v, std::memory_order_release); }
 
  private:
   std::atomic<double> value_;

@@ -158,7 +158,7 @@ void EffectBase::ApplyChangedParameters() {
   double values[kChangedWords * 64];
   for (int i = 0; i < ParameterCount(); ++i)
     if (taken[i / 64] >> (i % 64) & 1) values[i] = parameters_[static_cast<size_t>(i)].value;
-  std::atomic_thread_fence(std::memory_order_acquire);
+  // The values were loaded with acquire, so this load is not made before them.
   if (restoreSequence_.load(std::memory_order_relaxed) != before) {
     // A restore began while the values were read: they wait for the next block.
     for (int w = 0; w < kChangedWords; ++w) changed_[w].fetch_or(taken[w], std::memory_order_relaxed);

@@ -135,7 +135,7 @@ class EffectBase {
   virtual void RenderBlock(double* left, double* right, int frames) = 0;
   // Holding the engine: what the engine does when parameter `index` took
   // `value` (in its real units).
-  virtual void ApplyParameterToEngine(int index, double value) {}
+  virtual void ApplyParameterToEngine(int /*index*/, double /*value*/) {}
   // Any thread, holding no lock: sends one call to the host.
   virtual void SendToHost(const HostCall& call) = 0;
 

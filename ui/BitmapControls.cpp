@@ -13,7 +13,7 @@ int BitmapControl::CurrentFrame() const { return FrameForValue(Value(), strip_.f
 
 bool BitmapControl::Render(Editor& graphics) { return graphics.DrawFrame(strip_, Area(), CurrentFrame(), &Blend()); }
 
-void SwitchControl::HandlePress(int x, int y, const PointerMods& mods) {
+void SwitchControl::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   double value = Value() + (strip_.frames < 2 ? 1.0 : 1.0 / (strip_.frames - 1));
   if (value > 1.001) value = 0.0;
   SetValue(value);
@@ -32,7 +32,7 @@ SwitchFramesControl::SwitchFramesControl(EditorDelegate* delegate, int x, int y,
   }
 }
 
-void SwitchFramesControl::HandlePress(int x, int y, const PointerMods& mods) {
+void SwitchFramesControl::HandlePress(int x, int y, const PointerMods& /*mods*/) {
   const int count = static_cast<int>(bands_.size());
   for (int i = 0; i < count; ++i) {
     if (bands_[static_cast<std::size_t>(i)].Contains(x, y)) {
@@ -44,7 +44,7 @@ void SwitchFramesControl::HandlePress(int x, int y, const PointerMods& mods) {
   MarkChanged(true);
 }
 
-void ContactControl::HandleRelease(int x, int y, const PointerMods& mods) {
+void ContactControl::HandleRelease(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   SetValue(0.0);
   MarkChanged(true);
 }

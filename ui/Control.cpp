@@ -10,11 +10,11 @@ Control::Control(EditorDelegate* delegate, const Rect& area, int parameterIndex,
   blend_.method = blendMethod;
 }
 
-void Control::HandlePress(int x, int y, const PointerMods& mods) {
+void Control::HandlePress(int /*x*/, int /*y*/, const PointerMods& mods) {
   if (mods.right && !promptDisabled_ && parameterIndex_ >= 0 && graphics_) graphics_->PromptForParameter(this);
 }
 
-void Control::HandleDoubleClick(int x, int y, const PointerMods& mods) {
+void Control::HandleDoubleClick(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   if (defaultValue_ < 0) return;
   value_ = defaultValue_;
   MarkChanged(true);

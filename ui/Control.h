@@ -28,19 +28,19 @@ class Control {
   // With the right button: asks for a new value (PromptForParameter) where
   // the control allows it. Otherwise nothing.
   virtual void HandlePress(int x, int y, const PointerMods& mods);
-  virtual void HandleRelease(int x, int y, const PointerMods& mods) {}
-  virtual void HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) {}
+  virtual void HandleRelease(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {}
+  virtual void HandleDrag(int /*x*/, int /*y*/, int /*dx*/, int /*dy*/, const PointerMods& /*mods*/) {}
   // Restores the value the host gave first, if any.
   virtual void HandleDoubleClick(int x, int y, const PointerMods& mods);
-  virtual void HandleWheel(int x, int y, const PointerMods& mods, int notches) {}
-  virtual bool HandleKey(int x, int y, int key) { return false; }
+  virtual void HandleWheel(int /*x*/, int /*y*/, const PointerMods& /*mods*/, int /*notches*/) {}
+  virtual bool HandleKey(int /*x*/, int /*y*/, int /*key*/) { return false; }
   virtual bool Render(Editor& graphics) = 0;
   // A value from outside the editor (recorded by another thread and applied
   // at the tick); the first one also becomes the default.
   virtual void ApplyHostValue(double value);
   // A value the user chose (menu, text entry); the plug-in is told.
   virtual void ApplyUserValue(double value);
-  virtual void AcceptEnteredText(const char* text) {}
+  virtual void AcceptEnteredText(const char* /*text*/) {}
   virtual void SetHidden(bool hidden);
   virtual void SetDisabled(bool disabled);
   virtual bool ContainsPoint(int x, int y) const { return hitArea_.Contains(x, y); }

@@ -60,19 +60,19 @@ class Editor : public EditorView {
   virtual void CancelTextEntry() = 0;
   virtual bool IsWindowOpen() const { return false; }
   virtual const char* DrawingApiName() const { return ""; }
-  int ShowMessage(const char* text, const char* caption, int type) override { return kAnswerCancel; }
+  int ShowMessage(const char* /*text*/, const char* /*caption*/, int /*type*/) override { return kAnswerCancel; }
   // Shows `menu` just below the rectangle's left edge; returns the list
   // (the menu or one of its submenus) whose chosen index was set, or null.
-  virtual MenuList* RunPopupMenu(MenuList* menu, const Rect& rect) { return nullptr; }
+  virtual MenuList* RunPopupMenu(MenuList* /*menu*/, const Rect& /*rect*/) { return nullptr; }
   // One in-place text entry; committing it ends in CommitTextEntry.
-  virtual void OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
-                             const EffectParameter* parameter) {}
+  virtual void OpenTextEntry(Control* /*control*/, const TextStyle& /*style*/, const Rect& /*rect*/,
+                             const char* /*text*/, const EffectParameter* /*parameter*/) {}
   // Folder paths, each into kPathLength bytes; "" when unknown.
   virtual void GetHostFolder(char* out) { out[0] = 0; }
   virtual void GetPluginFolder(char* out) { out[0] = 0; }
   virtual void GetDesktopFolder(char* out) { out[0] = 0; }
-  virtual void GetAppDataFolder(char* out, bool allUsers) { out[0] = 0; }
-  void PromptForFile(char* path, int mode, char* folder, const char* extensions) override { path[0] = 0; }
+  virtual void GetAppDataFolder(char* out, bool /*allUsers*/) { out[0] = 0; }
+  void PromptForFile(char* path, int /*mode*/, char* /*folder*/, const char* /*extensions*/) override { path[0] = 0; }
   bool OpenWebPage(const char* url, const char* caption, const char* confirmText, const char* failureText) override;
   virtual void* GetWindowHandle() const = 0;
   // Into kPathLength bytes; "" and false when there is no text.
@@ -170,7 +170,7 @@ class Editor : public EditorView {
  protected:
   // Editor thread. Whether the system can open `url` (a browser, a
   // connection); the confirmation and failure messages around it are shared.
-  virtual bool LaunchUrl(const char* url) { return false; }
+  virtual bool LaunchUrl(const char* /*url*/) { return false; }
 
  private:
   // Moves the controls bound to `index` (a parameter or a command code).

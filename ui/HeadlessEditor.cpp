@@ -94,7 +94,7 @@ MenuList* HeadlessEditor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   return owner;
 }
 
-void HeadlessEditor::OpenTextEntry(Control* control, const TextStyle& style, const Rect& rect, const char* text,
+void HeadlessEditor::OpenTextEntry(Control* control, const TextStyle& /*style*/, const Rect& rect, const char* text,
                                    const EffectParameter* parameter) {
   if (!control || entryControl_) return;
   textEntries_.push_back({control, text ? text : "", rect, parameter != nullptr});
@@ -124,7 +124,7 @@ void HeadlessEditor::PromptForFile(char* path, int mode, char* folder, const cha
   if (cut != std::string::npos) CopyPath(folder, chosen.substr(0, cut + 1));
 }
 
-void* HeadlessEditor::OpenWindow(void* parent) {
+void* HeadlessEditor::OpenWindow(void* /*parent*/) {
   open_ = true;
   MarkAllChanged();
   return this;

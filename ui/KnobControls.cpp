@@ -19,7 +19,7 @@ KnobControl::KnobControl(EditorDelegate* delegate, const Rect& area, int paramet
                          int blendMethod)
     : Control(delegate, area, parameterIndex, blendMethod), direction_(direction), gearing_(gearing) {}
 
-void KnobControl::HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) {
+void KnobControl::HandleDrag(int /*x*/, int /*y*/, int dx, int dy, const PointerMods& mods) {
   const double gearing = Fine(mods) ? gearing_ * kFineFactor : gearing_;
   const Rect& area = Area();
   // A control without extent along the axis (or no gearing) cannot be dragged.
@@ -34,7 +34,7 @@ void KnobControl::HandleDrag(int x, int y, int dx, int dy, const PointerMods& mo
   MarkChanged(true);
 }
 
-void KnobControl::HandleWheel(int x, int y, const PointerMods& mods, int notches) {
+void KnobControl::HandleWheel(int /*x*/, int /*y*/, const PointerMods& mods, int notches) {
   SetValue(Value() + notches * (Fine(mods) ? kFineWheelStep : kWheelStep));
   MarkChanged(true);
 }

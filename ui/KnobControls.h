@@ -12,7 +12,7 @@ class KnobControl : public Control {
               double gearing = 4.0, int blendMethod = kBlendAlpha);
   void HandleDrag(int x, int y, int dx, int dy, const PointerMods& mods) override;
   void HandleWheel(int x, int y, const PointerMods& mods, int notches) override;
-  bool Render(Editor& graphics) override { return true; }
+  bool Render(Editor& /*graphics*/) override { return true; }
   int Direction() const { return direction_; }
   double Gearing() const { return gearing_; }
 

@@ -88,7 +88,7 @@ void VstPlugin::RunProcess(bool hostBuffersMissing, int frames, RenderPiece rend
 
 void VstPlugin::RenderPointers(int frames) { instrument_->RenderBlock(outputPointers_[0], outputPointers_[1], frames); }
 
-void VstPlugin::ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate) {
+void VstPlugin::ProcessFloat(float** /*inputs*/, float** outputs, int frames, bool accumulate) {
   RunProcess(
       !outputs, frames,
       [&](int done, int n) {
@@ -132,7 +132,7 @@ void VstPlugin::ProcessFloat(float** inputs, float** outputs, int frames, bool a
 }
 
 // The host's double buffers are rendered into directly.
-void VstPlugin::ProcessDouble(double** inputs, double** outputs, int frames) {
+void VstPlugin::ProcessDouble(double** /*inputs*/, double** outputs, int frames) {
   RunProcess(
       !outputs, frames,
       [&](int done, int n) {

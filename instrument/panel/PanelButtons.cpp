@@ -48,7 +48,7 @@ LatchingButton::LatchingButton(EditorDelegate* delegate, int x, int y, int code,
                                const FrameStrip& onStrip)
     : ContactControl(delegate, x, y, code, offStrip), onStrip_(onStrip) {}
 
-void LatchingButton::HandleRelease(int x, int y, const PointerMods& mods) {
+void LatchingButton::HandleRelease(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   // Flipped for the moment; the parameter change below sets the true state.
   on_ = !on_;
   SetValue(0.0);
@@ -89,7 +89,7 @@ CommandButton::CommandButton(EditorDelegate* delegate, panel::Panel* owner, int 
                              const FrameStrip& strip)
     : ContactControl(delegate, x, y, code, strip), owner_(owner) {}
 
-void CommandButton::HandleRelease(int x, int y, const PointerMods& mods) {
+void CommandButton::HandleRelease(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   SetValue(0.0);
   MarkChanged(true);
   const int code = ParameterIndex();

@@ -47,7 +47,7 @@ bool ProgramDisplay::Render(Editor& graphics) {
   return true;
 }
 
-void ProgramDisplay::HandlePress(int x, int y, const PointerMods& mods) {
+void ProgramDisplay::HandlePress(int x, int y, const PointerMods& /*mods*/) {
   Editor* graphics = Graphics();
   if (!graphics) return;
   if (nameRect_.Contains(x, y)) {
@@ -67,7 +67,7 @@ void ProgramDisplay::RunProgramMenu() {
     MenuList* submenu = nullptr;
     for (int i = 0; i < Delegate()->ProgramCount(); ++i) {
       if (i % kProgramsPerSubmenu == 0 && i / kProgramsPerSubmenu < 4) {
-        char range[16];
+        char range[32];
         std::snprintf(range, sizeof range, "%02d - %02d", i, i + kProgramsPerSubmenu - 1);
         submenu = submenus[i / kProgramsPerSubmenu] = new MenuList(kNumberNone);
         menu.AddEntry(range, -1, submenu);
@@ -129,7 +129,7 @@ void OptionsMenu::UpdateMenu() {
   setFlag(midi->Entry(1), kMenuChecked, Delegate()->CommandChecked(kIgnoreProgramChange));
 }
 
-void OptionsMenu::HandlePress(int x, int y, const PointerMods& mods) {
+void OptionsMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   Editor* graphics = Graphics();
   if (!graphics) return;
   using namespace programcommands;
@@ -166,7 +166,7 @@ bool TempoMenu::Render(Editor& graphics) {
   return graphics.DrawText(Style(), text, textRect_);
 }
 
-void TempoMenu::HandlePress(int x, int y, const PointerMods& mods) {
+void TempoMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
   Editor* graphics = Graphics();
   if (!graphics) return;
   // The editor's own value menu: every display text, the current one checked.

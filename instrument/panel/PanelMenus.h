@@ -40,7 +40,7 @@ class OptionsMenu : public Control {
  public:
   OptionsMenu(EditorDelegate* delegate, const Rect& area, int code);
   void HandlePress(int x, int y, const PointerMods& mods) override;
-  bool Render(Editor& graphics) override { return true; }
+  bool Render(Editor& /*graphics*/) override { return true; }
   MenuList& Menu() { return menu_; }
 
  private:

@@ -103,7 +103,7 @@ void Render(vst::AEffect* effect, Sample_t** outputs, VstInt32 frames) {
   instance.frame += frames;
 }
 
-void ProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
+void ProcessReplacing(vst::AEffect* effect, float** /*inputs*/, float** outputs, VstInt32 frames) {
 #ifdef FAKE_ALLOCATES_IN_PROCESS
   // The fault the validator's audio-thread watch must report; volatile so
   // that the compiler keeps the pair.
@@ -113,7 +113,7 @@ void ProcessReplacing(vst::AEffect* effect, float** inputs, float** outputs, Vst
   Render(effect, outputs, frames);
 }
 
-void ProcessDoubleReplacing(vst::AEffect* effect, double** inputs, double** outputs, VstInt32 frames) {
+void ProcessDoubleReplacing(vst::AEffect* effect, double** /*inputs*/, double** outputs, VstInt32 frames) {
   Render(effect, outputs, frames);
 }
 
@@ -431,7 +431,7 @@ VstIntPtr Dispatcher(vst::AEffect* effect, VstInt32 opcode, VstInt32 index, VstI
 KESTRION_EXPORT vst::AEffect* FakeMainEntry(vst::AudioMasterCallback master) asm("main");
 vst::AEffect* FakeMainEntry(vst::AudioMasterCallback master) { return CreateInstance(master); }
 #elif defined(FAKE_NO_INSTANCE)
-KESTRION_EXPORT vst::AEffect* VSTPluginMain(vst::AudioMasterCallback master) { return nullptr; }
+KESTRION_EXPORT vst::AEffect* VSTPluginMain(vst::AudioMasterCallback /*master*/) { return nullptr; }
 #elif defined(FAKE_NO_ENTRY)
 KESTRION_EXPORT int FakeSomethingElse() { return 0; }
 #else

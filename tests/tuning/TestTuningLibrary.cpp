@@ -37,15 +37,15 @@ KESTRION_EXPORT void MTS_RegisterClient() {
 }
 KESTRION_EXPORT void MTS_DeregisterClient() { --master.clients; }
 KESTRION_EXPORT bool MTS_HasMaster() { return master.connected; }
-KESTRION_EXPORT bool MTS_ShouldFilterNote(char note, char channel) {
+KESTRION_EXPORT bool MTS_ShouldFilterNote(char note, char /*channel*/) {
   return master.connected && master.filtered[Note(note)];
 }
 KESTRION_EXPORT bool MTS_ShouldFilterNoteMultiChannel(char note, char channel) {
   return MTS_ShouldFilterNote(note, channel);
 }
 KESTRION_EXPORT const double* MTS_GetTuningTable() { return master.table; }
-KESTRION_EXPORT const double* MTS_GetMultiChannelTuningTable(char channel) { return master.table; }
-KESTRION_EXPORT bool MTS_UseMultiChannelTuning(char channel) { return false; }
+KESTRION_EXPORT const double* MTS_GetMultiChannelTuningTable(char /*channel*/) { return master.table; }
+KESTRION_EXPORT bool MTS_UseMultiChannelTuning(char /*channel*/) { return false; }
 KESTRION_EXPORT const char* MTS_GetScaleName() { return "test scale"; }
 
 // -- control interface for the tests ---------------------------------------------

@@ -347,7 +347,7 @@ VstIntPtr VstHost::Callback(vst::AEffect* effect, VstInt32 opcode, VstInt32 inde
   return opcode == vst::audioMasterVersion ? vst::kVstVersion : 0;
 }
 
-VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* ptr, float opt) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++callCounts_[opcode];
   if (scanner_) return 0;
