@@ -1,7 +1,7 @@
 // MIDI Thru: the channel messages that arrive while it is on go back out to
 // the host as they came, in arrival order and at their own offsets. Hosts take
 // outgoing events during the process call, so the messages of one
-// effProcessEvents call wait here for the process call of the same block.
+// event delivery wait here for the process call of the same block.
 #pragma once
 
 #include "plugin/MidiEvent.h"

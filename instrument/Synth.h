@@ -51,8 +51,6 @@ class Synth : public EffectBase, public EditorDelegate {
   // Audio, after the rendering: publishes what the editor shows, lets go of
   // the engine, then sends MIDI Thru and the host calls the block made.
   void EndProcess();
-  // Messages the MIDI inbox and the event queue had no room for.
-  unsigned DroppedMidi() const { return inbox_.Dropped() + eventQueue_.Dropped(); }
 
   // Holding the engine (controllers 120 and 123, ResetProcessing).
   virtual void AllNotesOff() {}

@@ -34,7 +34,7 @@ class EditorView {
   // of `parent`, or null.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
-  // Host UI/dispatcher (effEditIdle), without the mutex, on the thread that
+  // Host UI/dispatcher (the host's idle call), without the mutex, on the thread that
   // opened the window: a window with no timer of its own handles its
   // pending events and runs its tick from here.
   virtual void HandleHostIdle() {}
