@@ -51,6 +51,10 @@ class Synth : public EffectBase, public EditorDelegate {
   // Audio, after the rendering: publishes what the editor shows, lets go of
   // the engine, then sends MIDI Thru and the host calls the block made.
   void EndProcess();
+  // Audio, between two pieces of one process call: the parameters changed
+  // since the call began reach the engine now, so that a format whose host
+  // places values inside a block has them act from there.
+  void TakeParameterChanges() { ApplyChangedParameters(); }
 
   // Holding the engine (controllers 120 and 123, ResetProcessing).
   virtual void AllNotesOff() {}

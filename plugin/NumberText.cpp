@@ -18,7 +18,8 @@ void FormatFixed(double v, int decimals, char* out, std::size_t capacity) {
   CopyText(out, text, capacity);
 }
 
-double ParseLeadingNumber(const char* text) {
+double ParseLeadingNumber(const char* text, bool* found) {
+  if (found) *found = false;
   if (!text) return 0;
   while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
   bool negative = false;
@@ -36,5 +37,6 @@ double ParseLeadingNumber(const char* text) {
   } else if (result.ec != std::errc()) {
     return 0;
   }
+  if (found) *found = true;
   return negative ? -value : value;
 }

@@ -9,5 +9,6 @@
 void FormatFixed(double v, int decimals, char* out, std::size_t capacity);
 
 // The decimal number the text starts with (blanks, optional sign, digits,
-// point, exponent), or 0 when it starts with none.
-double ParseLeadingNumber(const char* text);
+// point, exponent), or 0 when it starts with none; `found` (when given)
+// says which.
+double ParseLeadingNumber(const char* text, bool* found = nullptr);

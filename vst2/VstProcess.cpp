@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "plugin/EditorView.h"
-#include "vst2/FloatControl.h"
+#include "plugin/FloatControl.h"
 
 using namespace vst;
 

@@ -1,5 +1,6 @@
 # cmake -DCHECK=exports|imports -DMODULE=Kestrion.so -DNM=nm -DLDD=ldd [-DREADELF=readelf] -P CheckLinuxModule.cmake
-#   exports: the module's defined dynamic symbols are exactly VSTPluginMain and main.
+#   exports: the module's defined dynamic symbols are exactly EXPORTS (a
+#            ;-list; default VSTPluginMain;main).
 #   imports: every library it names is found in the system's library folders
 #            and every undefined symbol resolves in them (ldd -r); with
 #            READELF, every library it names directly is one it may link.
@@ -8,6 +9,11 @@ set(check "${CHECK}")
 if(NOT EXISTS "${MODULE}")
   message(FATAL_ERROR "the plug-in module ${MODULE} was not built")
 endif()
+
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain;main")
+endif()
+list(SORT EXPORTS)
 
 if(check STREQUAL "exports")
   execute_process(COMMAND "${NM}" -D --defined-only "${MODULE}"
@@ -24,14 +30,14 @@ if(check STREQUAL "exports")
     endif()
   endforeach()
   list(SORT exported)
-  if(NOT exported STREQUAL "VSTPluginMain;main")
+  if(NOT exported STREQUAL "${EXPORTS}")
     list(LENGTH exported count)
     list(SUBLIST exported 0 20 shown)
     list(JOIN shown ", " shown)
-    message(FATAL_ERROR "${MODULE} must export exactly VSTPluginMain and main as "
+    message(FATAL_ERROR "${MODULE} must export exactly ${EXPORTS} as "
       "dynamic symbols; nm -D --defined-only lists ${count}: ${shown}")
   endif()
-  message(STATUS "exports: VSTPluginMain, main")
+  message(STATUS "exports: ${EXPORTS}")
 
 elseif(check STREQUAL "imports")
   execute_process(COMMAND "${LDD}" -r "${MODULE}"

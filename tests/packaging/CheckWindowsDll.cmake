@@ -1,5 +1,6 @@
 # cmake -DCHECK=exports|imports -DDLL=Kestrion.dll -DOBJDUMP=x86_64-w64-mingw32-objdump -P CheckWindowsDll.cmake
-#   exports: the export table names exactly VSTPluginMain and main.
+#   exports: the export table names exactly EXPORTS (a ;-list; default
+#            VSTPluginMain;main).
 #   imports: every imported DLL is one that Windows itself ships; the C, C++
 #            and thread runtimes, zlib and libpng must be linked in statically.
 cmake_policy(VERSION 3.25)
@@ -14,6 +15,11 @@ if(NOT rc EQUAL 0)
 endif()
 string(REGEX MATCHALL "[^\n]+" lines "${out}")
 
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain;main")
+endif()
+list(SORT EXPORTS)
+
 if(check STREQUAL "exports")
   set(exported)
   set(in_names OFF)
@@ -27,11 +33,11 @@ if(check STREQUAL "exports")
     endif()
   endforeach()
   list(SORT exported)
-  if(NOT exported STREQUAL "VSTPluginMain;main")
-    message(FATAL_ERROR "${DLL} must export exactly VSTPluginMain and main; "
+  if(NOT exported STREQUAL "${EXPORTS}")
+    message(FATAL_ERROR "${DLL} must export exactly ${EXPORTS}; "
       "its export table names: [${exported}]")
   endif()
-  message(STATUS "exports: VSTPluginMain, main")
+  message(STATUS "exports: ${EXPORTS}")
 
 elseif(check STREQUAL "imports")
   # DLLs that every Windows x64 installation has.

@@ -1,0 +1,255 @@
+// The CLAP plug-in file loaded the way a host loads it, through its entry,
+// and compared with the VST 2.4 plug-in built from the same instrument.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/claphost/ClapHost.h"
+#include "tools/vsthost/VstHost.h"
+
+using namespace clap;
+using claphost::ClapHost;
+
+namespace {
+
+constexpr double kRate = 48000;
+constexpr std::uint32_t kBlock = 256;
+constexpr clap_id kCutoff = 43;
+constexpr clap_id kKeyAssign = 0;
+
+std::unique_ptr<ClapHost> LoadClap() {
+  auto host = std::make_unique<ClapHost>();
+  std::string error;
+  EXPECT_TRUE(host->Load(KESTRION_CLAP_PATH, &error)) << error;
+  return host;
+}
+
+std::unique_ptr<vsthost::VstHost> LoadVst() {
+  auto host = std::make_unique<vsthost::VstHost>();
+  std::string error;
+  EXPECT_TRUE(host->Load(KESTRION_MODULE_PATH, &error)) << error;
+  host->Open();
+  return host;
+}
+
+// A few notes, some inside a block: the same for both formats.
+struct Note {
+  int block;
+  std::uint32_t offset;
+  int key;
+  int velocity;  // 0: note off
+};
+const Note kTune[] = {{0, 0, 48, 100}, {0, 100, 55, 90}, {2, 17, 48, 0}, {3, 200, 60, 127}, {5, 1, 55, 0}, {7, 3, 60, 0}};
+constexpr int kTuneBlocks = 12;
+
+std::vector<float> PlayClap(ClapHost& host) {
+  std::vector<float> out;
+  for (int block = 0; block < kTuneBlocks; ++block) {
+    std::vector<claphost::Event> events;
+    for (const Note& note : kTune)
+      if (note.block == block)
+        events.push_back(note.velocity ? claphost::NoteOn(note.offset, note.key, note.velocity / 127.0)
+                                       : claphost::NoteOff(note.offset, note.key));
+    EXPECT_EQ(host.Process(kBlock, events), CLAP_PROCESS_CONTINUE);
+    for (std::uint32_t i = 0; i < kBlock; ++i) out.push_back(static_cast<float>(host.Left()[i]));
+  }
+  return out;
+}
+
+std::vector<float> PlayVst(vsthost::VstHost& host) {
+  std::vector<float> out;
+  std::vector<float> left(kBlock), right(kBlock);
+  float* outputs[2] = {left.data(), right.data()};
+  for (int block = 0; block < kTuneBlocks; ++block) {
+    std::vector<vsthost::MidiMessage> messages;
+    for (const Note& note : kTune)
+      if (note.block == block)
+        messages.push_back({static_cast<std::int32_t>(note.offset),
+                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80), static_cast<std::uint8_t>(note.key),
+                             static_cast<std::uint8_t>(note.velocity)}});
+    if (!messages.empty()) host.SendMidi(messages);
+    host.Process(nullptr, outputs, kBlock);
+    out.insert(out.end(), left.begin(), left.end());
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(ClapModule, ListsOneSynthesizerWithItsIdentityAndPorts) {
+  auto host = LoadClap();
+  const clap_plugin_descriptor* descriptor = host->Plugin()->desc;
+  EXPECT_EQ(host->Factory()->get_plugin_count(host->Factory()), 1u);
+  EXPECT_STREQ(descriptor->name, "Kestrion");
+  EXPECT_STREQ(descriptor->vendor, "Harrowvale Music");
+  EXPECT_STREQ(descriptor->version, "2.3.2");
+  EXPECT_STREQ(descriptor->id, "example.harrowvale.kestrion");
+  std::vector<std::string> features;
+  for (const char* const* f = descriptor->features; *f; ++f) features.push_back(*f);
+  EXPECT_EQ(features, (std::vector<std::string>{"instrument", "synthesizer", "stereo"}));
+  EXPECT_EQ(host->Factory()->create_plugin(host->Factory(), nullptr, descriptor->id), nullptr);
+
+  auto* audio = host->PluginExtension<clap_plugin_audio_ports>(CLAP_EXT_AUDIO_PORTS);
+  ASSERT_NE(audio, nullptr);
+  EXPECT_EQ(audio->count(host->Plugin(), true), 0u);
+  ASSERT_EQ(audio->count(host->Plugin(), false), 1u);
+  clap_audio_port_info port{};
+  ASSERT_TRUE(audio->get(host->Plugin(), 0, false, &port));
+  EXPECT_EQ(port.channel_count, 2u);
+  EXPECT_STREQ(port.port_type, CLAP_PORT_STEREO);
+  EXPECT_TRUE(port.flags & CLAP_AUDIO_PORT_IS_MAIN);
+  EXPECT_FALSE(audio->get(host->Plugin(), 1, false, &port));
+
+  auto* notes = host->PluginExtension<clap_plugin_note_ports>(CLAP_EXT_NOTE_PORTS);
+  ASSERT_NE(notes, nullptr);
+  clap_note_port_info input{};
+  ASSERT_TRUE(notes->get(host->Plugin(), 0, true, &input));
+  EXPECT_EQ(input.supported_dialects, CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI);
+  EXPECT_EQ(host->PluginExtension<void>("clap.no-such-extension"), nullptr);
+}
+
+// Each parameter's text reads back as the same value, and shows as the
+// VST 2.4 plug-in shows the same parameter of the same program.
+TEST(ClapModule, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
+  auto clap = LoadClap();
+  auto vst = LoadVst();
+  ASSERT_EQ(clap->ParamCount(), 70u);
+  for (std::uint32_t i = 0; i < clap->ParamCount(); ++i) {
+    clap_param_info info{};
+    ASSERT_TRUE(clap->ParamInfo(i, &info));
+    EXPECT_EQ(info.id, i);
+    EXPECT_EQ(info.name, vst->ParameterName(static_cast<std::int32_t>(i)));
+    EXPECT_NE(info.module[0], 0) << info.name;
+    EXPECT_TRUE(info.min_value <= info.default_value && info.default_value <= info.max_value) << info.name;
+
+    const double value = clap->ParamValue(i);
+    const std::string text = clap->ValueToText(i, value);
+    std::string expected = vst->ParameterDisplay(static_cast<std::int32_t>(i));
+    const std::string label = vst->ParameterLabel(static_cast<std::int32_t>(i));
+    if (!label.empty()) expected += " " + label;
+    EXPECT_EQ(text, expected) << info.name;
+    double back = -1;
+    ASSERT_TRUE(clap->TextToValue(i, text, &back)) << info.name << " " << text;
+    EXPECT_EQ(clap->ValueToText(i, back), text) << info.name;
+  }
+  double value;
+  EXPECT_FALSE(clap->TextToValue(kKeyAssign, "No such mode", &value));
+  EXPECT_FALSE(clap->TextToValue(kCutoff, "loud", &value));
+  EXPECT_FALSE(clap->ParamInfo(70, nullptr));
+  EXPECT_EQ(clap->ParamValue(70), -1);
+}
+
+TEST(ClapModule, PlaysTheSameNotesAsTheVstPluginBitForBit) {
+  auto clap = LoadClap();
+  ASSERT_TRUE(clap->Activate(kRate, kBlock));
+  auto vst = LoadVst();
+  vst->SetSampleRate(kRate);
+  vst->SetBlockSize(kBlock);
+  vst->SetActive(true);
+  const std::vector<float> fromClap = PlayClap(*clap);
+  const std::vector<float> fromVst = PlayVst(*vst);
+  ASSERT_EQ(fromClap.size(), fromVst.size());
+  float loudest = 0;
+  for (std::size_t i = 0; i < fromClap.size(); ++i) {
+    ASSERT_EQ(fromClap[i], fromVst[i]) << "sample " << i;
+    loudest = std::max(loudest, std::abs(fromClap[i]));
+  }
+  EXPECT_GT(loudest, 0.01f);
+}
+
+// A value sent inside a block acts from its offset: the sound is untouched
+// before it and changed after it.
+TEST(ClapModule, ParameterValuesActFromTheirOffsetInTheBlock) {
+  auto run = [](std::uint32_t cutoffAt) {
+    auto host = LoadClap();
+    EXPECT_TRUE(host->Activate(kRate, kBlock));
+    std::vector<double> out;
+    host->Process(kBlock, {claphost::NoteOn(0, 45, 1.0)});
+    out = host->Left();
+    std::vector<claphost::Event> events;
+    if (cutoffAt < kBlock) events.push_back(claphost::ParamValue(cutoffAt, kCutoff, 0.05));
+    host->Process(kBlock, events, true);
+    out.insert(out.end(), host->Left().begin(), host->Left().end());
+    return out;
+  };
+  const std::vector<double> untouched = run(kBlock);
+  const std::vector<double> changed = run(128);
+  std::size_t firstDifference = changed.size();
+  for (std::size_t i = 0; i < changed.size() && firstDifference == changed.size(); ++i)
+    if (changed[i] != untouched[i]) firstDifference = i;
+  EXPECT_GE(firstDifference, kBlock + 128);
+  EXPECT_LT(firstDifference, kBlock + 128 + 2 * 48);  // within two control ticks
+}
+
+// The state is the VST 2.4 plug-in's bank chunk: it moves between instances
+// and formats, however the host splits the stream.
+TEST(ClapModule, StateRoundTripsAndLoadsIntoTheVstPlugin) {
+  auto first = LoadClap();
+  first->Flush({claphost::ParamValue(0, kCutoff, 0.25), claphost::ParamValue(0, kKeyAssign, 3)});
+  EXPECT_DOUBLE_EQ(first->ParamValue(kCutoff), 0.25);
+  EXPECT_EQ(first->ParamValue(kKeyAssign), 3);
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(first->SaveState(&state, 7));
+
+  auto second = LoadClap();
+  ASSERT_TRUE(second->LoadState(state, 5));
+  EXPECT_DOUBLE_EQ(second->ParamValue(kCutoff), 0.25);
+  EXPECT_EQ(second->ParamValue(kKeyAssign), 3);
+  EXPECT_GE(second->Rescans(), 1);
+  EXPECT_EQ(second->WrongThreadCalls(), 0);
+  std::vector<std::uint8_t> again;
+  ASSERT_TRUE(second->SaveState(&again));
+  EXPECT_EQ(again, state);
+
+  auto vst = LoadVst();
+  EXPECT_EQ(vst->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(state.size()), state.data()), 1);
+  EXPECT_EQ(vst->GetParameter(static_cast<std::int32_t>(kCutoff)), 0.25f);
+  void* chunk = nullptr;
+  const vst::VstIntPtr size = vst->Dispatch(vst::effGetChunk, 0, 0, &chunk);
+  ASSERT_GT(size, 0);
+  EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::uint8_t*>(chunk), static_cast<std::uint8_t*>(chunk) + size),
+            state);
+}
+
+TEST(ClapModule, RefusesTruncatedOrForeignStateAndChangesNothing) {
+  auto source = LoadClap();
+  source->Flush({claphost::ParamValue(0, kCutoff, 0.25)});
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(source->SaveState(&state));
+
+  auto host = LoadClap();
+  std::vector<std::uint8_t> before;
+  ASSERT_TRUE(host->SaveState(&before));
+  for (std::size_t length = 0; length < state.size(); length += 1 + length / 16) {
+    const std::vector<std::uint8_t> cut(state.begin(), state.begin() + static_cast<std::ptrdiff_t>(length));
+    EXPECT_FALSE(host->LoadState(cut)) << "length " << length;
+  }
+  std::vector<std::uint8_t> foreign(state.size(), 0x5A);
+  EXPECT_FALSE(host->LoadState(foreign));
+  std::vector<std::uint8_t> after;
+  ASSERT_TRUE(host->SaveState(&after));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(host->Rescans(), 0);
+}
+
+// A program change by MIDI happens on the audio thread; the host is asked
+// to read the values again from its main thread.
+TEST(ClapModule, AProgramChangeByMidiHasTheHostReadTheValuesAgainOnItsMainThread) {
+  auto host = LoadClap();
+  ASSERT_TRUE(host->Activate(kRate, kBlock));
+  const double before = host->ParamValue(kCutoff);
+  int program = 1;
+  for (; program < 64 && host->ParamValue(kCutoff) == before; ++program) {
+    host->Process(kBlock, {claphost::Midi(0, 0xC0, static_cast<std::uint8_t>(program), 0)});
+    host->Process(kBlock);
+  }
+  ASSERT_NE(host->ParamValue(kCutoff), before);
+  EXPECT_GE(host->CallbackRequests(), 1);
+  EXPECT_EQ(host->Rescans(), 0);
+  host->RunMainThreadCallback();
+  EXPECT_EQ(host->Rescans(), 1);
+  EXPECT_EQ(host->WrongThreadCalls(), 0);
+}

@@ -1,0 +1,103 @@
+// A small CLAP host: loads one plug-in file through its entry, creates one
+// instance, and drives it only through the interface, recording what the
+// instance asks of the host. Used by the tests that load the CLAP plug-in.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "clap/ClapAbi.h"
+#include "platform/DynamicLibrary.h"
+
+namespace claphost {
+
+// One event for a process or flush call, stored whole.
+struct Event {
+  std::vector<std::uint8_t> bytes;
+  const clap::clap_event_header& Header() const {
+    return *reinterpret_cast<const clap::clap_event_header*>(bytes.data());
+  }
+};
+Event NoteOn(std::uint32_t time, int key, double velocity, int channel = 0);
+Event NoteOff(std::uint32_t time, int key, double velocity = 0, int channel = 0);
+Event Midi(std::uint32_t time, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+Event ParamValue(std::uint32_t time, clap::clap_id id, double value);
+
+class ClapHost {
+ public:
+  ClapHost();
+  ~ClapHost();  // deactivates and destroys the instance, then unloads the file
+  ClapHost(const ClapHost&) = delete;
+  ClapHost& operator=(const ClapHost&) = delete;
+
+  // Loads the file, initialises its entry, creates and initialises the
+  // plug-in with `id` (the first the factory lists when empty); false with
+  // a one-line reason.
+  bool Load(const std::string& path, std::string* error, const std::string& id = "");
+  const clap::clap_plugin* Plugin() const { return plugin_; }
+  const clap::clap_plugin_factory* Factory() const { return factory_; }
+  template <typename Extension>
+  const Extension* PluginExtension(const char* id) const {
+    return plugin_ ? static_cast<const Extension*>(plugin_->get_extension(plugin_, id)) : nullptr;
+  }
+
+  bool Activate(double rate, std::uint32_t maxFrames);
+  void Deactivate();
+
+  // One process call of `frames` frames with these events, into 32- or
+  // 64-bit buffers; the output is kept in Left() and Right().
+  clap::clap_process_status Process(std::uint32_t frames, const std::vector<Event>& events = {},
+                                    bool doublePrecision = false,
+                                    const clap::clap_event_transport* transport = nullptr);
+  // A parameter flush with these events.
+  void Flush(const std::vector<Event>& events = {});
+  const std::vector<double>& Left() const { return left_; }
+  const std::vector<double>& Right() const { return right_; }
+  // What the instance pushed as output events in the last call, whole.
+  const std::vector<Event>& Output() const { return output_; }
+
+  // Parameters by the extension.
+  std::uint32_t ParamCount() const;
+  bool ParamInfo(std::uint32_t index, clap::clap_param_info* info) const;
+  double ParamValue(clap::clap_id id) const;
+  std::string ValueToText(clap::clap_id id, double value) const;
+  bool TextToValue(clap::clap_id id, const std::string& text, double* value) const;
+
+  // State by the extension; a save into `bytes` taken `chunk` bytes at a time.
+  bool SaveState(std::vector<std::uint8_t>* bytes, std::uint64_t chunk = UINT64_MAX) const;
+  bool LoadState(const std::vector<std::uint8_t>& bytes, std::uint64_t chunk = UINT64_MAX) const;
+
+  // What the instance asked of the host.
+  int Rescans() const { return rescans_.load(); }
+  int FlushRequests() const { return flushRequests_.load(); }
+  int CallbackRequests() const { return callbackRequests_.load(); }
+  int DirtyMarks() const { return dirtyMarks_.load(); }
+  // Calls made on a thread the interface does not allow for them.
+  int WrongThreadCalls() const { return wrongThread_.load(); }
+  // Runs the main-thread callback the instance asked for, if it did.
+  void RunMainThreadCallback();
+
+ private:
+  static const void* HostExtension(const clap::clap_host* host, const char* id);
+  static ClapHost* From(const clap::clap_host* host) { return static_cast<ClapHost*>(host->host_data); }
+  void CheckMainThread();
+
+  platform::DynamicLibrary library_;
+  const clap::clap_plugin_entry* entry_ = nullptr;
+  bool entryInitialised_ = false;
+  const clap::clap_plugin_factory* factory_ = nullptr;
+  const clap::clap_plugin* plugin_ = nullptr;
+  clap::clap_host host_{};
+  std::thread::id mainThread_;
+  bool active_ = false;
+  std::uint32_t maxFrames_ = 0;
+  std::int64_t steadyTime_ = 0;
+  std::vector<double> left_, right_;
+  std::vector<Event> output_;
+  std::atomic<int> rescans_{0}, flushRequests_{0}, callbackRequests_{0}, dirtyMarks_{0}, wrongThread_{0};
+};
+
+}  // namespace claphost
