@@ -208,14 +208,14 @@ struct clap_plugin {
   bool (*init)(const clap_plugin* plugin);     // main
   void (*destroy)(const clap_plugin* plugin);  // main, inactive
   bool (*activate)(const clap_plugin* plugin, double sample_rate, std::uint32_t min_frames_count,
-                   std::uint32_t max_frames_count);                                         // main, inactive
-  void (*deactivate)(const clap_plugin* plugin);                                            // main, active
-  bool (*start_processing)(const clap_plugin* plugin);                                      // audio
-  void (*stop_processing)(const clap_plugin* plugin);                                       // audio
-  void (*reset)(const clap_plugin* plugin);                                                 // audio, active
+                   std::uint32_t max_frames_count);                                        // main, inactive
+  void (*deactivate)(const clap_plugin* plugin);                                           // main, active
+  bool (*start_processing)(const clap_plugin* plugin);                                     // audio
+  void (*stop_processing)(const clap_plugin* plugin);                                      // audio
+  void (*reset)(const clap_plugin* plugin);                                                // audio, active
   clap_process_status (*process)(const clap_plugin* plugin, const clap_process* process);  // audio
-  const void* (*get_extension)(const clap_plugin* plugin, const char* id);                  // any
-  void (*on_main_thread)(const clap_plugin* plugin);                                        // main
+  const void* (*get_extension)(const clap_plugin* plugin, const char* id);                 // any
+  void (*on_main_thread)(const clap_plugin* plugin);                                       // main
 };
 
 // -- the module's entry and factories -------------------------------------------------
@@ -230,8 +230,7 @@ constexpr const char CLAP_PLUGIN_FACTORY_ID[] = "clap.plugin-factory";
 struct clap_plugin_factory {
   std::uint32_t (*get_plugin_count)(const clap_plugin_factory* factory);
   const clap_plugin_descriptor* (*get_plugin_descriptor)(const clap_plugin_factory* factory, std::uint32_t index);
-  const clap_plugin* (*create_plugin)(const clap_plugin_factory* factory, const clap_host* host,
-                                      const char* plugin_id);
+  const clap_plugin* (*create_plugin)(const clap_plugin_factory* factory, const clap_host* host, const char* plugin_id);
 };
 
 // -- extensions: audio and note ports -------------------------------------------------
@@ -298,9 +297,9 @@ struct clap_param_info {
   double default_value;
 };
 struct clap_plugin_params {
-  std::uint32_t (*count)(const clap_plugin* plugin);                                               // main
+  std::uint32_t (*count)(const clap_plugin* plugin);                                                    // main
   bool (*get_info)(const clap_plugin* plugin, std::uint32_t param_index, clap_param_info* param_info);  // main
-  bool (*get_value)(const clap_plugin* plugin, clap_id param_id, double* out_value);                  // main
+  bool (*get_value)(const clap_plugin* plugin, clap_id param_id, double* out_value);                    // main
   bool (*value_to_text)(const clap_plugin* plugin, clap_id param_id, double value, char* out_buffer,
                         std::uint32_t out_buffer_capacity);  // main
   bool (*text_to_value)(const clap_plugin* plugin, clap_id param_id, const char* param_value_text,
@@ -315,9 +314,9 @@ enum : std::uint32_t {
   CLAP_PARAM_RESCAN_ALL = 1 << 3,
 };
 struct clap_host_params {
-  void (*rescan)(const clap_host* host, std::uint32_t flags);                           // main
-  void (*clear)(const clap_host* host, clap_id param_id, std::uint32_t flags);          // main
-  void (*request_flush)(const clap_host* host);                                         // any but audio
+  void (*rescan)(const clap_host* host, std::uint32_t flags);                   // main
+  void (*clear)(const clap_host* host, clap_id param_id, std::uint32_t flags);  // main
+  void (*request_flush)(const clap_host* host);                                 // any but audio
 };
 
 // -- extension: state --------------------------------------------------------------------

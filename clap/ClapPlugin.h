@@ -77,8 +77,7 @@ class ClapPlugin final : public HostLink {
   // The plug-in record's calls (ClapPlugin.cpp).
   static bool Init(const clap::clap_plugin* plugin);
   static void Destroy(const clap::clap_plugin* plugin);
-  static bool Activate(const clap::clap_plugin* plugin, double rate, std::uint32_t minFrames,
-                       std::uint32_t maxFrames);
+  static bool Activate(const clap::clap_plugin* plugin, double rate, std::uint32_t minFrames, std::uint32_t maxFrames);
   static void Deactivate(const clap::clap_plugin* plugin);
   static bool StartProcessing(const clap::clap_plugin* plugin);
   static void StopProcessing(const clap::clap_plugin* plugin);

@@ -95,8 +95,8 @@ void ClapPlugin::RenderRange(const clap_process& process, std::uint32_t from, st
   while (from < to) {
     const std::uint32_t n = std::min(to - from, maxFrames_);
     double* channels[2] = {scratch_[0].data(), scratch_[1].data()};
-    const bool direct = output && output->data64 && output->channel_count >= 2 && output->data64[0] &&
-                        output->data64[1];
+    const bool direct =
+        output && output->data64 && output->channel_count >= 2 && output->data64[0] && output->data64[1];
     if (direct) {
       channels[0] = output->data64[0] + from;
       channels[1] = output->data64[1] + from;
@@ -121,9 +121,8 @@ clap_process_status ClapPlugin::Render(const clap_process& process) {
   if (maxFrames_ == 0) return CLAP_PROCESS_ERROR;  // not activated
   current_ = &process;
   currentOut_ = process.out_events && process.out_events->try_push ? process.out_events : nullptr;
-  const clap_input_events* in = process.in_events && process.in_events->size && process.in_events->get
-                                    ? process.in_events
-                                    : nullptr;
+  const clap_input_events* in =
+      process.in_events && process.in_events->size && process.in_events->get ? process.in_events : nullptr;
   const std::uint32_t eventCount = in ? in->size(in) : 0;
   const std::uint32_t frames = process.frames_count;
 

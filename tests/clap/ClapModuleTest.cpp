@@ -42,7 +42,8 @@ struct Note {
   int key;
   int velocity;  // 0: note off
 };
-const Note kTune[] = {{0, 0, 48, 100}, {0, 100, 55, 90}, {2, 17, 48, 0}, {3, 200, 60, 127}, {5, 1, 55, 0}, {7, 3, 60, 0}};
+const Note kTune[] = {{0, 0, 48, 100},   {0, 100, 55, 90}, {2, 17, 48, 0},
+                      {3, 200, 60, 127}, {5, 1, 55, 0},    {7, 3, 60, 0}};
 constexpr int kTuneBlocks = 12;
 
 std::vector<float> PlayClap(ClapHost& host) {
@@ -68,8 +69,8 @@ std::vector<float> PlayVst(vsthost::VstHost& host) {
     for (const Note& note : kTune)
       if (note.block == block)
         messages.push_back({static_cast<std::int32_t>(note.offset),
-                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80), static_cast<std::uint8_t>(note.key),
-                             static_cast<std::uint8_t>(note.velocity)}});
+                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80),
+                             static_cast<std::uint8_t>(note.key), static_cast<std::uint8_t>(note.velocity)}});
     if (!messages.empty()) host.SendMidi(messages);
     host.Process(nullptr, outputs, kBlock);
     out.insert(out.end(), left.begin(), left.end());
