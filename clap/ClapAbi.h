@@ -329,6 +329,68 @@ struct clap_host_state {
   void (*mark_dirty)(const clap_host* host);  // main
 };
 
+// -- extension: the editor --------------------------------------------------------------
+constexpr const char CLAP_EXT_GUI[] = "clap.gui";
+constexpr const char CLAP_WINDOW_API_WIN32[] = "win32";
+constexpr const char CLAP_WINDOW_API_X11[] = "x11";
+struct clap_window {
+  const char* api;
+  union {
+    void* cocoa;
+    void* uikit;
+    unsigned long x11;
+    void* win32;
+    void* ptr;
+  };
+};
+struct clap_gui_resize_hints {
+  bool can_resize_horizontally;
+  bool can_resize_vertically;
+  bool preserve_aspect_ratio;
+  std::uint32_t aspect_ratio_width;
+  std::uint32_t aspect_ratio_height;
+};
+// Every call on the main thread.
+struct clap_plugin_gui {
+  bool (*is_api_supported)(const clap_plugin* plugin, const char* api, bool is_floating);
+  bool (*get_preferred_api)(const clap_plugin* plugin, const char** api, bool* is_floating);
+  bool (*create)(const clap_plugin* plugin, const char* api, bool is_floating);
+  void (*destroy)(const clap_plugin* plugin);
+  bool (*set_scale)(const clap_plugin* plugin, double scale);
+  bool (*get_size)(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+  bool (*can_resize)(const clap_plugin* plugin);
+  bool (*get_resize_hints)(const clap_plugin* plugin, clap_gui_resize_hints* hints);
+  bool (*adjust_size)(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+  bool (*set_size)(const clap_plugin* plugin, std::uint32_t width, std::uint32_t height);
+  bool (*set_parent)(const clap_plugin* plugin, const clap_window* window);
+  bool (*set_transient)(const clap_plugin* plugin, const clap_window* window);
+  void (*suggest_title)(const clap_plugin* plugin, const char* title);
+  bool (*show)(const clap_plugin* plugin);
+  bool (*hide)(const clap_plugin* plugin);
+};
+
+// A periodic timer and a watched descriptor, both calling back on the main
+// thread: how an editor runs in a host's event loop without a thread.
+constexpr const char CLAP_EXT_TIMER_SUPPORT[] = "clap.timer-support";
+struct clap_plugin_timer_support {
+  void (*on_timer)(const clap_plugin* plugin, clap_id timer_id);
+};
+struct clap_host_timer_support {
+  bool (*register_timer)(const clap_host* host, std::uint32_t period_ms, clap_id* timer_id);
+  bool (*unregister_timer)(const clap_host* host, clap_id timer_id);
+};
+
+constexpr const char CLAP_EXT_POSIX_FD_SUPPORT[] = "clap.posix-fd-support";
+enum : std::uint32_t { CLAP_POSIX_FD_READ = 1 << 0, CLAP_POSIX_FD_WRITE = 1 << 1, CLAP_POSIX_FD_ERROR = 1 << 2 };
+struct clap_plugin_posix_fd_support {
+  void (*on_fd)(const clap_plugin* plugin, int fd, std::uint32_t flags);
+};
+struct clap_host_posix_fd_support {
+  bool (*register_fd)(const clap_host* host, int fd, std::uint32_t flags);
+  bool (*modify_fd)(const clap_host* host, int fd, std::uint32_t flags);
+  bool (*unregister_fd)(const clap_host* host, int fd);
+};
+
 // -- extensions the host may offer ----------------------------------------------------
 constexpr const char CLAP_EXT_THREAD_CHECK[] = "clap.thread-check";
 struct clap_host_thread_check {
@@ -361,6 +423,9 @@ static_assert(sizeof(clap_plugin) == 96 && offsetof(clap_plugin, process) == 72)
 static_assert(sizeof(clap_plugin_entry) == 40 && offsetof(clap_plugin_entry, get_factory) == 32);
 static_assert(sizeof(clap_audio_port_info) == 288 && offsetof(clap_audio_port_info, port_type) == 272);
 static_assert(sizeof(clap_note_port_info) == 268);
+static_assert(sizeof(clap_window) == 16 && offsetof(clap_window, x11) == 8);
+static_assert(sizeof(clap_gui_resize_hints) == 12);
+static_assert(sizeof(clap_plugin_gui) == 15 * 8);
 static_assert(sizeof(clap_param_info) == 1320 && offsetof(clap_param_info, name) == 16 &&
               offsetof(clap_param_info, min_value) == 1296);
 

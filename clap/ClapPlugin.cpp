@@ -32,7 +32,8 @@ const clap_plugin_descriptor ClapPlugin::kDescriptor = {
     kFeatures,
 };
 
-ClapPlugin::ClapPlugin(const clap_host* host) : host_(host), stateBuffer_(StateBuffer::kGranularity) {
+ClapPlugin::ClapPlugin(const clap_host* host, EditorFactory makeEditor)
+    : host_(host), makeEditor_(makeEditor), stateBuffer_(StateBuffer::kGranularity) {
   plugin_.desc = &kDescriptor;
   plugin_.plugin_data = this;
   plugin_.init = &Init;
@@ -51,7 +52,11 @@ ClapPlugin::ClapPlugin(const clap_host* host) : host_(host), stateBuffer_(StateB
   instrument_->FillEmptyPresets(instrument_->PresetCount());
 }
 
-ClapPlugin::~ClapPlugin() { instrument_.reset(); }
+// The editor goes first: its controls point at the instrument.
+ClapPlugin::~ClapPlugin() {
+  editor_.reset();
+  instrument_.reset();
+}
 
 template <typename Extension>
 const Extension* ClapPlugin::HostExtension(const char* id) const {
@@ -70,12 +75,19 @@ bool ClapPlugin::Init(const clap_plugin* plugin) {
   if (self->hostParams_ && (!self->hostParams_->rescan || !self->hostParams_->request_flush))
     self->hostParams_ = nullptr;
   if (self->hostState_ && !self->hostState_->mark_dirty) self->hostState_ = nullptr;
+  self->hostTimer_ = self->HostExtension<clap_host_timer_support>(CLAP_EXT_TIMER_SUPPORT);
+  if (self->hostTimer_ && (!self->hostTimer_->register_timer || !self->hostTimer_->unregister_timer))
+    self->hostTimer_ = nullptr;
+  self->hostDescriptors_ = self->HostExtension<clap_host_posix_fd_support>(CLAP_EXT_POSIX_FD_SUPPORT);
+  if (self->hostDescriptors_ && (!self->hostDescriptors_->register_fd || !self->hostDescriptors_->unregister_fd))
+    self->hostDescriptors_ = nullptr;
   return true;
 }
 
 void ClapPlugin::Destroy(const clap_plugin* plugin) {
   ClapPlugin* self = From(plugin);
   if (!self) return;
+  self->CloseEditorWindow();
   // The mutex belongs to the instrument: it must be free before it goes.
   { EffectBase::Lock lock(*self->instrument_); }
   delete self;
@@ -132,10 +144,19 @@ const void* ClapPlugin::GetExtension(const clap_plugin* plugin, const char* id) 
   static const clap_plugin_params params = {&ParamCount,       &ParamInfo,        &ParamValue,
                                             &ParamValueToText, &ParamTextToValue, &ParamFlush};
   static const clap_plugin_state state = {&SaveState, &LoadState};
+  static const clap_plugin_gui gui = {&GuiIsApiSupported, &GuiPreferredApi, &GuiCreate,    &GuiDestroy,
+                                      &GuiSetScale,       &GuiGetSize,      &GuiCanResize, &GuiResizeHints,
+                                      &GuiAdjustSize,     &GuiSetSize,      &GuiSetParent, &GuiSetTransient,
+                                      &GuiSuggestTitle,   &GuiShow,         &GuiHide};
+  static const clap_plugin_timer_support timer = {&OnTimer};
+  static const clap_plugin_posix_fd_support descriptors = {&OnDescriptor};
   if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &audioPorts;
   if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &notePorts;
   if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &params;
   if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &state;
+  if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &gui;
+  if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &timer;
+  if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &descriptors;
   return nullptr;
 }
 
@@ -224,13 +245,13 @@ void ClapPlugin::ProgramListChanged() {
 
 // -- instances ---------------------------------------------------------------------
 
-const clap_plugin* CreateClapPlugin(const clap_host* host) {
+const clap_plugin* CreateClapPlugin(const clap_host* host, EditorFactory makeEditor) {
   // One instance is made at a time across the process, as the instrument's
   // shared tables expect.
   static std::mutex creationLock;
   std::lock_guard<std::mutex> lock(creationLock);
   try {
-    return (new ClapPlugin(host))->Record();
+    return (new ClapPlugin(host, makeEditor))->Record();
   } catch (...) {
     return nullptr;
   }

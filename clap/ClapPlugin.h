@@ -18,7 +18,9 @@
 #include "clap/ClapAbi.h"
 #include "instrument/HostLink.h"
 #include "instrument/Kestrion.h"
+#include "instrument/panel/PanelEditor.h"
 #include "plugin/HandOffRing.h"
+#include "ui/EditorWindow.h"
 
 class ClapPlugin final : public HostLink {
  public:
@@ -26,8 +28,9 @@ class ClapPlugin final : public HostLink {
   static const clap::clap_plugin_descriptor kDescriptor;
 
   // Any thread (the factory's create). Makes no host call; throws when the
-  // instrument cannot be made.
-  explicit ClapPlugin(const clap::clap_host* host);
+  // instrument cannot be made. `makeEditor` makes the editor's window (the
+  // system's when null).
+  ClapPlugin(const clap::clap_host* host, EditorFactory makeEditor);
   ~ClapPlugin() override;
   ClapPlugin(const ClapPlugin&) = delete;
   ClapPlugin& operator=(const ClapPlugin&) = delete;
@@ -37,6 +40,8 @@ class ClapPlugin final : public HostLink {
     return plugin ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
   }
   Kestrion& Instrument() { return *instrument_; }
+  // The editor while the host has it created, else null.
+  panel::PanelEditor* Editor() { return editor_.get(); }
 
   // HostLink.
   void BeginEdit(int index) override;
@@ -109,6 +114,29 @@ class ClapPlugin final : public HostLink {
   // The edits waiting in the ring, as output events.
   void SendEdits(const clap::clap_output_events* out);
 
+  // The editor (ClapGui.cpp), all on the main thread.
+  static bool GuiIsApiSupported(const clap::clap_plugin* plugin, const char* api, bool isFloating);
+  static bool GuiPreferredApi(const clap::clap_plugin* plugin, const char** api, bool* isFloating);
+  static bool GuiCreate(const clap::clap_plugin* plugin, const char* api, bool isFloating);
+  static void GuiDestroy(const clap::clap_plugin* plugin);
+  static bool GuiSetScale(const clap::clap_plugin* plugin, double scale);
+  static bool GuiGetSize(const clap::clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+  static bool GuiCanResize(const clap::clap_plugin* plugin);
+  static bool GuiResizeHints(const clap::clap_plugin* plugin, clap::clap_gui_resize_hints* hints);
+  static bool GuiAdjustSize(const clap::clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+  static bool GuiSetSize(const clap::clap_plugin* plugin, std::uint32_t width, std::uint32_t height);
+  static bool GuiSetParent(const clap::clap_plugin* plugin, const clap::clap_window* window);
+  static bool GuiSetTransient(const clap::clap_plugin* plugin, const clap::clap_window* window);
+  static void GuiSuggestTitle(const clap::clap_plugin* plugin, const char* title);
+  static bool GuiShow(const clap::clap_plugin* plugin);
+  static bool GuiHide(const clap::clap_plugin* plugin);
+  static void OnTimer(const clap::clap_plugin* plugin, clap::clap_id timer);
+  static void OnDescriptor(const clap::clap_plugin* plugin, int descriptor, std::uint32_t flags);
+  // The window's events and its tick, from the host's timer or descriptor.
+  void EditorIdle();
+  // Closes the window and lets go of the host's timer and descriptor.
+  void CloseEditorWindow();
+
   // State (ClapState.cpp).
   static bool SaveState(const clap::clap_plugin* plugin, const clap::clap_ostream* stream);
   static bool LoadState(const clap::clap_plugin* plugin, const clap::clap_istream* stream);
@@ -121,9 +149,14 @@ class ClapPlugin final : public HostLink {
   void RenderRange(const clap::clap_process& process, std::uint32_t from, std::uint32_t to);
 
   const clap::clap_host* host_;
+  EditorFactory makeEditor_;
   clap::clap_plugin plugin_{};
   const clap::clap_host_params* hostParams_ = nullptr;
   const clap::clap_host_state* hostState_ = nullptr;
+  const clap::clap_host_timer_support* hostTimer_ = nullptr;
+  const clap::clap_host_posix_fd_support* hostDescriptors_ = nullptr;
+  clap::clap_id timer_ = clap::CLAP_INVALID_ID;
+  int watchedDescriptor_ = -1;
   bool active_ = false;  // main thread's
   std::uint32_t maxFrames_ = 0;
   std::vector<double> scratch_[2];  // what a 32-bit or missing channel is rendered into
@@ -137,8 +170,10 @@ class ClapPlugin final : public HostLink {
   std::atomic<bool> resetPending_{false};
   std::atomic<bool> rescanPending_{false};
   std::unique_ptr<Kestrion> instrument_;
+  std::unique_ptr<panel::PanelEditor> editor_;
   StateBuffer stateBuffer_;  // the main thread's
 };
 
-// The module's entry (ClapEntry.cpp) uses these.
-const clap::clap_plugin* CreateClapPlugin(const clap::clap_host* host);
+// A new instance for `host` (one created at a time across the process), or
+// null; the module's entry passes no editor factory.
+const clap::clap_plugin* CreateClapPlugin(const clap::clap_host* host, EditorFactory makeEditor = nullptr);

@@ -38,6 +38,10 @@ class EditorView {
   // opened the window: a window with no timer of its own handles its
   // pending events and runs its tick from here.
   virtual void HandleHostIdle() {}
+  // Host UI thread, while the window is open: a descriptor whose readiness
+  // means events wait for HandleHostIdle, for a host whose event loop can
+  // watch one; -1 when there is none.
+  virtual int EventDescriptor() const { return -1; }
 
   // Editor thread only; each blocks until the user answers, so the caller
   // holds no lock. Returns the button pressed (MessageAnswer).

@@ -170,6 +170,43 @@ const void* ClapHost::HostExtension(const clap_host* /*host*/, const char* id) {
       [](const clap_host* host) { return std::this_thread::get_id() == From(host)->mainThread_; },
       [](const clap_host* host) { return std::this_thread::get_id() != From(host)->mainThread_; },
   };
+  static const clap_host_timer_support timers = {
+      [](const clap_host* host, std::uint32_t period, clap_id* id) {
+        ClapHost* self = From(host);
+        self->CheckMainThread();
+        *id = self->nextTimer_++;
+        self->timers_.push_back({*id, period});
+        return true;
+      },
+      [](const clap_host* host, clap_id id) {
+        ClapHost* self = From(host);
+        self->CheckMainThread();
+        const auto before = self->timers_.size();
+        self->timers_.erase(std::remove_if(self->timers_.begin(), self->timers_.end(),
+                                           [id](const Timer& timer) { return timer.id == id; }),
+                            self->timers_.end());
+        return self->timers_.size() != before;
+      },
+  };
+  static const clap_host_posix_fd_support descriptors = {
+      [](const clap_host* host, int fd, std::uint32_t) {
+        ClapHost* self = From(host);
+        self->CheckMainThread();
+        self->descriptors_.push_back(fd);
+        return true;
+      },
+      [](const clap_host*, int, std::uint32_t) { return true; },
+      [](const clap_host* host, int fd) {
+        ClapHost* self = From(host);
+        self->CheckMainThread();
+        const auto before = self->descriptors_.size();
+        self->descriptors_.erase(std::remove(self->descriptors_.begin(), self->descriptors_.end(), fd),
+                                 self->descriptors_.end());
+        return self->descriptors_.size() != before;
+      },
+  };
+  if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &timers;
+  if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &descriptors;
   if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &params;
   if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &state;
   if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0) return &threadCheck;
@@ -283,6 +320,18 @@ bool ClapHost::LoadState(const std::vector<std::uint8_t>& bytes, std::uint64_t c
   MemoryStream memory{&copy, 0, chunk};
   const clap_istream stream = {&memory, &ReadStream};
   return state->load(plugin_, &stream);
+}
+
+void ClapHost::RunEventLoopOnce() {
+  auto* timer = PluginExtension<clap_plugin_timer_support>(CLAP_EXT_TIMER_SUPPORT);
+  auto* descriptor = PluginExtension<clap_plugin_posix_fd_support>(CLAP_EXT_POSIX_FD_SUPPORT);
+  // Copies: a callback may register or unregister.
+  const std::vector<Timer> timers = timers_;
+  const std::vector<int> descriptors = descriptors_;
+  if (timer)
+    for (const Timer& t : timers) timer->on_timer(plugin_, t.id);
+  if (descriptor)
+    for (int fd : descriptors) descriptor->on_fd(plugin_, fd, CLAP_POSIX_FD_READ);
 }
 
 void ClapHost::RunMainThreadCallback() {

@@ -79,6 +79,13 @@ class ClapHost {
   int WrongThreadCalls() const { return wrongThread_.load(); }
   // Runs the main-thread callback the instance asked for, if it did.
   void RunMainThreadCallback();
+  // The timers and descriptors the instance registered, still registered.
+  int Timers() const { return static_cast<int>(timers_.size()); }
+  int Descriptors() const { return static_cast<int>(descriptors_.size()); }
+  std::uint32_t TimerPeriod(std::size_t timer) const { return timers_[timer].period; }
+  // One turn of the host's event loop: every registered timer fires and
+  // every registered descriptor is reported readable.
+  void RunEventLoopOnce();
 
  private:
   static const void* HostExtension(const clap::clap_host* host, const char* id);
@@ -97,6 +104,13 @@ class ClapHost {
   std::int64_t steadyTime_ = 0;
   std::vector<double> left_, right_;
   std::vector<Event> output_;
+  struct Timer {
+    clap::clap_id id;
+    std::uint32_t period;
+  };
+  std::vector<Timer> timers_;
+  std::vector<int> descriptors_;
+  clap::clap_id nextTimer_ = 1;
   std::atomic<int> rescans_{0}, flushRequests_{0}, callbackRequests_{0}, dirtyMarks_{0}, wrongThread_{0};
 };
 

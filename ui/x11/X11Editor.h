@@ -29,6 +29,8 @@ class X11Editor : public Editor {
   // Host UI/dispatcher (effEditIdle): pending events, then the tick when
   // its period has passed. Never blocks.
   void HandleHostIdle() override;
+  // The window's own display connection.
+  int EventDescriptor() const override { return display_ ? ConnectionNumber(display_) : -1; }
 
   // Editor thread, as in Editor.
   void PresentArea(const Rect& area) override;

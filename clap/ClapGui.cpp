@@ -1,0 +1,138 @@
+// The gui extension: the panel as a child of the host's window, in the
+// system's window API (X11 or Win32, chosen by the build), at its one size.
+// On X11 the host's loop runs it: a timer for the redraw tick and, where the
+// host watches descriptors, the display connection for input between ticks.
+#include <cstdint>
+#include <cstring>
+
+#include "clap/ClapPlugin.h"
+#include "instrument/panel/PanelLayout.h"
+#include "ui/Editor.h"
+
+using namespace clap;
+
+namespace {
+
+bool IsOurApi(const char* api) { return api && std::strcmp(api, KESTRION_CLAP_WINDOW_API) == 0; }
+
+// The host's window as the editor takes it: an X window id or an HWND.
+void* NativeWindow(const clap_window& window) {
+  if (std::strcmp(window.api, CLAP_WINDOW_API_X11) == 0)
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window.x11));
+  return window.win32;
+}
+
+}  // namespace
+
+// Only embedded: the panel is a child of the host's window.
+bool ClapPlugin::GuiIsApiSupported(const clap_plugin* /*plugin*/, const char* api, bool isFloating) {
+  return IsOurApi(api) && !isFloating;
+}
+
+bool ClapPlugin::GuiPreferredApi(const clap_plugin* /*plugin*/, const char** api, bool* isFloating) {
+  if (!api || !isFloating) return false;
+  *api = std::strcmp(KESTRION_CLAP_WINDOW_API, CLAP_WINDOW_API_X11) == 0 ? CLAP_WINDOW_API_X11 : CLAP_WINDOW_API_WIN32;
+  *isFloating = false;
+  return true;
+}
+
+bool ClapPlugin::GuiCreate(const clap_plugin* plugin, const char* api, bool isFloating) {
+  ClapPlugin* self = From(plugin);
+  if (!self || !IsOurApi(api) || isFloating) return false;
+  if (self->editor_) return true;
+  try {
+    self->editor_ = std::make_unique<panel::PanelEditor>(*self->instrument_, self->makeEditor_);
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+void ClapPlugin::GuiDestroy(const clap_plugin* plugin) {
+  ClapPlugin* self = From(plugin);
+  if (!self) return;
+  self->CloseEditorWindow();
+  self->editor_.reset();
+}
+
+// The host's scale is not taken: the panel has one size until it scales.
+bool ClapPlugin::GuiSetScale(const clap_plugin* /*plugin*/, double /*scale*/) { return false; }
+
+bool ClapPlugin::GuiGetSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {
+  if (!From(plugin) || !width || !height) return false;
+  *width = panel::kPanelWidth;
+  *height = panel::kPanelHeight;
+  return true;
+}
+
+bool ClapPlugin::GuiCanResize(const clap_plugin* /*plugin*/) { return false; }
+bool ClapPlugin::GuiResizeHints(const clap_plugin* /*plugin*/, clap_gui_resize_hints* /*hints*/) { return false; }
+
+// Any size asked for becomes the panel's own.
+bool ClapPlugin::GuiAdjustSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {
+  return GuiGetSize(plugin, width, height);
+}
+
+bool ClapPlugin::GuiSetSize(const clap_plugin* /*plugin*/, std::uint32_t width, std::uint32_t height) {
+  return width == panel::kPanelWidth && height == panel::kPanelHeight;
+}
+
+bool ClapPlugin::GuiSetParent(const clap_plugin* plugin, const clap_window* window) {
+  ClapPlugin* self = From(plugin);
+  if (!self || !self->editor_ || !window || !IsOurApi(window->api)) return false;
+  self->CloseEditorWindow();
+  bool opened = false;
+  try {
+    opened = self->editor_->Window().OpenWindow(NativeWindow(*window)) != nullptr;
+  } catch (...) {
+  }
+  if (!opened) return false;
+  // Without a timer from the host the window still paints on its events,
+  // but its lights and the values others set wait for the next event.
+  if (self->hostTimer_) {
+    clap_id timer = CLAP_INVALID_ID;
+    if (self->hostTimer_->register_timer(self->host_,
+                                         static_cast<std::uint32_t>(self->editor_->Window().TimerPeriodMs()), &timer))
+      self->timer_ = timer;
+  }
+  const int descriptor = self->editor_->Window().EventDescriptor();
+  if (self->hostDescriptors_ && descriptor >= 0 &&
+      self->hostDescriptors_->register_fd(self->host_, descriptor, CLAP_POSIX_FD_READ))
+    self->watchedDescriptor_ = descriptor;
+  return true;
+}
+
+bool ClapPlugin::GuiSetTransient(const clap_plugin* /*plugin*/, const clap_window* /*window*/) { return false; }
+void ClapPlugin::GuiSuggestTitle(const clap_plugin* /*plugin*/, const char* /*title*/) {}
+
+// The window is shown while it is a child of the host's; the host shows or
+// hides its own window around it.
+bool ClapPlugin::GuiShow(const clap_plugin* plugin) {
+  ClapPlugin* self = From(plugin);
+  return self && self->editor_;
+}
+bool ClapPlugin::GuiHide(const clap_plugin* plugin) { return GuiShow(plugin); }
+
+void ClapPlugin::OnTimer(const clap_plugin* plugin, clap_id timer) {
+  ClapPlugin* self = From(plugin);
+  if (self && timer == self->timer_) self->EditorIdle();
+}
+
+void ClapPlugin::OnDescriptor(const clap_plugin* plugin, int descriptor, std::uint32_t /*flags*/) {
+  ClapPlugin* self = From(plugin);
+  if (self && descriptor == self->watchedDescriptor_) self->EditorIdle();
+}
+
+void ClapPlugin::EditorIdle() {
+  if (!editor_) return;
+  editor_->Window().HandleHostIdle();
+  editor_->Idle();
+}
+
+void ClapPlugin::CloseEditorWindow() {
+  if (timer_ != CLAP_INVALID_ID) hostTimer_->unregister_timer(host_, timer_);
+  timer_ = CLAP_INVALID_ID;
+  if (watchedDescriptor_ >= 0) hostDescriptors_->unregister_fd(host_, watchedDescriptor_);
+  watchedDescriptor_ = -1;
+  if (editor_) editor_->Window().CloseWindow();
+}
