@@ -391,6 +391,101 @@ struct clap_host_posix_fd_support {
   bool (*unregister_fd)(const clap_host* host, int fd);
 };
 
+// -- extension and factory: programs as presets --------------------------------------
+constexpr const char CLAP_EXT_PRESET_LOAD[] = "clap.preset-load/2";
+constexpr const char CLAP_EXT_PRESET_LOAD_COMPAT[] = "clap.preset-load.draft/2";
+struct clap_plugin_preset_load {
+  bool (*from_location)(const clap_plugin* plugin, std::uint32_t location_kind, const char* location,
+                        const char* load_key);  // main
+};
+struct clap_host_preset_load {
+  void (*on_error)(const clap_host* host, std::uint32_t location_kind, const char* location, const char* load_key,
+                   std::int32_t os_error, const char* msg);  // main
+  void (*loaded)(const clap_host* host, std::uint32_t location_kind, const char* location,
+                 const char* load_key);  // main
+};
+
+constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID[] = "clap.preset-discovery-factory/2";
+constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT[] = "clap.preset-discovery-factory/draft-2";
+enum : std::uint32_t { CLAP_PRESET_DISCOVERY_LOCATION_FILE = 0, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN = 1 };
+enum : std::uint32_t {
+  CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT = 1 << 0,
+  CLAP_PRESET_DISCOVERY_IS_USER_CONTENT = 1 << 1,
+  CLAP_PRESET_DISCOVERY_IS_DEMO_CONTENT = 1 << 2,
+  CLAP_PRESET_DISCOVERY_IS_FAVORITE = 1 << 3,
+};
+using clap_timestamp = std::uint64_t;  // seconds since 1970; 0 when unknown
+struct clap_universal_plugin_id {
+  const char* abi;  // "clap", "vst2", ...
+  const char* id;
+};
+struct clap_preset_discovery_metadata_receiver {
+  void* receiver_data;
+  void (*on_error)(const clap_preset_discovery_metadata_receiver* receiver, std::int32_t os_error,
+                   const char* error_message);
+  bool (*begin_preset)(const clap_preset_discovery_metadata_receiver* receiver, const char* name, const char* load_key);
+  void (*add_plugin_id)(const clap_preset_discovery_metadata_receiver* receiver,
+                        const clap_universal_plugin_id* plugin_id);
+  void (*set_soundpack_id)(const clap_preset_discovery_metadata_receiver* receiver, const char* soundpack_id);
+  void (*set_flags)(const clap_preset_discovery_metadata_receiver* receiver, std::uint32_t flags);
+  void (*add_creator)(const clap_preset_discovery_metadata_receiver* receiver, const char* creator);
+  void (*set_description)(const clap_preset_discovery_metadata_receiver* receiver, const char* description);
+  void (*set_timestamps)(const clap_preset_discovery_metadata_receiver* receiver, clap_timestamp creation_time,
+                         clap_timestamp modification_time);
+  void (*add_feature)(const clap_preset_discovery_metadata_receiver* receiver, const char* feature);
+  void (*add_extra_info)(const clap_preset_discovery_metadata_receiver* receiver, const char* key, const char* value);
+};
+struct clap_preset_discovery_filetype {
+  const char* name;
+  const char* description;
+  const char* file_extension;  // without the dot
+};
+struct clap_preset_discovery_location {
+  std::uint32_t flags;
+  const char* name;
+  std::uint32_t kind;
+  const char* location;  // null for presets inside the plug-in
+};
+struct clap_preset_discovery_soundpack;
+struct clap_preset_discovery_provider_descriptor {
+  clap_version_t clap_version;
+  const char* id;
+  const char* name;
+  const char* vendor;
+};
+struct clap_preset_discovery_provider {
+  const clap_preset_discovery_provider_descriptor* desc;
+  void* provider_data;
+  bool (*init)(const clap_preset_discovery_provider* provider);
+  void (*destroy)(const clap_preset_discovery_provider* provider);
+  bool (*get_metadata)(const clap_preset_discovery_provider* provider, std::uint32_t location_kind,
+                       const char* location, const clap_preset_discovery_metadata_receiver* metadata_receiver);
+  const void* (*get_extension)(const clap_preset_discovery_provider* provider, const char* extension_id);
+};
+struct clap_preset_discovery_indexer {
+  clap_version_t clap_version;
+  const char* name;
+  const char* vendor;
+  const char* url;
+  const char* version;
+  void* indexer_data;
+  bool (*declare_filetype)(const clap_preset_discovery_indexer* indexer,
+                           const clap_preset_discovery_filetype* filetype);
+  bool (*declare_location)(const clap_preset_discovery_indexer* indexer,
+                           const clap_preset_discovery_location* location);
+  bool (*declare_soundpack)(const clap_preset_discovery_indexer* indexer,
+                            const clap_preset_discovery_soundpack* soundpack);
+  const void* (*get_extension)(const clap_preset_discovery_indexer* indexer, const char* extension_id);
+};
+struct clap_preset_discovery_factory {
+  std::uint32_t (*count)(const clap_preset_discovery_factory* factory);
+  const clap_preset_discovery_provider_descriptor* (*get_descriptor)(const clap_preset_discovery_factory* factory,
+                                                                     std::uint32_t index);
+  const clap_preset_discovery_provider* (*create)(const clap_preset_discovery_factory* factory,
+                                                  const clap_preset_discovery_indexer* indexer,
+                                                  const char* provider_id);
+};
+
 // -- extensions the host may offer ----------------------------------------------------
 constexpr const char CLAP_EXT_THREAD_CHECK[] = "clap.thread-check";
 struct clap_host_thread_check {
@@ -426,6 +521,12 @@ static_assert(sizeof(clap_note_port_info) == 268);
 static_assert(sizeof(clap_window) == 16 && offsetof(clap_window, x11) == 8);
 static_assert(sizeof(clap_gui_resize_hints) == 12);
 static_assert(sizeof(clap_plugin_gui) == 15 * 8);
+static_assert(sizeof(clap_preset_discovery_metadata_receiver) == 11 * 8);
+static_assert(sizeof(clap_preset_discovery_location) == 32 && offsetof(clap_preset_discovery_location, kind) == 16);
+static_assert(sizeof(clap_preset_discovery_provider_descriptor) == 40);
+static_assert(sizeof(clap_preset_discovery_provider) == 48);
+static_assert(sizeof(clap_preset_discovery_indexer) == 88 &&
+              offsetof(clap_preset_discovery_indexer, indexer_data) == 48);
 static_assert(sizeof(clap_param_info) == 1320 && offsetof(clap_param_info, name) == 16 &&
               offsetof(clap_param_info, min_value) == 1296);
 

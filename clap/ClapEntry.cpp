@@ -29,7 +29,11 @@ bool Init(const char* /*path*/) { return true; }
 void Deinit() {}
 
 const void* Factory(const char* id) {
-  if (id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &kFactory;
+  if (!id) return nullptr;
+  if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &kFactory;
+  if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
+      std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+    return &kPresetDiscoveryFactory;
   return nullptr;
 }
 

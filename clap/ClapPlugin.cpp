@@ -58,12 +58,6 @@ ClapPlugin::~ClapPlugin() {
   instrument_.reset();
 }
 
-template <typename Extension>
-const Extension* ClapPlugin::HostExtension(const char* id) const {
-  if (!host_ || !host_->get_extension) return nullptr;
-  return static_cast<const Extension*>(host_->get_extension(host_, id));
-}
-
 // -- the plug-in record ----------------------------------------------------------
 
 bool ClapPlugin::Init(const clap_plugin* plugin) {
@@ -150,6 +144,7 @@ const void* ClapPlugin::GetExtension(const clap_plugin* plugin, const char* id) 
                                       &GuiSuggestTitle,   &GuiShow,         &GuiHide};
   static const clap_plugin_timer_support timer = {&OnTimer};
   static const clap_plugin_posix_fd_support descriptors = {&OnDescriptor};
+  static const clap_plugin_preset_load presets = {&LoadPreset};
   if (std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &audioPorts;
   if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &notePorts;
   if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &params;
@@ -157,6 +152,7 @@ const void* ClapPlugin::GetExtension(const clap_plugin* plugin, const char* id) 
   if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &gui;
   if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &timer;
   if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &descriptors;
+  if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0 || std::strcmp(id, CLAP_EXT_PRESET_LOAD_COMPAT) == 0) return &presets;
   return nullptr;
 }
 
@@ -245,11 +241,13 @@ void ClapPlugin::ProgramListChanged() {
 
 // -- instances ---------------------------------------------------------------------
 
+std::mutex& InstanceCreationLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 const clap_plugin* CreateClapPlugin(const clap_host* host, EditorFactory makeEditor) {
-  // One instance is made at a time across the process, as the instrument's
-  // shared tables expect.
-  static std::mutex creationLock;
-  std::lock_guard<std::mutex> lock(creationLock);
+  std::lock_guard<std::mutex> lock(InstanceCreationLock());
   try {
     return (new ClapPlugin(host, makeEditor))->Record();
   } catch (...) {

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "clap/ClapAbi.h"
@@ -90,7 +91,10 @@ class ClapPlugin final : public HostLink {
   static const void* GetExtension(const clap::clap_plugin* plugin, const char* id);
   static void OnMainThread(const clap::clap_plugin* plugin);
   template <typename Extension>
-  const Extension* HostExtension(const char* id) const;
+  const Extension* HostExtension(const char* id) const {
+    if (!host_ || !host_->get_extension) return nullptr;
+    return static_cast<const Extension*>(host_->get_extension(host_, id));
+  }
 
   // Ports (ClapPlugin.cpp).
   static std::uint32_t AudioPortCount(const clap::clap_plugin* plugin, bool isInput);
@@ -137,6 +141,9 @@ class ClapPlugin final : public HostLink {
   // Closes the window and lets go of the host's timer and descriptor.
   void CloseEditorWindow();
 
+  // Presets (ClapPresets.cpp): a program by its number, or a file.
+  static bool LoadPreset(const clap::clap_plugin* plugin, std::uint32_t kind, const char* location, const char* key);
+
   // State (ClapState.cpp).
   static bool SaveState(const clap::clap_plugin* plugin, const clap::clap_ostream* stream);
   static bool LoadState(const clap::clap_plugin* plugin, const clap::clap_istream* stream);
@@ -173,6 +180,13 @@ class ClapPlugin final : public HostLink {
   std::unique_ptr<panel::PanelEditor> editor_;
   StateBuffer stateBuffer_;  // the main thread's
 };
+
+// Held while an instance is made: one at a time across the process, as the
+// instrument's shared tables expect.
+std::mutex& InstanceCreationLock();
+
+// The factory that lists the programs for a host's preset browser.
+extern const clap::clap_preset_discovery_factory kPresetDiscoveryFactory;
 
 // A new instance for `host` (one created at a time across the process), or
 // null; the module's entry passes no editor factory.

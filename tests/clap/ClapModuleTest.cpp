@@ -78,6 +78,24 @@ std::vector<float> PlayVst(vsthost::VstHost& host) {
   return out;
 }
 
+// Every parameter's text, as the VST 2.4 plug-in shows it ("text label").
+void ExpectSameTexts(ClapHost& clap, vsthost::VstHost& vst) {
+  for (std::uint32_t i = 0; i < clap.ParamCount(); ++i) {
+    std::string expected = vst.ParameterDisplay(static_cast<std::int32_t>(i));
+    const std::string label = vst.ParameterLabel(static_cast<std::int32_t>(i));
+    if (!label.empty()) expected += " " + label;
+    EXPECT_EQ(clap.ValueToText(i, clap.ParamValue(i)), expected) << vst.ParameterName(static_cast<std::int32_t>(i));
+  }
+}
+
+// What a host's preset indexer is told.
+struct Index {
+  std::vector<clap_preset_discovery_location> locations;
+  std::vector<std::pair<std::string, std::string>> presets;  // name, load key
+  std::vector<std::string> pluginIds;
+  std::vector<std::uint32_t> flags;
+};
+
 }  // namespace
 
 TEST(ClapModule, ListsOneSynthesizerWithItsIdentityAndPorts) {
@@ -126,16 +144,12 @@ TEST(ClapModule, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
     EXPECT_NE(info.module[0], 0) << info.name;
     EXPECT_TRUE(info.min_value <= info.default_value && info.default_value <= info.max_value) << info.name;
 
-    const double value = clap->ParamValue(i);
-    const std::string text = clap->ValueToText(i, value);
-    std::string expected = vst->ParameterDisplay(static_cast<std::int32_t>(i));
-    const std::string label = vst->ParameterLabel(static_cast<std::int32_t>(i));
-    if (!label.empty()) expected += " " + label;
-    EXPECT_EQ(text, expected) << info.name;
+    const std::string text = clap->ValueToText(i, clap->ParamValue(i));
     double back = -1;
     ASSERT_TRUE(clap->TextToValue(i, text, &back)) << info.name << " " << text;
     EXPECT_EQ(clap->ValueToText(i, back), text) << info.name;
   }
+  ExpectSameTexts(*clap, *vst);
   double value;
   EXPECT_FALSE(clap->TextToValue(kKeyAssign, "No such mode", &value));
   EXPECT_FALSE(clap->TextToValue(kCutoff, "loud", &value));
@@ -253,4 +267,65 @@ TEST(ClapModule, AProgramChangeByMidiHasTheHostReadTheValuesAgainOnItsMainThread
   host->RunMainThreadCallback();
   EXPECT_EQ(host->Rescans(), 1);
   EXPECT_EQ(host->WrongThreadCalls(), 0);
+}
+
+// A host's preset browser lists the 64 programs a new instance holds; one
+// loads as a program change selects it.
+TEST(ClapModule, ListsTheProgramsAsPresetsAndLoadsOneByItsNumber) {
+  auto clap = LoadClap();
+  auto vst = LoadVst();
+  auto* factory =
+      static_cast<const clap_preset_discovery_factory*>(clap->EntryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID));
+  ASSERT_NE(factory, nullptr);
+  ASSERT_EQ(factory->count(factory), 1u);
+  const clap_preset_discovery_provider_descriptor* descriptor = factory->get_descriptor(factory, 0);
+
+  Index index;
+  clap_preset_discovery_indexer indexer{};
+  indexer.clap_version = CLAP_VERSION;
+  indexer.name = "test indexer";
+  indexer.indexer_data = &index;
+  indexer.declare_location = [](const clap_preset_discovery_indexer* self, const clap_preset_discovery_location* l) {
+    static_cast<Index*>(self->indexer_data)->locations.push_back(*l);
+    return true;
+  };
+  const clap_preset_discovery_provider* provider = factory->create(factory, &indexer, descriptor->id);
+  ASSERT_NE(provider, nullptr);
+  ASSERT_TRUE(provider->init(provider));
+  ASSERT_EQ(index.locations.size(), 1u);
+  EXPECT_EQ(index.locations[0].kind, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN);
+
+  clap_preset_discovery_metadata_receiver receiver{};
+  receiver.receiver_data = &index;
+  receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* self, const char* name, const char* key) {
+    static_cast<Index*>(self->receiver_data)->presets.emplace_back(name, key);
+    return true;
+  };
+  receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* self, const clap_universal_plugin_id* id) {
+    static_cast<Index*>(self->receiver_data)->pluginIds.push_back(std::string(id->abi) + ":" + id->id);
+  };
+  receiver.set_flags = [](const clap_preset_discovery_metadata_receiver* self, std::uint32_t flags) {
+    static_cast<Index*>(self->receiver_data)->flags.push_back(flags);
+  };
+  ASSERT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &receiver));
+  provider->destroy(provider);
+  ASSERT_EQ(index.presets.size(), 64u);
+  for (int program = 0; program < 64; ++program) {
+    EXPECT_EQ(index.presets[program].first, vst->ProgramNameIndexed(program));
+    EXPECT_EQ(index.presets[program].second, std::to_string(program));
+  }
+  EXPECT_EQ(index.pluginIds.front(), "clap:example.harrowvale.kestrion");
+  EXPECT_EQ(index.flags.front(), CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+
+  auto* presets = clap->PluginExtension<clap_plugin_preset_load>(CLAP_EXT_PRESET_LOAD);
+  ASSERT_NE(presets, nullptr);
+  ASSERT_TRUE(presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, "41"));
+  vst->SetProgram(41);
+  ExpectSameTexts(*clap, *vst);
+  EXPECT_EQ(clap->Rescans(), 1);
+  for (const char* bad : {"64", "-1", "4x", ""})
+    EXPECT_FALSE(presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, bad)) << bad;
+  EXPECT_FALSE(
+      presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/no/such/file.fxp", nullptr));
+  EXPECT_EQ(clap->Rescans(), 1);
 }

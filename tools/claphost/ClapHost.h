@@ -39,6 +39,8 @@ class ClapHost {
   bool Load(const std::string& path, std::string* error, const std::string& id = "");
   const clap::clap_plugin* Plugin() const { return plugin_; }
   const clap::clap_plugin_factory* Factory() const { return factory_; }
+  // Another factory of the module's entry, or null.
+  const void* EntryFactory(const char* id) const { return entry_ ? entry_->get_factory(id) : nullptr; }
   template <typename Extension>
   const Extension* PluginExtension(const char* id) const {
     return plugin_ ? static_cast<const Extension*>(plugin_->get_extension(plugin_, id)) : nullptr;
