@@ -67,6 +67,7 @@ std::int64_t ReadStream(const clap_istream* stream, void* data, std::uint64_t si
   auto* memory = static_cast<MemoryStream*>(stream->ctx);
   const std::uint64_t left = memory->bytes->size() - memory->position;
   const std::uint64_t n = std::min({size, memory->chunk, left});
+  if (n == 0) return 0;
   std::memcpy(data, memory->bytes->data() + memory->position, n);
   memory->position += n;
   return static_cast<std::int64_t>(n);
@@ -130,8 +131,18 @@ bool ClapHost::Load(const std::string& path, std::string* error, const std::stri
   std::string why;
   library_ = platform::OpenLibrary(path, &why);
   if (!library_.handle) return fail("cannot load plug-in '" + path + "': " + why);
-  entry_ = static_cast<const clap_plugin_entry*>(platform::FindSymbol(library_, "clap_entry"));
-  if (!entry_) return fail("'" + path + "' is not a CLAP plug-in: no clap_entry");
+  const auto* entry = static_cast<const clap_plugin_entry*>(platform::FindSymbol(library_, "clap_entry"));
+  if (!entry) return fail("'" + path + "' is not a CLAP plug-in: no clap_entry");
+  return Attach(entry, path, error, id);
+}
+
+bool ClapHost::Attach(const clap_plugin_entry* entry, const std::string& path, std::string* error,
+                      const std::string& id) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  entry_ = entry;
   if (!clap_version_is_compatible(entry_->clap_version)) return fail("'" + path + "' has an incompatible version");
   if (!entry_->init(path.c_str())) return fail("the entry of '" + path + "' refused to initialise");
   entryInitialised_ = true;
@@ -231,10 +242,12 @@ void ClapHost::Deactivate() {
 
 clap_process_status ClapHost::Process(std::uint32_t frames, const std::vector<Event>& events, bool doublePrecision,
                                       const clap_event_transport* transport) {
-  std::vector<float> left32(frames), right32(frames);
+  // Kept between calls: a block allocates nothing on the host's side either.
+  left32_.assign(frames, 0.0f);
+  right32_.assign(frames, 0.0f);
   left_.assign(frames, 0.0);
   right_.assign(frames, 0.0);
-  float* channels32[2] = {left32.data(), right32.data()};
+  float* channels32[2] = {left32_.data(), right32_.data()};
   double* channels64[2] = {left_.data(), right_.data()};
   clap_audio_buffer output{};
   output.channel_count = 2;
@@ -259,8 +272,8 @@ clap_process_status ClapHost::Process(std::uint32_t frames, const std::vector<Ev
   steadyTime_ += frames;
   if (!doublePrecision)
     for (std::uint32_t i = 0; i < frames; ++i) {
-      left_[i] = left32[i];
-      right_[i] = right32[i];
+      left_[i] = left32_[i];
+      right_[i] = right32_[i];
     }
   return status;
 }

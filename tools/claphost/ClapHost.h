@@ -37,6 +37,9 @@ class ClapHost {
   // plug-in with `id` (the first the factory lists when empty); false with
   // a one-line reason.
   bool Load(const std::string& path, std::string* error, const std::string& id = "");
+  // The same for an entry already in this process (a plug-in linked in).
+  bool Attach(const clap::clap_plugin_entry* entry, const std::string& path, std::string* error,
+              const std::string& id = "");
   const clap::clap_plugin* Plugin() const { return plugin_; }
   const clap::clap_plugin_factory* Factory() const { return factory_; }
   // Another factory of the module's entry, or null.
@@ -105,6 +108,7 @@ class ClapHost {
   std::uint32_t maxFrames_ = 0;
   std::int64_t steadyTime_ = 0;
   std::vector<double> left_, right_;
+  std::vector<float> left32_, right32_;
   std::vector<Event> output_;
   struct Timer {
     clap::clap_id id;
