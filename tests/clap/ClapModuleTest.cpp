@@ -2,9 +2,12 @@
 // and compared with the VST 2.4 plug-in built from the same instrument.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/claphost/ClapHost.h"
@@ -328,4 +331,38 @@ TEST(ClapModule, ListsTheProgramsAsPresetsAndLoadsOneByItsNumber) {
   EXPECT_FALSE(
       presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/no/such/file.fxp", nullptr));
   EXPECT_EQ(clap->Rescans(), 1);
+}
+
+// The main thread saves and restores the state and selects programs while
+// the audio thread plays and automates: every block stays finite, and the
+// thread checker finds no race.
+TEST(ClapConcurrency, TheMainThreadRestoresWhileTheAudioThreadPlays) {
+  auto host = LoadClap();
+  ASSERT_TRUE(host->Activate(kRate, kBlock));
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(host->SaveState(&state));
+  auto* presets = host->PluginExtension<clap_plugin_preset_load>(CLAP_EXT_PRESET_LOAD);
+  std::atomic<bool> playing{true};
+  std::atomic<bool> finite{true};
+  std::thread audio([&] {
+    for (int block = 0; playing.load(); ++block) {
+      std::vector<claphost::Event> events;
+      if (block % 8 == 0) events.push_back(claphost::NoteOn(3, 48 + block % 12, 0.8));
+      if (block % 8 == 4) events.push_back(claphost::NoteOff(0, 48 + (block - 4) % 12));
+      events.push_back(claphost::ParamValue(17, kCutoff, (block % 100) / 100.0));
+      host->Process(kBlock, events);
+      for (double sample : host->Left()) finite = finite && std::isfinite(sample);
+    }
+  });
+  for (int round = 0; round < 40; ++round) {
+    EXPECT_TRUE(host->LoadState(state));
+    presets->from_location(host->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr,
+                           std::to_string(round % 64).c_str());
+    std::vector<std::uint8_t> saved;
+    EXPECT_TRUE(host->SaveState(&saved));
+    host->ValueToText(kCutoff, host->ParamValue(kCutoff));
+  }
+  playing = false;
+  audio.join();
+  EXPECT_TRUE(finite);
 }
