@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/FuzzReader.h"
 #include "tools/claphost/ClapHost.h"
 
 using namespace clap;
@@ -20,28 +21,12 @@ extern "C" const clap_plugin_entry clap_entry;
 
 namespace {
 
+using fuzz::Reader;
+
 constexpr std::uint32_t kMaximumFrames = 4096;
 constexpr int kMaximumEvents = 64;
 constexpr int kMaximumBlocks = 48;
 constexpr double kRates[] = {44100, 48000, 96000, 8000, 1000, 384000, 22050};
-
-// The fuzz bytes read in order; zeros once they run out.
-struct Reader {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t position = 0;
-  bool More() const { return position < size; }
-  std::uint8_t Byte() { return position < size ? data[position++] : 0; }
-  std::uint16_t Word() { return static_cast<std::uint16_t>(Byte() << 8 | Byte()); }
-  template <typename T>
-  T Raw() {
-    std::uint8_t bytes[sizeof(T)];
-    for (std::uint8_t& b : bytes) b = Byte();
-    T value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-  }
-};
 
 // One event of the given record type with fields from the reader; its
 // stated size is usually the record's, sometimes anything.

@@ -11,24 +11,17 @@
 #include "dsp/SampleRate.h"
 #include "dsp/SharedPitchTables.h"
 #include "tests/fuzz/FuzzHost.h"
+#include "tests/fuzz/FuzzReader.h"
 
 using namespace dsp;
 
 namespace {
 
+using fuzz::Reader;
+
 constexpr int kMaximumFrames = 4096;
 constexpr int kMaximumEvents = 64;
 constexpr int kMaximumBlocks = 64;
-
-// The fuzz bytes read in order; zeros once they run out.
-struct Reader {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t position = 0;
-  bool More() const { return position < size; }
-  std::uint8_t Byte() { return position < size ? data[position++] : 0; }
-  std::uint16_t Word() { return static_cast<std::uint16_t>(Byte() << 8 | Byte()); }
-};
 
 struct Stream {
   vst::VstMidiEvent midi[kMaximumEvents];
