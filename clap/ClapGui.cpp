@@ -2,6 +2,10 @@
 // system's window API (X11 or Win32, chosen by the build), at its one size.
 // On X11 the host's loop runs it: a timer for the redraw tick and, where the
 // host watches descriptors, the display connection for input between ticks.
+// A host without timers gets a thread of ours that only asks it for a
+// main-thread callback each tick: the editor itself still runs on the main
+// thread.
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
@@ -87,14 +91,12 @@ bool ClapPlugin::GuiSetParent(const clap_plugin* plugin, const clap_window* wind
   } catch (...) {
   }
   if (!opened) return false;
-  // Without a timer from the host the window still paints on its events,
-  // but its lights and the values others set wait for the next event.
+  const int period = self->editor_->Window().TimerPeriodMs();
   if (self->hostTimer_) {
     clap_id timer = CLAP_INVALID_ID;
-    if (self->hostTimer_->register_timer(self->host_,
-                                         static_cast<std::uint32_t>(self->editor_->Window().TimerPeriodMs()), &timer))
-      self->timer_ = timer;
+    if (self->hostTimer_->register_timer(self->host_, static_cast<std::uint32_t>(period), &timer)) self->timer_ = timer;
   }
+  if (self->timer_ == CLAP_INVALID_ID) self->StartIdleRequests(period);
   const int descriptor = self->editor_->Window().EventDescriptor();
   if (self->hostDescriptors_ && descriptor >= 0 &&
       self->hostDescriptors_->register_fd(self->host_, descriptor, CLAP_POSIX_FD_READ))
@@ -129,7 +131,35 @@ void ClapPlugin::EditorIdle() {
   editor_->Idle();
 }
 
+void ClapPlugin::StartIdleRequests(int periodMs) {
+  if (!host_ || !host_->request_callback) return;
+  stopIdleRequests_ = false;
+  idleRequests_ = std::thread([this, periodMs] {
+    std::unique_lock<std::mutex> lock(idleRequestsLock_);
+    while (
+        !idleRequestsStop_.wait_for(lock, std::chrono::milliseconds(periodMs), [this] { return stopIdleRequests_; })) {
+      // The host is called with no lock held.
+      lock.unlock();
+      idlePending_.store(true, std::memory_order_release);
+      host_->request_callback(host_);
+      lock.lock();
+    }
+  });
+}
+
+void ClapPlugin::StopIdleRequests() {
+  if (!idleRequests_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(idleRequestsLock_);
+    stopIdleRequests_ = true;
+  }
+  idleRequestsStop_.notify_all();
+  idleRequests_.join();
+  idlePending_.store(false, std::memory_order_release);
+}
+
 void ClapPlugin::CloseEditorWindow() {
+  StopIdleRequests();
   if (timer_ != CLAP_INVALID_ID) hostTimer_->unregister_timer(host_, timer_);
   timer_ = CLAP_INVALID_ID;
   if (watchedDescriptor_ >= 0) hostDescriptors_->unregister_fd(host_, watchedDescriptor_);

@@ -54,6 +54,7 @@ ClapPlugin::ClapPlugin(const clap_host* host, EditorFactory makeEditor)
 
 // The editor goes first: its controls point at the instrument.
 ClapPlugin::~ClapPlugin() {
+  StopIdleRequests();
   editor_.reset();
   instrument_.reset();
 }
@@ -161,6 +162,7 @@ void ClapPlugin::OnMainThread(const clap_plugin* plugin) {
   ClapPlugin* self = From(plugin);
   if (!self) return;
   if (self->rescanPending_.exchange(false, std::memory_order_acq_rel)) self->ProgramListChanged();
+  if (self->idlePending_.exchange(false, std::memory_order_acq_rel)) self->EditorIdle();
 }
 
 // -- ports: no audio input, one stereo output; notes in, MIDI Thru out ------------------

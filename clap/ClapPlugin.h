@@ -12,8 +12,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "clap/ClapAbi.h"
@@ -140,6 +142,10 @@ class ClapPlugin final : public HostLink {
   void EditorIdle();
   // Closes the window and lets go of the host's timer and descriptor.
   void CloseEditorWindow();
+  // For a host with no timer: a thread that only asks, once a tick, for a
+  // main-thread callback, in which the editor then runs.
+  void StartIdleRequests(int periodMs);
+  void StopIdleRequests();
 
   // Presets (ClapPresets.cpp): a program by its number, or a file.
   static bool LoadPreset(const clap::clap_plugin* plugin, std::uint32_t kind, const char* location, const char* key);
@@ -176,6 +182,11 @@ class ClapPlugin final : public HostLink {
   HandOffRing<Edit, 1024> edits_;  // main thread → process or flush
   std::atomic<bool> resetPending_{false};
   std::atomic<bool> rescanPending_{false};
+  std::atomic<bool> idlePending_{false};
+  std::thread idleRequests_;
+  std::mutex idleRequestsLock_;
+  std::condition_variable idleRequestsStop_;
+  bool stopIdleRequests_ = false;  // under idleRequestsLock_
   std::unique_ptr<Kestrion> instrument_;
   std::unique_ptr<panel::PanelEditor> editor_;
   StateBuffer stateBuffer_;  // the main thread's

@@ -164,7 +164,7 @@ void ClapHost::CheckMainThread() {
   if (std::this_thread::get_id() != mainThread_) ++wrongThread_;
 }
 
-const void* ClapHost::HostExtension(const clap_host* /*host*/, const char* id) {
+const void* ClapHost::HostExtension(const clap_host* host, const char* id) {
   static const clap_host_params params = {
       [](const clap_host* host, std::uint32_t) {
         From(host)->CheckMainThread();
@@ -216,8 +216,9 @@ const void* ClapHost::HostExtension(const clap_host* /*host*/, const char* id) {
         return self->descriptors_.size() != before;
       },
   };
-  if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &timers;
-  if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &descriptors;
+  const bool loop = From(host)->offerEditorLoop_;
+  if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return loop ? &timers : nullptr;
+  if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return loop ? &descriptors : nullptr;
   if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &params;
   if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &state;
   if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0) return &threadCheck;

@@ -33,6 +33,10 @@ class ClapHost {
   ClapHost(const ClapHost&) = delete;
   ClapHost& operator=(const ClapHost&) = delete;
 
+  // Whether the host offers timers and watched descriptors (it does unless
+  // told otherwise before Load).
+  void OfferEditorLoop(bool offer) { offerEditorLoop_ = offer; }
+
   // Loads the file, initialises its entry, creates and initialises the
   // plug-in with `id` (the first the factory lists when empty); false with
   // a one-line reason.
@@ -117,6 +121,7 @@ class ClapHost {
   std::vector<Timer> timers_;
   std::vector<int> descriptors_;
   clap::clap_id nextTimer_ = 1;
+  bool offerEditorLoop_ = true;
   std::atomic<int> rescans_{0}, flushRequests_{0}, callbackRequests_{0}, dirtyMarks_{0}, wrongThread_{0};
 };
 
