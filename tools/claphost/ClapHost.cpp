@@ -9,6 +9,13 @@ namespace claphost {
 
 namespace {
 
+thread_local int tCallbackDepth = 0;
+// Marks the host's own work inside a call from the plug-in.
+struct InHost {
+  InHost() { ++tCallbackDepth; }
+  ~InHost() { --tCallbackDepth; }
+};
+
 template <typename Record>
 Event Whole(const Record& record) {
   Event event;
@@ -41,6 +48,7 @@ struct InputList {
 };
 
 bool PushOutput(const clap_output_events* list, const clap_event_header* header) {
+  InHost inHost;
   if (!header || header->size < sizeof(clap_event_header)) return false;
   Event event;
   event.bytes.assign(reinterpret_cast<const std::uint8_t*>(header),
@@ -111,7 +119,10 @@ ClapHost::ClapHost() : mainThread_(std::this_thread::get_id()) {
   host_.get_extension = &HostExtension;
   host_.request_restart = [](const clap_host*) {};
   host_.request_process = [](const clap_host*) {};
-  host_.request_callback = [](const clap_host* host) { ++From(host)->callbackRequests_; };
+  host_.request_callback = [](const clap_host* host) {
+    InHost inHost;
+    ++From(host)->callbackRequests_;
+  };
 }
 
 ClapHost::~ClapHost() {
@@ -335,6 +346,8 @@ bool ClapHost::LoadState(const std::vector<std::uint8_t>& bytes, std::uint64_t c
   const clap_istream stream = {&memory, &ReadStream};
   return state->load(plugin_, &stream);
 }
+
+bool ClapHost::InCallback() { return tCallbackDepth > 0; }
 
 void ClapHost::RunEventLoopOnce() {
   auto* timer = PluginExtension<clap_plugin_timer_support>(CLAP_EXT_TIMER_SUPPORT);

@@ -86,6 +86,10 @@ class ClapHost {
   int DirtyMarks() const { return dirtyMarks_.load(); }
   // Calls made on a thread the interface does not allow for them.
   int WrongThreadCalls() const { return wrongThread_.load(); }
+  // True while the calling thread is inside one of the host's calls: a
+  // watch of what a plug-in does on its audio thread leaves them out.
+  static bool InCallback();
+
   // Runs the main-thread callback the instance asked for, if it did.
   void RunMainThreadCallback();
   // The timers and descriptors the instance registered, still registered.

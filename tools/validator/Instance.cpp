@@ -5,10 +5,11 @@
 #include <cstdio>
 
 #include "Validator.h"
+#include "tools/claphost/ClapHost.h"
 
 namespace validator {
 
-bool HostCallbackActive() { return vsthost::VstHost::InCallback(); }
+bool HostCallbackActive() { return vsthost::VstHost::InCallback() || claphost::ClapHost::InCallback(); }
 
 void Report::Begin(const char* name) {
   std::snprintf(progress_.check, sizeof progress_.check, "%s", name);

@@ -91,4 +91,15 @@ void CheckState(const Options& options, Report& report);
 void CheckEditor(const Options& options, Report& report);
 void CheckConcurrentCreation(const Options& options, Report& report);
 
+// A CLAP plug-in (ClapChecks.cpp): the same families of checks through a
+// CLAP host.
+bool IsClapPlugin(const std::string& path);
+void CheckClapLoad(const Options& options, Report& report);
+void CheckClapLifecycle(const Options& options, Report& report);
+void CheckClapProcessing(const Options& options, Report& report);
+void CheckClapAudioThread(const Options& options, Report& report);
+void CheckClapParameters(const Options& options, Report& report);
+void CheckClapState(const Options& options, Report& report);
+void CheckClapEditor(const Options& options, Report& report);
+
 }  // namespace validator

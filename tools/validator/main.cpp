@@ -1,8 +1,11 @@
 // kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN
+// PLUGIN is a VST 2.4 module, or a CLAP plug-in (a .clap file).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "GroupProcess.h"
 #include "Validator.h"
@@ -25,6 +28,16 @@ const Group kGroups[] = {
     {"state", validator::CheckState},
     {"editor", validator::CheckEditor},
     {"threads", validator::CheckConcurrentCreation},
+};
+
+const Group kClapGroups[] = {
+    {"clap.load", validator::CheckClapLoad},
+    {"clap.lifecycle", validator::CheckClapLifecycle},
+    {"clap.process", validator::CheckClapProcessing},
+    {"clap.audiothread", validator::CheckClapAudioThread},
+    {"clap.parameters", validator::CheckClapParameters},
+    {"clap.state", validator::CheckClapState},
+    {"clap.editor", validator::CheckClapEditor},
 };
 
 // Generous for a plug-in under the sanitizers or Wine, and still well short
@@ -75,6 +88,8 @@ int main(int argc, char** argv) {
     validator::Report report(*progress);
     for (const Group& group : kGroups)
       if (options.group == group.name) group.run(options, report);
+    for (const Group& group : kClapGroups)
+      if (options.group == group.name) group.run(options, report);
     progress->finished = true;
     return 0;
   }
@@ -82,7 +97,10 @@ int main(int argc, char** argv) {
   const double seconds = options.timeLimit > 0 ? options.timeLimit : options.quick ? kQuickTimeLimit : kFullTimeLimit;
   validator::Progress totals;
   validator::Report report(totals);
-  for (const Group& group : kGroups) {
+  const bool clap = validator::IsClapPlugin(options.plugin);
+  std::vector<Group> groups(clap ? std::begin(kClapGroups) : std::begin(kGroups),
+                            clap ? std::end(kClapGroups) : std::end(kGroups));
+  for (const Group& group : groups) {
     validator::GroupOutcome outcome = validator::RunInOwnProcess(options, group.name, group.run, seconds);
     const validator::Progress& counted = outcome.progress;
     totals.passed += counted.passed;
@@ -101,7 +119,7 @@ int main(int argc, char** argv) {
       else
         report.Fail(counted.check, "crashed: " + outcome.how + where);
     }
-    if (std::strcmp(group.name, "load") == 0 && totals.failed > 0) break;
+    if ((std::strcmp(group.name, "load") == 0 || std::strcmp(group.name, "clap.load") == 0) && totals.failed > 0) break;
   }
   return Summary(totals);
 }
