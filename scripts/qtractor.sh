@@ -1,0 +1,263 @@
+#!/usr/bin/env bash
+# Plays the CLAP plug-in in a real host, Qtractor (Debian's `qtractor`
+# package), on a virtual display: one MIDI track with Kestrion as its
+# instrument plays a looped clip on a dummy JACK server, the editor is opened
+# from the track's plug-in list and its CutOff knob dragged, and the host's
+# saved session tells whether it saw the change. Not part of the test
+# command. Run after a Linux build:
+#   bash scripts/qtractor.sh [CLAP_FILE] [SHOT.png]
+# Then it reopens the saved session, to see the plug-in restore its state.
+# It leaves SHOT (the editor open over the playing session), SHOT with
+# "-knob" before its extension (after the drag) and with "-reopened" (the
+# saved session reopened), the session, the master output as WAV files with
+# sox's measure of each, and the logs, all under build/qtractor (a private
+# HOME), and stops everything it started.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+CLAP=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.clap}")
+WORK=$BUILD_ROOT/qtractor
+SHOT=$(realpath -m "${2:-$WORK/qtractor.png}")
+KNOB_SHOT=${SHOT%.png}-knob.png
+REOPENED_SHOT=${SHOT%.png}-reopened.png
+[ -f "$CLAP" ] || die "no plug-in at $CLAP: build first"
+{ command -v qtractor && command -v jackd && command -v jack_rec && command -v xdotool &&
+  command -v import && command -v Xvfb && command -v sox && command -v cc; } >/dev/null || {
+  as_root apt-get -o DPkg::Lock::Timeout=600 update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+    --no-install-recommends qtractor jackd2 xdotool imagemagick xvfb sox gcc libc6-dev
+}
+
+# Where things sit in Qtractor's windows, in pixels from the window's corner,
+# as its private configuration lays them out on the first run: the plug-in's
+# row in the first track's plug-in list, the Play button, the File menu with
+# its Save and Exit items, the Discard button of the "save changes?" dialog,
+# and the panel's CutOff knob.
+PLUGIN_ROW=(178 179)
+PLAY_BUTTON=(240 74)
+FILE_MENU=(20 8)
+SAVE_ITEM=(48 99)
+EXIT_ITEM=(44 169)
+DISCARD_BUTTON=(258 104)
+CUTOFF_KNOB=(870 43)
+CUTOFF_INDEX=43
+
+log "qtractor: a private home, the plug-in and the ALSA stand-in"
+rm -rf "$WORK"
+mkdir -p "$WORK/home" "$WORK/plugins" "$WORK/session" "$(dirname "$SHOT")"
+export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_CACHE_HOME=$WORK/home/.cache
+export XDG_DATA_HOME=$WORK/home/.local/share XDG_RUNTIME_DIR=$WORK/home/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export CLAP_PATH=$WORK/plugins JACK_DEFAULT_SERVER=kestrion-qtractor-$$
+cp "$CLAP" "$WORK/plugins/Kestrion.clap"
+cc -O2 -Wall -shared -fPIC -o "$WORK/qtractor-seq.so" \
+  "$KESTRION_ROOT/scripts/qtractor-seq.c" -l:libasound.so.2
+
+# Every process started here is stopped on the way out, newest first.
+started=()
+stop_all() {
+  local i
+  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+    kill "${started[i]}" 2>/dev/null || true
+    wait "${started[i]}" 2>/dev/null || true
+  done
+}
+trap stop_all EXIT
+
+# SMF bytes as printf escapes: a variable-length quantity, a big-endian
+# 32-bit number.
+vlq() {
+  local n=$1 out
+  out=$(printf '\\x%02x' $((n & 0x7f)))
+  for ((n >>= 7; n > 0; n >>= 7)); do out=$(printf '\\x%02x' $(((n & 0x7f) | 0x80)))$out; done
+  printf '%s' "$out"
+}
+be32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 >> 24 & 255)) $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) $(($1 & 255)); }
+
+# write_clip FILE: four bars of arpeggios at 960 ticks a beat, one note a
+# beat held for three quarters of it.
+write_clip() {
+  local events="" gap=0 note length
+  for note in 48 55 60 64 67 72 67 64 45 52 57 60 64 69 64 60; do
+    events+="$(vlq $gap)\\x90$(printf '\\x%02x' "$note")\\x64$(vlq 720)\\x80$(printf '\\x%02x' "$note")\\x40"
+    gap=240
+  done
+  events+="$(vlq 240)\\xff\\x2f\\x00"
+  length=$(printf "$events" | wc -c)
+  # shellcheck disable=SC2059 # the format is the escapes themselves
+  printf "MThd$(be32 6)\\x00\\x00\\x00\\x01\\x03\\xc0MTrk$(be32 "$length")$events" >"$1"
+}
+
+log "qtractor: a session with one MIDI track playing Kestrion"
+write_clip "$WORK/session/clip.mid"
+# Four bars at 120 beats a minute are 384000 frames at 48 kHz; the loop
+# covers the clip, so the notes go on while the editor is driven.
+cat >"$WORK/session/kestrion.qtr" <<XML
+<!DOCTYPE qtractorSession>
+<session version="Qtractor 0.9.31" name="kestrion">
+ <properties>
+  <directory>$WORK/session</directory>
+  <description>Kestrion (CLAP) on one MIDI track</description>
+  <sample-rate>48000</sample-rate>
+  <tempo>120</tempo>
+  <ticks-per-beat>960</ticks-per-beat>
+  <beats-per-bar>4</beats-per-bar>
+  <beat-divisor>2</beat-divisor>
+ </properties>
+ <state>
+  <loop-start>0</loop-start>
+  <loop-end>384000</loop-end>
+  <punch-in>0</punch-in>
+  <punch-out>0</punch-out>
+ </state>
+ <tracks>
+  <track name="Kestrion" type="midi">
+   <properties>
+    <input-bus>Master</input-bus>
+    <output-bus>Master</output-bus>
+    <midi-omni>0</midi-omni>
+    <midi-channel>0</midi-channel>
+    <midi-drums>0</midi-drums>
+   </properties>
+   <state>
+    <mute>0</mute><solo>0</solo><record>0</record><monitor>0</monitor>
+    <gain>1</gain><panning>0</panning>
+   </state>
+   <view><height>96</height></view>
+   <clips>
+    <clip name="notes">
+     <properties>
+      <name>notes</name><start>0</start><offset>0</offset><length>384000</length>
+      <gain>1</gain><panning>0</panning><mute>0</mute>
+     </properties>
+     <midi-clip><filename>clip.mid</filename><track-channel>0</track-channel></midi-clip>
+    </clip>
+   </clips>
+   <plugins>
+    <plugin type="CLAP">
+     <filename>$WORK/plugins/Kestrion.clap</filename>
+     <index>0</index>
+     <activated>1</activated>
+    </plugin>
+    <audio-output-bus>0</audio-output-bus>
+    <audio-output-auto-connect>1</audio-output-auto-connect>
+   </plugins>
+  </track>
+ </tracks>
+</session>
+XML
+
+if [ -z "${DISPLAY:-}" ]; then
+  log "qtractor: a virtual display"
+  Xvfb :57 -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  started+=($!)
+  export DISPLAY=:57
+  for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break || sleep 0.1; done
+fi
+
+log "qtractor: a dummy JACK server ($JACK_DEFAULT_SERVER)"
+jackd --no-realtime -d dummy -r 48000 -p 1024 >"$WORK/jackd.log" 2>&1 &
+started+=($!)
+jack_wait -w -t 10 >/dev/null 2>&1 || die "the JACK server did not start (see $WORK/jackd.log)"
+
+# open_session LOG: Qtractor on the session, its window placed at the top of
+# the screen. QTRACTOR_WRAPPER runs it under another command, e.g.
+# QTRACTOR_WRAPPER="gdb -batch -ex run -ex bt --args" for a backtrace.
+open_session() {
+  # shellcheck disable=SC2086 # the wrapper is a command line
+  LD_PRELOAD=$WORK/qtractor-seq.so ${QTRACTOR_WRAPPER:-} qtractor "$WORK/session/kestrion.qtr" >"$WORK/$1" 2>&1 &
+  qtractor_pid=$!
+  started+=($qtractor_pid)
+  main=$(timeout 30 xdotool search --sync --name 'kestrion\.qtr' | head -1) ||
+    die "no Qtractor window (see $WORK/$1)"
+  # Without a window manager nothing places the windows: the session above
+  # the editor, both whole on the screen.
+  xdotool windowmove "$main" 0 0 windowsize "$main" 1600 590
+  sleep 3
+}
+
+# Keys reach Qtractor's window unreliably with no window manager to make it
+# active, so everything is done with the mouse.
+menu_item() {
+  xdotool mousemove --window "$main" "${FILE_MENU[@]}" click 1 sleep 0.7 \
+    mousemove --window "$main" "$@" click 1
+}
+
+play() {
+  xdotool mousemove --window "$main" "${PLAY_BUTTON[@]}" click 1
+  sleep 2
+}
+
+# record NAME: three seconds of the master bus, and sox's measure of them.
+record() {
+  timeout 20 jack_rec -f "$WORK/$1.wav" -d 3 Qtractor:Master/out_1 Qtractor:Master/out_2 >/dev/null 2>&1
+  sox "$WORK/$1.wav" -n stat 2>&1 | grep -E 'Maximum amplitude|RMS +amplitude|Rough +frequency' |
+    sed "s/^/$1: /"
+}
+
+open_editor() {
+  xdotool mousemove --window "$main" "${PLUGIN_ROW[@]}" click --repeat 2 --delay 80 1
+  editor=$(timeout 15 xdotool search --sync --name '^Kestrion - ' | head -1) ||
+    die "no editor window (see $WORK/qtractor.log)"
+  xdotool windowmove "$editor" 252 605
+  sleep 2
+}
+
+# quit LOG: File > Exit, and how Qtractor ended. A session it takes for
+# changed makes it ask whether to save: the answer is Discard.
+quit() {
+  menu_item "${EXIT_ITEM[@]}"
+  local status=0 warning
+  if warning=$(timeout 3 xdotool search --sync --name '^Warning' 2>/dev/null | head -1) && [ -n "$warning" ]; then
+    echo "qtractor: asked to save changes at Exit; discarding"
+    xdotool mousemove --window "$warning" "${DISCARD_BUTTON[@]}" click 1
+  fi
+  timeout 20 tail --pid="$qtractor_pid" -f /dev/null || {
+    echo "qtractor: still running 20 s after Exit; killed"
+    kill "$qtractor_pid"
+  }
+  wait "$qtractor_pid" || status=$?
+  echo "qtractor: exit status $status"
+  grep -v 'XDG_RUNTIME_DIR' "$WORK/$1" | sed "s/^/$1: /" || true
+}
+
+saved_cutoff() {
+  # Qtractor writes a parameter's attributes in no fixed order.
+  grep "<param [^>]*index=\"$CUTOFF_INDEX\"" "$WORK/session/kestrion.qtr" | sed 's|.*>\([^<]*\)</param>.*|\1|'
+}
+
+log "qtractor: opening the session and playing the clip"
+open_session qtractor.log
+play
+record before-knob
+
+log "qtractor: opening the editor from the plug-in list"
+open_editor
+import -window root -trim +repage "$SHOT"
+
+log "qtractor: turning the CutOff knob"
+xdotool mousemove --window "$editor" "${CUTOFF_KNOB[@]}" sleep 0.2 mousedown 1
+for step in $(seq 8); do
+  xdotool mousemove --window "$editor" "${CUTOFF_KNOB[0]}" $((CUTOFF_KNOB[1] - 10 * step)) sleep 0.1
+done
+xdotool mouseup 1
+sleep 1
+record after-knob
+import -window root -trim +repage "$KNOB_SHOT"
+
+# The session written above has no parameter values: the saved one has them
+# only if Qtractor took the session for changed, that is, saw the knob move.
+log "qtractor: saving the session and quitting"
+menu_item "${SAVE_ITEM[@]}"
+sleep 2
+echo "CutOff in the saved session: $(saved_cutoff || echo none)"
+quit qtractor.log
+
+log "qtractor: reopening the saved session"
+open_session qtractor-reopened.log
+play
+record reopened
+open_editor
+import -window root -trim +repage "$REOPENED_SHOT"
+quit qtractor-reopened.log
+echo "qtractor: screenshots in $SHOT, $KNOB_SHOT and $REOPENED_SHOT (session and logs in $WORK)"
