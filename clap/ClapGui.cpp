@@ -70,7 +70,12 @@ bool ClapPlugin::GuiGetSize(const clap_plugin* plugin, std::uint32_t* width, std
 }
 
 bool ClapPlugin::GuiCanResize(const clap_plugin* /*plugin*/) { return false; }
-bool ClapPlugin::GuiResizeHints(const clap_plugin* /*plugin*/, clap_gui_resize_hints* /*hints*/) { return false; }
+// Hints that say what can_resize says: hosts ask even for a fixed size.
+bool ClapPlugin::GuiResizeHints(const clap_plugin* /*plugin*/, clap_gui_resize_hints* hints) {
+  if (!hints) return false;
+  *hints = {false, false, false, 0, 0};
+  return true;
+}
 
 // Any size asked for becomes the panel's own.
 bool ClapPlugin::GuiAdjustSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {

@@ -217,6 +217,7 @@ TEST(ClapModule, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   EXPECT_DOUBLE_EQ(second->ParamValue(kCutoff), 0.25);
   EXPECT_EQ(second->ParamValue(kKeyAssign), 3);
   EXPECT_GE(second->Rescans(), 1);
+  EXPECT_EQ(second->DirtyMarks(), 0);  // the host loaded it: nothing changed
   EXPECT_EQ(second->WrongThreadCalls(), 0);
   std::vector<std::uint8_t> again;
   ASSERT_TRUE(second->SaveState(&again));
