@@ -55,8 +55,8 @@ bool ClapPlugin::LoadState(const clap_plugin* plugin, const clap_istream* stream
     instrument.UnserializePresets(buffer, start);
     instrument.RefreshParameterControls();
   }
-  // Sent after the lock is let go: the host reads every value again. The
-  // state is not marked changed: the host itself is loading it.
-  if (self->hostParams_) self->hostParams_->rescan(self->host_, CLAP_PARAM_RESCAN_VALUES | CLAP_PARAM_RESCAN_TEXT);
+  // The host asked for this state and reads the values it needs itself:
+  // neither a rescan nor a changed state is reported (a host that takes a
+  // rescan as edits would show every reopened project as modified).
   return true;
 }
