@@ -57,9 +57,19 @@ GroupOutcome RunInOwnProcess(const Options&, const char* name, GroupFunction, do
     SetHandleInformation(standard, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   PROCESS_INFORMATION child = {};
   std::fflush(nullptr);
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
+  // Starting a process can fail for a moment while the last one is still
+  // being torn down (Wine answers ERROR_INTERNAL_ERROR then): a group that
+  // never started has tested nothing, so it is tried again before it fails.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(250);
+    started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
     outcome.end = GroupOutcome::kCrashed;
-    outcome.how = "its process could not be started (error " + std::to_string(GetLastError()) + ")";
+    outcome.how = "its process could not be started (error " + std::to_string(error) + ")";
   } else if (WaitForSingleObject(child.hProcess, static_cast<DWORD>(seconds * 1000)) == WAIT_TIMEOUT) {
     TerminateProcess(child.hProcess, 1);
     WaitForSingleObject(child.hProcess, INFINITE);
