@@ -35,14 +35,7 @@ void CheckAudioThread(const Options& options, Report& report) {
     if (block % 16 == 0) SendNotes(*instance, &keys[block / 16 % 4], 1, 90);
     if (block % 16 == 8) SendNotes(*instance, &keys[block / 16 % 4], 1, 0);
     ProcessFloat(*instance, static_cast<std::int32_t>(64 + block * 37 % 961));
-    AudioThreadCounts counts = StopAudioThreadWatch();
-    total.allocations += counts.allocations;
-    total.frees += counts.frees;
-    total.fileCalls += counts.fileCalls;
-    total.locks += counts.locks;
-    total.waits += counts.waits;
-    total.tryLocks += counts.tryLocks;
-    for (int i = 0; i < counts.placeCount; ++i) total.NotePlace(counts.blockingCalls[i], counts.blockingCallers[i]);
+    total.Add(StopAudioThreadWatch());
   }
   char detail[200];
   std::snprintf(detail, sizeof detail, "%d blocks with notes: %lld allocations, %lld frees, %lld file calls", blocks,

@@ -22,6 +22,17 @@ struct AudioThreadCounts {
   const char* blockingCalls[kPlaces] = {};
   const void* blockingCallers[kPlaces] = {};
 
+  // Adds what `block` counted, places included, to these counts.
+  void Add(const AudioThreadCounts& block) {
+    allocations += block.allocations;
+    frees += block.frees;
+    fileCalls += block.fileCalls;
+    locks += block.locks;
+    waits += block.waits;
+    tryLocks += block.tryLocks;
+    for (int i = 0; i < block.placeCount; ++i) NotePlace(block.blockingCalls[i], block.blockingCallers[i]);
+  }
+
   // Adds a place unless it is known or there is no more room.
   void NotePlace(const char* call, const void* caller) {
     for (int i = 0; i < placeCount; ++i)

@@ -163,13 +163,7 @@ void CheckClapAudioThread(const Options& options, Report& report) {
     const std::uint32_t frames = static_cast<std::uint32_t>(64 + block * 37 % 961);
     StartAudioThreadWatch();
     host->Process(frames, block % 16 == 0 ? notes[block / 16 % 4] : none);
-    const AudioThreadCounts counts = StopAudioThreadWatch();
-    total.allocations += counts.allocations;
-    total.frees += counts.frees;
-    total.fileCalls += counts.fileCalls;
-    total.locks += counts.locks;
-    total.waits += counts.waits;
-    total.tryLocks += counts.tryLocks;
+    total.Add(StopAudioThreadWatch());
   }
   char detail[200];
   std::snprintf(detail, sizeof detail,
