@@ -42,9 +42,6 @@ class ClapPlugin final : public HostLink {
   static ClapPlugin* From(const clap::clap_plugin* plugin) {
     return plugin ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
   }
-  Kestrion& Instrument() { return *instrument_; }
-  // The editor while the host has it created, else null.
-  panel::PanelEditor* Editor() { return editor_.get(); }
 
   // HostLink.
   void BeginEdit(int index) override;

@@ -95,7 +95,6 @@ class ClapHost {
   // The timers and descriptors the instance registered, still registered.
   int Timers() const { return static_cast<int>(timers_.size()); }
   int Descriptors() const { return static_cast<int>(descriptors_.size()); }
-  std::uint32_t TimerPeriod(std::size_t timer) const { return timers_[timer].period; }
   // One turn of the host's event loop: every registered timer fires and
   // every registered descriptor is reported readable.
   void RunEventLoopOnce();
