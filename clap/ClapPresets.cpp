@@ -1,7 +1,8 @@
 // Programs as a host's presets: the preset-load extension (a program of the
 // bank by its number, or a program or bank file by its path) and the
 // preset-discovery factory, which lists the 64 programs a new instance
-// starts with so that a host's browser can show them.
+// starts with and the program files in the user's program folder, so that a
+// host's browser can show them.
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -9,8 +10,10 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "clap/ClapPlugin.h"
+#include "platform/KnownFolders.h"
 
 using namespace clap;
 
@@ -87,45 +90,76 @@ class SilentHost final : public HostLink {
 const clap_preset_discovery_provider_descriptor kProviderDescriptor = {CLAP_VERSION, KESTRION_CLAP_ID ".programs",
                                                                        "Kestrion programs", "Harrowvale Music"};
 
+// An instance made for the purpose reads the programs a new instance holds
+// (the configured startup bank, else the factory bank) and the program files.
 struct Provider {
   clap_preset_discovery_provider record;
   const clap_preset_discovery_indexer* indexer;
+  SilentHost host;
+  std::unique_ptr<Kestrion> reader;
+  std::vector<std::string> programNames;
 };
 
-bool ProviderInit(const clap_preset_discovery_provider* provider) {
-  const auto* self = static_cast<const Provider*>(provider->provider_data);
-  const clap_preset_discovery_location programs = {CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT, "Kestrion programs",
-                                                   CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr};
-  return self->indexer->declare_location && self->indexer->declare_location(self->indexer, &programs);
-}
+const clap_universal_plugin_id kPluginId = {"clap", KESTRION_CLAP_ID};
 
-void ProviderDestroy(const clap_preset_discovery_provider* provider) {
-  delete static_cast<const Provider*>(provider->provider_data);
-}
-
-// The programs a new instance holds: the configured startup bank, else the
-// factory bank, read by an instance made for the purpose.
-bool ProviderMetadata(const clap_preset_discovery_provider* /*provider*/, std::uint32_t kind, const char* /*location*/,
-                      const clap_preset_discovery_metadata_receiver* receiver) {
-  if (kind != CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN || !receiver || !receiver->begin_preset) return false;
-  std::unique_ptr<Kestrion> instrument;
-  SilentHost host;
+bool ProviderInit(const clap_preset_discovery_provider* record) {
+  auto* self = static_cast<Provider*>(record->provider_data);
+  const clap_preset_discovery_indexer* indexer = self->indexer;
+  if (!indexer->declare_location) return false;
   try {
     std::lock_guard<std::mutex> lock(InstanceCreationLock());
-    instrument = std::make_unique<Kestrion>(host);
+    self->reader = std::make_unique<Kestrion>(self->host);
   } catch (...) {
-    if (receiver->on_error) receiver->on_error(receiver, 0, "Kestrion could not read its programs");
     return false;
   }
-  const clap_universal_plugin_id id = {"clap", ClapPlugin::kDescriptor.id};
-  for (int program = 0; program < instrument->PresetCount(); ++program) {
-    char key[16];
-    std::snprintf(key, sizeof key, "%d", program);
-    const char* name = instrument->PresetName(program);
-    if (!receiver->begin_preset(receiver, name[0] ? name : "(unnamed)", key)) break;
-    if (receiver->add_plugin_id) receiver->add_plugin_id(receiver, &id);
-    if (receiver->set_flags) receiver->set_flags(receiver, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
+  for (int program = 0; program < self->reader->PresetCount(); ++program)
+    self->programNames.emplace_back(self->reader->PresetName(program));
+
+  const clap_preset_discovery_location programs = {CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT, "Kestrion programs",
+                                                   CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr};
+  if (!indexer->declare_location(indexer, &programs)) return false;
+  // Hosts search a folder location through all its subfolders: the
+  // documents folder, where the program folder starts out, is not offered.
+  const std::string folder = self->reader->DefaultFolder();
+  if (folder.empty() || folder == platform::DocumentsFolder() || !indexer->declare_filetype) return true;
+  const clap_preset_discovery_filetype programFiles = {"Kestrion program", "", "fxp"};
+  const clap_preset_discovery_location userFiles = {CLAP_PRESET_DISCOVERY_IS_USER_CONTENT, "Kestrion program files",
+                                                    CLAP_PRESET_DISCOVERY_LOCATION_FILE, folder.c_str()};
+  return indexer->declare_filetype(indexer, &programFiles) && indexer->declare_location(indexer, &userFiles);
+}
+
+void ProviderDestroy(const clap_preset_discovery_provider* record) {
+  delete static_cast<Provider*>(record->provider_data);
+}
+
+// False when the host wants no more presets.
+bool DeclarePreset(const clap_preset_discovery_metadata_receiver* receiver, const char* name, const char* key,
+                   std::uint32_t flags) {
+  if (!receiver->begin_preset(receiver, name[0] ? name : "(unnamed)", key)) return false;
+  if (receiver->add_plugin_id) receiver->add_plugin_id(receiver, &kPluginId);
+  if (receiver->set_flags) receiver->set_flags(receiver, flags);
+  return true;
+}
+
+bool ProviderMetadata(const clap_preset_discovery_provider* record, std::uint32_t kind, const char* location,
+                      const clap_preset_discovery_metadata_receiver* receiver) {
+  auto* self = static_cast<Provider*>(record->provider_data);
+  if (!self->reader || !receiver || !receiver->begin_preset) return false;
+  if (kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN) {
+    for (std::size_t program = 0; program < self->programNames.size(); ++program)
+      if (!DeclarePreset(receiver, self->programNames[program].c_str(), std::to_string(program).c_str(),
+                         CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT))
+        break;
+    return true;
   }
+  // A program file is read in full, so that only files that load are listed.
+  if (kind != CLAP_PRESET_DISCOVERY_LOCATION_FILE || !location) return false;
+  if (!self->reader->LoadProgramFile(location)) {
+    if (receiver->on_error) receiver->on_error(receiver, 0, "not a Kestrion program file");
+    return false;
+  }
+  DeclarePreset(receiver, self->reader->PresetName(self->reader->CurrentPreset()), nullptr,
+                CLAP_PRESET_DISCOVERY_IS_USER_CONTENT);
   return true;
 }
 
@@ -143,7 +177,7 @@ const clap_preset_discovery_provider_descriptor* ProviderDescriptor(const clap_p
 const clap_preset_discovery_provider* CreateProvider(const clap_preset_discovery_factory* /*factory*/,
                                                      const clap_preset_discovery_indexer* indexer, const char* id) {
   if (!indexer || !id || std::strcmp(id, kProviderDescriptor.id) != 0) return nullptr;
-  auto* provider = new (std::nothrow) Provider{};
+  auto* provider = new (std::nothrow) Provider();
   if (!provider) return nullptr;
   provider->indexer = indexer;
   provider->record = {&kProviderDescriptor, provider,          &ProviderInit,

@@ -5,11 +5,15 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/FileSystem.h"
+#include "tests/config/UserFolders.h"
+#include "tests/files/FileHeaders.h"
 #include "tools/claphost/ClapHost.h"
 #include "tools/vsthost/VstHost.h"
 
@@ -94,10 +98,55 @@ void ExpectSameTexts(ClapHost& clap, vsthost::VstHost& vst) {
 // What a host's preset indexer is told.
 struct Index {
   std::vector<clap_preset_discovery_location> locations;
+  std::vector<std::string> locationPaths;
+  std::vector<std::string> fileTypes;
   std::vector<std::pair<std::string, std::string>> presets;  // name, load key
   std::vector<std::string> pluginIds;
   std::vector<std::uint32_t> flags;
+  std::vector<std::string> errors;
 };
+
+// The plug-in's one preset provider, talking to an indexer that fills `index`.
+const clap_preset_discovery_provider* CreateProvider(ClapHost& clap, Index& index,
+                                                     clap_preset_discovery_indexer& indexer) {
+  auto* factory =
+      static_cast<const clap_preset_discovery_factory*>(clap.EntryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID));
+  if (!factory || factory->count(factory) != 1) return nullptr;
+  indexer = {};
+  indexer.clap_version = CLAP_VERSION;
+  indexer.name = "test indexer";
+  indexer.indexer_data = &index;
+  indexer.declare_location = [](const clap_preset_discovery_indexer* self, const clap_preset_discovery_location* l) {
+    auto* index = static_cast<Index*>(self->indexer_data);
+    index->locations.push_back(*l);
+    index->locationPaths.push_back(l->location ? l->location : "");
+    return true;
+  };
+  indexer.declare_filetype = [](const clap_preset_discovery_indexer* self, const clap_preset_discovery_filetype* t) {
+    static_cast<Index*>(self->indexer_data)->fileTypes.push_back(t->file_extension);
+    return true;
+  };
+  return factory->create(factory, &indexer, factory->get_descriptor(factory, 0)->id);
+}
+
+clap_preset_discovery_metadata_receiver Receiver(Index& index) {
+  clap_preset_discovery_metadata_receiver receiver{};
+  receiver.receiver_data = &index;
+  receiver.on_error = [](const clap_preset_discovery_metadata_receiver* self, std::int32_t, const char* message) {
+    static_cast<Index*>(self->receiver_data)->errors.push_back(message);
+  };
+  receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* self, const char* name, const char* key) {
+    static_cast<Index*>(self->receiver_data)->presets.emplace_back(name, key ? key : "");
+    return true;
+  };
+  receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* self, const clap_universal_plugin_id* id) {
+    static_cast<Index*>(self->receiver_data)->pluginIds.push_back(std::string(id->abi) + ":" + id->id);
+  };
+  receiver.set_flags = [](const clap_preset_discovery_metadata_receiver* self, std::uint32_t flags) {
+    static_cast<Index*>(self->receiver_data)->flags.push_back(flags);
+  };
+  return receiver;
+}
 
 }  // namespace
 
@@ -277,41 +326,19 @@ TEST(ClapModule, AProgramChangeByMidiHasTheHostReadTheValuesAgainOnItsMainThread
 // A host's preset browser lists the 64 programs a new instance holds; one
 // loads as a program change selects it.
 TEST(ClapModule, ListsTheProgramsAsPresetsAndLoadsOneByItsNumber) {
+  testfolders::UseFreshUserFolders();
   auto clap = LoadClap();
   auto vst = LoadVst();
-  auto* factory =
-      static_cast<const clap_preset_discovery_factory*>(clap->EntryFactory(CLAP_PRESET_DISCOVERY_FACTORY_ID));
-  ASSERT_NE(factory, nullptr);
-  ASSERT_EQ(factory->count(factory), 1u);
-  const clap_preset_discovery_provider_descriptor* descriptor = factory->get_descriptor(factory, 0);
-
   Index index;
-  clap_preset_discovery_indexer indexer{};
-  indexer.clap_version = CLAP_VERSION;
-  indexer.name = "test indexer";
-  indexer.indexer_data = &index;
-  indexer.declare_location = [](const clap_preset_discovery_indexer* self, const clap_preset_discovery_location* l) {
-    static_cast<Index*>(self->indexer_data)->locations.push_back(*l);
-    return true;
-  };
-  const clap_preset_discovery_provider* provider = factory->create(factory, &indexer, descriptor->id);
+  clap_preset_discovery_indexer indexer;
+  const clap_preset_discovery_provider* provider = CreateProvider(*clap, index, indexer);
   ASSERT_NE(provider, nullptr);
   ASSERT_TRUE(provider->init(provider));
+  // No program folder chosen yet: the documents folder is not searched.
   ASSERT_EQ(index.locations.size(), 1u);
   EXPECT_EQ(index.locations[0].kind, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN);
 
-  clap_preset_discovery_metadata_receiver receiver{};
-  receiver.receiver_data = &index;
-  receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver* self, const char* name, const char* key) {
-    static_cast<Index*>(self->receiver_data)->presets.emplace_back(name, key);
-    return true;
-  };
-  receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver* self, const clap_universal_plugin_id* id) {
-    static_cast<Index*>(self->receiver_data)->pluginIds.push_back(std::string(id->abi) + ":" + id->id);
-  };
-  receiver.set_flags = [](const clap_preset_discovery_metadata_receiver* self, std::uint32_t flags) {
-    static_cast<Index*>(self->receiver_data)->flags.push_back(flags);
-  };
+  const clap_preset_discovery_metadata_receiver receiver = Receiver(index);
   ASSERT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &receiver));
   provider->destroy(provider);
   ASSERT_EQ(index.presets.size(), 64u);
@@ -333,6 +360,46 @@ TEST(ClapModule, ListsTheProgramsAsPresetsAndLoadsOneByItsNumber) {
   EXPECT_FALSE(
       presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/no/such/file.fxp", nullptr));
   EXPECT_EQ(clap->Rescans(), 1);
+}
+
+// The program folder the user chose is offered as a location of program
+// files; a file that does not load as a program is not listed.
+TEST(ClapModule, ListsTheProgramFilesOfTheProgramFolder) {
+  testfolders::UseFreshUserFolders();
+  const std::string folder =
+      (std::filesystem::path(testfolders::ConfigurationFile()).parent_path() / "programs").string();
+  testfolders::WriteText(testfolders::ConfigurationFile(), "[Global]\nPath to Program Files=" + folder + "\n");
+  const std::string program = platform::JoinPath(folder, "bright.fxp");
+  const std::string foreign = platform::JoinPath(folder, "foreign.fxp");
+  testfolders::WriteText(program, filetest::ParameterListProgram(std::vector<float>(70, 0.25f), "Bright Reed"));
+  testfolders::WriteText(foreign, filetest::ParameterListProgram(std::vector<float>(70, 0.25f), "Other", -1, "abcd"));
+
+  auto clap = LoadClap();
+  Index index;
+  clap_preset_discovery_indexer indexer;
+  const clap_preset_discovery_provider* provider = CreateProvider(*clap, index, indexer);
+  ASSERT_NE(provider, nullptr);
+  ASSERT_TRUE(provider->init(provider));
+  ASSERT_EQ(index.locations.size(), 2u);
+  EXPECT_EQ(index.locations[1].kind, CLAP_PRESET_DISCOVERY_LOCATION_FILE);
+  EXPECT_EQ(index.locationPaths[1], folder);
+  EXPECT_EQ(index.fileTypes, std::vector<std::string>{"fxp"});
+
+  const clap_preset_discovery_metadata_receiver receiver = Receiver(index);
+  EXPECT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE, program.c_str(), &receiver));
+  EXPECT_FALSE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE, foreign.c_str(), &receiver));
+  // Reading files leaves the listed programs as they were.
+  EXPECT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &receiver));
+  provider->destroy(provider);
+  ASSERT_EQ(index.presets.size(), 65u);
+  EXPECT_EQ(index.presets[0], (std::pair<std::string, std::string>{"Bright Reed", ""}));
+  EXPECT_EQ(index.flags[0], CLAP_PRESET_DISCOVERY_IS_USER_CONTENT);
+  EXPECT_EQ(index.errors.size(), 1u);
+  EXPECT_NE(index.presets[1].first, "Bright Reed");
+
+  auto* presets = clap->PluginExtension<clap_plugin_preset_load>(CLAP_EXT_PRESET_LOAD);
+  ASSERT_TRUE(presets->from_location(clap->Plugin(), CLAP_PRESET_DISCOVERY_LOCATION_FILE, program.c_str(), nullptr));
+  EXPECT_NEAR(clap->ParamValue(kCutoff), 0.25, 1e-6);
 }
 
 // The main thread saves and restores the state and selects programs while

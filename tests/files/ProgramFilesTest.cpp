@@ -18,39 +18,14 @@ namespace {
 
 using namespace vst;
 using filetest::BigEndian32;
+using filetest::Code;
+using filetest::ParameterListProgram;
+using filetest::PutBigEndian32;
+using filetest::PutFloat;
 using testhost::Instance;
 using testhost::Snapshot;
 
 EffectBase& Plugin(Instance& instance) { return *InstrumentOf(instance.effect); }
-
-void PutBigEndian32(std::string& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-void PutFloat(std::string& out, float value) {
-  std::uint32_t raw;
-  std::memcpy(&raw, &value, sizeof raw);
-  PutBigEndian32(out, raw);
-}
-
-std::string Code(const char* four) { return std::string(four, 4); }
-
-// A parameter-list program as other plug-in hosts write them.
-std::string ParameterListProgram(const std::vector<float>& values, const char* name, std::int32_t declared = -1,
-                                 const char* fxId = "1416") {
-  std::string out = Code("CcnK");
-  PutBigEndian32(out, static_cast<std::uint32_t>(48 + 4 * values.size()));
-  out += Code("FxCk");
-  PutBigEndian32(out, 1);
-  out += Code(fxId);
-  PutBigEndian32(out, 1);
-  PutBigEndian32(out, static_cast<std::uint32_t>(declared >= 0 ? declared : std::int32_t(values.size())));
-  char field[28] = {};
-  std::strncpy(field, name, 27);
-  out.append(field, 28);
-  for (float value : values) PutFloat(out, value);
-  return out;
-}
 
 std::string ParameterListBank(const std::vector<std::string>& programs, std::uint32_t current) {
   std::string out = Code("CcnK");
