@@ -8,15 +8,8 @@ using namespace clap;
 bool ClapPlugin::SaveState(const clap_plugin* plugin, const clap_ostream* stream) {
   ClapPlugin* self = From(plugin);
   if (!self || !stream || !stream->write) return false;
-  Kestrion& instrument = *self->instrument_;
   StateBuffer& buffer = self->stateBuffer_;
-  {
-    EffectBase::Lock lock(instrument);
-    buffer.Clear();
-    WriteChunkHeader(buffer);
-    instrument.ModifyCurrentPreset(nullptr);
-    if (!instrument.SerializePresets(buffer) || buffer.Size() == 0) return false;
-  }
+  if (!self->instrument_->WriteBankState(buffer)) return false;
   // Hosts may take fewer bytes than offered at a time.
   const std::uint8_t* data = buffer.Data();
   std::uint64_t left = static_cast<std::uint64_t>(buffer.Size());
@@ -45,16 +38,7 @@ bool ClapPlugin::LoadState(const clap_plugin* plugin, const clap_istream* stream
     if (buffer.Size() != before + static_cast<int>(read)) return false;  // out of memory
   }
 
-  Kestrion& instrument = *self->instrument_;
-  {
-    EffectBase::Lock lock(instrument);
-    int start = 0;
-    const std::uint32_t version = ReadChunkHeader(buffer, start);
-    if (start < 0 || version < kChunkVersion) return false;
-    if (instrument.MeasurePresets(buffer, start) < 0) return false;
-    instrument.UnserializePresets(buffer, start);
-    instrument.RefreshParameterControls();
-  }
+  if (!self->instrument_->ReadBankState(buffer)) return false;
   // The host asked for this state and reads the values it needs itself:
   // neither a rescan nor a changed state is reported (a host that takes a
   // rescan as edits would show every reopened project as modified).

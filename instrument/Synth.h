@@ -44,6 +44,12 @@ class Synth : public EffectBase, public EditorDelegate {
   // act when the engine takes it, notes and controllers wait in the queue
   // for the control tick they fall due in.
   void ReceiveMidi(const MidiEvent& event);
+  // The host's event thread, lock-free: the host's own program control chose
+  // `index`; the block to come switches to it as a MIDI program change
+  // does, whatever the option to ignore those says.
+  void RequestProgram(int index) {
+    if (index >= 0 && index < PresetCount()) pendingProgram_.store(index, std::memory_order_release);
+  }
   // Audio, once per process call, before any rendering: reads the host's
   // transport, takes the engine (false: another thread holds it, the call
   // renders silence), the waiting MIDI and the changed parameters.
@@ -102,6 +108,11 @@ class Synth : public EffectBase, public EditorDelegate {
   bool SaveBankFile(const std::string& path);
   bool LoadBankFile(const std::string& path);
   void LoadBankImage(const void* data, std::size_t size);
+  // The whole bank as a host keeps it in a project: the chunk header and
+  // every slot, the current program's edits included. Read checks the whole
+  // state first and changes nothing when it is damaged or foreign.
+  bool WriteBankState(StateBuffer& buffer);
+  bool ReadBankState(const StateBuffer& buffer);
   // The configured startup bank, else the factory bank built into the module.
   void LoadStartupBank();
   const std::string& StartupBankPath() const { return startupBankPath_; }

@@ -35,6 +35,25 @@ bool Synth::LoadBankFile(const std::string& path) {
   return ReadFile(path, bytes) && programfiles::ReadBankFile(*this, bytes);
 }
 
+bool Synth::WriteBankState(StateBuffer& buffer) {
+  Lock lock(*this);
+  buffer.Clear();
+  WriteChunkHeader(buffer);
+  ModifyCurrentPreset(nullptr);
+  return SerializePresets(buffer) && buffer.Size() > 0;
+}
+
+bool Synth::ReadBankState(const StateBuffer& buffer) {
+  Lock lock(*this);
+  int start = 0;
+  const std::uint32_t version = ReadChunkHeader(buffer, start);
+  if (start < 0 || version < kChunkVersion) return false;
+  if (MeasurePresets(buffer, start) < 0) return false;
+  UnserializePresets(buffer, start);
+  RefreshParameterControls();
+  return true;
+}
+
 void Synth::LoadBankImage(const void* data, std::size_t size) { programfiles::ReadBankImage(*this, data, size); }
 
 void Synth::LoadStartupBank() {
