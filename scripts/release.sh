@@ -51,16 +51,21 @@ log "Linux archive"
 name=Kestrion-$version-linux-x86_64
 stage=$out/$name
 mkdir -p "$stage"
+vst3_linux=Kestrion.vst3/Contents/x86_64-linux/Kestrion.so
+mkdir -p "$stage/$(dirname "$vst3_linux")"
 cp "$linux_build/Kestrion.so" "$linux_build/Kestrion.clap" "$stage/"
+cp "$linux_build/$vst3_linux" "$stage/$vst3_linux"
 cp "$linux_build/tools/render/kestrion-render" "$linux_build/tools/snapshot/kestrion-snapshot" "$stage/"
-strip --strip-unneeded "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/kestrion-render" "$stage/kestrion-snapshot"
-chmod 644 "$stage/Kestrion.so" "$stage/Kestrion.clap"
+strip --strip-unneeded "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux" "$stage/kestrion-render" \
+  "$stage/kestrion-snapshot"
+chmod 644 "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux"
 cp "$linux_build/resources/factory.fxb" "$stage/Kestrion Factory.fxb"
 readme "$stage/README.txt"
 tar -C "$out" "${tar_flags[@]}" -czf "$out/$name.tar.gz" "$name"
 check_list "$out/$name.tar.gz" "$(tar -tzf "$out/$name.tar.gz")" \
   "$name/" "$name/Kestrion.so" "$name/Kestrion.clap" "$name/Kestrion Factory.fxb" "$name/README.txt" \
-  "$name/kestrion-render" "$name/kestrion-snapshot"
+  "$name/kestrion-render" "$name/kestrion-snapshot" "$name/Kestrion.vst3/" "$name/Kestrion.vst3/Contents/" \
+  "$name/Kestrion.vst3/Contents/x86_64-linux/" "$name/$vst3_linux"
 
 log "Windows archive"
 name=Kestrion-$version-windows-x64
@@ -68,12 +73,16 @@ stage=$out/$name
 mkdir -p "$stage"
 x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/Kestrion.dll" "$windows_build/Kestrion.dll"
 x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/Kestrion.clap" "$windows_build/Kestrion.clap"
+vst3_windows=Kestrion.vst3/Contents/x86_64-win/Kestrion.vst3
+mkdir -p "$stage/$(dirname "$vst3_windows")"
+x86_64-w64-mingw32-strip --strip-unneeded -o "$stage/$vst3_windows" "$windows_build/$vst3_windows"
 cp "$windows_build/resources/factory.fxb" "$stage/Kestrion Factory.fxb"
 readme "$stage/README.txt"
 sed -i 's/$/\r/' "$stage/README.txt"  # for Notepad
-(cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip -- Kestrion.dll Kestrion.clap "Kestrion Factory.fxb" README.txt)
+(cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip -- Kestrion.dll Kestrion.clap "$vst3_windows" \
+  "Kestrion Factory.fxb" README.txt)
 check_list "$out/$name.zip" "$(cmake -E tar tf "$out/$name.zip")" \
-  Kestrion.dll Kestrion.clap "Kestrion Factory.fxb" README.txt
+  Kestrion.dll Kestrion.clap "$vst3_windows" "Kestrion Factory.fxb" README.txt
 
 rm -rf "$out/Kestrion-$version-linux-x86_64" "$stage"
 echo

@@ -211,19 +211,31 @@ tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler) {
 thread_local Vst3Plugin* Vst3Plugin::processing_ = nullptr;
 
 void Vst3Plugin::BeginEdit(int index) {
-  if (!InProcess() && handler_) handler_->beginEdit(static_cast<ParamID>(index));
+  if (InProcess() || index < 0 || index >= Kestrion::kParameterCount) return;
+  gestures_.set(static_cast<std::size_t>(index));
+  if (handler_) handler_->beginEdit(static_cast<ParamID>(index));
 }
 
+// A value set outside a gesture (a typed value, a program's values) is
+// sent as a gesture of its own: hosts take edits only between a begin and
+// an end.
 void Vst3Plugin::PerformEdit(int index, double normalised) {
   if (InProcess()) {
     AddOutputPoint(static_cast<ParamID>(index), normalised);
     return;
   }
-  if (handler_) handler_->performEdit(static_cast<ParamID>(index), normalised);
+  if (!handler_ || index < 0 || index >= Kestrion::kParameterCount) return;
+  const auto id = static_cast<ParamID>(index);
+  const bool alone = !gestures_.test(static_cast<std::size_t>(index));
+  if (alone) handler_->beginEdit(id);
+  handler_->performEdit(id, normalised);
+  if (alone) handler_->endEdit(id);
 }
 
 void Vst3Plugin::EndEdit(int index) {
-  if (!InProcess() && handler_) handler_->endEdit(static_cast<ParamID>(index));
+  if (InProcess() || index < 0 || index >= Kestrion::kParameterCount) return;
+  gestures_.reset(static_cast<std::size_t>(index));
+  if (handler_) handler_->endEdit(static_cast<ParamID>(index));
 }
 
 // Many values changed at once (a program, a bank, a state). On the UI

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <bitset>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -198,6 +199,7 @@ class Vst3Plugin final : public Vst3ComponentCalls,
   vst3::IComponentHandler* handler_ = nullptr;  // held, UI thread
   vst3::IUnitHandler* unitHandler_ = nullptr;   // held, UI thread
   vst3::IComponentHandler2* handler2_ = nullptr;
+  std::bitset<Kestrion::kParameterCount> gestures_;  // begun and not ended, UI thread
   bool active_ = false;
   bool doublePrecision_ = false;
   double sampleRate_ = 44100;

@@ -13,6 +13,7 @@ endif()
 if(NOT DEFINED EXPORTS)
   set(EXPORTS "VSTPluginMain;main")
 endif()
+string(REPLACE "," ";" EXPORTS "${EXPORTS}")  # a comma-list passes through ctest whole
 list(SORT EXPORTS)
 
 if(check STREQUAL "exports")

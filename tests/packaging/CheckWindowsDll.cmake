@@ -18,6 +18,7 @@ string(REGEX MATCHALL "[^\n]+" lines "${out}")
 if(NOT DEFINED EXPORTS)
   set(EXPORTS "VSTPluginMain;main")
 endif()
+string(REPLACE "," ";" EXPORTS "${EXPORTS}")  # a comma-list passes through ctest whole
 list(SORT EXPORTS)
 
 if(check STREQUAL "exports")

@@ -15,6 +15,8 @@ fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
 shipped=(
   bin/ bin/kestrion-render bin/kestrion-snapshot
   lib/ lib/vst/ lib/vst/Kestrion.so lib/clap/ lib/clap/Kestrion.clap
+  lib/vst3/ lib/vst3/Kestrion.vst3/ lib/vst3/Kestrion.vst3/Contents/ lib/vst3/Kestrion.vst3/Contents/x86_64-linux/
+  lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so
   share/ share/doc/ share/doc/kestrion/ share/doc/kestrion/README.md
   share/doc/kestrion/changelog.gz share/doc/kestrion/copyright
   share/man/ share/man/man1/ share/man/man1/kestrion-render.1.gz share/man/man1/kestrion-snapshot.1.gz
@@ -41,7 +43,7 @@ install)
   cmake --install "$build" --prefix "$work" >/dev/null
   mapfile -t found < <(cd "$work" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \))
   expect_list "the installed prefix" "${found[@]}"
-  for module in lib/vst/Kestrion.so lib/clap/Kestrion.clap; do
+  for module in lib/vst/Kestrion.so lib/clap/Kestrion.clap lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so; do
     [ "$(stat -c %a "$work/$module")" = 644 ] || fail "$module is not installed 0644"
   done
   for tool in kestrion-render kestrion-snapshot; do
@@ -83,6 +85,8 @@ deb)
     dpkg_root -i "$deb" || fail "dpkg -i failed"
     [ -f "$root/usr/lib/vst/Kestrion.so" ] || fail "dpkg -i did not install the module"
     [ -f "$root/usr/lib/clap/Kestrion.clap" ] || fail "dpkg -i did not install the CLAP plug-in"
+    [ -f "$root/usr/lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so" ] ||
+      fail "dpkg -i did not install the VST 3 plug-in"
     dpkg_root -r kestrion || fail "dpkg -r failed"
     left=$(find "$root" -path "$root/var" -prune -o -type f -print)
     [ -z "$left" ] || fail "dpkg -r left files behind: $left"
