@@ -1,0 +1,349 @@
+// The VST 3 bundle loaded the way a host loads it, through its entry, and
+// compared with the VST 2.4 plug-in built from the same instrument.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/vst3host/Vst3Host.h"
+#include "tools/vsthost/VstHost.h"
+
+using namespace vst3;
+using vst3host::ParamPoint;
+using vst3host::Vst3Host;
+
+namespace {
+
+constexpr double kRate = 48000;
+constexpr int kBlock = 256;
+constexpr ParamID kCutoff = 43;
+constexpr ParamID kKeyAssign = 0;
+constexpr ParamID kProgram = 70;
+constexpr ParamID kFirstMidi = 1000;
+
+std::unique_ptr<Vst3Host> LoadVst3() {
+  auto host = std::make_unique<Vst3Host>();
+  std::string error;
+  EXPECT_TRUE(host->Load(KESTRION_VST3_PATH, &error)) << error;
+  return host;
+}
+
+std::unique_ptr<vsthost::VstHost> LoadVst() {
+  auto host = std::make_unique<vsthost::VstHost>();
+  std::string error;
+  EXPECT_TRUE(host->Load(KESTRION_MODULE_PATH, &error)) << error;
+  host->Open();
+  return host;
+}
+
+// A few notes, some inside a block, and a pitch bend: the same for both formats.
+struct Note {
+  int block;
+  std::int32_t offset;
+  int key;
+  int velocity;  // 0: note off
+};
+const Note kTune[] = {{0, 0, 48, 100},   {0, 100, 55, 90}, {2, 17, 48, 0},
+                      {3, 200, 60, 127}, {5, 1, 55, 0},    {7, 3, 60, 0}};
+constexpr int kTuneBlocks = 12;
+constexpr int kBendBlock = 4;
+constexpr std::int32_t kBendOffset = 30;
+constexpr int kBend = 12000;  // of 16383
+
+std::vector<float> PlayVst3(Vst3Host& host, bool bend) {
+  std::vector<float> out;
+  for (int block = 0; block < kTuneBlocks; ++block) {
+    std::vector<Event> events;
+    for (const Note& note : kTune)
+      if (note.block == block)
+        events.push_back(note.velocity ? vst3host::NoteOn(note.offset, note.key, note.velocity / 127.0f)
+                                       : vst3host::NoteOff(note.offset, note.key));
+    std::vector<ParamPoint> points;
+    if (bend && block == kBendBlock) points.push_back({kFirstMidi + kPitchBend, kBendOffset, kBend / 16383.0});
+    EXPECT_EQ(host.Process(kBlock, events, points), kResultOk);
+    for (int i = 0; i < kBlock; ++i) out.push_back(static_cast<float>(host.Left()[static_cast<std::size_t>(i)]));
+  }
+  return out;
+}
+
+std::vector<float> PlayVst(vsthost::VstHost& host, bool bend) {
+  std::vector<float> out;
+  std::vector<float> left(kBlock), right(kBlock);
+  float* outputs[2] = {left.data(), right.data()};
+  for (int block = 0; block < kTuneBlocks; ++block) {
+    std::vector<vsthost::MidiMessage> messages;
+    for (const Note& note : kTune)
+      if (note.block == block)
+        messages.push_back({note.offset,
+                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80),
+                             static_cast<std::uint8_t>(note.key), static_cast<std::uint8_t>(note.velocity)}});
+    if (bend && block == kBendBlock)
+      messages.push_back({kBendOffset, {0xE0, static_cast<std::uint8_t>(kBend & 0x7F), kBend >> 7}});
+    if (!messages.empty()) host.SendMidi(messages);
+    host.Process(nullptr, outputs, kBlock);
+    out.insert(out.end(), left.begin(), left.end());
+  }
+  return out;
+}
+
+// Every parameter's text as the VST 2.4 plug-in shows it, units apart.
+void ExpectSameTexts(Vst3Host& vst3, vsthost::VstHost& vst) {
+  for (int i = 0; i < 70; ++i) {
+    const auto id = static_cast<ParamID>(i);
+    EXPECT_EQ(vst3.ValueToText(id, vst3.ParamNormalized(id)), vst.ParameterDisplay(i)) << vst.ParameterName(i);
+  }
+}
+
+// The handler calls of one kind.
+int Count(const Vst3Host& host, vst3host::HandlerCall::Kind kind) {
+  int count = 0;
+  for (const vst3host::HandlerCall& call : host.HandlerCalls()) count += call.kind == kind;
+  return count;
+}
+
+}  // namespace
+
+TEST(Vst3Module, ListsOneInstrumentClassThatIsItsOwnControllerWithItsBuses) {
+  auto host = LoadVst3();
+  EXPECT_STREQ(host->FactoryInfo().vendor, "Harrowvale Music");
+  EXPECT_STREQ(host->FactoryInfo().url, "http://www.harrowvale.example/");
+  EXPECT_STREQ(host->FactoryInfo().email, "mailto:support@harrowvale.example");
+  EXPECT_EQ(host->Factory()->countClasses(), 1);
+  PClassInfo2 info{};
+  ASSERT_TRUE(host->ClassInfo2(&info));
+  EXPECT_STREQ(info.name, "Kestrion");
+  EXPECT_STREQ(info.category, "Audio Module Class");
+  EXPECT_STREQ(info.subCategories, "Instrument|Synth");
+  EXPECT_STREQ(info.version, "2.3.2");
+  EXPECT_TRUE(host->SingleObject());
+  ASSERT_NE(host->Units(), nullptr);
+  ASSERT_NE(host->MidiMapping(), nullptr);
+
+  EXPECT_EQ(host->BusCount(kAudio, kInput), 0);
+  ASSERT_EQ(host->BusCount(kAudio, kOutput), 1);
+  BusInfo bus{};
+  ASSERT_TRUE(host->BusInfo(kAudio, kOutput, 0, &bus));
+  EXPECT_EQ(bus.channelCount, 2);
+  EXPECT_EQ(host->BusCount(kEvent, kInput), 1);
+  EXPECT_EQ(host->BusCount(kEvent, kOutput), 1);  // MIDI Thru
+  EXPECT_FALSE(host->BusInfo(kAudio, kOutput, 1, &bus));
+  SpeakerArrangement mono = 1;
+  EXPECT_NE(host->Processor()->setBusArrangements(nullptr, 0, &mono, 1), kResultTrue);
+
+  // No view of another type.
+  EXPECT_EQ(host->Controller()->createView("other"), nullptr);
+  host->Unload();
+  EXPECT_EQ(host->LeakedHostReferences(), 0);
+}
+
+TEST(Vst3Module, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
+  auto vst3 = LoadVst3();
+  auto vst = LoadVst();
+  ASSERT_EQ(vst3->ParamCount(), 70 + 1 + 130);
+  for (int i = 0; i < 70; ++i) {
+    ParameterInfo info{};
+    ASSERT_TRUE(vst3->ParamInfo(i, &info));
+    const std::string name = vst->ParameterName(i);
+    EXPECT_EQ(info.id, static_cast<ParamID>(i));
+    EXPECT_EQ(vst3host::ToUtf8(info.title, 128), name);
+    EXPECT_TRUE(info.flags & ParameterInfo::kCanAutomate) << name;
+    EXPECT_FALSE(info.flags & ParameterInfo::kIsHidden) << name;
+    // The same normalised values as VST 2.4 automation.
+    EXPECT_FLOAT_EQ(static_cast<float>(vst3->ParamNormalized(info.id)), vst->GetParameter(i)) << name;
+    const std::string text = vst3->ValueToText(info.id, vst3->ParamNormalized(info.id));
+    double back = -1;
+    ASSERT_TRUE(vst3->TextToValue(info.id, text, &back)) << name << " " << text;
+    EXPECT_EQ(vst3->ValueToText(info.id, back), text) << name;
+  }
+  ExpectSameTexts(*vst3, *vst);
+  // Switches say how many steps they have: five key-assignment modes.
+  ParameterInfo info{};
+  ASSERT_TRUE(vst3->ParamInfo(static_cast<int>(kKeyAssign), &info));
+  EXPECT_EQ(info.stepCount, 4);
+  EXPECT_TRUE(info.flags & ParameterInfo::kIsList);
+  ASSERT_TRUE(vst3->ParamInfo(static_cast<int>(kCutoff), &info));
+  EXPECT_EQ(info.stepCount, 0);
+  ASSERT_TRUE(vst3->ParamInfo(70, &info));
+  EXPECT_EQ(info.id, kProgram);
+  EXPECT_TRUE(info.flags & ParameterInfo::kIsProgramChange);
+  EXPECT_EQ(info.stepCount, 63);
+  ASSERT_TRUE(vst3->ParamInfo(71 + kPitchBend, &info));
+  EXPECT_TRUE(info.flags & ParameterInfo::kIsHidden);
+  double value;
+  EXPECT_FALSE(vst3->TextToValue(kKeyAssign, "No such mode", &value));
+  EXPECT_FALSE(vst3->TextToValue(kCutoff, "loud", &value));
+  EXPECT_FALSE(vst3->ParamInfo(201, &info));
+  EXPECT_EQ(vst3->ValueToText(999, 0.5), "(refused)");
+}
+
+TEST(Vst3Module, PlaysTheSameNotesAndPitchBendAsTheVstPluginBitForBit) {
+  for (const bool bend : {false, true}) {
+    auto vst3 = LoadVst3();
+    auto vst = LoadVst();
+    ASSERT_TRUE(vst3->Activate(kRate, kBlock));
+    vst->SetSampleRate(kRate);
+    vst->SetBlockSize(kBlock);
+    vst->SetActive(true);
+    const std::vector<float> expected = PlayVst(*vst, bend);
+    const std::vector<float> played = PlayVst3(*vst3, bend);
+    ASSERT_EQ(played.size(), expected.size());
+    float loudest = 0;
+    for (std::size_t i = 0; i < played.size(); ++i) {
+      ASSERT_EQ(played[i], expected[i]) << "sample " << i << (bend ? " with" : " without") << " the pitch bend";
+      loudest = std::max(loudest, std::abs(played[i]));
+    }
+    EXPECT_GT(loudest, 0.01f);
+  }
+}
+
+// Every channel's controllers map to the same hidden parameters, which the
+// audio path turns back into MIDI (the pitch bend above sounds so).
+TEST(Vst3Module, MapsEveryChannelsControllersToTheSameHiddenParameters) {
+  auto host = LoadVst3();
+  for (const int16 channel : {0, 9, 15}) {
+    ParamID id = 0;
+    ASSERT_TRUE(host->MidiAssignment(channel, 1, &id));
+    EXPECT_EQ(id, kFirstMidi + 1);
+    ASSERT_TRUE(host->MidiAssignment(channel, kPitchBend, &id));
+    EXPECT_EQ(id, kFirstMidi + kPitchBend);
+  }
+  ParamID id = 0;
+  EXPECT_FALSE(host->MidiAssignment(16, 1, &id));
+  EXPECT_FALSE(host->MidiAssignment(0, kCtrlProgramChange, &id));
+}
+
+TEST(Vst3Module, ParameterValuesActFromTheirOffsetInTheBlock) {
+  auto run = [](std::int32_t cutoffAt) {
+    auto host = LoadVst3();
+    EXPECT_TRUE(host->Activate(kRate, kBlock, true));
+    host->Process(kBlock, {vst3host::NoteOn(0, 45, 1.0f)});
+    std::vector<double> out = host->Left();
+    std::vector<ParamPoint> points;
+    if (cutoffAt < kBlock) points.push_back({kCutoff, cutoffAt, 0.05});
+    host->Process(kBlock, {}, points);
+    out.insert(out.end(), host->Left().begin(), host->Left().end());
+    return out;
+  };
+  const std::vector<double> untouched = run(kBlock);
+  const std::vector<double> changed = run(128);
+  std::size_t firstDifference = changed.size();
+  for (std::size_t i = 0; i < changed.size() && firstDifference == changed.size(); ++i)
+    if (changed[i] != untouched[i]) firstDifference = i;
+  EXPECT_GE(firstDifference, std::size_t(kBlock + 128));
+  EXPECT_LT(firstDifference, std::size_t(kBlock + 128 + 2 * 48));  // within two control ticks
+}
+
+TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
+  auto first = LoadVst3();
+  ASSERT_EQ(first->SetParamNormalized(kCutoff, 0.25), kResultOk);
+  std::vector<std::uint8_t> state, controller;
+  ASSERT_TRUE(first->SaveState(&state, &controller));
+  EXPECT_TRUE(controller.empty());  // the component's state holds everything
+
+  auto second = LoadVst3();
+  second->ClearHandlerCalls();
+  ASSERT_TRUE(second->LoadState(state, 5));
+  EXPECT_DOUBLE_EQ(second->ParamNormalized(kCutoff), 0.25);
+  // The host loaded it: it is told of no change.
+  EXPECT_TRUE(second->HandlerCalls().empty());
+  std::vector<std::uint8_t> again;
+  ASSERT_TRUE(second->SaveState(&again));
+  EXPECT_EQ(again, state);
+
+  auto vst = LoadVst();
+  EXPECT_EQ(vst->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(state.size()), state.data()), 1);
+  EXPECT_EQ(vst->GetParameter(static_cast<std::int32_t>(kCutoff)), 0.25f);
+  void* chunk = nullptr;
+  const vst::VstIntPtr size = vst->Dispatch(vst::effGetChunk, 0, 0, &chunk);
+  ASSERT_GT(size, 0);
+  EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::uint8_t*>(chunk), static_cast<std::uint8_t*>(chunk) + size),
+            state);
+
+  // Truncated or foreign states are refused and change nothing.
+  std::vector<std::uint8_t> before;
+  ASSERT_TRUE(first->SaveState(&before));
+  for (std::size_t length = 0; length < state.size(); length += 1 + length / 16) {
+    const std::vector<std::uint8_t> cut(state.begin(), state.begin() + static_cast<std::ptrdiff_t>(length));
+    EXPECT_FALSE(first->LoadState(cut)) << "length " << length;
+  }
+  EXPECT_FALSE(first->LoadState(std::vector<std::uint8_t>(state.size(), 0x5A)));
+  std::vector<std::uint8_t> after;
+  ASSERT_TRUE(first->SaveState(&after));
+  EXPECT_EQ(after, before);
+}
+
+// The host's preset menu lists the programs; choosing one (the program
+// parameter on the UI thread) selects it as VST 2.4's effSetProgram does,
+// and the host reads the values and the list again.
+TEST(Vst3Module, ListsTheProgramsAndSelectsOneThroughTheProgramParameter) {
+  auto vst3 = LoadVst3();
+  auto vst = LoadVst();
+  ASSERT_EQ(vst3->ProgramListCount(), 1);
+  ProgramListInfo list{};
+  ASSERT_TRUE(vst3->ProgramListInfo(0, &list));
+  ASSERT_EQ(list.programCount, 64);
+  for (int program = 0; program < 64; ++program)
+    EXPECT_EQ(vst3->ProgramName(list.id, program), vst->ProgramNameIndexed(program));
+
+  vst3->ClearHandlerCalls();
+  ASSERT_EQ(vst3->SetParamNormalized(kProgram, 41 / 63.0), kResultOk);
+  vst->SetProgram(41);
+  ExpectSameTexts(*vst3, *vst);
+  EXPECT_DOUBLE_EQ(vst3->ParamNormalized(kProgram), 41 / 63.0);
+  EXPECT_EQ(vst3->ValueToText(kProgram, 41 / 63.0), vst->ProgramNameIndexed(41));
+  EXPECT_GE(Count(*vst3, vst3host::HandlerCall::kRestartComponent), 1);
+  EXPECT_GE(Count(*vst3, vst3host::HandlerCall::kProgramListChange), 1);
+  EXPECT_EQ(vst3->OffUiThreadCalls(), 0);
+}
+
+// A program change by MIDI (or by the program parameter in a block) changes
+// every value: the host hears of each as an output point of that block.
+TEST(Vst3Module, AProgramChangeInABlockReportsEveryValueAsOutputPoints) {
+  auto host = LoadVst3();
+  ASSERT_TRUE(host->Activate(kRate, kBlock));
+  host->Process(kBlock, {}, {{kProgram, 0, 12 / 63.0}});
+  int reported = 0;
+  for (const ParamPoint& point : host->OutputParams()) reported += point.id == kProgram || point.id < 70;
+  EXPECT_EQ(reported, 71);
+  auto vst = LoadVst();
+  vst->SetProgram(12);
+  ExpectSameTexts(*host, *vst);
+  EXPECT_EQ(host->OffUiThreadCalls(), 0);
+}
+
+// The UI thread restores states, selects programs and sets values while the
+// audio thread plays and automates: every block stays finite, and the
+// thread checker finds no race.
+TEST(Vst3Concurrency, TheUiThreadRestoresWhileTheAudioThreadPlays) {
+  auto host = LoadVst3();
+  ASSERT_TRUE(host->Activate(kRate, kBlock));
+  std::vector<std::uint8_t> state;
+  ASSERT_TRUE(host->SaveState(&state));
+  std::atomic<bool> playing{true};
+  std::atomic<bool> finite{true};
+  std::thread audio([&] {
+    for (int block = 0; playing.load(); ++block) {
+      std::vector<Event> events;
+      if (block % 8 == 0) events.push_back(vst3host::NoteOn(3, 48 + block % 12, 0.8f));
+      if (block % 8 == 4) events.push_back(vst3host::NoteOff(0, 48 + (block - 4) % 12));
+      host->Process(kBlock, events, {{kCutoff, 17, (block % 100) / 100.0}, {kFirstMidi + 1, 5, 0.5}});
+      for (double sample : host->Left()) finite = finite && std::isfinite(sample);
+    }
+  });
+  for (int round = 0; round < 40; ++round) {
+    EXPECT_TRUE(host->LoadState(state));
+    host->SetParamNormalized(kProgram, (round % 64) / 63.0);
+    host->SetParamNormalized(kCutoff, 0.5);
+    std::vector<std::uint8_t> saved;
+    EXPECT_TRUE(host->SaveState(&saved));
+    host->ValueToText(kCutoff, host->ParamNormalized(kCutoff));
+  }
+  playing = false;
+  audio.join();
+  EXPECT_TRUE(finite);
+}
