@@ -217,6 +217,62 @@ TEST(Vst3Module, MapsEveryChannelsControllersToTheSameHiddenParameters) {
   EXPECT_FALSE(host->MidiAssignment(0, kCtrlProgramChange, &id));
 }
 
+// The host's tempo and position drive the arpeggiator's host clock as the
+// VST 2.4 time info does: the same arpeggio, sample for sample.
+TEST(Vst3Module, TheHostsTempoAndPositionDriveTheArpeggiatorAsInTheVstPlugin) {
+  auto vst3 = LoadVst3();
+  auto vst = LoadVst();
+  ASSERT_TRUE(vst3->Activate(kRate, kBlock));
+  vst->SetSampleRate(kRate);
+  vst->SetBlockSize(kBlock);
+  vst->SetActive(true);
+  const char* const settings[][2] = {{"ARPState", "On"}, {"ARP Trig", "MIDI"}, {"ARPTempo", "1/16"}};
+  for (const auto& setting : settings)
+    for (int i = 0; i < 70; ++i)
+      if (vst->ParameterName(i) == setting[0]) {
+        ASSERT_TRUE(vst->StringToParameter(i, setting[1])) << setting[0];
+        double value = 0;
+        ASSERT_TRUE(vst3->TextToValue(static_cast<ParamID>(i), setting[1], &value)) << setting[0];
+        vst3->SetParamNormalized(static_cast<ParamID>(i), value);
+      }
+
+  constexpr double kTempo = 132;
+  std::vector<float> fromVst, fromVst3, left(kBlock), right(kBlock);
+  float* outputs[2] = {left.data(), right.data()};
+  for (int block = 0; block < 40; ++block) {
+    const double quarter = 1.5 + block * kBlock / kRate * kTempo / 60;
+    vsthost::Transport transport;
+    transport.samplePos = block * kBlock;
+    transport.ppqPos = quarter;
+    transport.tempo = kTempo;
+    transport.barStartPos = std::floor(quarter / 4) * 4;
+    transport.playing = true;
+    vst->SetTransport(transport);
+    ProcessContext context{};
+    context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
+                    ProcessContext::kBarPositionValid | ProcessContext::kTimeSigValid;
+    context.sampleRate = kRate;
+    context.projectTimeSamples = block * kBlock;
+    context.projectTimeMusic = transport.ppqPos;
+    context.barPositionMusic = transport.barStartPos;
+    context.tempo = kTempo;
+    context.timeSigNumerator = context.timeSigDenominator = 4;
+    std::vector<Event> keys;
+    if (block == 2) {
+      vst->SendMidi({{10, {0x90, 57, 100}}, {10, {0x90, 64, 100}}});
+      keys = {vst3host::NoteOn(10, 57, 100 / 127.0f), vst3host::NoteOn(10, 64, 100 / 127.0f)};
+    }
+    vst->Process(nullptr, outputs, kBlock);
+    fromVst.insert(fromVst.end(), left.begin(), left.end());
+    ASSERT_EQ(vst3->Process(kBlock, keys, {}, &context), kResultOk);
+    for (double sample : vst3->Left()) fromVst3.push_back(static_cast<float>(sample));
+  }
+  EXPECT_TRUE(fromVst3 == fromVst);
+  EXPECT_GT(*std::max_element(fromVst3.begin(), fromVst3.end()), 0.01f);
+  EXPECT_EQ(vst3->ContextRequirements() & IProcessContextRequirements::kNeedTempo,
+            static_cast<uint32>(IProcessContextRequirements::kNeedTempo));
+}
+
 TEST(Vst3Module, ParameterValuesActFromTheirOffsetInTheBlock) {
   auto run = [](std::int32_t cutoffAt) {
     auto host = LoadVst3();
