@@ -206,6 +206,9 @@ class Vst3Plugin final : public Vst3ComponentCalls,
   int maxFrames_ = 0;
   std::vector<double> scratch_[2];
   Point points_[kMaxPoints];
+  // The block's MIDI parameters as messages, waiting for its note events.
+  MidiEvent midiMessages_[kMaxPoints];
+  int midiCount_ = 0;
   // The host's last value of each MIDI parameter, for the host to read.
   std::atomic<float> midiValues_[kMidiParameterCount];
   std::atomic<bool> resetPending_{false};

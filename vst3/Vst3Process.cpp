@@ -67,13 +67,15 @@ void Vst3Plugin::ReceiveEvent(const Event& event) {
   instrument_->ReceiveMidi(message);
 }
 
-// The host's controllers come as parameters: back to MIDI on channel 1.
+// The host's controllers come as parameters: back to MIDI on channel 1,
+// held until the block's note events join them in offset order.
 void Vst3Plugin::ReceiveMidiParameter(ParamID id, int32 offset, double normalised) {
   if (id == kProgramParameter) {
     const int program = static_cast<int>(normalizedParamToPlain(id, normalised));
     if (program != instrument_->CurrentPreset()) instrument_->RequestProgram(program);
     return;
   }
+  if (midiCount_ >= kMaxPoints) return;
   const int controller = static_cast<int>(id - kFirstMidiParameter);
   midiValues_[controller].store(static_cast<float>(normalised), std::memory_order_relaxed);
   MidiEvent message;
@@ -91,7 +93,10 @@ void Vst3Plugin::ReceiveMidiParameter(ParamID id, int32 offset, double normalise
     message.data1 = static_cast<std::uint8_t>(controller);
     message.data2 = static_cast<std::uint8_t>(Unit7(normalised));
   }
-  instrument_->ReceiveMidi(message);
+  // Into its place by offset, after those of the same offset.
+  int at = midiCount_++;
+  for (; at > 0 && midiMessages_[at - 1].offset > offset; --at) midiMessages_[at] = midiMessages_[at - 1];
+  midiMessages_[at] = message;
 }
 
 int Vst3Plugin::GatherPoints(IParameterChanges* changes, int32 frames) {
@@ -169,18 +174,25 @@ tresult Vst3Plugin::process(ProcessData& data) {
   const int32 frames = data.numSamples;
   Kestrion& instrument = *instrument_;
 
-  // Notes and controllers go to the intake with their offsets; the
-  // instrument places them on its control ticks as for every format.
+  // Notes and controllers go to the intake with their offsets, in the
+  // order the block meets them (a controller before a note at its offset);
+  // the instrument places them on its control ticks as for every format.
+  midiCount_ = 0;
   const int pointCount = GatherPoints(data.inputParameterChanges, frames);
+  int nextMessage = 0;
   if (IEventList* events = data.inputEvents) {
     const int32 count = events->getEventCount();
     for (int32 i = 0; i < count; ++i) {
       Event event{};
-      if (events->getEvent(i, event) == kResultOk && event.sampleOffset >= 0 &&
-          event.sampleOffset < std::max(frames, 1))
-        ReceiveEvent(event);
+      if (events->getEvent(i, event) != kResultOk || event.sampleOffset < 0 ||
+          event.sampleOffset >= std::max(frames, 1))
+        continue;
+      while (nextMessage < midiCount_ && midiMessages_[nextMessage].offset <= event.sampleOffset)
+        instrument.ReceiveMidi(midiMessages_[nextMessage++]);
+      ReceiveEvent(event);
     }
   }
+  while (nextMessage < midiCount_) instrument.ReceiveMidi(midiMessages_[nextMessage++]);
 
   if (frames == 0) {
     // A parameter flush: the values are taken, nothing is rendered.

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/config/UserFolders.h"
 #include "tools/vst3host/Vst3Host.h"
 #include "tools/vsthost/VstHost.h"
 
@@ -271,6 +272,34 @@ TEST(Vst3Module, TheHostsTempoAndPositionDriveTheArpeggiatorAsInTheVstPlugin) {
   EXPECT_GT(*std::max_element(fromVst3.begin(), fromVst3.end()), 0.01f);
   EXPECT_EQ(vst3->ContextRequirements() & IProcessContextRequirements::kNeedTempo,
             static_cast<uint32>(IProcessContextRequirements::kNeedTempo));
+}
+
+// With MIDI Thru on and controller 20 learned to CutOff (in the user's
+// configuration): the mapped controller moves CutOff, the host hears of it
+// as an output point, and notes and controllers go out on the event output.
+TEST(Vst3Module, MappedControllersReachMidiLearnAndMidiThru) {
+  testfolders::UseFreshUserFolders();
+  testfolders::WriteText(testfolders::ConfigurationFile(), "[MIDI Global]\nMIDI Thru=true\n[MIDI Control]\nCC20=43\n");
+  auto host = LoadVst3();
+  ASSERT_TRUE(host->Activate(kRate, kBlock));
+  host->Process(kBlock, {vst3host::NoteOn(5, 60, 1.0f)},
+                {{kFirstMidi + 20, 9, 32 / 127.0}, {kFirstMidi + kPitchBend, 12, 0.75}});
+  EXPECT_NEAR(host->ParamNormalized(kCutoff), 32 / 127.0, 1e-6);
+  bool reported = false;
+  for (const ParamPoint& point : host->OutputParams()) reported = reported || point.id == kCutoff;
+  EXPECT_TRUE(reported);
+
+  std::vector<std::string> thru;
+  for (const Event& event : host->OutputEvents()) {
+    if (event.type == Event::kNoteOnEvent)
+      thru.push_back("note " + std::to_string(event.noteOn.pitch) + " at " + std::to_string(event.sampleOffset));
+    if (event.type == Event::kLegacyMIDICCOutEvent)
+      thru.push_back("cc " + std::to_string(event.midiCCOut.controlNumber) + " " +
+                     std::to_string(event.midiCCOut.value) + " " + std::to_string(event.midiCCOut.value2));
+  }
+  EXPECT_EQ(thru, (std::vector<std::string>{"note 60 at 5", "cc 20 32 0", "cc 129 127 95"}));
+  host->Unload();
+  testfolders::UseFreshUserFolders();
 }
 
 TEST(Vst3Module, ParameterValuesActFromTheirOffsetInTheBlock) {
