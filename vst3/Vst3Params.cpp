@@ -1,4 +1,5 @@
-// The edit controller's parameters, the program list and the MIDI mapping.
+// The edit controller's parameters, its units, the program list and the
+// MIDI mapping.
 //
 // The instrument's parameters keep their index as id and the normalised
 // values of VST 2.4 automation, so automation means the same in both
@@ -6,10 +7,14 @@
 // parameter selects a program as the host's preset menu does. The MIDI
 // parameters are hidden: the host turns its controllers, pitch bend and
 // channel pressure into them, and the audio path turns them back into MIDI.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "instrument/ParameterGroups.h"
 #include "plugin/NumberText.h"
 #include "vst3/Vst3Plugin.h"
 #include "vst3/Vst3Text.h"
@@ -40,6 +45,46 @@ double PlainOf(const EffectParameter& parameter, double normalised) {
 // The largest value of a MIDI parameter: 14 bits for pitch bend, else 7.
 double MidiRange(int controller) { return controller == kPitchBend ? 16383 : 127; }
 
+// The panel's sections as units, nested as their paths are ("Oscillators/
+// VCO 1" in "Oscillators"), after the root unit that holds the program list.
+struct PanelUnit {
+  UnitID id;
+  UnitID parent;
+  std::string name;
+  std::string path;
+};
+
+const std::vector<PanelUnit>& PanelUnits() {
+  static const std::vector<PanelUnit> units = [] {
+    std::vector<PanelUnit> made{{kRootUnitId, kNoParentUnitId, "Kestrion", ""}};
+    for (int index = 0; index < Kestrion::kParameterCount; ++index) {
+      const std::string path = ParameterGroupOf(index);
+      UnitID parent = kRootUnitId;
+      for (std::size_t end = 0; end != std::string::npos && !path.empty();) {
+        end = path.find('/', end + 1);
+        const std::string prefix = path.substr(0, end);
+        auto found = std::find_if(made.begin(), made.end(), [&](const PanelUnit& unit) { return unit.path == prefix; });
+        if (found == made.end()) {
+          const std::size_t slash = prefix.rfind('/');
+          made.push_back({static_cast<UnitID>(made.size()), parent,
+                          slash == std::string::npos ? prefix : prefix.substr(slash + 1), prefix});
+          found = made.end() - 1;
+        }
+        parent = found->id;
+      }
+    }
+    return made;
+  }();
+  return units;
+}
+
+UnitID UnitOf(int index) {
+  const std::string path = ParameterGroupOf(index);
+  for (const PanelUnit& unit : PanelUnits())
+    if (unit.path == path) return unit.id;
+  return kRootUnitId;
+}
+
 const char* MidiTitle(int controller, char* buffer, std::size_t size) {
   if (controller == kPitchBend) return "Pitch Bend";
   if (controller == kAfterTouch) return "Channel Pressure";
@@ -64,6 +109,7 @@ tresult Vst3Plugin::getParameterInfo(int32 index, ParameterInfo& info) {
     info.stepCount = StepCount(parameter);
     info.defaultNormalizedValue = parameter.ToNormalized(parameter.defaultValue);
     info.flags = ParameterInfo::kCanAutomate | (parameter.HasValueNames() ? ParameterInfo::kIsList : 0);
+    info.unitId = UnitOf(index);
     return kResultOk;
   }
   if (index == Kestrion::kParameterCount) {
@@ -209,13 +255,16 @@ tresult Vst3Plugin::getParamValueByString(ParamID id, TChar* text, ParamValue& n
 
 // -- the program list ------------------------------------------------------------------------------
 
+int32 Vst3Plugin::getUnitCount() { return static_cast<int32>(PanelUnits().size()); }
+
 tresult Vst3Plugin::getUnitInfo(int32 index, UnitInfo& info) {
-  if (index != 0) return kInvalidArgument;
+  if (index < 0 || index >= getUnitCount()) return kInvalidArgument;
+  const PanelUnit& unit = PanelUnits()[static_cast<std::size_t>(index)];
   info = {};
-  info.id = kRootUnitId;
-  info.parentUnitId = kNoParentUnitId;
-  CopyText(info.name, "Kestrion");
-  info.programListId = kProgramListId;
+  info.id = unit.id;
+  info.parentUnitId = unit.parent;
+  CopyText(info.name, unit.name.c_str());
+  info.programListId = unit.id == kRootUnitId ? kProgramListId : kNoProgramListId;
   return kResultOk;
 }
 
@@ -246,7 +295,7 @@ tresult Vst3Plugin::getProgramPitchName(ProgramListID /*list*/, int32 /*program*
   return kResultFalse;
 }
 
-tresult Vst3Plugin::selectUnit(UnitID unit) { return unit == kRootUnitId ? kResultOk : kResultFalse; }
+tresult Vst3Plugin::selectUnit(UnitID unit) { return unit >= 0 && unit < getUnitCount() ? kResultOk : kResultFalse; }
 
 tresult Vst3Plugin::getUnitByBus(MediaType /*type*/, BusDirection /*direction*/, int32 /*bus*/, int32 /*channel*/,
                                  UnitID& unit) {

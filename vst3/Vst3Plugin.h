@@ -126,8 +126,9 @@ class Vst3Plugin final : public Vst3ComponentCalls,
   vst3::tresult setComponentHandler(vst3::IComponentHandler* handler) override;
   vst3::IPlugView* createView(vst3::FIDString name) override;
 
-  // IUnitInfo: one unit holding the program list.
-  vst3::int32 getUnitCount() override { return 1; }
+  // IUnitInfo: the root unit holds the program list, the panel's sections
+  // the parameters.
+  vst3::int32 getUnitCount() override;
   vst3::tresult getUnitInfo(vst3::int32 index, vst3::UnitInfo& info) override;
   vst3::int32 getProgramListCount() override { return 1; }
   vst3::tresult getProgramListInfo(vst3::int32 index, vst3::ProgramListInfo& info) override;

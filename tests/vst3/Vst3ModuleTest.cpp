@@ -169,6 +169,15 @@ TEST(Vst3Module, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
   EXPECT_TRUE(info.flags & ParameterInfo::kIsList);
   ASSERT_TRUE(vst3->ParamInfo(static_cast<int>(kCutoff), &info));
   EXPECT_EQ(info.stepCount, 0);
+  // Parameters sit in units named for the panel's sections, nested by path.
+  UnitInfo unit{};
+  const int32 units = vst3->Units()->getUnitCount();
+  for (int32 u = 0; u < units; ++u) {
+    ASSERT_EQ(vst3->Units()->getUnitInfo(u, unit), kResultOk);
+    if (unit.id == info.unitId) break;
+  }
+  EXPECT_EQ(vst3host::ToUtf8(unit.name, 128), "Filter");
+  EXPECT_EQ(unit.parentUnitId, kRootUnitId);
   ASSERT_TRUE(vst3->ParamInfo(70, &info));
   EXPECT_EQ(info.id, kProgram);
   EXPECT_TRUE(info.flags & ParameterInfo::kIsProgramChange);
