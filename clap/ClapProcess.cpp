@@ -18,15 +18,6 @@ constexpr int kChannels = 16;
 
 bool IsCore(const clap_event_header& event) { return event.space_id == CLAP_CORE_EVENT_SPACE_ID; }
 
-// A note velocity of 0–1 as MIDI's 1–127 for a note on (0 would end the
-// note) and 0–127 for a note off.
-std::uint8_t MidiVelocity(double velocity, bool noteOn) {
-  if (!(velocity > 0)) velocity = 0;
-  int v = static_cast<int>(std::min(velocity, 1.0) * 127.0 + 0.5);
-  if (noteOn && v < 1) v = 1;
-  return static_cast<std::uint8_t>(v);
-}
-
 }  // namespace
 
 clap_process_status ClapPlugin::Process(const clap_plugin* plugin, const clap_process* process) {

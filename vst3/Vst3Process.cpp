@@ -5,29 +5,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/MidiMessage.h"
 #include "plugin/FloatControl.h"
 #include "vst3/Vst3Plugin.h"
 
 using namespace vst3;
+namespace midi = dsp::midi;
 
 namespace {
-
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kPolyPressure = 0xA0;
-constexpr std::uint8_t kControlChange = 0xB0;
-constexpr std::uint8_t kProgramChange = 0xC0;
-constexpr std::uint8_t kChannelPressure = 0xD0;
-constexpr std::uint8_t kPitchBendStatus = 0xE0;
-
-// A velocity of 0–1 as MIDI's 1–127 for a note on (0 would end the note)
-// and 0–127 for a note off.
-std::uint8_t MidiVelocity(float velocity, bool noteOn) {
-  double v = velocity > 0 ? velocity : 0;  // NaN too
-  int value = static_cast<int>(std::min(v, 1.0) * 127.0 + 0.5);
-  if (noteOn && value < 1) value = 1;
-  return static_cast<std::uint8_t>(value);
-}
 
 int Unit7(double normalised) {
   if (!(normalised > 0)) return 0;
@@ -49,7 +34,7 @@ void Vst3Plugin::ReceiveEvent(const Event& event) {
       const int16 channel = on ? event.noteOn.channel : event.noteOff.channel;
       const int16 pitch = on ? event.noteOn.pitch : event.noteOff.pitch;
       if (channel < 0 || channel > 15 || pitch < 0 || pitch > 127) return;
-      message.status = static_cast<std::uint8_t>((on ? kNoteOn : kNoteOff) | channel);
+      message.status = static_cast<std::uint8_t>((on ? midi::kNoteOn : midi::kNoteOff) | channel);
       message.data1 = static_cast<std::uint8_t>(pitch);
       message.data2 = MidiVelocity(on ? event.noteOn.velocity : event.noteOff.velocity, on);
       break;
@@ -57,7 +42,7 @@ void Vst3Plugin::ReceiveEvent(const Event& event) {
     case Event::kPolyPressureEvent: {
       const PolyPressureEvent& pressure = event.polyPressure;
       if (pressure.channel < 0 || pressure.channel > 15 || pressure.pitch < 0 || pressure.pitch > 127) return;
-      message.status = static_cast<std::uint8_t>(kPolyPressure | pressure.channel);
+      message.status = static_cast<std::uint8_t>(midi::kPolyPressure | pressure.channel);
       message.data1 = static_cast<std::uint8_t>(pressure.pitch);
       message.data2 = static_cast<std::uint8_t>(Unit7(pressure.pressure));
       break;
@@ -82,14 +67,14 @@ void Vst3Plugin::ReceiveMidiParameter(ParamID id, int32 offset, double normalise
   message.offset = offset;
   if (controller == kPitchBend) {
     const int value = static_cast<int>(normalizedParamToPlain(id, normalised));
-    message.status = kPitchBendStatus;
+    message.status = midi::kPitchBend;
     message.data1 = static_cast<std::uint8_t>(value & 0x7F);
     message.data2 = static_cast<std::uint8_t>(value >> 7);
   } else if (controller == kAfterTouch) {
-    message.status = kChannelPressure;
+    message.status = midi::kChannelPressure;
     message.data1 = static_cast<std::uint8_t>(Unit7(normalised));
   } else {
-    message.status = kControlChange;
+    message.status = midi::kControlChange;
     message.data1 = static_cast<std::uint8_t>(controller);
     message.data2 = static_cast<std::uint8_t>(Unit7(normalised));
   }
@@ -288,36 +273,36 @@ bool Vst3Plugin::SendMidi(const MidiEvent& message) {
   event.sampleOffset = std::max(message.offset, 0);
   const auto channel = static_cast<int16>(message.status & 0x0F);
   switch (message.status & 0xF0) {
-    case kNoteOn:
+    case midi::kNoteOn:
       if (message.data2 > 0) {
         event.type = Event::kNoteOnEvent;
         event.noteOn = {channel, message.data1, 0.0f, message.data2 / 127.0f, 0, -1};
         break;
       }
       [[fallthrough]];
-    case kNoteOff:
+    case midi::kNoteOff:
       event.type = Event::kNoteOffEvent;
       event.noteOff = {channel, message.data1, message.data2 / 127.0f, -1, 0.0f};
       break;
-    case kPolyPressure:
+    case midi::kPolyPressure:
       event.type = Event::kPolyPressureEvent;
       event.polyPressure = {channel, message.data1, message.data2 / 127.0f, -1};
       break;
-    case kControlChange:
+    case midi::kControlChange:
       event.type = Event::kLegacyMIDICCOutEvent;
       event.midiCCOut = {message.data1, static_cast<int8>(channel), static_cast<int8>(message.data2), 0};
       break;
-    case kChannelPressure:
+    case midi::kChannelPressure:
       event.type = Event::kLegacyMIDICCOutEvent;
       event.midiCCOut = {static_cast<uint8>(kAfterTouch), static_cast<int8>(channel), static_cast<int8>(message.data1),
                          0};
       break;
-    case kPitchBendStatus:
+    case midi::kPitchBend:
       event.type = Event::kLegacyMIDICCOutEvent;
       event.midiCCOut = {static_cast<uint8>(kPitchBend), static_cast<int8>(channel), static_cast<int8>(message.data1),
                          static_cast<int8>(message.data2)};
       break;
-    case kProgramChange:
+    case midi::kProgramChange:
       event.type = Event::kLegacyMIDICCOutEvent;
       event.midiCCOut = {static_cast<uint8>(kCtrlProgramChange), static_cast<int8>(channel),
                          static_cast<int8>(message.data1), 0};

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/ui/win32/MessagePump.h"
 #include "tools/claphost/ClapHost.h"
 
 using namespace clap;
@@ -15,26 +16,10 @@ constexpr int kPanelWidth = 1096, kPanelHeight = 395;
 
 HWND FirstChild(HWND parent) { return GetWindow(parent, GW_CHILD); }
 
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  while (GetTickCount() < end) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    Sleep(5);
-  }
-}
-
 }  // namespace
 
 TEST(ClapEditorWin32, OpensAsAChildOfTheHostsWindowAndLeavesNothingWhenDestroyed) {
-  WNDCLASSEXA hostClass{};
-  hostClass.cbSize = sizeof hostClass;
-  hostClass.lpfnWndProc = DefWindowProcA;
-  hostClass.hInstance = GetModuleHandleA(nullptr);
-  hostClass.lpszClassName = "KestrionClapTestHost";
-  RegisterClassExA(&hostClass);
-  HWND host = CreateWindowExA(0, hostClass.lpszClassName, "Test host", WS_POPUP | WS_VISIBLE, 0, 0, kPanelWidth,
-                              kPanelHeight, nullptr, nullptr, hostClass.hInstance, nullptr);
+  HWND host = win32test::MakeHostWindow("KestrionClapTestHost", kPanelWidth, kPanelHeight);
   ASSERT_NE(host, nullptr);
 
   claphost::ClapHost clap;
@@ -50,7 +35,7 @@ TEST(ClapEditorWin32, OpensAsAChildOfTheHostsWindowAndLeavesNothingWhenDestroyed
   window.win32 = host;
   ASSERT_TRUE(gui->set_parent(clap.Plugin(), &window));
   ASSERT_TRUE(gui->show(clap.Plugin()));
-  Pump(200);
+  win32test::PumpFor(200);
 
   HWND editor = FirstChild(host);
   ASSERT_NE(editor, nullptr);
@@ -60,7 +45,7 @@ TEST(ClapEditorWin32, OpensAsAChildOfTheHostsWindowAndLeavesNothingWhenDestroyed
   EXPECT_EQ(area.bottom - area.top, kPanelHeight);
 
   gui->destroy(clap.Plugin());
-  Pump(50);
+  win32test::PumpFor(50);
   EXPECT_EQ(FirstChild(host), nullptr);
   EXPECT_EQ(clap.Timers(), 0);
   DestroyWindow(host);

@@ -1,10 +1,7 @@
 // The CLAP plug-in's editor in a window of the test host, run by the host's
 // timer and descriptor callbacks and driven with synthetic input (XTest),
 // as a Linux CLAP host runs it. Needs an X server (DISPLAY).
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,50 +9,17 @@
 
 #include "instrument/PanelCommands.h"
 #include "instrument/ParameterIndex.h"
-#include "instrument/panel/PanelLayout.h"
 #include "tools/claphost/ClapHost.h"
-
-// Last: Xlib's macros must not meet the headers above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+// Last: it brings Xlib's macros.
+#include "tests/ui/x11/EmbeddingHost.h"
 
 using namespace clap;
 using namespace std::chrono_literals;
 
 namespace {
 
-// The control bound to a parameter or a command code.
-graphics::Rect ControlArea(int parameter) {
-  for (const panel::ControlSpec& spec : panel::kControls)
-    if (spec.parameter == parameter && spec.kind != panel::ControlKind::kLight) return spec.area;
-  ADD_FAILURE() << "no control bound to " << parameter;
-  return {};
-}
-
-class ClapEditorTest : public testing::Test {
+class ClapEditorTest : public EmbeddingHost {
  protected:
-  void SetUp() override {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !name[0]) GTEST_SKIP() << "no X server (DISPLAY)";
-    XInitThreads();
-    // A server that resets when its last client leaves refuses connections
-    // for a moment: the previous test may just have left.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!(display_ = XOpenDisplay(nullptr)) && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(10ms);
-    ASSERT_NE(display_, nullptr) << "cannot open " << name;
-    int event, error, major, minor;
-    ASSERT_TRUE(XTestQueryExtension(display_, &event, &error, &major, &minor)) << "XTest is missing";
-    const int screen = DefaultScreen(display_);
-    hostWindow_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, panel::kPanelWidth,
-                                      panel::kPanelHeight, 0, 0, 0);
-    XSelectInput(display_, hostWindow_, StructureNotifyMask);
-    XMapWindow(display_, hostWindow_);
-    XEvent mapped;
-    do XWindowEvent(display_, hostWindow_, StructureNotifyMask, &mapped);
-    while (mapped.type != MapNotify);
-  }
-
   void Load(bool offerEditorLoop) {
     host_.OfferEditorLoop(offerEditorLoop);
     std::string why;
@@ -75,58 +39,14 @@ class ClapEditorTest : public testing::Test {
     ASSERT_TRUE(gui_->show(plugin));
   }
 
-  void ClickNextProgram() {
-    const graphics::Rect next = ControlArea(panel::kNextProgram);
-    MoveTo((next.left + next.right) / 2, (next.top + next.bottom) / 2);
-    Button(true);
-    Button(false);
-  }
-
-  void TearDown() override {
-    if (display_) {
-      XDestroyWindow(display_, hostWindow_);
-      XCloseDisplay(display_);
-    }
-  }
+  void ClickNextProgram() { Click(ControlArea(panel::kNextProgram)); }
 
   // One turn of the host's event loop, and the callbacks asked for.
-  void Turn() {
+  void Turn() override {
     host_.RunEventLoopOnce();
     host_.RunMainThreadCallback();
-    std::this_thread::sleep_for(10ms);
   }
 
-  // The host's event loop for a while, or until `done()` holds.
-  template <typename Condition>
-  bool RunUntil(Condition done) {
-    const auto end = std::chrono::steady_clock::now() + 5s;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return done();
-      Turn();
-    }
-    return true;
-  }
-  void Run(std::chrono::milliseconds length) {
-    const auto end = std::chrono::steady_clock::now() + length;
-    while (std::chrono::steady_clock::now() < end) Turn();
-  }
-
-  void MoveTo(int x, int y) {
-    int screenX, screenY;
-    Window child;
-    XTranslateCoordinates(display_, hostWindow_, DefaultRootWindow(display_), x, y, &screenX, &screenY, &child);
-    XTestFakeMotionEvent(display_, -1, screenX, screenY, CurrentTime);
-    XFlush(display_);
-    Run(30ms);
-  }
-  void Button(bool down) {
-    XTestFakeButtonEvent(display_, 1, down, CurrentTime);
-    XFlush(display_);
-    Run(30ms);
-  }
-
-  Display* display_ = nullptr;
-  Window hostWindow_ = 0;
   claphost::ClapHost host_;
   const clap_plugin_gui* gui_ = nullptr;
 };
@@ -160,12 +80,7 @@ TEST_F(ClapEditorTest, RunsOnTheHostsTimerAndItsEditsReachTheHostAsGestures) {
   host_.Process(256);  // the new program's values go out here
 
   // A drag on the cutoff knob is one gesture: begin, values, end.
-  const graphics::Rect knob = ControlArea(Param::Cutoff);
-  const int x = (knob.left + knob.right) / 2, y = (knob.top + knob.bottom) / 2;
-  MoveTo(x, y);
-  Button(true);
-  for (int step = 1; step <= 6; ++step) MoveTo(x, y - 6 * step);
-  Button(false);
+  DragUp(ControlArea(Param::Cutoff), 36);
   ASSERT_TRUE(RunUntil([&] { return host_.FlushRequests() > 0; }));
   host_.Process(256);
   std::vector<std::uint16_t> kinds;

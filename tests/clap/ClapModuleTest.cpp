@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "tests/blackbox/LoadedPlugin.h"
+#include "tests/blackbox/ReferenceTune.h"
 #include "tests/config/UserFolders.h"
 #include "tests/files/FileHeaders.h"
 #include "tools/claphost/ClapHost.h"
@@ -34,53 +36,18 @@ std::unique_ptr<ClapHost> LoadClap() {
   return host;
 }
 
-std::unique_ptr<vsthost::VstHost> LoadVst() {
-  auto host = std::make_unique<vsthost::VstHost>();
-  std::string error;
-  EXPECT_TRUE(host->Load(KESTRION_MODULE_PATH, &error)) << error;
-  host->Open();
-  return host;
-}
-
-// A few notes, some inside a block: the same for both formats.
-struct Note {
-  int block;
-  std::uint32_t offset;
-  int key;
-  int velocity;  // 0: note off
-};
-const Note kTune[] = {{0, 0, 48, 100},   {0, 100, 55, 90}, {2, 17, 48, 0},
-                      {3, 200, 60, 127}, {5, 1, 55, 0},    {7, 3, 60, 0}};
-constexpr int kTuneBlocks = 12;
+using blackbox::LoadPlugin;
 
 std::vector<float> PlayClap(ClapHost& host) {
   std::vector<float> out;
-  for (int block = 0; block < kTuneBlocks; ++block) {
+  for (int block = 0; block < blackbox::kTuneBlocks; ++block) {
     std::vector<claphost::Event> events;
-    for (const Note& note : kTune)
+    for (const blackbox::TuneNote& note : blackbox::kTune)
       if (note.block == block)
         events.push_back(note.velocity ? claphost::NoteOn(note.offset, note.key, note.velocity / 127.0)
                                        : claphost::NoteOff(note.offset, note.key));
     EXPECT_EQ(host.Process(kBlock, events), CLAP_PROCESS_CONTINUE);
     for (std::uint32_t i = 0; i < kBlock; ++i) out.push_back(static_cast<float>(host.Left()[i]));
-  }
-  return out;
-}
-
-std::vector<float> PlayVst(vsthost::VstHost& host) {
-  std::vector<float> out;
-  std::vector<float> left(kBlock), right(kBlock);
-  float* outputs[2] = {left.data(), right.data()};
-  for (int block = 0; block < kTuneBlocks; ++block) {
-    std::vector<vsthost::MidiMessage> messages;
-    for (const Note& note : kTune)
-      if (note.block == block)
-        messages.push_back({static_cast<std::int32_t>(note.offset),
-                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80),
-                             static_cast<std::uint8_t>(note.key), static_cast<std::uint8_t>(note.velocity)}});
-    if (!messages.empty()) host.SendMidi(messages);
-    host.Process(nullptr, outputs, kBlock);
-    out.insert(out.end(), left.begin(), left.end());
   }
   return out;
 }
@@ -186,7 +153,7 @@ TEST(ClapModule, ListsOneSynthesizerWithItsIdentityAndPorts) {
 // VST 2.4 plug-in shows the same parameter of the same program.
 TEST(ClapModule, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
   auto clap = LoadClap();
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   ASSERT_EQ(clap->ParamCount(), 70u);
   for (std::uint32_t i = 0; i < clap->ParamCount(); ++i) {
     clap_param_info info{};
@@ -212,12 +179,12 @@ TEST(ClapModule, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
 TEST(ClapModule, PlaysTheSameNotesAsTheVstPluginBitForBit) {
   auto clap = LoadClap();
   ASSERT_TRUE(clap->Activate(kRate, kBlock));
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   vst->SetSampleRate(kRate);
   vst->SetBlockSize(kBlock);
   vst->SetActive(true);
   const std::vector<float> fromClap = PlayClap(*clap);
-  const std::vector<float> fromVst = PlayVst(*vst);
+  const std::vector<float> fromVst = blackbox::PlayTune(*vst, kBlock);
   ASSERT_EQ(fromClap.size(), fromVst.size());
   float loudest = 0;
   for (std::size_t i = 0; i < fromClap.size(); ++i) {
@@ -273,7 +240,7 @@ TEST(ClapModule, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   ASSERT_TRUE(second->SaveState(&again));
   EXPECT_EQ(again, state);
 
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   EXPECT_EQ(vst->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(state.size()), state.data()), 1);
   EXPECT_EQ(vst->GetParameter(static_cast<std::int32_t>(kCutoff)), 0.25f);
   void* chunk = nullptr;
@@ -328,7 +295,7 @@ TEST(ClapModule, AProgramChangeByMidiHasTheHostReadTheValuesAgainOnItsMainThread
 TEST(ClapModule, ListsTheProgramsAsPresetsAndLoadsOneByItsNumber) {
   testfolders::UseFreshUserFolders();
   auto clap = LoadClap();
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   Index index;
   clap_preset_discovery_indexer indexer;
   const clap_preset_discovery_provider* provider = CreateProvider(*clap, index, indexer);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/win32/MessagePump.h"
 #include "tools/vst3host/Vst3Host.h"
 
 using vst3host::HandlerCall;
@@ -17,25 +18,8 @@ constexpr int kPanelWidth = 1096, kPanelHeight = 395;
 constexpr int kCutoff = 43;
 constexpr int kCutoffX = 870, kCutoffY = 42;  // the knob's centre on the panel
 
-template <typename Condition>
-bool PumpUntil(Condition done, int timeoutMs = 5000) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (done()) return true;
-    if (GetTickCount64() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(int ms) {
-  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  PumpUntil([&] { return GetTickCount64() >= until; }, ms + 1000);
-}
+using win32test::PumpFor;
+using win32test::PumpUntil;
 
 void SendMouse(DWORD flags, HWND window = nullptr, int x = 0, int y = 0) {
   INPUT input = {};
@@ -54,14 +38,7 @@ void SendMouse(DWORD flags, HWND window = nullptr, int x = 0, int y = 0) {
 }  // namespace
 
 TEST(Vst3EditorWin32, OpensAsAChildOfTheHostsWindowTakesADragAndLeavesNothingWhenRemoved) {
-  WNDCLASSEXA hostClass{};
-  hostClass.cbSize = sizeof hostClass;
-  hostClass.lpfnWndProc = DefWindowProcA;
-  hostClass.hInstance = GetModuleHandleA(nullptr);
-  hostClass.lpszClassName = "KestrionVst3TestHost";
-  RegisterClassExA(&hostClass);
-  HWND window = CreateWindowExA(0, hostClass.lpszClassName, "Test host", WS_POPUP | WS_VISIBLE, 0, 0, kPanelWidth,
-                                kPanelHeight, nullptr, nullptr, hostClass.hInstance, nullptr);
+  HWND window = win32test::MakeHostWindow("KestrionVst3TestHost", kPanelWidth, kPanelHeight);
   ASSERT_NE(window, nullptr);
 
   vst3host::Vst3Host host;

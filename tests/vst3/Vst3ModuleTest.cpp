@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/blackbox/LoadedPlugin.h"
+#include "tests/blackbox/ReferenceTune.h"
 #include "tests/config/UserFolders.h"
 #include "tools/vst3host/Vst3Host.h"
 #include "tools/vsthost/VstHost.h"
@@ -34,33 +36,18 @@ std::unique_ptr<Vst3Host> LoadVst3() {
   return host;
 }
 
-std::unique_ptr<vsthost::VstHost> LoadVst() {
-  auto host = std::make_unique<vsthost::VstHost>();
-  std::string error;
-  EXPECT_TRUE(host->Load(KESTRION_MODULE_PATH, &error)) << error;
-  host->Open();
-  return host;
-}
+using blackbox::LoadPlugin;
 
-// A few notes, some inside a block, and a pitch bend: the same for both formats.
-struct Note {
-  int block;
-  std::int32_t offset;
-  int key;
-  int velocity;  // 0: note off
-};
-const Note kTune[] = {{0, 0, 48, 100},   {0, 100, 55, 90}, {2, 17, 48, 0},
-                      {3, 200, 60, 127}, {5, 1, 55, 0},    {7, 3, 60, 0}};
-constexpr int kTuneBlocks = 12;
+// A pitch bend inside one block of the tune.
 constexpr int kBendBlock = 4;
 constexpr std::int32_t kBendOffset = 30;
 constexpr int kBend = 12000;  // of 16383
 
 std::vector<float> PlayVst3(Vst3Host& host, bool bend) {
   std::vector<float> out;
-  for (int block = 0; block < kTuneBlocks; ++block) {
+  for (int block = 0; block < blackbox::kTuneBlocks; ++block) {
     std::vector<Event> events;
-    for (const Note& note : kTune)
+    for (const blackbox::TuneNote& note : blackbox::kTune)
       if (note.block == block)
         events.push_back(note.velocity ? vst3host::NoteOn(note.offset, note.key, note.velocity / 127.0f)
                                        : vst3host::NoteOff(note.offset, note.key));
@@ -73,23 +60,10 @@ std::vector<float> PlayVst3(Vst3Host& host, bool bend) {
 }
 
 std::vector<float> PlayVst(vsthost::VstHost& host, bool bend) {
-  std::vector<float> out;
-  std::vector<float> left(kBlock), right(kBlock);
-  float* outputs[2] = {left.data(), right.data()};
-  for (int block = 0; block < kTuneBlocks; ++block) {
-    std::vector<vsthost::MidiMessage> messages;
-    for (const Note& note : kTune)
-      if (note.block == block)
-        messages.push_back({note.offset,
-                            {static_cast<std::uint8_t>(note.velocity ? 0x90 : 0x80),
-                             static_cast<std::uint8_t>(note.key), static_cast<std::uint8_t>(note.velocity)}});
+  return blackbox::PlayTune(host, kBlock, [bend](int block, std::vector<vsthost::MidiMessage>& messages) {
     if (bend && block == kBendBlock)
       messages.push_back({kBendOffset, {0xE0, static_cast<std::uint8_t>(kBend & 0x7F), kBend >> 7}});
-    if (!messages.empty()) host.SendMidi(messages);
-    host.Process(nullptr, outputs, kBlock);
-    out.insert(out.end(), left.begin(), left.end());
-  }
-  return out;
+  });
 }
 
 // Every parameter's text as the VST 2.4 plug-in shows it, units apart.
@@ -144,7 +118,7 @@ TEST(Vst3Module, ListsOneInstrumentClassThatIsItsOwnControllerWithItsBuses) {
 
 TEST(Vst3Module, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
   auto vst3 = LoadVst3();
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   ASSERT_EQ(vst3->ParamCount(), 70 + 1 + 130);
   for (int i = 0; i < 70; ++i) {
     ParameterInfo info{};
@@ -194,7 +168,7 @@ TEST(Vst3Module, EveryParameterTextReadsBackAndMatchesTheVstPlugin) {
 TEST(Vst3Module, PlaysTheSameNotesAndPitchBendAsTheVstPluginBitForBit) {
   for (const bool bend : {false, true}) {
     auto vst3 = LoadVst3();
-    auto vst = LoadVst();
+    auto vst = LoadPlugin();
     ASSERT_TRUE(vst3->Activate(kRate, kBlock));
     vst->SetSampleRate(kRate);
     vst->SetBlockSize(kBlock);
@@ -231,7 +205,7 @@ TEST(Vst3Module, MapsEveryChannelsControllersToTheSameHiddenParameters) {
 // VST 2.4 time info does: the same arpeggio, sample for sample.
 TEST(Vst3Module, TheHostsTempoAndPositionDriveTheArpeggiatorAsInTheVstPlugin) {
   auto vst3 = LoadVst3();
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   ASSERT_TRUE(vst3->Activate(kRate, kBlock));
   vst->SetSampleRate(kRate);
   vst->SetBlockSize(kBlock);
@@ -349,7 +323,7 @@ TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   ASSERT_TRUE(second->SaveState(&again));
   EXPECT_EQ(again, state);
 
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   EXPECT_EQ(vst->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(state.size()), state.data()), 1);
   EXPECT_EQ(vst->GetParameter(static_cast<std::int32_t>(kCutoff)), 0.25f);
   void* chunk = nullptr;
@@ -376,7 +350,7 @@ TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
 // and the host reads the values and the list again.
 TEST(Vst3Module, ListsTheProgramsAndSelectsOneThroughTheProgramParameter) {
   auto vst3 = LoadVst3();
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   ASSERT_EQ(vst3->ProgramListCount(), 1);
   ProgramListInfo list{};
   ASSERT_TRUE(vst3->ProgramListInfo(0, &list));
@@ -404,7 +378,7 @@ TEST(Vst3Module, AProgramChangeInABlockReportsEveryValueAsOutputPoints) {
   int reported = 0;
   for (const ParamPoint& point : host->OutputParams()) reported += point.id == kProgram || point.id < 70;
   EXPECT_EQ(reported, 71);
-  auto vst = LoadVst();
+  auto vst = LoadPlugin();
   vst->SetProgram(12);
   ExpectSameTexts(*host, *vst);
   EXPECT_EQ(host->OffUiThreadCalls(), 0);

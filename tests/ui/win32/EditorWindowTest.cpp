@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/ui/win32/MessagePump.h"
 #include "tests/vst2/TestHost.h"
 #include "vst2/VstAbi.h"
 
@@ -56,26 +57,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Runs the thread's messages until `done` or the deadline.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (done()) return true;
-    if (GetTickCount64() > deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-// A few of the editor's 40 ms ticks.
-void PumpFor(int ms) {
-  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  PumpUntil([&] { return GetTickCount64() >= until; }, ms + 1000);
-}
+using win32test::PumpFor;
+using win32test::PumpUntil;
 
 // -- input through the system's queue ---------------------------------------
 
