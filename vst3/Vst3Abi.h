@@ -652,6 +652,23 @@ class IRunLoop : public FUnknown {
   static constexpr Uid iid = MakeUid(0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389);
 };
 
+// -- asking for interfaces ------------------------------------------------------------------------
+
+// `object`'s `Interface`, with a reference the caller holds, or null.
+template <typename Interface>
+Interface* Query(FUnknown* object) {
+  void* found = nullptr;
+  if (!object || object->queryInterface(Interface::iid.bytes, &found) != kResultOk) return nullptr;
+  return static_cast<Interface*>(found);
+}
+
+// Lets go of a held reference, once.
+template <typename Interface>
+void Release(Interface*& object) {
+  if (object) object->release();
+  object = nullptr;
+}
+
 // -- the module's exports ------------------------------------------------------------------------------
 
 using GetFactoryProc = IPluginFactory* (*)();

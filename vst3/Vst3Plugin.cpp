@@ -11,23 +11,6 @@
 
 using namespace vst3;
 
-namespace {
-
-template <typename Interface>
-Interface* Query(FUnknown* object) {
-  void* found = nullptr;
-  if (!object || object->queryInterface(Interface::iid.bytes, &found) != kResultOk) return nullptr;
-  return static_cast<Interface*>(found);
-}
-
-template <typename Interface>
-void Release(Interface*& held) {
-  if (held) held->release();
-  held = nullptr;
-}
-
-}  // namespace
-
 Vst3Plugin::Vst3Plugin(EditorFactory makeEditor) : makeEditor_(makeEditor), stateBuffer_(StateBuffer::kGranularity) {
   for (std::atomic<float>& value : midiValues_) value.store(0, std::memory_order_relaxed);
   midiValues_[kPitchBend].store(0.5f, std::memory_order_relaxed);

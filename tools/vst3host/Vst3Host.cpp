@@ -76,19 +76,6 @@ class References {
   std::atomic<int>& overReleases_;
 };
 
-template <typename Interface>
-Interface* Query(FUnknown* object) {
-  void* found = nullptr;
-  if (!object || object->queryInterface(Interface::iid.bytes, &found) != kResultOk) return nullptr;
-  return static_cast<Interface*>(found);
-}
-
-template <typename Interface>
-void Release(Interface*& object) {
-  if (object) object->release();
-  object = nullptr;
-}
-
 // The binary inside a bundle folder `Name.vst3`, or `path` itself when it
 // names no folder.
 std::string ModuleBinary(const std::string& path) {
