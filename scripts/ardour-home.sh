@@ -5,18 +5,26 @@
 # user's own configuration.
 
 # prepare_ardour_home WORK MODULE: empties WORK, makes WORK/home the home
-# (exported with the XDG folders and LXVST_PATH) and puts a copy of MODULE
-# in WORK/plugins, then scans it so that Ardour knows it.
+# (exported with the XDG folders, LXVST_PATH and VST3_PATH) and puts a copy
+# of MODULE, the VST 2.4 module or the VST 3 bundle (a folder), in
+# WORK/plugins, then scans it so that Ardour knows it.
 prepare_ardour_home() {
-  local work=$1 module=$2
+  local work=$1 module=$2 copy
   rm -rf "$work"
-  mkdir -p "$work/plugins" "$work/home/.config/ardour7/export"
-  export HOME=$work/home LXVST_PATH=$work/plugins
+  # A folder per format, so that neither scanner tries the other's library.
+  mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/home/.config/ardour7/export"
+  export HOME=$work/home LXVST_PATH=$work/plugins/vst VST3_PATH=$work/plugins/vst3
   # Ardour and the module follow these when they are set.
   export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
-  cp "$module" "$work/plugins/Kestrion.so"
+  if [ -d "$module" ]; then
+    copy=$VST3_PATH/Kestrion.vst3
+    cp -r "$module" "$copy"
+  else
+    copy=$LXVST_PATH/Kestrion.so
+    cp "$module" "$copy"
+  fi
   # Ardour trusts its scan cache only when it is strictly newer than the module.
-  touch -d "1 minute ago" "$work/plugins/Kestrion.so"
+  find "$copy" -exec touch -d "1 minute ago" {} +
 
   # Ardour's first-run wizard, engine dialog and memory warning stay away with
   # these three files; the engine is the dummy backend.
@@ -44,7 +52,7 @@ XML
   echo '<?xml version="1.0" encoding="UTF-8"?><instant><no-memory-warning/></instant>' >"$config/instant.xml"
   write_exact_export_preset "$config/export"
 
-  scan_module "$work/plugins/Kestrion.so"
+  scan_module "$copy"
 }
 
 # Ardour's own WAV presets dither to 16 bits, which adds fresh noise to every
@@ -83,8 +91,12 @@ XML
 XML
 }
 
-# scan_module MODULE: Ardour's VST scanner run once over MODULE; it writes
-# what it learnt to a .v2i file under $XDG_CACHE_HOME/ardour7/vst.
+# scan_module MODULE: Ardour's scanner for MODULE's format run once over it;
+# it writes what it learnt under $XDG_CACHE_HOME/ardour7/vst, to a .v2i file
+# for a VST 2.4 module, to a .v3i file for a VST 3 bundle.
 scan_module() {
-  LD_LIBRARY_PATH=/usr/lib/ardour7 timeout -k 5 30 /usr/lib/ardour7/ardour-vst-scanner -f "$1"
+  local scanner=ardour-vst-scanner
+  case $1 in *.vst3) scanner="ardour-vst3-scanner -v" ;; esac
+  # shellcheck disable=SC2086 # the scanner and its option
+  LD_LIBRARY_PATH=/usr/lib/ardour7 timeout -k 5 30 /usr/lib/ardour7/$scanner -f "$1"
 }

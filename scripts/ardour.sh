@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Opens the Linux module's editor in a real host, Ardour 7 (Debian's
-# `ardour` package), on a virtual display, and takes a screenshot. Not part of
+# Opens the Linux plug-in's editor in a real host, Ardour 7 (Debian's
+# `ardour` package), on a virtual display, and takes screenshots. Not part of
 # the test command (tests/daw runs Ardour headless there). Run after a Linux
 # build:
 #   bash scripts/ardour.sh [MODULE] [SHOT.png]
+# MODULE is the VST 2.4 module (build/linux/Kestrion.so, the default) or the
+# VST 3 bundle (build/linux/Kestrion.vst3). SHOT shows the editor open in
+# Ardour's window; with "-knob" before its extension, after a drag on the
+# CutOff knob; with "-menu", the program menu opened by a click.
+# ARDOUR_DISPLAY names the virtual display (default :73).
 # Everything Ardour writes goes under build/ardour (a private HOME), never
 # into the user's own configuration.
 set -euo pipefail
@@ -11,19 +16,29 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 MODULE=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.so}")
 SHOT=$(realpath -m "${2:-$BUILD_ROOT/ardour/ardour.png}")
+KNOB_SHOT=${SHOT%.png}-knob.png
+MENU_SHOT=${SHOT%.png}-menu.png
 WORK=$BUILD_ROOT/ardour
-[ -f "$MODULE" ] || die "no module at $MODULE: build first"
-{ command -v ardour && command -v import; } >/dev/null || {
+SCREEN=${ARDOUR_DISPLAY:-:73}
+[ -e "$MODULE" ] || die "no plug-in at $MODULE: build first"
+# Ardour's name for the format, as its Lua scripts know it.
+if [ -d "$MODULE" ]; then PLUGIN_TYPE=VST3; else PLUGIN_TYPE=LXVST; fi
+{ command -v ardour && command -v import && command -v Xvfb && command -v xdotool; } >/dev/null || {
   as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
-    --no-install-recommends ardour imagemagick xvfb
+    --no-install-recommends ardour imagemagick xvfb xdotool
 }
+
+# Where things sit on the panel, in pixels from the editor's corner: the
+# CutOff knob and the program number, whose click opens the program menu.
+CUTOFF_KNOB=(870 43)
+PROGRAM_NUMBER=(610 350)
 
 log "ardour: a private home, the module scanned"
 source "$(dirname "${BASH_SOURCE[0]}")/ardour-home.sh"
 prepare_ardour_home "$WORK" "$MODULE"
 
-log "ardour: a session with one MIDI track playing Kestrion"
+log "ardour: a session with one MIDI track playing Kestrion ($PLUGIN_TYPE)"
 cat >"$WORK/make-session.lua" <<LUA
 ARDOUR.config():set_hide_dummy_backend(false)
 AudioEngine:set_backend("None (Dummy)", "", "")
@@ -33,8 +48,8 @@ local tracks = s:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
   ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, ARDOUR.PluginInfo(), nil, nil, 1, "Kestrion",
   ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
 local track = tracks:front()
-local plugin = ARDOUR.LuaAPI.new_plugin(s, "Kestrion", ARDOUR.PluginType.LXVST, "")
-assert(not plugin:isnil(), "Ardour does not know the module")
+local plugin = ARDOUR.LuaAPI.new_plugin(s, "Kestrion", ARDOUR.PluginType.$PLUGIN_TYPE, "")
+assert(not plugin:isnil(), "Ardour does not know the plug-in")
 track:add_processor_by_index(plugin, 0, nil, true)
 print("WINDOW P-" .. track:to_stateful():id():to_s() .. "-" .. plugin:to_stateful():id():to_s())
 s:save_state("", false, false, false, false, false)
@@ -47,16 +62,50 @@ window=$(timeout 60 ardour7-lua "$WORK/make-session.lua" 2>&1 | sed -n 's/^WINDO
 sed -i "s|</Session>|  <Extra><UI><Window name=\"$window\" visible=\"1\" custom-ui=\"1\" x-off=\"20\" y-off=\"40\" x-size=\"1120\" y-size=\"460\"/></UI></Extra>\n</Session>|" \
   "$WORK/session/kestrion.ardour"
 
-log "ardour: opening the session on a virtual display"
-Xvfb :73 -screen 0 1400x900x24 -nolisten tcp >/dev/null 2>&1 &
+log "ardour: opening the session on a virtual display ($SCREEN)"
+Xvfb "$SCREEN" -screen 0 1400x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=:73 timeout 90 ardour -n -a "$WORK/session/kestrion.ardour" >"$WORK/ardour.log" 2>&1 &
+ardour_pid=
+stop_all() {
+  [ -z "$ardour_pid" ] || kill "$ardour_pid" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap stop_all EXIT
+export DISPLAY=$SCREEN
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break || sleep 0.1; done
+timeout 120 ardour -n -a "$WORK/session/kestrion.ardour" >"$WORK/ardour.log" 2>&1 &
 ardour_pid=$!
-sleep "${ARDOUR_WAIT:-35}"
+# The panel's own window is a child of Ardour's plug-in window, named as the
+# instrument is.
+editor=$(timeout 90 xdotool search --sync --name '^Kestrion$' | head -1) ||
+  die "no editor window (see $WORK/ardour.log)"
+# Ardour lays out its windows for a while after the editor appears.
+sleep "${ARDOUR_WAIT:-8}"
 mkdir -p "$(dirname "$SHOT")"
-import -display :73 -window root "$SHOT"
-kill "$ardour_pid" 2>/dev/null || true
-wait "$ardour_pid" 2>/dev/null || true
-echo "ardour: screenshot in $SHOT (log: $WORK/ardour.log)"
+import -window root -trim +repage "$SHOT"
+
+log "ardour: a drag up on the CutOff knob"
+xdotool mousemove --window "$editor" "${CUTOFF_KNOB[@]}" sleep 0.2 mousedown 1
+for step in $(seq 8); do
+  xdotool mousemove --window "$editor" "${CUTOFF_KNOB[0]}" $((CUTOFF_KNOB[1] - 10 * step)) sleep 0.1
+done
+xdotool mouseup 1
+sleep 1
+import -window root -trim +repage "$KNOB_SHOT"
+
+# The saved session holds the new value only if Ardour heard of the drag.
+log "ardour: saving the session (Ctrl+S)"
+before=$(stat -c %Y "$WORK/session/kestrion.ardour")
+# The editor may hold the keyboard focus: the keys go to Ardour's own window.
+main=$(xdotool search --onlyvisible --name 'Ardour' | head -1)
+xdotool windowfocus "$main" key --window "$main" ctrl+s
+for _ in $(seq 50); do [ "$(stat -c %Y "$WORK/session/kestrion.ardour")" = "$before" ] || break; sleep 0.2; done
+cutoff=$(sed -n 's/.*<Controllable name="CutOff"[^>]* value="\([^"]*\)".*/\1/p' "$WORK/session/kestrion.ardour")
+echo "CutOff in the saved session: ${cutoff:-none}"
+
+log "ardour: the program menu opened by a click"
+xdotool mousemove --window "$editor" "${PROGRAM_NUMBER[@]}" click 1
+sleep 1
+import -window root -trim +repage "$MENU_SHOT"
+xdotool key Escape
+echo "ardour: screenshots $SHOT, $KNOB_SHOT, $MENU_SHOT (log: $WORK/ardour.log)"

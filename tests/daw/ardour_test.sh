@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# The module in Ardour 7, headless. Run by ctest:
+# The plug-in in Ardour 7, headless. Run by ctest:
 #   ardour_test.sh scan MODULE WORK
-#     Ardour's VST scanner accepts the module and caches its identity.
+#     Ardour's scanner accepts the plug-in and caches its identity.
 #   ardour_test.sh session MODULE WORK COMPARE
-#     a session plays the module into an audio file, keeps a parameter and
+#     a session plays the plug-in into an audio file, keeps a parameter and
 #     the sound across saving and reloading.
+# MODULE is the VST 2.4 module or the VST 3 bundle (a folder).
 # Everything Ardour writes goes under WORK (a private home).
 set -euo pipefail
 mode=$1 module=$2 work=$3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/ardour-home.sh"
 fail() { printf 'FAIL: %s\n' "$*" >&2; exit 1; }
+# Ardour's name for the format, as its Lua scripts know it.
+if [ -d "$module" ]; then plugin_type=VST3; else plugin_type=LXVST; fi
 
 prepare_ardour_home "$work" "$module" >"$work.scan.log" 2>&1 || {
   cat "$work.scan.log"
@@ -19,19 +22,29 @@ prepare_ardour_home "$work" "$module" >"$work.scan.log" 2>&1 || {
 
 case $mode in
 scan)
-  cache=$(find "$XDG_CACHE_HOME/ardour7/vst" -name '*.v2i' 2>/dev/null)
+  if [ $plugin_type = VST3 ]; then
+    suffix=v3i element=VST3Info
+    # The class id is "KestrionHarrowvl" in ASCII; the event output is MIDI Thru.
+    fields=('uid="4B65737472696F6E486172726F77766C"' 'name="Kestrion"' 'vendor="Harrowvale Music"'
+      'category="Instrument|Synth"' 'n_inputs="0"' 'n_outputs="2"' 'n_midi_inputs="1"' 'n_midi_outputs="1"')
+  else
+    suffix=v2i element=VST2Info
+    # The unique id is "1416" read as a big-endian 32-bit number.
+    fields=('id="825504054"' 'name="Kestrion"' 'creator="Harrowvale Music"' 'category="Instrument"'
+      'is_instrument="1"' 'n_midi_inputs="1"' 'n_outputs="2"')
+  fi
+  cache=$(find "$XDG_CACHE_HOME/ardour7/vst" -name "*.$suffix" 2>/dev/null)
   [ "$(echo "$cache" | grep -c .)" = 1 ] || fail "expected one scan cache file, found: $cache"
   cat "$cache"
-  info=$(grep '<VST2Info ' "$cache") || fail "the cache names no plug-in"
-  # The unique id is "1416" read as a big-endian 32-bit number.
-  for field in 'id="825504054"' 'name="Kestrion"' 'creator="Harrowvale Music"' 'category="Instrument"' \
-    'is_instrument="1"' 'n_midi_inputs="1"' 'n_outputs="2"'; do
+  [ "$(grep -c "<$element " "$cache")" = 1 ] || fail "the cache does not name exactly one plug-in"
+  info=$(grep "<$element " "$cache")
+  for field in "${fields[@]}"; do
     [[ $info == *" $field"* ]] || fail "the cache lacks $field"
   done
   ;;
 session)
   compare=$4
-  export DAW_TEST_DIR=$here
+  export DAW_TEST_DIR=$here DAW_PLUGIN_TYPE=$plugin_type
   # A session an earlier run left would be opened instead of made anew.
   rm -rf "$work/session"
   mkdir -p "$work/out"

@@ -12,8 +12,11 @@ run_and_close(session, function(session)
     ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, ARDOUR.PluginInfo(), nil, nil, 1, "Kestrion",
     ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true)
   local track = tracks:front():to_track()
-  local plugin = ARDOUR.LuaAPI.new_plugin(session, "Kestrion", ARDOUR.PluginType.LXVST, "")
-  assert(not plugin:isnil(), "Ardour does not know the module")
+  local plugin = ARDOUR.LuaAPI.new_plugin(session, "Kestrion", kPluginType, "")
+  assert(not plugin:isnil(), "Ardour does not know the plug-in")
+  local controls = plugin:to_plugininsert():plugin(0)
+  assert(controls:parameter_count() == kControlCount, "Ardour made " .. controls:parameter_count() .. " controls")
+  assert(controls:parameter_label(kCutoff) == "CutOff", "control " .. kCutoff .. " is no CutOff")
   track:add_processor_by_index(plugin, 0, nil, true)
 
   -- Lua has no call that makes an empty MIDI region; bouncing the empty track

@@ -11,6 +11,14 @@
 ARDOUR.config():set_hide_dummy_backend(false)
 assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no dummy backend")
 
+-- The format under test, by Ardour's name: LXVST (VST 2.4) or VST3; and
+-- how many controls Ardour makes of the plug-in's parameters. VST 3 adds
+-- the 130 hidden MIDI parameters; its program parameter is Ardour's preset
+-- selection, no control.
+local format = os.getenv("DAW_PLUGIN_TYPE") or "LXVST"
+kPluginType = assert(ARDOUR.PluginType[format], "unknown plug-in type")
+kControlCount = ({LXVST = 70, VST3 = 200})[format]
+
 kCutoff = 43          -- the plug-in's "CutOff" parameter
 kCutoffValue = 0.0625  -- exact in binary, far darker than the default
 kKeys = {48, 55, 60, 67}  -- one note a beat
