@@ -15,8 +15,10 @@ packages=(
   fonts-dejavu-core fonts-liberation2 xvfb locales
   # the formatter the test command checks the layout with
   clang-format-14
-  # a real host for the daw tests
-  ardour
+  # the LV2 plug-in: its headers, the test host's library, the Turtle checker
+  lv2-dev liblilv-dev sordi lilv-utils
+  # real hosts for the daw tests and the trials
+  ardour jalv
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine
   # unpacking Debian's libpng source; the Debian package (dpkg-shlibdeps,

@@ -176,7 +176,14 @@ tresult Vst3Plugin::setParamNormalized(ParamID id, ParamValue normalised) {
   }
   if (id == kProgramParameter) {
     const int program = static_cast<int>(normalizedParamToPlain(id, normalised));
-    if (program != instrument_->CurrentPreset()) instrument_->SelectProgram(program);
+    if (program == instrument_->CurrentPreset()) return kResultOk;
+    // The host chose it and may hold a lock of its own around this call
+    // that its handler takes too: nothing is sent back now; the next block
+    // reports every new value as an output point.
+    hostSelecting_ = true;
+    instrument_->SelectProgram(program);
+    hostSelecting_ = false;
+    reportPending_.store(true, std::memory_order_release);
     return kResultOk;
   }
   if (id >= kFirstMidiParameter && id < kFirstMidiParameter + kMidiParameterCount) {

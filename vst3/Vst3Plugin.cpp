@@ -194,7 +194,7 @@ tresult Vst3Plugin::setComponentHandler(IComponentHandler* handler) {
 thread_local Vst3Plugin* Vst3Plugin::processing_ = nullptr;
 
 void Vst3Plugin::BeginEdit(int index) {
-  if (InProcess() || index < 0 || index >= Kestrion::kParameterCount) return;
+  if (InProcess() || hostSelecting_ || index < 0 || index >= Kestrion::kParameterCount) return;
   gestures_.set(static_cast<std::size_t>(index));
   if (handler_) handler_->beginEdit(static_cast<ParamID>(index));
 }
@@ -207,7 +207,7 @@ void Vst3Plugin::PerformEdit(int index, double normalised) {
     AddOutputPoint(static_cast<ParamID>(index), normalised);
     return;
   }
-  if (!handler_ || index < 0 || index >= Kestrion::kParameterCount) return;
+  if (!handler_ || hostSelecting_ || index < 0 || index >= Kestrion::kParameterCount) return;
   const auto id = static_cast<ParamID>(index);
   const bool alone = !gestures_.test(static_cast<std::size_t>(index));
   if (alone) handler_->beginEdit(id);
@@ -216,7 +216,7 @@ void Vst3Plugin::PerformEdit(int index, double normalised) {
 }
 
 void Vst3Plugin::EndEdit(int index) {
-  if (InProcess() || index < 0 || index >= Kestrion::kParameterCount) return;
+  if (InProcess() || hostSelecting_ || index < 0 || index >= Kestrion::kParameterCount) return;
   gestures_.reset(static_cast<std::size_t>(index));
   if (handler_) handler_->endEdit(static_cast<ParamID>(index));
 }
@@ -229,6 +229,7 @@ void Vst3Plugin::ProgramListChanged() {
     ReportAllValues();
     return;
   }
+  if (hostSelecting_) return;
   if (unitHandler_) unitHandler_->notifyProgramListChange(kProgramListId, kAllProgramInvalid);
   if (handler_) handler_->restartComponent(kParamValuesChanged);
   if (handler2_) handler2_->setDirty(true);

@@ -213,6 +213,10 @@ class Vst3Plugin final : public Vst3ComponentCalls,
   // The host's last value of each MIDI parameter, for the host to read.
   std::atomic<float> midiValues_[kMidiParameterCount];
   std::atomic<bool> resetPending_{false};
+  // The host set the program parameter: no call goes back to it until the
+  // call returns (UI thread), and the next block reports every value.
+  bool hostSelecting_ = false;
+  std::atomic<bool> reportPending_{false};
   // The instance whose process call the thread is in.
   static thread_local Vst3Plugin* processing_;
   vst3::ProcessData* current_ = nullptr;  // the process call under way

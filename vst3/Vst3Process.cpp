@@ -214,9 +214,10 @@ tresult Vst3Plugin::process(ProcessData& data) {
       }
       if (data.numOutputs > 0 && data.outputs) data.outputs->silenceFlags = 0;
       instrument.EndProcess();
-      // A program change by MIDI or by the program parameter changed every
-      // value: the host hears of each.
-      if (instrument.PresetChanges() != programChanges) ReportAllValues();
+      // A program change by MIDI, by the program parameter in a block or by
+      // the host on its UI thread changed every value: the host hears of each.
+      if (instrument.PresetChanges() != programChanges || reportPending_.exchange(false, std::memory_order_acq_rel))
+        ReportAllValues();
     }
   }
   current_ = nullptr;
