@@ -3,11 +3,10 @@
 // BUNDLE_DIR from an instance of the instrument, so that the ports and
 // presets come from the tables the plug-in itself runs on. The programs are
 // those a new instance holds: run it with a configuration folder of its own.
-#include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "instrument/Kestrion.h"
 #include "platform/FileSystem.h"
@@ -32,27 +31,30 @@ int Fail(const std::string& why) {
   return 1;
 }
 
-// "major.minor.micro", each a number of up to four digits.
-bool ReadVersion(const char* text, int* minor, int* micro) {
-  int parts[3];
-  for (int& part : parts) {
-    if (*text < '0' || *text > '9') return false;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end - text > 4 || value < 0) return false;
-    part = static_cast<int>(value);
-    text = end;
-    if (&part != &parts[2] && *text++ != '.') return false;
+// "major.minor.micro": three numbers, each of up to six digits.
+bool ReadVersion(const std::string& text, int* minor, int* micro) {
+  int parts[3] = {};
+  int part = 0;
+  int digits = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9' && digits < 6) {
+      parts[part] = parts[part] * 10 + (c - '0');
+      ++digits;
+    } else if (c == '.' && digits > 0 && part < 2) {
+      ++part;
+      digits = 0;
+    } else {
+      return false;
+    }
   }
   *minor = parts[1];
   *micro = parts[2];
-  return *text == 0;
+  return part == 2 && digits > 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "C");
   if (argc != 6) return Fail("usage: kestrion-lv2ttl BUNDLE_DIR PLUGIN_URI BINARY_NAME VERSION HOMEPAGE");
   const std::string folder = argv[1];
   lv2ttl::BundleNames names{argv[2], argv[3], argv[5], 0, 0};
@@ -66,8 +68,8 @@ int main(int argc, char** argv) {
   SilentHost host;
   lv2ttl::BundleDescription description;
   try {
-    Kestrion instrument(host);
-    if (!lv2ttl::Describe(instrument, description)) return Fail("a program of the bank cannot be selected");
+    const auto instrument = std::make_unique<Kestrion>(host);
+    if (!lv2ttl::Describe(*instrument, description)) return Fail("a program of the bank cannot be selected");
   } catch (...) {
     return Fail("the instrument could not be created");
   }
