@@ -122,9 +122,11 @@ class Lv2Plugin final : public HostLink {
   // copies the UI reads.
   float lastSeen_[Kestrion::kParameterCount] = {};
   std::atomic<float> hostValues_[Kestrion::kParameterCount];
-  // After a restore the ports' next values are taken as seen, not applied:
-  // a host's stale port values must not undo the restored bank.
-  std::atomic<bool> rebaseline_{false};
+  // At the first run and after a restore the ports' values are taken as
+  // seen, not applied: the instance starts with its startup bank's first
+  // program whatever defaults the host wrote, and a host's stale port values
+  // must not undo a restored bank.
+  std::atomic<bool> rebaseline_{true};
   std::atomic<unsigned> gesturesBegun_[Kestrion::kParameterCount];
   std::atomic<unsigned> gesturesEnded_[Kestrion::kParameterCount];
 

@@ -19,7 +19,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux_build/CMakeCache.
 [ -n "$version" ] || die "no project version in $linux_build/CMakeCache.txt"
 
 log "release $version: building what is out of date"
-cmake --build "$linux_build" -j "$JOBS" --target Kestrion kestrion-render kestrion-snapshot kestrion_package_docs
+cmake --build "$linux_build" -j "$JOBS" --target Kestrion KestrionLv2 kestrion-render kestrion-snapshot \
+  kestrion_package_docs
 cmake --build "$windows_build" -j "$JOBS" --target Kestrion
 
 rm -rf "$out"
@@ -55,17 +56,20 @@ vst3_linux=Kestrion.vst3/Contents/x86_64-linux/Kestrion.so
 mkdir -p "$stage/$(dirname "$vst3_linux")"
 cp "$linux_build/Kestrion.so" "$linux_build/Kestrion.clap" "$stage/"
 cp "$linux_build/$vst3_linux" "$stage/$vst3_linux"
+lv2_files=(Kestrion.lv2/Kestrion.so Kestrion.lv2/manifest.ttl Kestrion.lv2/kestrion.ttl Kestrion.lv2/presets.ttl)
+mkdir -p "$stage/Kestrion.lv2"
+for file in "${lv2_files[@]}"; do cp "$linux_build/$file" "$stage/$file"; done
 cp "$linux_build/tools/render/kestrion-render" "$linux_build/tools/snapshot/kestrion-snapshot" "$stage/"
-strip --strip-unneeded "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux" "$stage/kestrion-render" \
-  "$stage/kestrion-snapshot"
-chmod 644 "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux"
+strip --strip-unneeded "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux" \
+  "$stage/Kestrion.lv2/Kestrion.so" "$stage/kestrion-render" "$stage/kestrion-snapshot"
+chmod 644 "$stage/Kestrion.so" "$stage/Kestrion.clap" "$stage/$vst3_linux" "${lv2_files[@]/#/$stage/}"
 cp "$linux_build/resources/factory.fxb" "$stage/Kestrion Factory.fxb"
 readme "$stage/README.txt"
 tar -C "$out" "${tar_flags[@]}" -czf "$out/$name.tar.gz" "$name"
 check_list "$out/$name.tar.gz" "$(tar -tzf "$out/$name.tar.gz")" \
   "$name/" "$name/Kestrion.so" "$name/Kestrion.clap" "$name/Kestrion Factory.fxb" "$name/README.txt" \
   "$name/kestrion-render" "$name/kestrion-snapshot" "$name/Kestrion.vst3/" "$name/Kestrion.vst3/Contents/" \
-  "$name/Kestrion.vst3/Contents/x86_64-linux/" "$name/$vst3_linux"
+  "$name/Kestrion.vst3/Contents/x86_64-linux/" "$name/$vst3_linux" "$name/Kestrion.lv2/" "${lv2_files[@]/#/$name/}"
 
 log "Windows archive"
 name=Kestrion-$version-windows-x64

@@ -17,6 +17,8 @@ shipped=(
   lib/ lib/vst/ lib/vst/Kestrion.so lib/clap/ lib/clap/Kestrion.clap
   lib/vst3/ lib/vst3/Kestrion.vst3/ lib/vst3/Kestrion.vst3/Contents/ lib/vst3/Kestrion.vst3/Contents/x86_64-linux/
   lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so
+  lib/lv2/ lib/lv2/Kestrion.lv2/ lib/lv2/Kestrion.lv2/Kestrion.so lib/lv2/Kestrion.lv2/manifest.ttl
+  lib/lv2/Kestrion.lv2/kestrion.ttl lib/lv2/Kestrion.lv2/presets.ttl
   share/ share/doc/ share/doc/kestrion/ share/doc/kestrion/README.md
   share/doc/kestrion/changelog.gz share/doc/kestrion/copyright
   share/man/ share/man/man1/ share/man/man1/kestrion-render.1.gz share/man/man1/kestrion-snapshot.1.gz
@@ -43,7 +45,8 @@ install)
   cmake --install "$build" --prefix "$work" >/dev/null
   mapfile -t found < <(cd "$work" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \))
   expect_list "the installed prefix" "${found[@]}"
-  for module in lib/vst/Kestrion.so lib/clap/Kestrion.clap lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so; do
+  for module in lib/vst/Kestrion.so lib/clap/Kestrion.clap lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so \
+    lib/lv2/Kestrion.lv2/{Kestrion.so,manifest.ttl,kestrion.ttl,presets.ttl}; do
     [ "$(stat -c %a "$work/$module")" = 644 ] || fail "$module is not installed 0644"
   done
   for tool in kestrion-render kestrion-snapshot; do
@@ -87,6 +90,9 @@ deb)
     [ -f "$root/usr/lib/clap/Kestrion.clap" ] || fail "dpkg -i did not install the CLAP plug-in"
     [ -f "$root/usr/lib/vst3/Kestrion.vst3/Contents/x86_64-linux/Kestrion.so" ] ||
       fail "dpkg -i did not install the VST 3 plug-in"
+    for file in Kestrion.so manifest.ttl kestrion.ttl presets.ttl; do
+      [ -f "$root/usr/lib/lv2/Kestrion.lv2/$file" ] || fail "dpkg -i did not install the LV2 bundle's $file"
+    done
     dpkg_root -r kestrion || fail "dpkg -r failed"
     left=$(find "$root" -path "$root/var" -prune -o -type f -print)
     [ -z "$left" ] || fail "dpkg -r left files behind: $left"
