@@ -1,0 +1,72 @@
+// The LV2 plug-in's UI in a window of the test host, on the instance the
+// host hands over, run by the host's idle calls and driven with synthetic
+// input (XTest). The instrument's own changes reach the host's control ports
+// through the UI's writes. Needs an X server (DISPLAY).
+#include <set>
+#include <string>
+
+#include "instrument/PanelCommands.h"
+#include "instrument/ParameterIndex.h"
+#include "tools/lv2host/Lv2Host.h"
+// Last: it brings Xlib's macros.
+#include "tests/ui/x11/EmbeddingHost.h"
+
+namespace {
+
+constexpr std::uint32_t kFirstParameter = 4;
+
+class Lv2UiTest : public EmbeddingHost {
+ protected:
+  void SetUp() override {
+    EmbeddingHost::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    std::string why;
+    ASSERT_TRUE(host_.Load(KESTRION_LV2_BUNDLE, KESTRION_LV2_URI, &why)) << why;
+    host_.Activate();
+    ASSERT_TRUE(host_.Run(256));
+  }
+  void TearDown() override {
+    host_.Unload();
+    EmbeddingHost::TearDown();
+  }
+  // The host's idle call, and a block so that its port values reach the instance.
+  void Turn() override {
+    host_.UiIdle();
+    host_.Run(256);
+  }
+
+  lv2host::Lv2Host host_;
+};
+
+}  // namespace
+
+TEST_F(Lv2UiTest, RunsOnTheHostsIdleCallsAndWritesItsChangesToTheHostsPorts) {
+  std::string why;
+  ASSERT_TRUE(host_.OpenUi(static_cast<unsigned long>(hostWindow_), &why)) << why;
+  ASSERT_FALSE(host_.ResizeRequests().empty());
+  EXPECT_EQ(host_.ResizeRequests().back().width, panel::kPanelWidth);
+  Run(std::chrono::milliseconds(100));
+  EXPECT_TRUE(host_.UiWrites().empty());  // nothing changed yet
+
+  // A drag on CutOff: its port follows, and only its port.
+  const float before = *host_.Control(kFirstParameter + Param::Cutoff);
+  DragUp(ControlArea(Param::Cutoff), 36);
+  ASSERT_TRUE(RunUntil([&] { return !host_.UiWrites().empty(); }));
+  Run(std::chrono::milliseconds(100));
+  for (const lv2host::UiWrite& write : host_.UiWrites()) {
+    EXPECT_EQ(write.port, kFirstParameter + Param::Cutoff);
+    EXPECT_TRUE(write.onUiThread);
+  }
+  EXPECT_GT(*host_.Control(kFirstParameter + Param::Cutoff), before);
+  host_.ClearUiWrites();
+
+  // The next program: the ports of the values it changed follow.
+  Click(ControlArea(panel::kNextProgram));
+  ASSERT_TRUE(RunUntil([&] { return host_.UiWrites().size() > 10; }));
+  std::set<std::uint32_t> ports;
+  for (const lv2host::UiWrite& write : host_.UiWrites()) ports.insert(write.port);
+  EXPECT_EQ(ports.size(), host_.UiWrites().size());  // each once
+
+  host_.CloseUi();
+  EXPECT_EQ(host_.OffUiThreadCalls(), 0);
+}
