@@ -1,7 +1,7 @@
 // What each format's adapter adds to a block: the same notes and parameter
-// changes rendered through the VST 2.4 module and through the CLAP module,
-// each loaded as its host loads it, in blocks of 64 frames at 48 kHz.
-//   kestrion_format_bench Kestrion.so Kestrion.clap
+// changes rendered through the VST 2.4 module, the CLAP module and the VST 3
+// bundle, each loaded as its host loads it, in blocks of 64 frames at 48 kHz.
+//   kestrion_format_bench Kestrion.so Kestrion.clap Kestrion.vst3
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "tools/claphost/ClapHost.h"
+#include "tools/vst3host/Vst3Host.h"
 #include "tools/vsthost/VstHost.h"
 
 namespace {
 
 constexpr std::uint32_t kBlock = 64;
 constexpr int kCutoff = 43;
-std::string gVstPath, gClapPath;
+std::string gVstPath, gClapPath, gVst3Path;
 
 // Every 16th block a note starts or ends and the cutoff moves.
 bool Turn(std::int64_t block) { return block % 16 == 0; }
@@ -66,19 +67,42 @@ void Clap(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
+void Vst3(benchmark::State& state) {
+  vst3host::Vst3Host host;
+  std::string error;
+  if (!host.Load(gVst3Path, &error)) return state.SkipWithError(error.c_str());
+  host.Activate(48000, kBlock);
+  std::int64_t block = 0;
+  const std::vector<vst3::Event> none;
+  for (auto _ : state) {
+    if (Turn(block)) {
+      const int key = KeyOf(block);
+      host.Process(kBlock, {vst3host::NoteOn(0, key, 100 / 127.0f), vst3host::NoteOff(32, key - 1)},
+                   {{kCutoff, 0, static_cast<double>(block % 256) / 255.0}});
+    } else {
+      host.Process(kBlock, none);
+    }
+    benchmark::DoNotOptimize(host.Left().data());
+    ++block;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 }  // namespace
 
 BENCHMARK(Vst)->MinTime(2.0);
 BENCHMARK(Clap)->MinTime(2.0);
+BENCHMARK(Vst3)->MinTime(2.0);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: kestrion_format_bench Kestrion.so Kestrion.clap [benchmark options]\n");
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: kestrion_format_bench Kestrion.so Kestrion.clap Kestrion.vst3 [benchmark options]\n");
     return 2;
   }
   gVstPath = argv[1];
   gClapPath = argv[2];
+  gVst3Path = argv[3];
   benchmark::RunSpecifiedBenchmarks();
   return 0;
 }

@@ -4,7 +4,8 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # Configures build/fuzz with clang, builds the targets (all of them unless
 # named: bank_chunk program_chunk program_files configuration midi_file png
-# parameter_text render_stream http_response clap_state clap_events) and runs each for SECONDS (default 60).
+# parameter_text render_stream http_response clap_state clap_events
+# vst3_state) and runs each for SECONDS (default 60).
 # New inputs go to build/fuzz/corpus/<target>, never to the committed corpus
 # under tests/fuzz/corpus; crash reproducers land in build/fuzz/crashes.
 # Each target's log is build/fuzz/logs/<target>.log.
@@ -16,7 +17,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(bank_chunk program_chunk program_files configuration midi_file png parameter_text render_stream http_response
-    clap_state clap_events)
+    clap_state clap_events vst3_state)
 fi
 dir=$BUILD_ROOT/fuzz
 

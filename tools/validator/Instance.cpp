@@ -6,10 +6,13 @@
 
 #include "Validator.h"
 #include "tools/claphost/ClapHost.h"
+#include "tools/vst3host/Vst3Host.h"
 
 namespace validator {
 
-bool HostCallbackActive() { return vsthost::VstHost::InCallback() || claphost::ClapHost::InCallback(); }
+bool HostCallbackActive() {
+  return vsthost::VstHost::InCallback() || claphost::ClapHost::InCallback() || vst3host::Vst3Host::InCallback();
+}
 
 void Report::Begin(const char* name) {
   std::snprintf(progress_.check, sizeof progress_.check, "%s", name);

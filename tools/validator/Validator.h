@@ -1,5 +1,6 @@
-// kestrion-validate: runs any VST 2.4 plug-in through the checks a host
-// relies on and reports each one as PASS, FAIL or SKIP with a detail.
+// kestrion-validate: runs any VST 2.4, CLAP or VST 3 plug-in through the
+// checks a host relies on and reports each one as PASS, FAIL or SKIP with a
+// detail.
 #pragma once
 
 #include <cstdint>
@@ -101,5 +102,16 @@ void CheckClapAudioThread(const Options& options, Report& report);
 void CheckClapParameters(const Options& options, Report& report);
 void CheckClapState(const Options& options, Report& report);
 void CheckClapEditor(const Options& options, Report& report);
+
+// A VST 3 plug-in (Vst3Checks.cpp): a bundle folder `Name.vst3` or the
+// binary inside it, through a VST 3 host.
+bool IsVst3Plugin(const std::string& path);
+void CheckVst3Load(const Options& options, Report& report);
+void CheckVst3Lifecycle(const Options& options, Report& report);
+void CheckVst3Processing(const Options& options, Report& report);
+void CheckVst3AudioThread(const Options& options, Report& report);
+void CheckVst3Parameters(const Options& options, Report& report);
+void CheckVst3State(const Options& options, Report& report);
+void CheckVst3Editor(const Options& options, Report& report);
 
 }  // namespace validator

@@ -1,5 +1,6 @@
 // kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN
-// PLUGIN is a VST 2.4 module, or a CLAP plug-in (a .clap file).
+// PLUGIN is a VST 2.4 module, a CLAP plug-in (a .clap file) or a VST 3
+// plug-in (a .vst3 bundle folder or the binary inside it).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +18,7 @@ struct Group {
   validator::GroupFunction run;
 };
 
-// In the order they run: loading first, since nothing else can work without it.
+// Each format's groups in the order they run, loading first.
 const Group kGroups[] = {
     {"load", validator::CheckLoad},
     {"lifecycle", validator::CheckLifecycle},
@@ -39,6 +40,23 @@ const Group kClapGroups[] = {
     {"clap.state", validator::CheckClapState},
     {"clap.editor", validator::CheckClapEditor},
 };
+
+const Group kVst3Groups[] = {
+    {"vst3.load", validator::CheckVst3Load},
+    {"vst3.lifecycle", validator::CheckVst3Lifecycle},
+    {"vst3.process", validator::CheckVst3Processing},
+    {"vst3.audiothread", validator::CheckVst3AudioThread},
+    {"vst3.parameters", validator::CheckVst3Parameters},
+    {"vst3.state", validator::CheckVst3State},
+    {"vst3.editor", validator::CheckVst3Editor},
+};
+
+// The groups for the plug-in's format, by its path.
+std::vector<Group> GroupsFor(const std::string& plugin) {
+  if (validator::IsVst3Plugin(plugin)) return {std::begin(kVst3Groups), std::end(kVst3Groups)};
+  if (validator::IsClapPlugin(plugin)) return {std::begin(kClapGroups), std::end(kClapGroups)};
+  return {std::begin(kGroups), std::end(kGroups)};
+}
 
 // Generous for a plug-in under the sanitizers or Wine, and still well short
 // of a test's time limit.
@@ -86,9 +104,7 @@ int main(int argc, char** argv) {
     validator::Progress* progress = validator::ParentsProgress(options.progress);
     if (!progress) return 2;
     validator::Report report(*progress);
-    for (const Group& group : kGroups)
-      if (options.group == group.name) group.run(options, report);
-    for (const Group& group : kClapGroups)
+    for (const Group& group : GroupsFor(options.plugin))
       if (options.group == group.name) group.run(options, report);
     progress->finished = true;
     return 0;
@@ -97,9 +113,7 @@ int main(int argc, char** argv) {
   const double seconds = options.timeLimit > 0 ? options.timeLimit : options.quick ? kQuickTimeLimit : kFullTimeLimit;
   validator::Progress totals;
   validator::Report report(totals);
-  const bool clap = validator::IsClapPlugin(options.plugin);
-  std::vector<Group> groups(clap ? std::begin(kClapGroups) : std::begin(kGroups),
-                            clap ? std::end(kClapGroups) : std::end(kGroups));
+  const std::vector<Group> groups = GroupsFor(options.plugin);
   for (const Group& group : groups) {
     validator::GroupOutcome outcome = validator::RunInOwnProcess(options, group.name, group.run, seconds);
     const validator::Progress& counted = outcome.progress;
@@ -119,7 +133,8 @@ int main(int argc, char** argv) {
       else
         report.Fail(counted.check, "crashed: " + outcome.how + where);
     }
-    if ((std::strcmp(group.name, "load") == 0 || std::strcmp(group.name, "clap.load") == 0) && totals.failed > 0) break;
+    // Loading comes first: nothing else can work without it.
+    if (&group == &groups.front() && totals.failed > 0) break;
   }
   return Summary(totals);
 }

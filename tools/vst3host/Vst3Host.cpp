@@ -140,7 +140,8 @@ void AppendUtf8(std::string& out, uint32 code) {
 }
 
 // A stream over bytes in memory, positioned anywhere from the start to the
-// end; a read hands out at most `chunk` bytes, as a file or network stream may.
+// end; a read hands out and a write takes at most `chunk` bytes, as a file
+// or network stream may.
 class MemoryStream : public IBStream {
  public:
   MemoryStream(std::vector<std::uint8_t>* bytes, std::size_t chunk, std::atomic<int>& total,
@@ -169,11 +170,11 @@ class MemoryStream : public IBStream {
     InHost inHost;
     if (bytesWritten) *bytesWritten = 0;
     if (bytes < 0 || (!buffer && bytes > 0)) return kInvalidArgument;
-    const auto n = static_cast<std::size_t>(bytes);
+    const std::size_t n = std::min(static_cast<std::size_t>(bytes), chunk_);
     if (bytes_->size() < position_ + n) bytes_->resize(position_ + n);
     if (n > 0) std::memcpy(bytes_->data() + position_, buffer, n);
     position_ += n;
-    if (bytesWritten) *bytesWritten = bytes;
+    if (bytesWritten) *bytesWritten = static_cast<int32>(n);
     return kResultOk;
   }
   tresult seek(int64 position, int32 mode, int64* result) override {
@@ -218,9 +219,12 @@ class ParamQueue : public IParamValueQueue {
   }
   void Reserve(std::size_t points) { points_.reserve(points); }
   void Append(int32 offset, ParamValue value) { points_.push_back({offset, value}); }
+  // Stable and in place: std::stable_sort takes a buffer, which a watch of
+  // the audio thread would count against the plug-in.
   void SortByOffset() {
-    std::stable_sort(points_.begin(), points_.end(),
-                     [](const Point& a, const Point& b) { return a.offset < b.offset; });
+    for (std::size_t i = 1; i < points_.size(); ++i)
+      for (std::size_t k = i; k > 0 && points_[k].offset < points_[k - 1].offset; --k)
+        std::swap(points_[k], points_[k - 1]);
   }
   void AppendTo(std::vector<ParamPoint>* record) const {
     for (const Point& point : points_) record->push_back({id_, point.offset, point.value});
@@ -739,7 +743,17 @@ bool Vst3Host::Load(const std::string& bundleOrBinary, std::string* error) {
 
   auto getFactory = reinterpret_cast<GetFactoryProc>(platform::FindSymbol(library_, "GetPluginFactory"));
   if (!getFactory) return Fail("'" + path + "' is not a VST 3 module: no GetPluginFactory", error);
-  factory_ = getFactory();
+  return Create(getFactory, path, error);
+}
+
+bool Vst3Host::Attach(GetFactoryProc getFactory, const std::string& name, std::string* error) {
+  Unload();
+  uiThread_ = std::this_thread::get_id();
+  return Create(getFactory, name, error);
+}
+
+bool Vst3Host::Create(GetFactoryProc getFactory, const std::string& path, std::string* error) {
+  factory_ = getFactory ? getFactory() : nullptr;
   if (!factory_) return Fail("'" + path + "' returned no factory", error);
   if (factory_->getFactoryInfo(&factoryInfo_) != kResultOk) factoryInfo_ = {};
   factory2_ = Query<IPluginFactory2>(factory_);
@@ -978,15 +992,16 @@ double Vst3Host::PlainToNormalized(ParamID id, double plain) const {
   return controller_ ? controller_->plainParamToNormalized(id, plain) : 0;
 }
 
-bool Vst3Host::SaveState(std::vector<std::uint8_t>* component, std::vector<std::uint8_t>* controller) {
+bool Vst3Host::SaveState(std::vector<std::uint8_t>* component, std::vector<std::uint8_t>* controller,
+                         std::size_t chunk) {
   if (!component_ || !controller_ || !component) return false;
   component->clear();
-  MemoryStream componentStream(component, SIZE_MAX, references_, overReleases_);
+  MemoryStream componentStream(component, chunk, references_, overReleases_);
   if (component_->getState(&componentStream) != kResultOk) return false;
   std::vector<std::uint8_t> unkept;
   std::vector<std::uint8_t>* controllerBytes = controller ? controller : &unkept;
   controllerBytes->clear();
-  MemoryStream controllerStream(controllerBytes, SIZE_MAX, references_, overReleases_);
+  MemoryStream controllerStream(controllerBytes, chunk, references_, overReleases_);
   return controller_->getState(&controllerStream) == kResultOk;
 }
 

@@ -73,6 +73,9 @@ class Vst3Host {
   // the category "Audio Module Class" and its edit controller, and hands the
   // controller the host's handler; false with a one-line reason.
   bool Load(const std::string& bundleOrBinary, std::string* error);
+  // The same for a module already in this process (a plug-in linked in),
+  // named `name` in the reasons; its entry and exit calls are the caller's.
+  bool Attach(vst3::GetFactoryProc getFactory, const std::string& name, std::string* error);
   // Closes the view, deactivates, terminates and releases the plug-in,
   // releases the factory, leaves the module and unloads it.
   void Unload();
@@ -134,8 +137,10 @@ class Vst3Host {
   double PlainToNormalized(vst3::ParamID id, double plain) const;
 
   // The component's state, and the controller's into `controller` (when
-  // given); true when both accepted.
-  bool SaveState(std::vector<std::uint8_t>* component, std::vector<std::uint8_t>* controller = nullptr);
+  // given); true when both accepted. The streams take at most `chunk` bytes
+  // a write.
+  bool SaveState(std::vector<std::uint8_t>* component, std::vector<std::uint8_t>* controller = nullptr,
+                 std::size_t chunk = SIZE_MAX);
   // The component's state, then the same bytes from the start to the
   // controller's setComponentState, as hosts restore a project; the stream
   // hands out at most `chunk` bytes a read. True when both accepted.
@@ -191,6 +196,8 @@ class Vst3Host {
   class ParamChanges;
 
   bool Fail(const std::string& why, std::string* error);
+  // Load and Attach from the factory on: the audio class and its controller.
+  bool Create(vst3::GetFactoryProc getFactory, const std::string& name, std::string* error);
   void CheckUiThread();
   void Record(const HandlerCall& call);
 
