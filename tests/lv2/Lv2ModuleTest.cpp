@@ -124,7 +124,7 @@ TEST(Lv2Module, ListsTheProgramsAsPresetsThatSetThePortsAsTheProgramDoes) {
   const std::vector<lv2host::Preset> presets = host->Presets();
   ASSERT_EQ(presets.size(), 64u);
   for (int program = 0; program < 64; ++program) {
-    char suffix[16];
+    char suffix[32];
     std::snprintf(suffix, sizeof suffix, "#program-%02d", program);
     const lv2host::Preset& preset = presets[static_cast<std::size_t>(program)];
     ASSERT_EQ(preset.uri, kUri + suffix);
