@@ -76,17 +76,6 @@ bool ClapPlugin::LoadPreset(const clap_plugin* plugin, std::uint32_t kind, const
 
 namespace {
 
-// The host an instance made only to read its program names talks to.
-class SilentHost final : public HostLink {
- public:
-  void BeginEdit(int) override {}
-  void PerformEdit(int, double) override {}
-  void EndEdit(int) override {}
-  void ProgramListChanged() override {}
-  bool SendMidi(const MidiEvent&) override { return false; }
-  void ReadTransport(HostTimeInfo&) override {}
-};
-
 const clap_preset_discovery_provider_descriptor kProviderDescriptor = {CLAP_VERSION, KESTRION_CLAP_ID ".programs",
                                                                        "Kestrion programs", "Harrowvale Music"};
 
@@ -95,7 +84,7 @@ const clap_preset_discovery_provider_descriptor kProviderDescriptor = {CLAP_VERS
 struct Provider {
   clap_preset_discovery_provider record;
   const clap_preset_discovery_indexer* indexer;
-  SilentHost host;
+  SilentHostLink host;
   std::unique_ptr<Kestrion> reader;
   std::vector<std::string> programNames;
 };

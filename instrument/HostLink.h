@@ -30,3 +30,15 @@ class HostLink {
   // into the fields of `info` the host reports; the others keep their values.
   virtual void ReadTransport(HostTimeInfo& info) = 0;
 };
+
+// The host of an instance made only to read the instrument's tables or
+// programs (a preset browser, a build tool): it hears nothing.
+class SilentHostLink final : public HostLink {
+ public:
+  void BeginEdit(int) override {}
+  void PerformEdit(int, double) override {}
+  void EndEdit(int) override {}
+  void ProgramListChanged() override {}
+  bool SendMidi(const MidiEvent&) override { return false; }
+  void ReadTransport(HostTimeInfo&) override {}
+};

@@ -15,17 +15,6 @@
 
 namespace {
 
-// The host of an instance made only to read its tables.
-class SilentHost final : public HostLink {
- public:
-  void BeginEdit(int) override {}
-  void PerformEdit(int, double) override {}
-  void EndEdit(int) override {}
-  void ProgramListChanged() override {}
-  bool SendMidi(const MidiEvent&) override { return false; }
-  void ReadTransport(HostTimeInfo&) override {}
-};
-
 int Fail(const std::string& why) {
   std::fprintf(stderr, "kestrion-lv2ttl: %s\n", why.c_str());
   return 1;
@@ -65,7 +54,7 @@ int main(int argc, char** argv) {
   if (!ReadVersion(argv[4], &names.minorVersion, &names.microVersion))
     return Fail(std::string("\"") + argv[4] + "\" is not a version MAJOR.MINOR.MICRO");
 
-  SilentHost host;
+  SilentHostLink host;
   lv2ttl::BundleDescription description;
   try {
     const auto instrument = std::make_unique<Kestrion>(host);
