@@ -3,6 +3,7 @@
 # the module, shared by scripts/ardour.sh and the daw tests. Sourced, never run.
 # Everything Ardour and the module write goes under that home, never into the
 # user's own configuration.
+source "$(dirname "${BASH_SOURCE[0]}")/hosts-common.sh"
 
 # ardour_plugin_type MODULE: Ardour's name for MODULE's format, as its Lua
 # scripts know it: LV2 for a .lv2 bundle, VST3 for a .vst3 bundle, LXVST for
@@ -20,22 +21,15 @@ ardour_plugin_type() {
 # puts a copy of MODULE, the VST 2.4 module, the VST 3 bundle or the LV2
 # bundle (folders), in WORK/plugins, then scans it so that Ardour knows it.
 prepare_ardour_home() {
-  local work=$1 module=$2 copy bundle
-  rm -rf "$work"
+  local work=$1 module=$2 copy
+  private_home "$work"
   # A folder per format, so that neither scanner tries the other's library.
-  mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/plugins/lv2" "$work/home/.config/ardour7/export"
-  export HOME=$work/home LXVST_PATH=$work/plugins/vst VST3_PATH=$work/plugins/vst3 LV2_PATH=$work/plugins/lv2
-  # Ardour and the module follow these when they are set.
-  export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
+  mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/plugins/lv2" "$XDG_CONFIG_HOME/ardour7/export"
+  export LXVST_PATH=$work/plugins/vst VST3_PATH=$work/plugins/vst3 LV2_PATH=$work/plugins/lv2
   case $(ardour_plugin_type "$module") in
   LV2)
     copy=$LV2_PATH/Kestrion.lv2
-    cp -r "$module" "$copy"
-    # The system's bundles as a user's LV2 path has them (the LV2 core bundle
-    # names the instrument class), but never an installed copy of this one.
-    for bundle in /usr/lib/lv2/*.lv2; do
-      [ "$(basename "$bundle")" = Kestrion.lv2 ] || ln -s "$bundle" "$LV2_PATH/"
-    done
+    install_lv2_bundle "$module" "$LV2_PATH"
     ;;
   VST3)
     copy=$VST3_PATH/Kestrion.vst3
