@@ -1,6 +1,7 @@
 # Prints the LV2 features a host hands to Kestrion's plug-in and to its UI as
-# it makes them, with the UI's parent window, and each value the plug-in
-# takes from a control port the host changed, then lets the host go on. The
+# it makes them, with the UI's parent window, each value the plug-in takes
+# from a control port the host changed, and the UI's and the plug-in's
+# cleanup calls, then lets the host go on. The
 # trial scripts run a host under it when LV2_TRACE is set:
 #   gdb -batch -x scripts/lv2-trace.gdb --args HOST ARGS...
 set pagination off
@@ -41,6 +42,18 @@ break Lv2Plugin::ApplyPortValue
 commands
   silent
   printf "lv2-port %d = %g\n", index + 4, value
+  continue
+end
+break Lv2Ui.cpp:Cleanup
+commands
+  silent
+  printf "lv2-cleanup UI\n"
+  continue
+end
+break Lv2Entry.cpp:Cleanup
+commands
+  silent
+  printf "lv2-cleanup plug-in\n"
   continue
 end
 run
