@@ -136,12 +136,13 @@ void Lv2Plugin::Run(std::uint32_t frames) {
     midiThru_->atom.type = uris_.atomSequence;
   }
 
-  // The control ports that changed since the last look, at the block's start.
+  // The control ports that changed since the last look, at the block's start;
+  // when rebaselining, every port's value as the host's, changed or not.
   const bool rebaseline = rebaseline_.exchange(false, std::memory_order_acq_rel);
   for (int i = 0; i < Kestrion::kParameterCount; ++i) {
     if (!parameters_[i]) continue;
     const float value = *parameters_[i];
-    if (value == lastSeen_[i] || (value != value && lastSeen_[i] != lastSeen_[i])) continue;
+    if (!rebaseline && (value == lastSeen_[i] || (value != value && lastSeen_[i] != lastSeen_[i]))) continue;
     lastSeen_[i] = value;
     hostValues_[i].store(value, std::memory_order_relaxed);
     if (!rebaseline) ApplyPortValue(i, value);
@@ -303,6 +304,10 @@ LV2_State_Status Lv2Plugin::RestoreState(LV2_State_Retrieve_Function retrieve, L
     if (log_) log_->printf(log_->handle, uris_.logWarning, "Kestrion: the saved state is not a Kestrion bank\n");
     return LV2_STATE_ERR_UNKNOWN;
   }
+  // Until run looks, the host's ports count as holding the restored values:
+  // a UI opened before that (MusE opens a restored editor at once) must not
+  // take them for its own changes and send them to the host.
+  for (int i = 0; i < Kestrion::kParameterCount; ++i) hostValues_[i].store(PortValueOf(i), std::memory_order_relaxed);
   rebaseline_.store(true, std::memory_order_release);
   return LV2_STATE_SUCCESS;
 }

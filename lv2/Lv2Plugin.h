@@ -74,7 +74,8 @@ class Lv2Plugin final : public HostLink {
   // continuous parameters, the parameter's own value for switches and
   // numbers.
   float PortValueOf(int index) const;
-  // The last value run took from the parameter's control port.
+  // The last value run took from the parameter's control port; after a
+  // restore, the restored value until run looks again.
   float HostPortValue(int index) const { return hostValues_[index].load(std::memory_order_relaxed); }
   // Gestures begun and ended on a parameter so far, for the UI's touch calls.
   unsigned GesturesBegun(int index) const { return gesturesBegun_[index].load(std::memory_order_acquire); }

@@ -3,26 +3,43 @@
 # the module, shared by scripts/ardour.sh and the daw tests. Sourced, never run.
 # Everything Ardour and the module write goes under that home, never into the
 # user's own configuration.
+source "$(dirname "${BASH_SOURCE[0]}")/hosts-common.sh"
+
+# ardour_plugin_type MODULE: Ardour's name for MODULE's format, as its Lua
+# scripts know it: LV2 for a .lv2 bundle, VST3 for a .vst3 bundle, LXVST for
+# the VST 2.4 module.
+ardour_plugin_type() {
+  case $1 in
+  *.lv2 | *.lv2/) echo LV2 ;;
+  *.vst3 | *.vst3/) echo VST3 ;;
+  *) echo LXVST ;;
+  esac
+}
 
 # prepare_ardour_home WORK MODULE: empties WORK, makes WORK/home the home
-# (exported with the XDG folders, LXVST_PATH and VST3_PATH) and puts a copy
-# of MODULE, the VST 2.4 module or the VST 3 bundle (a folder), in
-# WORK/plugins, then scans it so that Ardour knows it.
+# (exported with the XDG folders, LXVST_PATH, VST3_PATH and LV2_PATH) and
+# puts a copy of MODULE, the VST 2.4 module, the VST 3 bundle or the LV2
+# bundle (folders), in WORK/plugins, then scans it so that Ardour knows it.
 prepare_ardour_home() {
   local work=$1 module=$2 copy
-  rm -rf "$work"
+  private_home "$work"
   # A folder per format, so that neither scanner tries the other's library.
-  mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/home/.config/ardour7/export"
-  export HOME=$work/home LXVST_PATH=$work/plugins/vst VST3_PATH=$work/plugins/vst3
-  # Ardour and the module follow these when they are set.
-  export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
-  if [ -d "$module" ]; then
+  mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/plugins/lv2" "$XDG_CONFIG_HOME/ardour7/export"
+  export LXVST_PATH=$work/plugins/vst VST3_PATH=$work/plugins/vst3 LV2_PATH=$work/plugins/lv2
+  case $(ardour_plugin_type "$module") in
+  LV2)
+    copy=$LV2_PATH/Kestrion.lv2
+    install_lv2_bundle "$module" "$LV2_PATH"
+    ;;
+  VST3)
     copy=$VST3_PATH/Kestrion.vst3
     cp -r "$module" "$copy"
-  else
+    ;;
+  *)
     copy=$LXVST_PATH/Kestrion.so
     cp "$module" "$copy"
-  fi
+    ;;
+  esac
   # Ardour trusts its scan cache only when it is strictly newer than the module.
   find "$copy" -exec touch -d "1 minute ago" {} +
 
@@ -93,10 +110,14 @@ XML
 
 # scan_module MODULE: Ardour's scanner for MODULE's format run once over it;
 # it writes what it learnt under $XDG_CACHE_HOME/ardour7/vst, to a .v2i file
-# for a VST 2.4 module, to a .v3i file for a VST 3 bundle.
+# for a VST 2.4 module, to a .v3i file for a VST 3 bundle. Ardour reads LV2
+# bundles' descriptions afresh at each start: they have no scanner.
 scan_module() {
   local scanner=ardour-vst-scanner
-  case $1 in *.vst3) scanner="ardour-vst3-scanner -v" ;; esac
+  case $(ardour_plugin_type "$1") in
+  LV2) return 0 ;;
+  VST3) scanner="ardour-vst3-scanner -v" ;;
+  esac
   # shellcheck disable=SC2086 # the scanner and its option
   LD_LIBRARY_PATH=/usr/lib/ardour7 timeout -k 5 30 /usr/lib/ardour7/$scanner -f "$1"
 }

@@ -4,11 +4,14 @@
 # the test command (tests/daw runs Ardour headless there). Run after a Linux
 # build:
 #   bash scripts/ardour.sh [MODULE] [SHOT.png]
-# MODULE is the VST 2.4 module (build/linux/Kestrion.so, the default) or the
-# VST 3 bundle (build/linux/Kestrion.vst3). SHOT shows the editor open in
+# MODULE is the VST 2.4 module (build/linux/Kestrion.so, the default), the
+# VST 3 bundle (build/linux/Kestrion.vst3) or the LV2 bundle
+# (build/linux/Kestrion.lv2). SHOT shows the editor open in
 # Ardour's window; with "-knob" before its extension, after a drag on the
 # CutOff knob; with "-menu", the program menu opened by a click.
-# ARDOUR_DISPLAY names the virtual display (default :73).
+# ARDOUR_DISPLAY names the virtual display (default :73); with LV2_TRACE
+# set, ardour.log lists the LV2 features Ardour hands over and the control
+# port values the plug-in takes.
 # Everything Ardour writes goes under build/ardour (a private HOME), never
 # into the user's own configuration.
 set -euo pipefail
@@ -21,8 +24,8 @@ MENU_SHOT=${SHOT%.png}-menu.png
 WORK=$BUILD_ROOT/ardour
 SCREEN=${ARDOUR_DISPLAY:-:73}
 [ -e "$MODULE" ] || die "no plug-in at $MODULE: build first"
-# Ardour's name for the format, as its Lua scripts know it.
-if [ -d "$MODULE" ]; then PLUGIN_TYPE=VST3; else PLUGIN_TYPE=LXVST; fi
+source "$(dirname "${BASH_SOURCE[0]}")/ardour-home.sh"
+PLUGIN_TYPE=$(ardour_plugin_type "$MODULE")
 { command -v ardour && command -v import && command -v Xvfb && command -v xdotool; } >/dev/null || {
   as_root apt-get -o DPkg::Lock::Timeout=600 update -q
   as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
@@ -35,7 +38,6 @@ CUTOFF_KNOB=(870 43)
 PROGRAM_NUMBER=(610 350)
 
 log "ardour: a private home, the module scanned"
-source "$(dirname "${BASH_SOURCE[0]}")/ardour-home.sh"
 prepare_ardour_home "$WORK" "$MODULE"
 
 log "ardour: a session with one MIDI track playing Kestrion ($PLUGIN_TYPE)"
@@ -63,18 +65,11 @@ sed -i "s|</Session>|  <Extra><UI><Window name=\"$window\" visible=\"1\" custom-
   "$WORK/session/kestrion.ardour"
 
 log "ardour: opening the session on a virtual display ($SCREEN)"
-Xvfb "$SCREEN" -screen 0 1400x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-xvfb=$!
-ardour_pid=
-stop_all() {
-  [ -z "$ardour_pid" ] || kill "$ardour_pid" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-}
-trap stop_all EXIT
-export DISPLAY=$SCREEN
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break || sleep 0.1; done
-timeout 120 ardour -n -a "$WORK/session/kestrion.ardour" >"$WORK/ardour.log" 2>&1 &
-ardour_pid=$!
+trap stop_started EXIT
+start_display "$SCREEN" 1400x900 "$WORK/xvfb.log"
+# Ardour's launcher runs it under DEBUGGER when that is set.
+DEBUGGER=$(host_wrapper) timeout 120 ardour -n -a "$WORK/session/kestrion.ardour" >"$WORK/ardour.log" 2>&1 &
+started+=($!)
 # The panel's own window is a child of Ardour's plug-in window, named as the
 # instrument is.
 editor=$(timeout 90 xdotool search --sync --name '^Kestrion$' | head -1) ||

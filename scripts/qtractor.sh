@@ -1,32 +1,33 @@
 #!/usr/bin/env bash
-# Plays the CLAP plug-in in a real host, Qtractor (Debian's `qtractor`
-# package), on a virtual display: one MIDI track with Kestrion as its
-# instrument plays a looped clip on a dummy JACK server, the editor is opened
-# from the track's plug-in list and its CutOff knob dragged, and the host's
-# saved session tells whether it saw the change. Not part of the test
+# Plays the CLAP or the LV2 plug-in in a real host, Qtractor (Debian's
+# `qtractor` package), on a virtual display: one MIDI track with Kestrion as
+# its instrument plays a looped clip on a dummy JACK server, the editor is
+# opened from the track's plug-in list and its CutOff knob dragged, and the
+# host's saved session tells whether it saw the change. Not part of the test
 # command. Run after a Linux build:
-#   bash scripts/qtractor.sh [CLAP_FILE] [SHOT.png]
-# Then it reopens the saved session, to see the plug-in restore its state.
+#   bash scripts/qtractor.sh [PLUGIN] [SHOT.png]
+# PLUGIN is the CLAP file (build/linux/Kestrion.clap, the default) or the
+# LV2 bundle (build/linux/Kestrion.lv2). Then it reopens the saved session,
+# to see the plug-in restore its state.
 # It leaves SHOT (the editor open over the playing session), SHOT with
 # "-knob" before its extension (after the drag) and with "-reopened" (the
 # saved session reopened), the session, the master output as WAV files with
 # sox's measure of each, and the logs, all under build/qtractor (a private
-# HOME), and stops everything it started.
+# HOME), and stops everything it started. The display is $DISPLAY, or a
+# virtual one on QTRACTOR_DISPLAY (default :57); with LV2_TRACE set, the
+# logs list the LV2 features Qtractor hands over and the control port
+# values the plug-in takes.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/hosts-common.sh"
 
-CLAP=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.clap}")
+PLUGIN=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.clap}")
 WORK=$BUILD_ROOT/qtractor
 SHOT=$(realpath -m "${2:-$WORK/qtractor.png}")
 KNOB_SHOT=${SHOT%.png}-knob.png
 REOPENED_SHOT=${SHOT%.png}-reopened.png
-[ -f "$CLAP" ] || die "no plug-in at $CLAP: build first"
-{ command -v qtractor && command -v jackd && command -v jack_rec && command -v xdotool &&
-  command -v import && command -v Xvfb && command -v sox && command -v cc; } >/dev/null || {
-  as_root apt-get -o DPkg::Lock::Timeout=600 update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
-    --no-install-recommends qtractor jackd2 xdotool imagemagick xvfb sox gcc libc6-dev
-}
+[ -e "$PLUGIN" ] || die "no plug-in at $PLUGIN: build first"
+need_commands qtractor jackd jack_rec xdotool import Xvfb sox cc
 
 # Where things sit in Qtractor's windows, in pixels from the window's corner,
 # as its private configuration lays them out on the first run: the plug-in's
@@ -40,29 +41,25 @@ SAVE_ITEM=(48 99)
 EXIT_ITEM=(44 169)
 DISCARD_BUTTON=(258 104)
 CUTOFF_KNOB=(870 43)
-CUTOFF_INDEX=43
 
 log "qtractor: a private home, the plug-in and the ALSA stand-in"
-rm -rf "$WORK"
-mkdir -p "$WORK/home" "$WORK/plugins" "$WORK/session" "$(dirname "$SHOT")"
-export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_CACHE_HOME=$WORK/home/.cache
-export XDG_DATA_HOME=$WORK/home/.local/share XDG_RUNTIME_DIR=$WORK/home/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export CLAP_PATH=$WORK/plugins JACK_DEFAULT_SERVER=kestrion-qtractor-$$
-cp "$CLAP" "$WORK/plugins/Kestrion.clap"
+private_home "$WORK"
+mkdir -p "$WORK/plugins" "$WORK/session" "$(dirname "$SHOT")"
+# The plug-in in the session, as Qtractor names it, and CutOff's parameter
+# number there: for LV2 its port index.
+if [ -d "$PLUGIN" ]; then
+  FORMAT=LV2 CUTOFF_INDEX=47
+  install_lv2_bundle "$PLUGIN" "$WORK/plugins"
+  PLUGIN_FILENAME=$(lv2_uri "$PLUGIN")
+else
+  FORMAT=CLAP CUTOFF_INDEX=43
+  export CLAP_PATH=$WORK/plugins
+  PLUGIN_FILENAME=$WORK/plugins/Kestrion.clap
+  cp "$PLUGIN" "$PLUGIN_FILENAME"
+fi
 cc -O2 -Wall -shared -fPIC -o "$WORK/qtractor-seq.so" \
   "$KESTRION_ROOT/scripts/qtractor-seq.c" -l:libasound.so.2
-
-# Every process started here is stopped on the way out, newest first.
-started=()
-stop_all() {
-  local i
-  for ((i = ${#started[@]} - 1; i >= 0; i--)); do
-    kill "${started[i]}" 2>/dev/null || true
-    wait "${started[i]}" 2>/dev/null || true
-  done
-}
-trap stop_all EXIT
+trap stop_started EXIT
 
 # SMF bytes as printf escapes: a variable-length quantity, a big-endian
 # 32-bit number.
@@ -88,7 +85,7 @@ write_clip() {
   printf "MThd$(be32 6)\\x00\\x00\\x00\\x01\\x03\\xc0MTrk$(be32 "$length")$events" >"$1"
 }
 
-log "qtractor: a session with one MIDI track playing Kestrion"
+log "qtractor: a session with one MIDI track playing Kestrion ($FORMAT)"
 write_clip "$WORK/session/clip.mid"
 # Four bars at 120 beats a minute are 384000 frames at 48 kHz; the loop
 # covers the clip, so the notes go on while the editor is driven.
@@ -97,7 +94,7 @@ cat >"$WORK/session/kestrion.qtr" <<XML
 <session version="Qtractor 0.9.31" name="kestrion">
  <properties>
   <directory>$WORK/session</directory>
-  <description>Kestrion (CLAP) on one MIDI track</description>
+  <description>Kestrion ($FORMAT) on one MIDI track</description>
   <sample-rate>48000</sample-rate>
   <tempo>120</tempo>
   <ticks-per-beat>960</ticks-per-beat>
@@ -134,8 +131,8 @@ cat >"$WORK/session/kestrion.qtr" <<XML
     </clip>
    </clips>
    <plugins>
-    <plugin type="CLAP">
-     <filename>$WORK/plugins/Kestrion.clap</filename>
+    <plugin type="$FORMAT">
+     <filename>$PLUGIN_FILENAME</filename>
      <index>0</index>
      <activated>1</activated>
     </plugin>
@@ -149,23 +146,18 @@ XML
 
 if [ -z "${DISPLAY:-}" ]; then
   log "qtractor: a virtual display"
-  Xvfb :57 -screen 0 1600x1000x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  started+=($!)
-  export DISPLAY=:57
-  for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break || sleep 0.1; done
+  start_display "${QTRACTOR_DISPLAY:-:57}" 1600x1000 "$WORK/xvfb.log"
 fi
 
-log "qtractor: a dummy JACK server ($JACK_DEFAULT_SERVER)"
-jackd --no-realtime -d dummy -r 48000 -p 1024 >"$WORK/jackd.log" 2>&1 &
-started+=($!)
-jack_wait -w -t 10 >/dev/null 2>&1 || die "the JACK server did not start (see $WORK/jackd.log)"
+log "qtractor: a dummy JACK server"
+start_jack "kestrion-qtractor-$$" "$WORK/jackd.log"
 
 # open_session LOG: Qtractor on the session, its window placed at the top of
 # the screen. QTRACTOR_WRAPPER runs it under another command, e.g.
 # QTRACTOR_WRAPPER="gdb -batch -ex run -ex bt --args" for a backtrace.
 open_session() {
   # shellcheck disable=SC2086 # the wrapper is a command line
-  LD_PRELOAD=$WORK/qtractor-seq.so ${QTRACTOR_WRAPPER:-} qtractor "$WORK/session/kestrion.qtr" >"$WORK/$1" 2>&1 &
+  LD_PRELOAD=$WORK/qtractor-seq.so ${QTRACTOR_WRAPPER:-$(host_wrapper)} qtractor "$WORK/session/kestrion.qtr" >"$WORK/$1" 2>&1 &
   qtractor_pid=$!
   started+=($qtractor_pid)
   main=$(timeout 30 xdotool search --sync --name 'kestrion\.qtr' | head -1) ||
@@ -188,12 +180,8 @@ play() {
   sleep 2
 }
 
-# record NAME: three seconds of the master bus, and sox's measure of them.
-record() {
-  timeout 20 jack_rec -f "$WORK/$1.wav" -d 3 Qtractor:Master/out_1 Qtractor:Master/out_2 >/dev/null 2>&1
-  sox "$WORK/$1.wav" -n stat 2>&1 | grep -E 'Maximum amplitude|RMS +amplitude|Rough +frequency' |
-    sed "s/^/$1: /"
-}
+# record_master NAME: three seconds of the master bus, and sox's measure.
+record_master() { record "$WORK/$1.wav" Qtractor:Master/out_1 Qtractor:Master/out_2; }
 
 open_editor() {
   xdotool mousemove --window "$main" "${PLUGIN_ROW[@]}" click --repeat 2 --delay 80 1
@@ -229,7 +217,7 @@ saved_cutoff() {
 log "qtractor: opening the session and playing the clip"
 open_session qtractor.log
 play
-record before-knob
+record_master before-knob
 
 log "qtractor: opening the editor from the plug-in list"
 open_editor
@@ -242,7 +230,7 @@ for step in $(seq 8); do
 done
 xdotool mouseup 1
 sleep 1
-record after-knob
+record_master after-knob
 import -window root -trim +repage "$KNOB_SHOT"
 
 # The session written above has no parameter values: the saved one has them
@@ -256,7 +244,7 @@ quit qtractor.log
 log "qtractor: reopening the saved session"
 open_session qtractor-reopened.log
 play
-record reopened
+record_master reopened
 open_editor
 import -window root -trim +repage "$REOPENED_SHOT"
 quit qtractor-reopened.log

@@ -1,7 +1,8 @@
 -- ardour7-lua record-session.lua SESSION_DIR OUT_DIR: makes a session with a
 -- MIDI track playing Kestrion over a region of four notes, renders it with
 -- CutOff set (OUT_DIR/recorded.wav) and with its default (OUT_DIR/default.wav)
--- and saves it with CutOff set.
+-- and saves it with CutOff set, after choosing program 12 where Ardour lists
+-- the programs as presets; OUT_DIR/controls.txt keeps the values saved.
 dofile(os.getenv("DAW_TEST_DIR") .. "/session-common.lua")
 local session_dir, out_dir = arg[1], arg[2]
 
@@ -16,12 +17,12 @@ run_and_close(session, function(session)
   assert(not plugin:isnil(), "Ardour does not know the plug-in")
   local controls = plugin:to_plugininsert():plugin(0)
   assert(controls:parameter_count() == kControlCount, "Ardour made " .. controls:parameter_count() .. " controls")
-  assert(controls:parameter_label(kCutoff) == "CutOff", "control " .. kCutoff .. " is no CutOff")
+  assert(controls:parameter_label(kCutoffParameter) == "CutOff", "parameter " .. kCutoffParameter .. " is no CutOff")
   track:add_processor_by_index(plugin, 0, nil, true)
-  if kPluginType == ARDOUR.PluginType.VST3 then
+  if kProgramPreset then
     -- Ardour's preset menu lists the programs; choosing one returns (Ardour
-    -- 7.3 holds a lock of its own while it sets the program parameter).
-    local chosen = controls:preset_by_uri("VST3-P:4B65737472696F6E486172726F77766C:0012")
+    -- 7.3 holds a lock of its own while it sets the VST 3 program parameter).
+    local chosen = controls:preset_by_uri(kProgramPreset)
     assert(chosen, "Ardour lists no preset for program 12")
     assert(controls:load_preset(chosen), "the preset " .. chosen.label .. " did not load")
   end
@@ -49,6 +50,13 @@ run_and_close(session, function(session)
   assert(ARDOUR.LuaAPI.set_processor_param(plugin, kCutoff, default), "CutOff refused its default")
   render_region(track, plugin, out_dir, "default")
   assert(ARDOUR.LuaAPI.set_processor_param(plugin, kCutoff, kCutoffValue), "CutOff refused")
+  -- Ardour hands a port's new value to the LV2 plug-in at its next run, and
+  -- the reloaded plug-in plays the bank it saved: the change reaches a run
+  -- before the save, as it does within a cycle in a running Ardour.
+  assert(ARDOUR.LuaAPI.wait_for_process_callback(2, 1000), "the engine stopped")
   assert(session:save_state("", false, false, false, false, false) == 0, "the session was not saved")
+  local saved = assert(io.open(out_dir .. "/controls.txt", "w"))
+  saved:write(control_values(plugin))
+  saved:close()
 end)
 print("recorded")

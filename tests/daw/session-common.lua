@@ -11,15 +11,22 @@
 ARDOUR.config():set_hide_dummy_backend(false)
 assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no dummy backend")
 
--- The format under test, by Ardour's name: LXVST (VST 2.4) or VST3; and
--- how many controls Ardour makes of the plug-in's parameters. VST 3 adds
--- the 130 hidden MIDI parameters; its program parameter is Ardour's preset
--- selection, no control.
+-- The format under test, by Ardour's name: LXVST (VST 2.4), VST3 or LV2;
+-- and how many parameters Ardour makes of the plug-in. VST 3 adds the 130
+-- hidden MIDI parameters; its program parameter is Ardour's preset
+-- selection, no control. For LV2 each port is one, audio and MIDI too, and
+-- a control port's parameter number is its port index.
 local format = os.getenv("DAW_PLUGIN_TYPE") or "LXVST"
 kPluginType = assert(ARDOUR.PluginType[format], "unknown plug-in type")
-kControlCount = ({LXVST = 70, VST3 = 200})[format]
+kControlCount = ({LXVST = 70, VST3 = 200, LV2 = 74})[format]
+kParameterCount = 70
 
-kCutoff = 43          -- the plug-in's "CutOff" parameter
+kCutoff = 43          -- the plug-in's "CutOff" control
+kCutoffParameter = ({LXVST = 43, VST3 = 43, LV2 = 47})[format]
+-- Program 12 as the preset Ardour lists for it, in the formats whose
+-- programs Ardour offers as presets.
+kProgramPreset = ({VST3 = "VST3-P:4B65737472696F6E486172726F77766C:0012",
+  LV2 = (os.getenv("KESTRION_LV2_URI") or "") .. "#program-12"})[format]
 kCutoffValue = 0.0625  -- exact in binary, far darker than the default
 kKeys = {48, 55, 60, 67}  -- one note a beat
 
@@ -80,4 +87,14 @@ function render_region(track, plugin, folder, name)
   copy:write(bounced:read("a"))
   bounced:close()
   copy:close()
+end
+
+-- The plug-in's parameters as Ardour's controls hold them, one a line, in
+-- the form FOLDER/controls.txt keeps them.
+function control_values(plugin)
+  local lines = {}
+  for i = 0, kParameterCount - 1 do
+    lines[#lines + 1] = string.format("%.9g", ARDOUR.LuaAPI.get_processor_param(plugin, i))
+  end
+  return table.concat(lines, "\n") .. "\n"
 end

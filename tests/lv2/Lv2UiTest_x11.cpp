@@ -70,3 +70,39 @@ TEST_F(Lv2UiTest, RunsOnTheHostsIdleCallsAndWritesItsChangesToTheHostsPorts) {
   host_.CloseUi();
   EXPECT_EQ(host_.OffUiThreadCalls(), 0);
 }
+
+// An editor a restored session opens before the plug-in runs again (MusE
+// does so) sends the host nothing; one opened after a restore that left the
+// host's ports stale sends the restored value to the port that differs.
+TEST_F(Lv2UiTest, AfterARestoreWritesOnlyWhatTheHostsPortsLack) {
+  float* cutoff = host_.Control(kFirstParameter + Param::Cutoff);
+  const float before = *cutoff;
+  *cutoff = 0.8f;
+  ASSERT_TRUE(host_.Run(256));
+  std::string session;
+  ASSERT_TRUE(host_.SaveState(&session));
+  std::vector<lv2host::StateValue> bank;
+  ASSERT_EQ(host_.SaveRaw(&bank), 0);
+  ASSERT_EQ(bank.size(), 1u);
+  *cutoff = before;
+  ASSERT_TRUE(host_.Run(256));
+
+  std::string why;
+  ASSERT_TRUE(host_.RestoreState(session));
+  ASSERT_TRUE(host_.OpenUi(static_cast<unsigned long>(hostWindow_), &why)) << why;
+  for (int idle = 0; idle < 3; ++idle) host_.UiIdle();
+  EXPECT_TRUE(host_.UiWrites().empty());
+  host_.CloseUi();
+  host_.ClearUiWrites();
+
+  *cutoff = before;
+  ASSERT_TRUE(host_.Run(256));
+  ASSERT_EQ(host_.RestoreRaw(bank[0].key, bank[0].type, bank[0].bytes), 0);
+  ASSERT_TRUE(host_.Run(256));
+  ASSERT_TRUE(host_.OpenUi(static_cast<unsigned long>(hostWindow_), &why)) << why;
+  host_.UiIdle();
+  ASSERT_EQ(host_.UiWrites().size(), 1u);
+  EXPECT_EQ(host_.UiWrites()[0].port, kFirstParameter + Param::Cutoff);
+  EXPECT_FLOAT_EQ(*cutoff, 0.8f);
+  host_.CloseUi();
+}
