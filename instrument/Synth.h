@@ -115,6 +115,7 @@ class Synth : public EffectBase, public EditorDelegate {
   bool ReadBankState(const StateBuffer& buffer);
   // The configured startup bank, else the factory bank built into the module.
   void LoadStartupBank();
+  void LoadFactoryBank();
   const std::string& StartupBankPath() const { return startupBankPath_; }
 
   // The editor's commands (ProgramCommands.cpp), on the editor thread with

@@ -1,4 +1,6 @@
 // Synth's program and bank file commands and the startup bank.
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "instrument/ProgramFiles.h"
@@ -35,12 +37,20 @@ bool Synth::LoadBankFile(const std::string& path) {
   return ReadFile(path, bytes) && programfiles::ReadBankFile(*this, bytes);
 }
 
+// After the bank, which ends where the VST 2.4 chunk ends (VST 2.4 hosts
+// keep the current program themselves, and that plug-in reads no further),
+// a tag and the current program's number.
+constexpr char kCurrentProgramTag[4] = {'K', 'c', 'u', 'r'};
+
 bool Synth::WriteBankState(StateBuffer& buffer) {
   Lock lock(*this);
   buffer.Clear();
   WriteChunkHeader(buffer);
   ModifyCurrentPreset(nullptr);
-  return SerializePresets(buffer) && buffer.Size() > 0;
+  if (!SerializePresets(buffer)) return false;
+  buffer.AppendBytes(kCurrentProgramTag, sizeof kCurrentProgramTag);
+  buffer.AppendInt32(CurrentPreset());
+  return buffer.Size() > 0;
 }
 
 bool Synth::ReadBankState(const StateBuffer& buffer) {
@@ -48,8 +58,21 @@ bool Synth::ReadBankState(const StateBuffer& buffer) {
   int start = 0;
   const std::uint32_t version = ReadChunkHeader(buffer, start);
   if (start < 0 || version < kChunkVersion) return false;
-  if (MeasurePresets(buffer, start) < 0) return false;
+  const int end = MeasurePresets(buffer, start);
+  if (end < 0) return false;
+  // A bank without the current program (a VST 2.4 chunk) keeps the one now
+  // selected; a number outside the bank is refused with the rest.
+  int program = CurrentPreset();
+  const int after = buffer.Remaining(end);
+  const int tagged = std::min(after, 4);
+  if (tagged > 0 && std::memcmp(buffer.Data() + end, kCurrentProgramTag, static_cast<std::size_t>(tagged)) == 0) {
+    std::int32_t saved = -1;
+    if (buffer.ReadInt32(end + 4, &saved) < 0) return false;  // cut short
+    if (saved < 0 || saved >= PresetCount()) return false;
+    program = saved;
+  }
   UnserializePresets(buffer, start);
+  if (program != CurrentPreset()) ActivatePreset(program);
   RefreshParameterControls();
   return true;
 }
@@ -61,6 +84,10 @@ void Synth::LoadStartupBank() {
   // A missing or damaged startup bank falls back without a word. The path
   // is kept: the next save of the configuration would otherwise erase the
   // user's choice, say of a bank on a drive that is not plugged in today.
+  LoadFactoryBank();
+}
+
+void Synth::LoadFactoryBank() {
   platform::ResourceBytes bank;
   if (platform::FindModuleResource(kFactoryBankName, kFactoryBankType, &bank)) LoadBankImage(bank.data, bank.size);
 }

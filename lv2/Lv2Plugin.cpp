@@ -26,6 +26,15 @@ const void* FindFeature(const LV2_Feature* const* features, const char* uri) {
 
 bool IsContinuous(const EffectParameter& parameter) { return parameter.kind == EffectParameter::kContinuous; }
 
+float PortValue(const EffectParameter& parameter) {
+  return static_cast<float>(IsContinuous(parameter) ? parameter.ToNormalized() : double(parameter.value));
+}
+
+bool Same(float a, float b) { return a == b || (a != a && b != b); }
+
+// The saved port values: 70 little-endian IEEE floats.
+constexpr std::size_t kPortsBytes = 4 * Kestrion::kParameterCount;
+
 }  // namespace
 
 Lv2Plugin::Lv2Plugin(double rate, const LV2_Feature* const* features, EditorFactory makeEditor)
@@ -34,13 +43,13 @@ Lv2Plugin::Lv2Plugin(double rate, const LV2_Feature* const* features, EditorFact
   if (!map_) throw std::runtime_error("the host maps no URIs");
   log_ = static_cast<LV2_Log_Log*>(const_cast<void*>(FindFeature(features, LV2_LOG__log)));
   auto map = [this](const char* uri) { return map_->map(map_->handle, uri); };
-  uris_ = {map(LV2_ATOM__Sequence),       map(LV2_ATOM__Object),         map(LV2_ATOM__Blank),
-           map(LV2_ATOM__Float),          map(LV2_ATOM__Double),         map(LV2_ATOM__Int),
-           map(LV2_ATOM__Long),           map(LV2_ATOM__Chunk),          map(LV2_MIDI__MidiEvent),
-           map(LV2_TIME__Position),       map(LV2_TIME__beatsPerMinute), map(LV2_TIME__bar),
-           map(LV2_TIME__barBeat),        map(LV2_TIME__beatsPerBar),    map(LV2_TIME__beatUnit),
-           map(LV2_TIME__speed),          map(LV2_TIME__frame),          map(LV2_BUF_SIZE__maxBlockLength),
-           map(KESTRION_LV2_URI "#bank"), map(LV2_LOG__Warning)};
+  uris_ = {map(LV2_ATOM__Sequence),       map(LV2_ATOM__Object),          map(LV2_ATOM__Blank),
+           map(LV2_ATOM__Float),          map(LV2_ATOM__Double),          map(LV2_ATOM__Int),
+           map(LV2_ATOM__Long),           map(LV2_ATOM__Chunk),           map(LV2_MIDI__MidiEvent),
+           map(LV2_TIME__Position),       map(LV2_TIME__beatsPerMinute),  map(LV2_TIME__bar),
+           map(LV2_TIME__barBeat),        map(LV2_TIME__beatsPerBar),     map(LV2_TIME__beatUnit),
+           map(LV2_TIME__speed),          map(LV2_TIME__frame),           map(LV2_BUF_SIZE__maxBlockLength),
+           map(KESTRION_LV2_URI "#bank"), map(KESTRION_LV2_URI "#ports"), map(LV2_LOG__Warning)};
   // The largest block, when the host names it.
   if (const auto* options = static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options)))
     for (const LV2_Options_Option* o = options; o->key; ++o)
@@ -57,8 +66,9 @@ Lv2Plugin::Lv2Plugin(double rate, const LV2_Feature* const* features, EditorFact
     instrument_->ChangeSampleRate(rate_);
     instrument_->ChangeBlockSize(static_cast<int>(maxFrames_));
   }
+  ExpectDefaults();
   for (int i = 0; i < Kestrion::kParameterCount; ++i) {
-    lastSeen_[i] = PortValueOf(i);
+    lastSeen_[i] = expectedPorts_[i];
     hostValues_[i].store(lastSeen_[i], std::memory_order_relaxed);
     gesturesBegun_[i].store(0, std::memory_order_relaxed);
     gesturesEnded_[i].store(0, std::memory_order_relaxed);
@@ -98,8 +108,24 @@ void Lv2Plugin::Deactivate() {
 
 float Lv2Plugin::PortValueOf(int index) const {
   const EffectParameter* parameter = instrument_->Parameter(index);
-  if (!parameter) return 0;
-  return static_cast<float>(IsContinuous(*parameter) ? parameter->ToNormalized() : double(parameter->value));
+  return parameter ? PortValue(*parameter) : 0;
+}
+
+// The bundle's defaults are the factory bank's first program: the instance
+// holds it unless a startup bank replaced it.
+void Lv2Plugin::ExpectDefaults() {
+  for (int i = 0; i < Kestrion::kParameterCount; ++i) expectedPorts_[i] = PortValueOf(i);
+  if (instrument_->StartupBankPath().empty()) return;
+  SilentHostLink silent;
+  try {
+    Kestrion factory(silent);
+    factory.LoadFactoryBank();
+    EffectBase::Lock lock(factory);
+    factory.ActivatePreset(0);
+    for (int i = 0; i < Kestrion::kParameterCount; ++i) expectedPorts_[i] = PortValue(*factory.Parameter(i));
+  } catch (...) {
+    // The instance's own values, then.
+  }
 }
 
 void Lv2Plugin::ApplyPortValue(int index, float value) {
@@ -136,20 +162,22 @@ void Lv2Plugin::Run(std::uint32_t frames) {
     midiThru_->atom.type = uris_.atomSequence;
   }
 
-  // The control ports that changed since the last look, at the block's start;
-  // when rebaselining, every port's value as the host's, changed or not.
-  const bool rebaseline = rebaseline_.exchange(false, std::memory_order_acq_rel);
+  ReadEvents(frames);
+
+  const bool holding = instrument.BeginProcess();
+  // The control ports that changed since the last look, at the block's
+  // start; at the first look, those that hold another value than expected.
+  const bool firstLook = firstLook_.exchange(false, std::memory_order_acq_rel);
   for (int i = 0; i < Kestrion::kParameterCount; ++i) {
     if (!parameters_[i]) continue;
     const float value = *parameters_[i];
-    if (!rebaseline && (value == lastSeen_[i] || (value != value && lastSeen_[i] != lastSeen_[i]))) continue;
+    const float before = !firstLook ? lastSeen_[i] : portsAsSeen_ ? value : expectedPorts_[i];
     lastSeen_[i] = value;
     hostValues_[i].store(value, std::memory_order_relaxed);
-    if (!rebaseline) ApplyPortValue(i, value);
+    if (!Same(value, before)) ApplyPortValue(i, value);
   }
-  ReadEvents(frames);
-
-  if (instrument.BeginProcess()) {
+  if (holding) {
+    instrument.TakeParameterChanges();
     {
       ScopedFlushDenormals flush;
       RenderInPieces(frames);
@@ -281,11 +309,23 @@ bool Lv2Plugin::SendMidi(const MidiEvent& message) {
 // -- state ----------------------------------------------------------------------------------
 
 // The whole bank, byte for byte the bank chunk the other formats keep.
+// Beside it, the values the host's ports held as run last saw them: a
+// restore tells the host's stale values from its later changes by them.
 LV2_State_Status Lv2Plugin::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle) {
   if (!store) return LV2_STATE_ERR_UNKNOWN;
   if (!instrument_->WriteBankState(stateBuffer_)) return LV2_STATE_ERR_UNKNOWN;
-  return store(handle, uris_.bankKey, stateBuffer_.Data(), static_cast<std::size_t>(stateBuffer_.Size()),
-               uris_.atomChunk, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+  const LV2_State_Status status =
+      store(handle, uris_.bankKey, stateBuffer_.Data(), static_cast<std::size_t>(stateBuffer_.Size()), uris_.atomChunk,
+            LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+  if (status != LV2_STATE_SUCCESS) return status;
+  std::uint8_t ports[kPortsBytes];
+  for (int i = 0; i < Kestrion::kParameterCount; ++i) {
+    const float value = hostValues_[i].load(std::memory_order_relaxed);
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int b = 0; b < 4; ++b) ports[4 * i + b] = static_cast<std::uint8_t>(bits >> (8 * b));
+  }
+  return store(handle, uris_.portsKey, ports, sizeof ports, uris_.atomChunk, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
 // A value that does not read whole as a bank changes nothing.
@@ -304,10 +344,23 @@ LV2_State_Status Lv2Plugin::RestoreState(LV2_State_Retrieve_Function retrieve, L
     if (log_) log_->printf(log_->handle, uris_.logWarning, "Kestrion: the saved state is not a Kestrion bank\n");
     return LV2_STATE_ERR_UNKNOWN;
   }
-  // Until run looks, the host's ports count as holding the restored values:
-  // a UI opened before that (MusE opens a restored editor at once) must not
-  // take them for its own changes and send them to the host.
+  // The host's ports as they were saved, else as the bank left them; until
+  // run looks, the host's ports count as holding the restored values: a UI
+  // opened before that (MusE opens a restored editor at once) must not take
+  // them for its own changes and send them to the host.
+  // Without them (a bank alone), the ports' values count as seen: the bank wins.
+  for (int i = 0; i < Kestrion::kParameterCount; ++i) expectedPorts_[i] = PortValueOf(i);
+  const void* ports = retrieve(handle, uris_.portsKey, &size, &type, &flags);
+  portsAsSeen_ = !(ports && type == uris_.atomChunk && size == kPortsBytes);
+  if (!portsAsSeen_) {
+    const auto* bytes = static_cast<const std::uint8_t*>(ports);
+    for (int i = 0; i < Kestrion::kParameterCount; ++i) {
+      std::uint32_t bits = 0;
+      for (int b = 0; b < 4; ++b) bits |= std::uint32_t(bytes[4 * i + b]) << (8 * b);
+      std::memcpy(&expectedPorts_[i], &bits, sizeof bits);
+    }
+  }
   for (int i = 0; i < Kestrion::kParameterCount; ++i) hostValues_[i].store(PortValueOf(i), std::memory_order_relaxed);
-  rebaseline_.store(true, std::memory_order_release);
+  firstLook_.store(true, std::memory_order_release);
   return LV2_STATE_SUCCESS;
 }

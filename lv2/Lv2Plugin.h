@@ -85,7 +85,7 @@ class Lv2Plugin final : public HostLink {
   struct Uris {
     LV2_URID atomSequence, atomObject, atomBlank, atomFloat, atomDouble, atomInt, atomLong, atomChunk;
     LV2_URID midiEvent, timePosition, timeBeatsPerMinute, timeBar, timeBarBeat, timeBeatsPerBar, timeBeatUnit,
-        timeSpeed, timeFrame, maxBlockLength, bankKey, logWarning;
+        timeSpeed, timeFrame, maxBlockLength, bankKey, portsKey, logWarning;
   };
   // The host's transport as the last time:Position and the frames since told.
   struct Transport {
@@ -98,6 +98,9 @@ class Lv2Plugin final : public HostLink {
     double frame = 0;
   };
 
+  // The expected values of a new instance's ports: its first program's, or
+  // the factory bank's first when a startup bank replaced it.
+  void ExpectDefaults();
   // A value from the parameter's control port, as automation sets it.
   void ApplyPortValue(int index, float value);
   // The block's events: MIDI into the intake, positions into the transport.
@@ -123,11 +126,15 @@ class Lv2Plugin final : public HostLink {
   // copies the UI reads.
   float lastSeen_[Kestrion::kParameterCount] = {};
   std::atomic<float> hostValues_[Kestrion::kParameterCount];
-  // At the first run and after a restore the ports' values are taken as
-  // seen, not applied: the instance starts with its startup bank's first
-  // program whatever defaults the host wrote, and a host's stale port values
-  // must not undo a restored bank.
-  std::atomic<bool> rebaseline_{true};
+  // The port values the host is expected to hold at the next run: a new
+  // instance's defaults (its first factory program), or after a restore the
+  // values its ports held when the state was saved. That run takes a port
+  // holding its expected value as seen, and applies one holding another: so
+  // a host's stale values never undo a restored bank, while a preset it
+  // applied, or a value it changed and saved before the plug-in ran, act.
+  float expectedPorts_[Kestrion::kParameterCount] = {};
+  std::atomic<bool> firstLook_{true};
+  bool portsAsSeen_ = false;  // a restore named no port values: take the ports' as seen
   std::atomic<unsigned> gesturesBegun_[Kestrion::kParameterCount];
   std::atomic<unsigned> gesturesEnded_[Kestrion::kParameterCount];
 

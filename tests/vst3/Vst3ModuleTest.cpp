@@ -301,6 +301,7 @@ TEST(Vst3Module, ParameterValuesActFromTheirOffsetInTheBlock) {
 
 TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   auto first = LoadVst3();
+  ASSERT_EQ(first->SetParamNormalized(kProgram, 7 / 63.0), kResultOk);
   ASSERT_EQ(first->SetParamNormalized(kCutoff, 0.25), kResultOk);
   std::vector<std::uint8_t> state, controller;
   ASSERT_TRUE(first->SaveState(&state, &controller));
@@ -310,6 +311,7 @@ TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   second->ClearHandlerCalls();
   ASSERT_TRUE(second->LoadState(state, 5));
   EXPECT_DOUBLE_EQ(second->ParamNormalized(kCutoff), 0.25);
+  EXPECT_DOUBLE_EQ(second->ParamNormalized(kProgram), 7 / 63.0);  // the program it was on
   // The host loaded it: it is told of no change.
   EXPECT_TRUE(second->HandlerCalls().empty());
   std::vector<std::uint8_t> again;
@@ -318,12 +320,15 @@ TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
 
   auto vst = LoadPlugin();
   EXPECT_EQ(vst->Dispatch(vst::effSetChunk, 0, static_cast<vst::VstIntPtr>(state.size()), state.data()), 1);
+  vst->SetProgram(7);  // a VST 2.4 host keeps the program itself
   EXPECT_EQ(vst->GetParameter(static_cast<std::int32_t>(kCutoff)), 0.25f);
   void* chunk = nullptr;
   const vst::VstIntPtr size = vst->Dispatch(vst::effGetChunk, 0, 0, &chunk);
   ASSERT_GT(size, 0);
+  // The same bank; the state adds the current program after it.
+  ASSERT_EQ(state.size(), static_cast<std::size_t>(size) + 8);
   EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::uint8_t*>(chunk), static_cast<std::uint8_t*>(chunk) + size),
-            state);
+            std::vector<std::uint8_t>(state.begin(), state.begin() + size));
 
   // Truncated or foreign states are refused and change nothing.
   std::vector<std::uint8_t> before;
