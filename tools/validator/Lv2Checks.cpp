@@ -44,8 +44,8 @@ lv2host::MidiEvent NoteEvent(int frame, int key, double velocity) {
           velocity > 0 ? std::vector<std::uint8_t>{0x90, note, strength} : std::vector<std::uint8_t>{0x80, note, 64}};
 }
 
-// LV2 asks for no size before a UI is made; it asks through the resize
-// feature afterwards.
+// The window a UI is made in: LV2 gives a host no UI size before the UI
+// exists, which asks for its size through the resize feature afterwards.
 constexpr int kEditorWidth = 400, kEditorHeight = 300;
 
 // One instance in the LV2 host, as the shared checks drive it. A parameter
