@@ -69,6 +69,21 @@ std::string TakeString(LilvNode* node) {
   return result;
 }
 
+// The bundle folder as an absolute path, empty when there is no such folder.
+std::string BundleFolder(const std::string& bundleDir) {
+  char* absolute = realpath(bundleDir.c_str(), nullptr);
+  const std::string folder = absolute ? absolute : "";
+  free(absolute);
+  return !folder.empty() && platform::FolderExists(folder) ? folder : "";
+}
+
+// Loads the bundle folder alone into `world`; lilv wants it as an absolute
+// file URI ending in a slash.
+void LoadBundle(LilvWorld* world, const std::string& folder) {
+  Node bundle(lilv_new_file_uri(world, nullptr, (folder + "/").c_str()));
+  if (bundle) lilv_world_load_bundle(world, bundle.get());
+}
+
 float TakeFloat(LilvNode* node) {
   const float value = node && (lilv_node_is_float(node) || lilv_node_is_int(node))
                           ? lilv_node_as_float(node)
@@ -262,20 +277,16 @@ bool Lv2Host::Load(const std::string& bundleDir, const std::string& pluginUri, s
   offUiThread_ = 0;
   unappliedPortValues_ = 0;
 
-  // lilv wants the bundle as an absolute file URI ending in a slash.
-  char* absolute = realpath(bundleDir.c_str(), nullptr);
-  const std::string folder = absolute ? absolute : "";
-  free(absolute);
-  if (folder.empty() || !platform::FolderExists(folder)) return Fail("no bundle folder '" + bundleDir + "'", error);
+  const std::string folder = BundleFolder(bundleDir);
+  if (folder.empty()) return Fail("no bundle folder '" + bundleDir + "'", error);
 
   world_ = std::make_unique<World>();
   World& w = *world_;
   {
-    // The nodes go before a failure frees the world they belong to.
-    Node bundle(lilv_new_file_uri(w.world, nullptr, (folder + "/").c_str()));
+    // The node goes before a failure frees the world it belongs to.
     Node uri = w.Uri(pluginUri.c_str());
-    if (bundle && uri) {
-      lilv_world_load_bundle(w.world, bundle.get());
+    if (uri) {
+      LoadBundle(w.world, folder);
       lilv_world_load_specifications(w.world);
       lilv_world_load_plugin_classes(w.world);
       w.plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(w.world), uri.get());
@@ -363,6 +374,20 @@ bool Lv2Host::Load(const std::string& bundleDir, const std::string& pluginUri, s
   return true;
 }
 
+std::vector<std::string> Lv2Host::PluginUris(const std::string& bundleDir) {
+  std::vector<std::string> uris;
+  const std::string folder = BundleFolder(bundleDir);
+  if (folder.empty()) return uris;
+  LilvWorld* world = lilv_world_new();
+  LoadBundle(world, folder);
+  const LilvPlugins* plugins = lilv_world_get_all_plugins(world);
+  LILV_FOREACH(plugins, it, plugins) {
+    uris.push_back(lilv_node_as_uri(lilv_plugin_get_uri(lilv_plugins_get(plugins, it))));
+  }
+  lilv_world_free(world);
+  return uris;
+}
+
 void Lv2Host::Unload() {
   CloseUi();
   Deactivate();
@@ -433,6 +458,8 @@ void Lv2Host::ConnectPorts() {
 }
 
 // -- the instance -----------------------------------------------------------------------------
+
+std::string Lv2Host::PluginName() const { return world_ ? TakeString(lilv_plugin_get_name(world_->plugin)) : ""; }
 
 const LV2_Descriptor* Lv2Host::Descriptor() const {
   return world_ && world_->instance ? lilv_instance_get_descriptor(world_->instance) : nullptr;
@@ -516,12 +543,15 @@ void Lv2Host::SetOutputCapacity(std::uint32_t bytes) {
 
 bool Lv2Host::Run(std::uint32_t frames, const std::vector<MidiEvent>& midi, const Position* position) {
   if (!active_) return false;
-  if (!WriteInput(midi, position)) return false;
   bool moved = false;
-  for (std::size_t i = 0; i < ports_.size(); ++i) {
-    if (ports_[i].kind != PortInfo::kAudio || audio_[i].size() >= frames) continue;
-    audio_[i].assign(frames, 0.0f);
-    moved = true;
+  {
+    InHost inHost;
+    if (!WriteInput(midi, position)) return false;
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+      if (ports_[i].kind != PortInfo::kAudio || audio_[i].size() >= frames) continue;
+      audio_[i].assign(frames, 0.0f);
+      moved = true;
+    }
   }
   if (moved) ConnectPorts();
   // An output sequence offers its room as an empty chunk, the guard after it.
@@ -535,6 +565,7 @@ bool Lv2Host::Run(std::uint32_t frames, const std::vector<MidiEvent>& midi, cons
 
   lilv_instance_run(world_->instance, frames);
 
+  InHost inHost;
   left_.assign(frames, 0.0);
   right_.assign(frames, 0.0);
   int outputs = 0;
@@ -728,6 +759,18 @@ bool Lv2Host::LoadPreset(const std::string& presetUri) {
 }
 
 // -- the UI -----------------------------------------------------------------------------------
+
+std::vector<UiInfo> Lv2Host::Uis() const {
+  std::vector<UiInfo> found;
+  if (!world_) return found;
+  LilvUIs* uis = lilv_plugin_get_uis(world_->plugin);
+  LILV_FOREACH(uis, it, uis) {
+    const LilvUI* ui = lilv_uis_get(uis, it);
+    found.push_back({lilv_node_as_uri(lilv_ui_get_uri(ui)), lilv_ui_is_a(ui, world_->x11Ui.get())});
+  }
+  lilv_uis_free(uis);
+  return found;
+}
 
 bool Lv2Host::OpenUi(unsigned long parentWindow, std::string* error) {
   CloseUi();

@@ -73,6 +73,12 @@ struct Preset {
   std::string label;  // empty when the bundle gives none
 };
 
+// A UI the bundle lists for the plug-in.
+struct UiInfo {
+  std::string uri;
+  bool x11 = false;  // a ui:X11UI, the kind this host opens
+};
+
 // A message the plug-in or its UI logged; `type` is the log URI
 // (http://lv2plug.in/ns/ext/log#Error, #Warning, #Note, #Trace or another).
 struct LogMessage {
@@ -116,12 +122,19 @@ class Lv2Host {
   void SetSampleRate(double rate) { sampleRate_ = rate; }
   void SetBlockLengths(std::uint32_t maxBlockLength, std::uint32_t nominalBlockLength);
 
+  // The plug-ins the bundle folder alone describes, in lilv's order; none
+  // when it is no bundle.
+  static std::vector<std::string> PluginUris(const std::string& bundleDir);
+
   // Loads the bundle folder alone into a world of its own, finds the plug-in
   // `pluginUri` in it, instantiates it and connects every port, control
   // inputs at their defaults; false with a one-line reason.
   bool Load(const std::string& bundleDir, const std::string& pluginUri, std::string* error);
   // Closes the UI, deactivates and frees the instance and the world.
   void Unload();
+
+  // The plug-in's doap:name, empty when it has none.
+  std::string PluginName() const;
 
   // The instance, for calls the host has no helper for.
   const LV2_Descriptor* Descriptor() const;
@@ -188,6 +201,8 @@ class Lv2Host {
   // control input or had a type the host cannot read as a number.
   int UnappliedPortValues() const { return unappliedPortValues_; }
 
+  // The UIs the bundle lists for the plug-in.
+  std::vector<UiInfo> Uis() const;
   // The plug-in's X11 UI in `parentWindow`, its binary opened and its
   // descriptor found by URI; false, with no UI left, when there is none or
   // it refuses.
@@ -207,8 +222,10 @@ class Lv2Host {
   // Calls of the write function or the resize feature not made on the UI thread.
   int OffUiThreadCalls() const { return offUiThread_.load(); }
 
-  // True while the calling thread is inside one of the host's callbacks: a
-  // watch of what a plug-in does on its audio thread leaves them out.
+  // True while the calling thread is inside one of the host's callbacks or
+  // the host's own work around a run (filling the input, reading the
+  // output): a watch of what a plug-in does on its audio thread leaves them
+  // out.
   static bool InCallback();
 
  private:

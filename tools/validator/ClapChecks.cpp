@@ -35,7 +35,7 @@ class ClapDriver {
     block.push_back(claphost::ParamValue(static_cast<std::uint32_t>(offset), id, value));
   }
 
-  bool Load(const std::string& plugin, std::string* error) { return host_.Load(plugin, error); }
+  bool Load(const Options& options, std::string* error) { return host_.Load(options.plugin, error); }
   bool Activate(double rate, int maxBlock) { return host_.Activate(rate, static_cast<std::uint32_t>(maxBlock)); }
   bool SetDoublePrecision(bool on) {
     doublePrecision_ = on;

@@ -1,14 +1,15 @@
-// The check families a CLAP and a VST 3 plug-in go through alike, written
-// once over a driver: a small class of each format (ClapChecks.cpp,
-// Vst3Checks.cpp) that holds one instance in the format's test host and
-// offers the same calls, every one of them made on the calling thread:
+// The check families a CLAP, a VST 3 and an LV2 plug-in go through alike,
+// written once over a driver: a small class of each format (ClapChecks.cpp,
+// Vst3Checks.cpp, Lv2Checks.cpp) that holds one instance in the format's test
+// host and offers the same calls, every one of them made on the calling
+// thread:
 //
-//   static constexpr const char* kFormat;     // the checks' prefix: "clap", "vst3"
+//   static constexpr const char* kFormat;     // the checks' prefix: "clap", "vst3", "lv2"
 //   static constexpr bool kSampleSizeEachBlock;  // 64 bits chosen per block, not at setup
 //   using Block;                              // one block's notes and parameter values
 //   static void AddNote(Block&, int offset, int key, double velocity);  // 0: a note-off
 //   static void AddParam(Block&, int offset, std::uint32_t id, double value);
-//   bool Load(const std::string& plugin, std::string* error);
+//   bool Load(const Options& options, std::string* error);  // the plug-in the options name
 //   bool Activate(double rate, int maxBlock);  // 32-bit samples
 //   bool SetDoublePrecision(bool on);          // false: refused, 32 bits kept
 //   void Deactivate();
@@ -58,7 +59,7 @@ template <typename Driver>
 std::unique_ptr<Driver> Load(const Options& options, Report& report, const std::string& check) {
   auto driver = std::make_unique<Driver>();
   std::string error;
-  if (!driver->Load(options.plugin, &error)) {
+  if (!driver->Load(options, &error)) {
     report.Fail(check, error);
     return nullptr;
   }
@@ -260,7 +261,9 @@ void CheckFormatState(const Options& options, Report& report) {
     report.Fail(check, "a saved state does not load into another instance and save the same");
     return;
   }
-  report.Pass(check, std::to_string(saved.size()) + " bytes, saved in pieces, loaded in others");
+  report.Pass(check, std::to_string(saved.size()) +
+                         " bytes, loaded into another instance that saves them again (in pieces where the format "
+                         "streams a state)");
 
   // Refused or taken; when refused, the instance must save what it saved before.
   std::vector<std::uint8_t> before;

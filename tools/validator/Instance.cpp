@@ -11,7 +11,8 @@
 namespace validator {
 
 bool HostCallbackActive() {
-  return vsthost::VstHost::InCallback() || claphost::ClapHost::InCallback() || vst3host::Vst3Host::InCallback();
+  return vsthost::VstHost::InCallback() || claphost::ClapHost::InCallback() || vst3host::Vst3Host::InCallback() ||
+         InLv2HostCallback();
 }
 
 void Report::Begin(const char* name) {

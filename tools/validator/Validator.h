@@ -1,6 +1,6 @@
-// kestrion-validate: runs any VST 2.4, CLAP or VST 3 plug-in through the
-// checks a host relies on and reports each one as PASS, FAIL or SKIP with a
-// detail.
+// kestrion-validate: runs any VST 2.4, CLAP, VST 3 or LV2 plug-in through
+// the checks a host relies on and reports each one as PASS, FAIL or SKIP with
+// a detail.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@ struct Options {
   std::uint32_t seed = 1;
   double timeLimit = 0;  // seconds a group of checks may take; 0 for the default
   std::string plugin;
+  std::string uri;  // the LV2 plug-in of the bundle to check; empty for its first
   // Set in a group's own process where the platform starts it afresh (Windows).
   std::string group, progress;
 };
@@ -113,5 +114,18 @@ void CheckVst3AudioThread(const Options& options, Report& report);
 void CheckVst3Parameters(const Options& options, Report& report);
 void CheckVst3State(const Options& options, Report& report);
 void CheckVst3Editor(const Options& options, Report& report);
+
+// An LV2 plug-in (Lv2Checks.cpp; Lv2Checks_off.cpp where LV2 is not built):
+// a bundle folder, through an LV2 host on lilv.
+bool IsLv2Plugin(const std::string& path);
+// True while the LV2 host works on the calling thread, not the plug-in.
+bool InLv2HostCallback();
+void CheckLv2Load(const Options& options, Report& report);
+void CheckLv2Lifecycle(const Options& options, Report& report);
+void CheckLv2Processing(const Options& options, Report& report);
+void CheckLv2AudioThread(const Options& options, Report& report);
+void CheckLv2Parameters(const Options& options, Report& report);
+void CheckLv2State(const Options& options, Report& report);
+void CheckLv2Editor(const Options& options, Report& report);
 
 }  // namespace validator

@@ -47,7 +47,7 @@ class Vst3Driver {
     block.params.push_back({id, offset, value});
   }
 
-  bool Load(const std::string& plugin, std::string* error) { return host_.Load(plugin, error); }
+  bool Load(const Options& options, std::string* error) { return host_.Load(options.plugin, error); }
   bool Activate(double rate, int maxBlock) {
     rate_ = rate;
     maxBlock_ = maxBlock;

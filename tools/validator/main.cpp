@@ -1,6 +1,7 @@
-// kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN
-// PLUGIN is a VST 2.4 module, a CLAP plug-in (a .clap file) or a VST 3
-// plug-in (a .vst3 bundle folder or the binary inside it).
+// kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] [--uri URI] PLUGIN
+// PLUGIN is a VST 2.4 module, a CLAP plug-in (a .clap file), a VST 3
+// plug-in (a .vst3 bundle folder or the binary inside it) or an LV2 bundle
+// folder (Linux); URI picks the bundle's plug-in, its first by default.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,8 +52,19 @@ const Group kVst3Groups[] = {
     {"vst3.editor", validator::CheckVst3Editor},
 };
 
+const Group kLv2Groups[] = {
+    {"lv2.load", validator::CheckLv2Load},
+    {"lv2.lifecycle", validator::CheckLv2Lifecycle},
+    {"lv2.process", validator::CheckLv2Processing},
+    {"lv2.audiothread", validator::CheckLv2AudioThread},
+    {"lv2.parameters", validator::CheckLv2Parameters},
+    {"lv2.state", validator::CheckLv2State},
+    {"lv2.editor", validator::CheckLv2Editor},
+};
+
 // The groups for the plug-in's format, by its path.
 std::vector<Group> GroupsFor(const std::string& plugin) {
+  if (validator::IsLv2Plugin(plugin)) return {std::begin(kLv2Groups), std::end(kLv2Groups)};
   if (validator::IsVst3Plugin(plugin)) return {std::begin(kVst3Groups), std::end(kVst3Groups)};
   if (validator::IsClapPlugin(plugin)) return {std::begin(kClapGroups), std::end(kClapGroups)};
   return {std::begin(kGroups), std::end(kGroups)};
@@ -75,6 +87,8 @@ bool ParseOptions(int argc, char** argv, validator::Options& options) {
       if (!(options.timeLimit > 0)) return false;
     } else if (std::strcmp(argv[i], "--group") == 0 && hasValue) {
       options.group = argv[++i];
+    } else if (std::strcmp(argv[i], "--uri") == 0 && hasValue) {
+      options.uri = argv[++i];
     } else if (std::strcmp(argv[i], "--progress") == 0 && hasValue) {
       options.progress = argv[++i];
     } else if (argv[i][0] != '-' && options.plugin.empty()) {
@@ -96,7 +110,7 @@ int Summary(const validator::Progress& totals) {
 int main(int argc, char** argv) {
   validator::Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] PLUGIN\n");
+    std::fprintf(stderr, "usage: kestrion-validate [--quick] [--seed N] [--time-limit SECONDS] [--uri URI] PLUGIN\n");
     return 2;
   }
   if (!options.progress.empty()) {
