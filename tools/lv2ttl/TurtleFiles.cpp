@@ -171,8 +171,9 @@ std::string PluginText(const BundleNames& names, const BundleDescription& descri
 
   out += UiIri(names) + "\n\ta ui:X11UI ;\n";
   out += "\tlv2:binary " + Iri(names.binaryName) + " ;\n";
-  out += "\tlv2:requiredFeature ui:idleInterface , " + Iri(kInstanceAccess) + " ;\n";
-  out += "\tlv2:optionalFeature ui:parent , ui:resize ;\n";
+  // The panel is a child of the host's window and runs on its idle calls.
+  out += "\tlv2:requiredFeature ui:idleInterface , ui:parent , " + Iri(kInstanceAccess) + " ;\n";
+  out += "\tlv2:optionalFeature ui:resize , ui:touch ;\n";
   out += "\tlv2:extensionData ui:idleInterface .\n";
   return out;
 }
