@@ -171,9 +171,11 @@ std::string PluginText(const BundleNames& names, const BundleDescription& descri
 
   out += UiIri(names) + "\n\ta ui:X11UI ;\n";
   out += "\tlv2:binary " + Iri(names.binaryName) + " ;\n";
-  // The panel is a child of the host's window and runs on its idle calls.
-  out += "\tlv2:requiredFeature ui:idleInterface , ui:parent , " + Iri(kInstanceAccess) + " ;\n";
-  out += "\tlv2:optionalFeature ui:resize , ui:touch ;\n";
+  // The panel is a child of the host's window, on the instance the host
+  // hands over. It runs on the host's idle calls, which Qtractor makes
+  // without offering the idle feature: that one is not required.
+  out += "\tlv2:requiredFeature ui:parent , " + Iri(kInstanceAccess) + " ;\n";
+  out += "\tlv2:optionalFeature ui:idleInterface , ui:resize , ui:touch ;\n";
   out += "\tlv2:extensionData ui:idleInterface .\n";
   return out;
 }
