@@ -80,12 +80,7 @@ mkdir -p "$(dirname "$SHOT")"
 import -window root -trim +repage "$SHOT"
 
 log "ardour: a drag up on the CutOff knob"
-xdotool mousemove --window "$editor" "${CUTOFF_KNOB[@]}" sleep 0.2 mousedown 1
-for step in $(seq 8); do
-  xdotool mousemove --window "$editor" "${CUTOFF_KNOB[0]}" $((CUTOFF_KNOB[1] - 10 * step)) sleep 0.1
-done
-xdotool mouseup 1
-sleep 1
+drag_cutoff "$editor"
 import -window root -trim +repage "$KNOB_SHOT"
 
 # The saved session holds the new value only if Ardour heard of the drag.

@@ -38,3 +38,15 @@ as_root() {
     die "installing packages needs root: run this script as root"
   fi
 }
+
+# The host trials: a drag up on the panel's CutOff knob in the editor's
+# window WINDOW, at CUTOFF_KNOB (x y in the window), in eight steps.
+drag_cutoff() {
+  local window=$1 step
+  xdotool mousemove --window "$window" "${CUTOFF_KNOB[@]}" sleep 0.2 mousedown 1
+  for step in $(seq 8); do
+    xdotool mousemove --window "$window" "${CUTOFF_KNOB[0]}" $((CUTOFF_KNOB[1] - 10 * step)) sleep 0.1
+  done
+  xdotool mouseup 1
+  sleep 1
+}

@@ -57,12 +57,7 @@ record "$WORK/before-knob.wav" Kestrion:out_left Kestrion:out_right
 import -window root -trim +repage "$SHOT"
 
 log "jalv: turning the CutOff knob"
-xdotool mousemove --window "$editor" "${CUTOFF_KNOB[@]}" sleep 0.2 mousedown 1
-for step in $(seq 8); do
-  xdotool mousemove --window "$editor" "${CUTOFF_KNOB[0]}" $((CUTOFF_KNOB[1] - 10 * step)) sleep 0.1
-done
-xdotool mouseup 1
-sleep 1
+drag_cutoff "$editor"
 record "$WORK/after-knob.wav" Kestrion:out_left Kestrion:out_right
 import -window root -trim +repage "$KNOB_SHOT"
 [ -z "${LV2_TRACE:-}" ] ||
