@@ -2,6 +2,7 @@
 // plug-in, and its playing through that plug-in.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -40,6 +41,18 @@ inline std::vector<float> PlayTune(vsthost::VstHost& host, int blockSize,
     out.insert(out.end(), left.begin(), left.end());
   }
   return out;
+}
+
+// A playing transport at `quarter` (in quarter notes) and `samplePos`, with
+// the bar it falls in, as a host reports it.
+inline vsthost::Transport PlayingTransport(double samplePos, double quarter, double tempo) {
+  vsthost::Transport transport;
+  transport.samplePos = samplePos;
+  transport.ppqPos = quarter;
+  transport.tempo = tempo;
+  transport.barStartPos = std::floor(quarter / 4) * 4;
+  transport.playing = true;
+  return transport;
 }
 
 }  // namespace blackbox

@@ -246,12 +246,7 @@ TEST(Lv2Module, TheHostsTempoAndPositionDriveTheArpeggiatorAsInTheVstPlugin) {
   std::vector<float> fromVst, fromLv2;
   for (int block = 0; block < 200; ++block) {
     const double quarter = 1.5 + block / 128.0;
-    vsthost::Transport transport;
-    transport.samplePos = block * kBlock;
-    transport.ppqPos = quarter;
-    transport.tempo = kTempo;
-    transport.barStartPos = std::floor(quarter / 4) * 4;
-    transport.playing = true;
+    const vsthost::Transport transport = blackbox::PlayingTransport(block * kBlock, quarter, kTempo);
     vst->SetTransport(transport);
     lv2host::Position position;
     position.beatsPerMinute = static_cast<float>(kTempo);

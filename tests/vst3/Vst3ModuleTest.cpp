@@ -204,26 +204,22 @@ TEST(Vst3Module, TheHostsTempoAndPositionDriveTheArpeggiatorAsInTheVstPlugin) {
   vst->SetBlockSize(kBlock);
   vst->SetActive(true);
   const char* const settings[][2] = {{"ARPState", "On"}, {"ARP Trig", "MIDI"}, {"ARPTempo", "1/16"}};
-  for (const auto& setting : settings)
+  for (const auto& setting : settings) {
+    blackbox::SetByName(*vst, setting[0], setting[1]);
     for (int i = 0; i < 70; ++i)
       if (vst->ParameterName(i) == setting[0]) {
-        ASSERT_TRUE(vst->StringToParameter(i, setting[1])) << setting[0];
         double value = 0;
         ASSERT_TRUE(vst3->TextToValue(static_cast<ParamID>(i), setting[1], &value)) << setting[0];
         vst3->SetParamNormalized(static_cast<ParamID>(i), value);
       }
+  }
 
   constexpr double kTempo = 132;
   std::vector<float> fromVst, fromVst3, left(kBlock), right(kBlock);
   float* outputs[2] = {left.data(), right.data()};
   for (int block = 0; block < 40; ++block) {
     const double quarter = 1.5 + block * kBlock / kRate * kTempo / 60;
-    vsthost::Transport transport;
-    transport.samplePos = block * kBlock;
-    transport.ppqPos = quarter;
-    transport.tempo = kTempo;
-    transport.barStartPos = std::floor(quarter / 4) * 4;
-    transport.playing = true;
+    const vsthost::Transport transport = blackbox::PlayingTransport(block * kBlock, quarter, kTempo);
     vst->SetTransport(transport);
     ProcessContext context{};
     context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
