@@ -47,7 +47,7 @@ TEST(ResampleArea, ABlockShrunkToOnePixelIsItsMean) {
   EXPECT_EQ(ShrinkToOnePixel(block), 0xFF556A0Fu);
 }
 
-TEST(ResampleArea, TransparentPixelsLendNoColourAndPartialAlphaWeighsIn) {
+TEST(ResampleArea, TransparentPixelsLendNoColourAndTranslucentOnesWeighLess) {
   RasterMemBitmap block(2, 2);
   Paint(block, {0xFF0000C8, 0x00FF0000, 0xFF0000C8, 0xFF0000C8});
   EXPECT_EQ(ShrinkToOnePixel(block), 0xBF0000C8u);  // alpha 3/4 of 255 rounded, pure blue
@@ -98,7 +98,7 @@ TEST(ResampleArea, RectanglesReachingOutsideTheBitmapsAreClipped) {
   EXPECT_EQ(UniformColour(destination, {0, 0, 6, 6}), 0xFF204060u);
 }
 
-TEST(ResampleFrames, FramesAreResampledApartAndBadCountsAreRefused) {
+TEST(ResampleFrames, EachFrameIsResampledOnItsOwnAndBadCountsAreRefused) {
   // Three frames of one colour each in 17 rows (6, 5 and 6), shrunk to 5 x 4:
   // resampled as a whole, the strip's borders would fall mid-pixel and mix.
   RasterMemBitmap strip(8, 17);
