@@ -369,6 +369,15 @@ struct clap_plugin_gui {
   bool (*hide)(const clap_plugin* plugin);
 };
 
+// The host's side of the editor: a resize is asked on the main thread.
+struct clap_host_gui {
+  void (*resize_hints_changed)(const clap_host* host);
+  bool (*request_resize)(const clap_host* host, std::uint32_t width, std::uint32_t height);
+  bool (*request_show)(const clap_host* host);
+  bool (*request_hide)(const clap_host* host);
+  void (*closed)(const clap_host* host, bool was_destroyed);
+};
+
 // A periodic timer and a watched descriptor, both calling back on the main
 // thread: how an editor runs in a host's event loop without a thread.
 constexpr const char CLAP_EXT_TIMER_SUPPORT[] = "clap.timer-support";

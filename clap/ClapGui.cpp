@@ -1,10 +1,12 @@
 // The gui extension: the panel as a child of the host's window, in the
-// system's window API (X11 or Win32, chosen by the build), at its one size.
+// system's window API (X11 or Win32, chosen by the build), at one of its
+// sizes: the host may resize it to any of them, keeping its proportions.
 // On X11 the host's loop runs it: a timer for the redraw tick and, where the
 // host watches descriptors, the display connection for input between ticks.
 // A host without timers gets a thread of ours that only asks it for a
 // main-thread callback each tick: the editor itself still runs on the main
 // thread.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include "clap/ClapPlugin.h"
 #include "instrument/panel/PanelLayout.h"
 #include "ui/Editor.h"
+#include "ui/PanelZoom.h"
 
 using namespace clap;
 
@@ -49,6 +52,11 @@ bool ClapPlugin::GuiCreate(const clap_plugin* plugin, const char* api, bool isFl
   } catch (...) {
     return false;
   }
+  // A size the user picks on the panel is the host's to grant.
+  self->editor_->SetResizeRequest([self](int width, int height) {
+    return self->hostGui_ && self->hostGui_->request_resize(self->host_, static_cast<std::uint32_t>(width),
+                                                           static_cast<std::uint32_t>(height));
+  });
   return true;
 }
 
@@ -59,31 +67,54 @@ void ClapPlugin::GuiDestroy(const clap_plugin* plugin) {
   self->editor_.reset();
 }
 
-// The host's scale is not taken: the panel has one size until it scales.
-bool ClapPlugin::GuiSetScale(const clap_plugin* /*plugin*/, double /*scale*/) { return false; }
+// The host's scale decides the panel's size unless the user chose one.
+bool ClapPlugin::GuiSetScale(const clap_plugin* plugin, double scale) {
+  ClapPlugin* self = From(plugin);
+  if (!self || !self->editor_ || !(scale > 0)) return false;
+  self->editor_->SetHostScale(scale);
+  return true;
+}
 
 bool ClapPlugin::GuiGetSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {
-  if (!From(plugin) || !width || !height) return false;
-  *width = panel::kPanelWidth;
-  *height = panel::kPanelHeight;
+  ClapPlugin* self = From(plugin);
+  if (!self || !width || !height) return false;
+  const int zoom = self->editor_ ? self->editor_->Zoom() : NearestZoom(self->instrument_->ChosenPanelZoom() / 100.0);
+  *width = static_cast<std::uint32_t>(Zoomed(panel::kPanelWidth, zoom));
+  *height = static_cast<std::uint32_t>(Zoomed(panel::kPanelHeight, zoom));
   return true;
 }
 
-bool ClapPlugin::GuiCanResize(const clap_plugin* /*plugin*/) { return false; }
-// Hints that say what can_resize says: hosts ask even for a fixed size.
+bool ClapPlugin::GuiCanResize(const clap_plugin* /*plugin*/) { return true; }
 bool ClapPlugin::GuiResizeHints(const clap_plugin* /*plugin*/, clap_gui_resize_hints* hints) {
   if (!hints) return false;
-  *hints = {false, false, false, 0, 0};
+  *hints = {true, true, true, static_cast<std::uint32_t>(panel::kPanelWidth),
+            static_cast<std::uint32_t>(panel::kPanelHeight)};
   return true;
 }
 
-// Any size asked for becomes the panel's own.
+// The largest of the panel's sizes that fits, and 100 % when none does.
 bool ClapPlugin::GuiAdjustSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {
-  return GuiGetSize(plugin, width, height);
+  if (!From(plugin) || !width || !height) return false;
+  const int zoom = LargestZoomWithin(static_cast<int>(std::min<std::uint32_t>(*width, 1u << 20)),
+                                     static_cast<int>(std::min<std::uint32_t>(*height, 1u << 20)), panel::kPanelWidth,
+                                     panel::kPanelHeight);
+  *width = static_cast<std::uint32_t>(Zoomed(panel::kPanelWidth, zoom));
+  *height = static_cast<std::uint32_t>(Zoomed(panel::kPanelHeight, zoom));
+  return true;
 }
 
-bool ClapPlugin::GuiSetSize(const clap_plugin* /*plugin*/, std::uint32_t width, std::uint32_t height) {
-  return width == panel::kPanelWidth && height == panel::kPanelHeight;
+// Only the panel's own sizes, as adjust_size gives them.
+bool ClapPlugin::GuiSetSize(const clap_plugin* plugin, std::uint32_t width, std::uint32_t height) {
+  ClapPlugin* self = From(plugin);
+  if (!self || !self->editor_) return false;
+  for (int zoom : kZoomSteps) {
+    if (width != static_cast<std::uint32_t>(Zoomed(panel::kPanelWidth, zoom)) ||
+        height != static_cast<std::uint32_t>(Zoomed(panel::kPanelHeight, zoom)))
+      continue;
+    self->editor_->ShowAtZoom(zoom, true);
+    return true;
+  }
+  return false;
 }
 
 bool ClapPlugin::GuiSetParent(const clap_plugin* plugin, const clap_window* window) {

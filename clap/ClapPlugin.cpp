@@ -73,6 +73,8 @@ bool ClapPlugin::Init(const clap_plugin* plugin) {
   self->hostTimer_ = self->HostExtension<clap_host_timer_support>(CLAP_EXT_TIMER_SUPPORT);
   if (self->hostTimer_ && (!self->hostTimer_->register_timer || !self->hostTimer_->unregister_timer))
     self->hostTimer_ = nullptr;
+  self->hostGui_ = self->HostExtension<clap_host_gui>(CLAP_EXT_GUI);
+  if (self->hostGui_ && !self->hostGui_->request_resize) self->hostGui_ = nullptr;
   self->hostDescriptors_ = self->HostExtension<clap_host_posix_fd_support>(CLAP_EXT_POSIX_FD_SUPPORT);
   if (self->hostDescriptors_ && (!self->hostDescriptors_->register_fd || !self->hostDescriptors_->unregister_fd))
     self->hostDescriptors_ = nullptr;

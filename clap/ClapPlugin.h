@@ -164,6 +164,7 @@ class ClapPlugin final : public HostLink {
   const clap::clap_host_params* hostParams_ = nullptr;
   const clap::clap_host_state* hostState_ = nullptr;
   const clap::clap_host_timer_support* hostTimer_ = nullptr;
+  const clap::clap_host_gui* hostGui_ = nullptr;
   const clap::clap_host_posix_fd_support* hostDescriptors_ = nullptr;
   clap::clap_id timer_ = clap::CLAP_INVALID_ID;
   int watchedDescriptor_ = -1;

@@ -5,8 +5,11 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "instrument/Synth.h"
+#include "plugin/PanelSizes.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
@@ -58,6 +61,12 @@ std::string ControllerKey(int controller) {
   return key;
 }
 
+int ParsePanelSize(const char* text) {
+  char* end = nullptr;
+  const long percent = std::strtol(text, &end, 10);
+  return end != text && *end == 0 && IsZoomStep(static_cast<int>(percent)) ? static_cast<int>(percent) : 0;
+}
+
 }  // namespace configuration
 
 namespace {
@@ -107,6 +116,7 @@ int Synth::ReadConfiguration() {
       Value(settings, kMidiGlobalSection, kIgnoreProgramChangeKey, "", kSwitchBytes).c_str(), ignoreProgramChange);
   // No path holds a NUL: a path ends at the first, as it always has.
   const std::string folder = Value(settings, kGlobalSection, kProgramFolderKey, "", kPathBytes).c_str();
+  const int panelSize = ParsePanelSize(Value(settings, kGlobalSection, kPanelSizeKey, "", kSwitchBytes).c_str());
   const std::string startupBank = Value(settings, kStartupBankSection, kStartupBankKey, "", kPathBytes).c_str();
   std::int32_t entries[kLearnableControllerCount];
   bool present[kLearnableControllerCount];
@@ -121,6 +131,7 @@ int Synth::ReadConfiguration() {
   midiThru_ = thru;
   ignoreProgramChange_ = ignoreProgramChange;
   if (!folder.empty()) defaultFolder_ = folder;
+  savedPanelZoom_ = panelSize;
   startupBankPath_ = startupBank;
   // A key with an empty value leaves its controller as it was.
   for (int k = 0; k < kLearnableControllerCount; ++k)
@@ -188,5 +199,19 @@ void Synth::ClearStartupBank() {
   if (configurationPath_.empty()) return;
   Settings settings = Read(configurationPath_);
   ClearSection(settings, kStartupBankSection);
+  Write(configurationPath_, settings);
+}
+
+int Synth::ChosenPanelZoom() const {
+  const int chosen = panelZoom_.load(std::memory_order_relaxed);
+  return chosen != 0 ? chosen : savedPanelZoom_.load(std::memory_order_relaxed);
+}
+
+void Synth::ChoosePanelZoom(int percent) {
+  if (!IsZoomStep(percent)) return;
+  panelZoom_ = percent;
+  if (savedPanelZoom_.exchange(percent) == percent || configurationPath_.empty()) return;
+  Settings settings = Read(configurationPath_);
+  Set(settings, kGlobalSection, kPanelSizeKey, std::to_string(percent));
   Write(configurationPath_, settings);
 }

@@ -21,6 +21,7 @@ constexpr const char* kMidiThruKey = "MIDI Thru";
 constexpr const char* kIgnoreProgramChangeKey = "Ignore Program Change";
 constexpr const char* kGlobalSection = "Global";
 constexpr const char* kProgramFolderKey = "Path to Program Files";
+constexpr const char* kPanelSizeKey = "Panel Size";
 constexpr const char* kStartupBankSection = "Startup Bank";
 constexpr const char* kStartupBankKey = "File";
 constexpr const char* kMidiControlSection = "MIDI Control";
@@ -49,6 +50,9 @@ std::string PrepareFilePath();
 // text keeps `current`.
 bool ParseSwitch(const char* text, bool current);
 const char* SwitchText(bool on);
+
+// A panel size as stored: a zoom step in percent ("150"); 0 for anything else.
+int ParsePanelSize(const char* text);
 
 // A controller's entry as stored: a decimal number (leading blanks, a sign,
 // digits up to the first other character). A text that gives 0 without

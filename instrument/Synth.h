@@ -147,6 +147,10 @@ class Synth : public EffectBase, public EditorDelegate {
   bool CommandAvailable(int command) override;
   bool CommandChecked(int command) override;
   bool LearnActive() const override { return learnMode_.load(std::memory_order_acquire) != kLearnOff; }
+  int ChosenPanelZoom() const override;
+  void ChoosePanelZoom(int percent) override;
+  // This instance's chosen panel size (0: none), as its state keeps it.
+  int InstancePanelZoom() const { return panelZoom_.load(std::memory_order_relaxed); }
   // Any thread: whether Copy Program has filled the clipboard yet.
   bool HasCopiedProgram() const { return programCopied_; }
 
@@ -172,6 +176,10 @@ class Synth : public EffectBase, public EditorDelegate {
   // Settings any thread reads.
   std::atomic<bool> ignoreProgramChange_{false};
   std::atomic<bool> midiThru_{false};
+  // The panel's size (percent, 0 for none): this instance's choice and the
+  // configuration file's.
+  std::atomic<int> panelZoom_{0};
+  std::atomic<int> savedPanelZoom_{0};
   std::string configurationPath_;
   std::string defaultFolder_;
   std::string startupBankPath_;

@@ -5,6 +5,7 @@
 
 #include "instrument/ProgramFiles.h"
 #include "instrument/Synth.h"
+#include "plugin/PanelSizes.h"
 #include "platform/FileSystem.h"
 #include "platform/ModuleResource.h"
 
@@ -41,6 +42,19 @@ bool Synth::LoadBankFile(const std::string& path) {
 // keep the current program themselves, and that plug-in reads no further),
 // a tag and the current program's number.
 constexpr char kCurrentProgramTag[4] = {'K', 'c', 'u', 'r'};
+// After it, the panel size the user chose for the instance (0 for none).
+constexpr char kPanelSizeTag[4] = {'K', 'z', 'o', 'm'};
+
+namespace {
+
+// Whether what follows `position` starts like `tag`: a tag cut anywhere
+// counts, so that a state cut short inside a tag is refused, not half read.
+bool TrailerTagAt(const StateBuffer& buffer, int position, const char (&tag)[4]) {
+  const int tagged = std::min(buffer.Remaining(position), 4);
+  return tagged > 0 && std::memcmp(buffer.Data() + position, tag, static_cast<std::size_t>(tagged)) == 0;
+}
+
+}  // namespace
 
 bool Synth::WriteBankState(StateBuffer& buffer) {
   Lock lock(*this);
@@ -50,6 +64,8 @@ bool Synth::WriteBankState(StateBuffer& buffer) {
   if (!SerializePresets(buffer)) return false;
   buffer.AppendBytes(kCurrentProgramTag, sizeof kCurrentProgramTag);
   buffer.AppendInt32(CurrentPreset());
+  buffer.AppendBytes(kPanelSizeTag, sizeof kPanelSizeTag);
+  buffer.AppendInt32(panelZoom_.load(std::memory_order_relaxed));
   return buffer.Size() > 0;
 }
 
@@ -63,14 +79,19 @@ bool Synth::ReadBankState(const StateBuffer& buffer) {
   // A bank without the current program (a VST 2.4 chunk) keeps the one now
   // selected; a number outside the bank is refused with the rest.
   int program = CurrentPreset();
-  const int after = buffer.Remaining(end);
-  const int tagged = std::min(after, 4);
-  if (tagged > 0 && std::memcmp(buffer.Data() + end, kCurrentProgramTag, static_cast<std::size_t>(tagged)) == 0) {
-    std::int32_t saved = -1;
-    if (buffer.ReadInt32(end + 4, &saved) < 0) return false;  // cut short
+  int position = end;
+  std::int32_t saved = -1;
+  if (TrailerTagAt(buffer, position, kCurrentProgramTag)) {
+    if (buffer.ReadInt32(position + 4, &saved) < 0) return false;  // cut short
     if (saved < 0 || saved >= PresetCount()) return false;
     program = saved;
+    position += 8;
   }
+  // A size this version does not offer leaves the panel as it is: the
+  // programs matter more than the panel.
+  std::int32_t zoom = -1;
+  if (TrailerTagAt(buffer, position, kPanelSizeTag) && buffer.ReadInt32(position + 4, &zoom) < 0) return false;
+  if (zoom == 0 || IsZoomStep(zoom)) panelZoom_ = zoom;
   UnserializePresets(buffer, start);
   if (program != CurrentPreset()) ActivatePreset(program);
   RefreshParameterControls();

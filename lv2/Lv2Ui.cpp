@@ -7,8 +7,11 @@
 #include <cstring>
 #include <memory>
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "instrument/panel/PanelEditor.h"
 #include "instrument/panel/PanelLayout.h"
@@ -23,11 +26,29 @@ const void* FindFeature(const LV2_Feature* const* features, const char* uri) {
   return nullptr;
 }
 
+// The host's ui:scaleFactor option; 0 when it gives none.
+double HostScale(const LV2_Feature* const* features) {
+  const auto* map = static_cast<const LV2_URID_Map*>(FindFeature(features, LV2_URID__map));
+  const auto* options = static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options));
+  if (!map || !map->map || !options) return 0;
+  const LV2_URID scaleKey = map->map(map->handle, LV2_UI__scaleFactor);
+  const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+  const LV2_URID doubleType = map->map(map->handle, LV2_ATOM__Double);
+  for (const LV2_Options_Option* option = options; option->key != 0 || option->value; ++option) {
+    if (option->key != scaleKey || !option->value) continue;
+    if (option->type == floatType && option->size == sizeof(float)) return *static_cast<const float*>(option->value);
+    if (option->type == doubleType && option->size == sizeof(double))
+      return *static_cast<const double*>(option->value);
+  }
+  return 0;
+}
+
 struct Ui {
   Lv2Plugin* plugin = nullptr;
   LV2UI_Write_Function write = nullptr;
   LV2UI_Controller controller = nullptr;
   const LV2UI_Touch* touch = nullptr;
+  const LV2UI_Resize* resize = nullptr;
   std::unique_ptr<panel::PanelEditor> editor;
   // What the host's ports were last told, and the gestures seen so far.
   float written[Kestrion::kParameterCount] = {};
@@ -48,8 +69,16 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* plu
   ui->write = write;
   ui->controller = controller;
   ui->touch = static_cast<const LV2UI_Touch*>(FindFeature(features, LV2_UI__touch));
+  ui->resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
+  if (ui->resize && !ui->resize->ui_resize) ui->resize = nullptr;
   try {
     ui->editor = std::make_unique<panel::PanelEditor>(plugin->Instrument(), plugin->MakeEditor());
+    if (const double scale = HostScale(features); scale > 0) ui->editor->SetHostScale(scale);
+    // A host without the resize feature keeps the panel at the size it opened with.
+    Ui* self = ui.get();
+    ui->editor->SetResizeRequest([self](int width, int height) {
+      return self->resize && self->resize->ui_resize(self->resize->handle, width, height) == 0;
+    });
     if (!ui->editor->Window().OpenWindow(parent)) return nullptr;
   } catch (...) {
     return nullptr;
@@ -60,8 +89,7 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* plu
     ui->ended[i] = plugin->GesturesEnded(i);
   }
   *widget = ui->editor->Window().GetWindowHandle();
-  if (const auto* resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize)))
-    resize->ui_resize(resize->handle, panel::kPanelWidth, panel::kPanelHeight);
+  if (ui->resize) ui->resize->ui_resize(ui->resize->handle, ui->editor->Width(), ui->editor->Height());
   return ui.release();
 }
 

@@ -46,4 +46,11 @@ class EditorDelegate {
   virtual bool LearnActive() const = 0;
   // The lights as the audio thread last left them (a bit each).
   virtual unsigned Lights() const = 0;
+
+  // -- the panel's size -----------------------------------------------------
+  // The size (percent) the user chose for this instance, else the one last
+  // chosen in any instance, else 0: no choice, the system's scale decides.
+  virtual int ChosenPanelZoom() const { return 0; }
+  // The user's choice: this instance's from now on, and the default of new ones.
+  virtual void ChoosePanelZoom(int /*percent*/) {}
 };

@@ -7,6 +7,7 @@
 #include "graphics/RasterBlit.h"
 #include "graphics/RasterFont.h"
 #include "graphics/RasterPng.h"
+#include "graphics/RasterResample.h"
 #include "platform/Module.h"
 #include "plugin/EditorDelegate.h"
 #include "plugin/EditorMailbox.h"
@@ -48,8 +49,10 @@ bool EndsWithPng(const char* name) {
 
 Editor::Editor(EditorDelegate* delegate, int width, int height, int frameRate)
     : delegate_(delegate),
-      width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
+      baseWidth_(std::max(width, 0)),
+      baseHeight_(std::max(height, 0)),
+      width_(baseWidth_),
+      height_(baseHeight_),
       frameRate_(std::max(frameRate, 1)) {}
 
 Editor::~Editor() {
@@ -91,24 +94,67 @@ RasterBitmap* Editor::LoadImage(int id, const char* name) {
 
 FrameStrip Editor::LoadStrip(int id, const char* name, int frames, bool sideBySide) {
   FrameStrip strip;
-  strip.image = LoadImage(id, name);
-  strip.width = strip.image ? strip.image->Width() : 0;
-  strip.height = strip.image ? strip.image->Height() : 0;
   strip.frames = std::max(frames, 1);
   strip.sideBySide = sideBySide;
+  RasterBitmap* base = LoadImage(id, name);
+  strip.image = zoom_ == kDefaultZoom || !base ? base : LoadZoomedImage(*base, id, name, strip);
+  strip.width = strip.image ? strip.image->Width() : 0;
+  strip.height = strip.image ? strip.image->Height() : 0;
   return strip;
 }
 
+RasterBitmap* Editor::LoadZoomedImage(const RasterBitmap& base, int id, const char* name, const FrameStrip& strip) {
+  return imagecache::FindOrLoad(imagecache::ZoomedKey(id, zoom_), [&]() -> std::unique_ptr<RasterBitmap> {
+    const int n = strip.frames;
+    const int frameWidth = strip.sideBySide ? base.Width() / n : base.Width();
+    const int frameHeight = strip.sideBySide ? base.Height() : base.Height() / n;
+    const int width = Zoomed(frameWidth, zoom_), height = Zoomed(frameHeight, zoom_);
+    // The 200 % art is drawn for that size; other sizes are made from it,
+    // or from the 100 % art where a module carries no larger one.
+    std::unique_ptr<RasterBitmap> large = LoadImageResource(id + kDoubleArtOffset, DoubleArtName(name).c_str());
+    const bool usable = large && large->Width() == 2 * base.Width() && large->Height() == 2 * base.Height();
+    if (usable && zoom_ == 2 * kDefaultZoom) return large;
+    const RasterBitmap& source = usable ? *large : base;
+    if (!strip.sideBySide) return graphics::ResampleFrames(source, n, width, height);
+    auto image = std::make_unique<graphics::RasterMemBitmap>(width * n, height);
+    graphics::ResampleArea(source, {0, 0, source.Width(), source.Height()}, *image, {0, 0, width * n, height});
+    return image;
+  });
+}
+
 void Editor::SetPanelSize(int width, int height) {
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
+  baseWidth_ = std::max(width, 0);
+  baseHeight_ = std::max(height, 0);
+  width_ = Zoomed(baseWidth_, zoom_);
+  height_ = Zoomed(baseHeight_, zoom_);
   if (editorBitmap_) editorBitmap_->Resize(width_, height_);
   MarkAllChanged();
+}
+
+void Editor::SetZoom(int percent) {
+  if (!IsZoomStep(percent)) return;
+  zoom_ = percent;
+  SetPanelSize(baseWidth_, baseHeight_);
+  ResizeWindow();
+}
+
+void Editor::RemoveControls() {
+  EndEdit();
+  ReleaseCapture();
+  keyTarget_ = nullptr;
+  pointerOverIndex_ = -1;
+  while (!controls_.empty()) controls_.pop_back();  // last to first
 }
 
 // -- the plug-in's side ------------------------------------------------------
 
 void Editor::StartShowing() {
+  ApplyCurrentValues();
+  editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
+  scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
+}
+
+void Editor::ApplyCurrentValues() {
   if (delegate_) {
     for (int i = 0; i < delegate_->ParameterCount(); ++i) {
       const EffectParameter* parameter = delegate_->ParameterInfo(i);
@@ -119,8 +165,6 @@ void Editor::StartShowing() {
     }
     delegate_->Mailbox().ForEachKnownCommand([this](int code, double value) { ApplyToControls(code, value); });
   }
-  editorBitmap_ = std::make_unique<graphics::RasterSysBitmap>(width_, height_);
-  scratchBitmap_ = std::make_unique<graphics::RasterMemBitmap>();
 }
 
 void Editor::ApplyToControls(int index, double normalised) {
@@ -137,6 +181,11 @@ void Editor::ApplyToControls(int index, double normalised) {
 }
 
 void Editor::ApplyRecordedValues() {
+  if (requestedZoom_ != 0) {
+    const int percent = requestedZoom_;
+    requestedZoom_ = 0;
+    if (zoomHandler_) zoomHandler_(percent, requestChosen_);
+  }
   if (delegate_)
     delegate_->Mailbox().TakeChanged([this](int index, double normalised) { ApplyToControls(index, normalised); });
 }

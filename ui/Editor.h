@@ -17,6 +17,7 @@
 #include "ui/Control.h"
 #include "ui/MenuList.h"
 #include "ui/PanelTypes.h"
+#include "ui/PanelZoom.h"
 
 class EditorDelegate;
 class EffectParameter;
@@ -80,6 +81,14 @@ class Editor : public EditorView {
     out[0] = 0;
     return false;
   }
+  // Editor thread: the window takes the editor's Width() x Height().
+  virtual void ResizeWindow() {}
+  // Editor thread: resizes the host's window holding the panel, for a host
+  // that cannot be asked to; false when there is none.
+  virtual bool ResizeHostWindow(int /*width*/, int /*height*/) { return false; }
+  // Host UI thread: the zoom step nearest the scale the system's desktop
+  // asks applications to draw at, for a panel whose user chose none.
+  virtual int SystemZoom() const { return kDefaultZoom; }
   // Decodes the image resource `id` when `name` ends in ".png"; else null.
   // Also called while the panel is built, on the host UI/dispatcher thread.
   virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
@@ -100,9 +109,12 @@ class Editor : public EditorView {
   void AttachBackground();
   // The editor takes the control; returns its index.
   int AttachControl(Control* control);
-  // The cached image `id`, loaded once per process; null when it cannot be.
+  // The cached image `id` at 100 %, loaded once per process; null when it
+  // cannot be.
   graphics::RasterBitmap* LoadImage(int id, const char* name);
-  // A strip of `frames` frames of image `id` (an empty strip when missing).
+  // A strip of `frames` frames of image `id` at the editor's zoom (an empty
+  // strip when missing): the image as drawn at 100 % or 200 %, resampled
+  // from the 200 % art for the sizes between, once per process.
   FrameStrip LoadStrip(int id, const char* name, int frames, bool sideBySide = false);
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
@@ -133,8 +145,29 @@ class Editor : public EditorView {
   bool RedrawArea(const Rect& area);
   // Every control redraws at the next tick.
   void MarkAllChanged();
-  // A new panel size; every control redraws.
+  // A new panel size at 100 %; every control redraws.
   void SetPanelSize(int width, int height);
+
+  // -- the panel's size (editor thread, or before the window opens) --------
+  int Zoom() const { return zoom_; }
+  int BaseWidth() const { return baseWidth_; }
+  int BaseHeight() const { return baseHeight_; }
+  // The panel at `percent` (a zoom step; anything else is ignored): the
+  // size, the drawing surface and the window change, every control redraws.
+  // The controls themselves are the builder's to make again at the size.
+  void SetZoom(int percent);
+  // A size the user (`chosen`) or the system asked for, carried out by the
+  // zoom handler at the start of the next tick, when no control is in the
+  // middle of its work.
+  void RequestZoom(int percent, bool chosen = true) {
+    requestedZoom_ = percent;
+    requestChosen_ = chosen;
+  }
+  void SetZoomHandler(std::function<void(int percent, bool chosen)> handler) { zoomHandler_ = std::move(handler); }
+  // Drops every control (the background too), ending any edit and capture.
+  void RemoveControls();
+  // The controls' values as StartShowing sets them, for a panel built again.
+  void ApplyCurrentValues();
 
   // -- drawing primitives, clipped to the draw area of the pass -----------
   bool DrawFrame(const FrameStrip& strip, const Rect& area, int frame, const BlendSpec* blend);
@@ -179,14 +212,23 @@ class Editor : public EditorView {
   // still open ends first.
   void BeginEdit(Control* control);
   void EndEdit();
+  // The strip's image at the editor's zoom, from the image cache.
+  graphics::RasterBitmap* LoadZoomedImage(const graphics::RasterBitmap& base, int id, const char* name,
+                                          const FrameStrip& strip);
   // A press on the control at `hit`, which captures the pointer.
   void PressCaptured(int hit, int x, int y, const PointerMods& mods);
 
   EditorDelegate* delegate_;
   std::vector<std::unique_ptr<Control>> controls_;
   Rect drawArea_;
+  int baseWidth_;
+  int baseHeight_;
   int width_;
   int height_;
+  int zoom_ = kDefaultZoom;
+  int requestedZoom_ = 0;
+  bool requestChosen_ = true;
+  std::function<void(int, bool)> zoomHandler_;
   int frameRate_;
   int idleTicks_ = 0;
   std::function<void()> quietTick_;

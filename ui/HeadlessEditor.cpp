@@ -48,6 +48,12 @@ void HeadlessEditor::Tick() {
   TimerTick();
 }
 
+void HeadlessEditor::ResizeWindow() {
+  frame_.Resize(Width(), Height());
+  graphics::PaintRect(&frame_, 0, 0, Width(), Height(), 0, 1.0f, graphics::kBlitCopy);
+  ++resizeCount_;
+}
+
 void HeadlessEditor::PresentArea(const Rect& area) {
   ++presentCount_;
   lastPresented_ = area;

@@ -67,12 +67,16 @@ class HeadlessEditor : public Editor {
   const std::vector<std::string>& UrlsOpened() const { return urls_; }
   bool TextEntryOpen() const { return entryControl_ != nullptr; }
 
-  // What reached the "screen": a bitmap of the panel's size.
+  // What reached the "screen": a bitmap of the panel's size (cleared when
+  // the size changes).
   const graphics::RasterMemBitmap& Frame() const { return frame_; }
   int PresentCount() const { return presentCount_; }
+  // How often the "window" took a new size.
+  int ResizeCount() const { return resizeCount_; }
   const Rect& LastPresented() const { return lastPresented_; }
 
   // Editor.
+  void ResizeWindow() override;
   void PresentArea(const Rect& area) override;
   void CancelTextEntry() override;
   bool IsWindowOpen() const override { return open_; }
@@ -103,6 +107,7 @@ class HeadlessEditor : public Editor {
   std::vector<std::string> urls_;
   graphics::RasterMemBitmap frame_;
   int presentCount_ = 0;
+  int resizeCount_ = 0;
   Rect lastPresented_;
   bool open_ = false;
   Control* entryControl_ = nullptr;

@@ -3,6 +3,13 @@
 #include <mutex>
 #include <vector>
 
+std::string DoubleArtName(const char* name) {
+  std::string text = name ? name : "";
+  const std::size_t dot = text.find_last_of('.'), slash = text.find_last_of("/\\");
+  const std::size_t at = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? text.size() : dot;
+  return text.insert(at, "@2x");
+}
+
 namespace imagecache {
 
 namespace {

@@ -4,10 +4,19 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "graphics/RasterBitmap.h"
 
+// The 200 % art of image `id` is resource id + kDoubleArtOffset, and its
+// file name has "@2x" before the extension.
+constexpr int kDoubleArtOffset = 100;
+std::string DoubleArtName(const char* name);
+
 namespace imagecache {
+
+// The key the image `id` is cached under at `percent` (other than 100).
+constexpr int ZoomedKey(int id, int percent) { return percent * 100000 + id; }
 
 // The cached image of resource `id`, or null.
 graphics::RasterBitmap* Find(int id);

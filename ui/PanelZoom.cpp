@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-bool IsZoomStep(int percent) {
-  for (int step : kZoomSteps)
-    if (step == percent) return true;
-  return false;
-}
-
 int NearestZoom(double factor) {
   if (!(factor > 0.0) || !std::isfinite(factor)) return kDefaultZoom;
   int best = kZoomSteps[0];
@@ -31,4 +25,11 @@ int Zoomed(int pixels, int percent) {
 graphics::Rect Zoomed(const graphics::Rect& area, int percent) {
   return {Zoomed(area.left, percent), Zoomed(area.top, percent), Zoomed(area.right, percent),
           Zoomed(area.bottom, percent)};
+}
+
+TextStyle Zoomed(const TextStyle& style, int percent) {
+  TextStyle zoomed = style;
+  zoomed.size = Zoomed(style.size, percent);
+  zoomed.cachedFont = nullptr;
+  return zoomed;
 }

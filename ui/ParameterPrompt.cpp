@@ -33,7 +33,8 @@ void Editor::PromptForParameter(Control* control) {
   if (!parameter->HasValueNames()) {
     const int cx = static_cast<int>((rect.left + rect.right) * 0.5);
     const int cy = static_cast<int>((rect.top + rect.bottom) * 0.5);
-    rect = {cx - kPromptHalfWidth, cy - kPromptHalfHeight, cx + kPromptHalfWidth, cy + kPromptHalfHeight};
+    const int halfWidth = Zoomed(kPromptHalfWidth, zoom_), halfHeight = Zoomed(kPromptHalfHeight, zoom_);
+    rect = {cx - halfWidth, cy - halfHeight, cx + halfWidth, cy + halfHeight};
   }
 
   // The definition never changes; the value is read whole, lock-free.

@@ -104,10 +104,13 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       return 0;
     case effEditGetRect:
       if (!ptr) return 0;
+      // The size depends on the screen and the user's choice: the editor
+      // knows it, so a host asking before opening gets the editor made.
+      MakeEditor();
       *static_cast<ERect**>(ptr) = &editorRect_;
       return 1;
     case effEditOpen: {
-      if (!editor_) editor_ = std::make_unique<panel::PanelEditor>(*instrument_, makeEditor_);
+      MakeEditor();
       bool opened = false;
       try {
         opened = editor_->Window().OpenWindow(ptr) != nullptr;
@@ -214,6 +217,24 @@ void VstPlugin::SetSpeakerArrangement(VstSpeakerArrangement* arrangement, bool o
 
 // The editor's idle work reads only what the engine publishes and may run
 // the editor's own event loop: it never holds up the audio thread.
+void VstPlugin::MakeEditor() {
+  if (!editor_) {
+    editor_ = std::make_unique<panel::PanelEditor>(*instrument_, makeEditor_);
+    // A host that cannot resize its window has it resized for it: the
+    // panel never shows cut off.
+    editor_->SetResizeRequest([this](int width, int height) {
+      SetEditorRect(width, height);
+      if (CallHost(audioMasterSizeWindow, width, height) == 0) editor_->Window().ResizeHostWindow(width, height);
+      return true;
+    });
+  }
+  SetEditorRect(editor_->Width(), editor_->Height());
+}
+
+void VstPlugin::SetEditorRect(int width, int height) {
+  editorRect_ = {0, 0, static_cast<VstInt16>(height), static_cast<VstInt16>(width)};
+}
+
 void VstPlugin::Idle(bool editorIdle) {
   if (!editor_) return;
   if (editorIdle) editor_->Window().HandleHostIdle();

@@ -62,6 +62,10 @@ class VstPlugin final : public HostLink {
   vst::VstIntPtr CanDo(const char* question);
   vst::VstIntPtr VendorSpecific(int index, vst::VstIntPtr value, void* ptr, float opt);
   void Idle(bool editorIdle);
+  // Host UI/dispatcher: the editor, made when the host first asks for it or
+  // its size; the rectangle effEditGetRect reports follows it.
+  void MakeEditor();
+  void SetEditorRect(int width, int height);
 
   // The state chunk (VstChunk.cpp).
   vst::VstIntPtr GetChunk(void** data, bool bank);

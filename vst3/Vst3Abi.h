@@ -637,6 +637,13 @@ class IEventHandler : public FUnknown {
   static constexpr Uid iid = MakeUid(0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983);
 };
 
+// The host's scale of the screen the view is on (1.0 for 100 %).
+class IPlugViewContentScaleSupport : public FUnknown {
+ public:
+  virtual tresult setContentScaleFactor(float factor) = 0;
+  static constexpr Uid iid = MakeUid(0x65ED9690, 0x8AC44525, 0x8AADEF7A, 0x72EA703F);
+};
+
 class ITimerHandler : public FUnknown {
  public:
   virtual void onTimer() = 0;

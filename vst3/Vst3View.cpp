@@ -1,5 +1,6 @@
 // The editor as the plug-in view: the panel as a child of the host's
-// window (an X window on Linux, an HWND on Windows) at its one size. On
+// window (an X window on Linux, an HWND on Windows) at one of its sizes,
+// which the host may choose (keeping the proportions) or scale. On
 // Linux the host's run loop runs it, as the interface requires there: a
 // timer for the redraw tick and the display connection's descriptor for
 // input between ticks, both on the host's UI thread. On Windows the
@@ -10,6 +11,7 @@
 
 #include "instrument/panel/PanelLayout.h"
 #include "ui/Editor.h"
+#include "ui/PanelZoom.h"
 
 using namespace vst3;
 
@@ -39,6 +41,8 @@ tresult Vst3View::queryInterface(const TUID iid, void** object) {
   void* found = nullptr;
   if (SameUid(iid, FUnknown::iid) || SameUid(iid, IPlugView::iid))
     found = static_cast<IPlugView*>(this);
+  else if (SameUid(iid, IPlugViewContentScaleSupport::iid))
+    found = static_cast<IPlugViewContentScaleSupport*>(this);
   else if (SameUid(iid, IEventHandler::iid))
     found = static_cast<IEventHandler*>(this);
   else if (SameUid(iid, ITimerHandler::iid))
@@ -67,8 +71,7 @@ tresult Vst3View::attached(void* parent, FIDString type) {
   if (!runLoop_) return kResultFalse;
 #endif
   try {
-    editor_ = std::make_unique<panel::PanelEditor>(plugin_.Instrument(), plugin_.MakeEditor());
-    if (!editor_->Window().OpenWindow(parent)) {
+    if (!Editor().Window().OpenWindow(parent)) {
       editor_.reset();
       return kResultFalse;
     }
@@ -105,17 +108,50 @@ tresult Vst3View::onWheel(float /*distance*/) { return kResultFalse; }
 tresult Vst3View::onKeyDown(char16 /*key*/, int16 /*keyCode*/, int16 /*modifiers*/) { return kResultFalse; }
 tresult Vst3View::onKeyUp(char16 /*key*/, int16 /*keyCode*/, int16 /*modifiers*/) { return kResultFalse; }
 
+panel::PanelEditor& Vst3View::Editor() {
+  if (!editor_) {
+    editor_ = std::make_unique<panel::PanelEditor>(plugin_.Instrument(), plugin_.MakeEditor());
+    editor_->SetResizeRequest([this](int width, int height) {
+      if (!frame_) return false;
+      ViewRect rect{0, 0, width, height};
+      // Hosts answer with onSize, inside the call or later.
+      return frame_->resizeView(this, &rect) == kResultOk;
+    });
+  }
+  return *editor_;
+}
+
 tresult Vst3View::getSize(ViewRect* size) {
   if (!size) return kInvalidArgument;
-  *size = {0, 0, panel::kPanelWidth, panel::kPanelHeight};
+  try {
+    *size = {0, 0, Editor().Width(), Editor().Height()};
+  } catch (...) {
+    return kResultFalse;
+  }
   return kResultOk;
 }
 
-// The panel has one size until it scales: any other is refused.
+// The panel's own sizes (checkSizeConstraint gives them): others are refused.
 tresult Vst3View::onSize(ViewRect* size) {
   if (!size) return kInvalidArgument;
-  const bool ours = size->right - size->left == panel::kPanelWidth && size->bottom - size->top == panel::kPanelHeight;
-  return ours ? kResultOk : kResultFalse;
+  for (int zoom : kZoomSteps) {
+    if (size->right - size->left != Zoomed(panel::kPanelWidth, zoom) ||
+        size->bottom - size->top != Zoomed(panel::kPanelHeight, zoom))
+      continue;
+    if (editor_) editor_->ShowAtZoom(zoom, true);
+    return kResultOk;
+  }
+  return kResultFalse;
+}
+
+tresult Vst3View::setContentScaleFactor(float factor) {
+  if (!(factor > 0)) return kInvalidArgument;
+  try {
+    Editor().SetHostScale(factor);
+  } catch (...) {
+    return kResultFalse;
+  }
+  return kResultOk;
 }
 
 tresult Vst3View::onFocus(TBool /*state*/) { return kResultOk; }
@@ -133,12 +169,15 @@ tresult Vst3View::setFrame(IPlugFrame* frame) {
   return kResultOk;
 }
 
-tresult Vst3View::canResize() { return kResultFalse; }
+tresult Vst3View::canResize() { return kResultTrue; }
 
+// The largest of the panel's sizes that fits, and 100 % when none does.
 tresult Vst3View::checkSizeConstraint(ViewRect* rect) {
   if (!rect) return kInvalidArgument;
-  rect->right = rect->left + panel::kPanelWidth;
-  rect->bottom = rect->top + panel::kPanelHeight;
+  const int zoom = LargestZoomWithin(rect->right - rect->left, rect->bottom - rect->top, panel::kPanelWidth,
+                                     panel::kPanelHeight);
+  rect->right = rect->left + Zoomed(panel::kPanelWidth, zoom);
+  rect->bottom = rect->top + Zoomed(panel::kPanelHeight, zoom);
   return kResultTrue;
 }
 

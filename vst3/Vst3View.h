@@ -9,7 +9,10 @@
 #include "vst3/Vst3Abi.h"
 #include "vst3/Vst3Plugin.h"
 
-class Vst3View final : public vst3::IPlugView, public vst3::IEventHandler, public vst3::ITimerHandler {
+class Vst3View final : public vst3::IPlugView,
+                       public vst3::IPlugViewContentScaleSupport,
+                       public vst3::IEventHandler,
+                       public vst3::ITimerHandler {
  public:
   explicit Vst3View(Vst3Plugin& plugin);
   ~Vst3View();
@@ -32,6 +35,7 @@ class Vst3View final : public vst3::IPlugView, public vst3::IEventHandler, publi
   vst3::tresult setFrame(vst3::IPlugFrame* frame) override;
   vst3::tresult canResize() override;
   vst3::tresult checkSizeConstraint(vst3::ViewRect* rect) override;
+  vst3::tresult setContentScaleFactor(float factor) override;
 
   // The host's run loop: the display connection has input, or a tick is due.
   void onFDIsSet(int descriptor) override;
@@ -40,6 +44,8 @@ class Vst3View final : public vst3::IPlugView, public vst3::IEventHandler, publi
  private:
   // Closes the window and lets go of the run loop's timer and descriptor.
   void Close();
+  // The editor, made when the host first asks for its size, scale or window.
+  panel::PanelEditor& Editor();
   void Idle();
 
   std::atomic<vst3::uint32> references_{1};

@@ -29,13 +29,28 @@ FrameStrip Strip(Editor& editor, int id) {
 
 void Panel::Build(Editor& editor, EditorDelegate& delegate) {
   *this = Panel();
+  delegate.SetMidiLearn(false, false);
+  Lay(editor, delegate);
+}
+
+void Panel::BuildAgain(Editor& editor, EditorDelegate& delegate) {
+  const bool tweakOpen = closeButton_ && !closeButton_->IsHidden();
+  const bool learnFace = !learnSwitch_ || learnSwitch_->LearnFace();
+  editor.RemoveControls();
+  *this = Panel();
+  Lay(editor, delegate);
+  SetTweakPanelOpen(tweakOpen);
+  learnSwitch_->ShowFace(learnFace);
+}
+
+void Panel::Lay(Editor& editor, EditorDelegate& delegate) {
   editor.AttachBackground();
   // Every image is decoded now, but the unlearn face waits for its first use.
   for (const ImageSpec& image : kImages)
     if (image.id != kBackImage && image.id != kMidiUnlearnImage) Strip(editor, image.id);
-  delegate.SetMidiLearn(false, false);
   for (const ControlSpec& spec : kControls) {
     Control* control = Create(spec, editor, delegate);
+    control->SetTextStyle(Zoomed(control->Style(), editor.Zoom()));
     editor.AttachControl(control);
     Keep(control, spec);
   }
@@ -43,12 +58,15 @@ void Panel::Build(Editor& editor, EditorDelegate& delegate) {
 }
 
 Control* Panel::Create(const ControlSpec& spec, Editor& editor, EditorDelegate& delegate) {
-  const int x = spec.area.left, y = spec.area.top;
+  const int zoom = editor.Zoom();
+  const Rect area = Zoomed(spec.area, zoom);
+  const int x = area.left, y = area.top;
   switch (spec.kind) {
-    case ControlKind::kPresetMenu: return new ProgramDisplay(&delegate, kProgramNumberRect, kProgramNameRect);
+    case ControlKind::kPresetMenu:
+      return new ProgramDisplay(&delegate, Zoomed(kProgramNumberRect, zoom), Zoomed(kProgramNameRect, zoom));
     case ControlKind::kUtilityKick:
       return new CommandButton(&delegate, this, x, y, spec.parameter, Strip(editor, spec.image));
-    case ControlKind::kOptionMenu: return new OptionsMenu(&delegate, spec.area, spec.parameter);
+    case ControlKind::kOptionMenu: return new OptionsMenu(&delegate, area, spec.parameter);
     case ControlKind::kLearnSwitch: return new LearnSwitch(&delegate, x, y, Strip(editor, spec.image));
     case ControlKind::kKnob:
       return new KnobMultiControl(&delegate, x, y, spec.parameter, Strip(editor, spec.image), spec.gearing);
@@ -58,8 +76,8 @@ Control* Panel::Create(const ControlSpec& spec, Editor& editor, EditorDelegate& 
     case ControlKind::kButtonKick:
       return new LatchingButton(&delegate, x, y, spec.parameter, Strip(editor, spec.image),
                                 Strip(editor, spec.onImage));
-    case ControlKind::kTempoMenu: return new TempoMenu(&delegate, spec.area, spec.parameter, &kTempoColour);
-    case ControlKind::kVersionText: return new TextControl(&delegate, spec.area, kVersionStyle, kVersionText);
+    case ControlKind::kTempoMenu: return new TempoMenu(&delegate, area, spec.parameter, &kTempoColour);
+    case ControlKind::kVersionText: return new TextControl(&delegate, area, kVersionStyle, kVersionText);
     case ControlKind::kLight:
     case ControlKind::kBlind: break;
   }

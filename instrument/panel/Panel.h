@@ -24,6 +24,10 @@ class Panel {
   // Host UI/dispatcher, once, before the editor is attached: the background
   // and every control of the layout table, in table order.
   void Build(Editor& editor, EditorDelegate& delegate);
+  // Editor thread: the panel made again at the editor's new zoom, keeping
+  // what the user sees (the tweak panel, the learn switch's face); learning
+  // goes on.
+  void BuildAgain(Editor& editor, EditorDelegate& delegate);
 
   // Editor thread. Open: the tweak controls and their close button show,
   // the blinds, the open button and the release text hide; closed: the reverse.
@@ -42,6 +46,7 @@ class Panel {
   LatchingButton* EffectsButton() const { return effectsButton_; }
 
  private:
+  void Lay(Editor& editor, EditorDelegate& delegate);
   Control* Create(const ControlSpec& spec, Editor& editor, EditorDelegate& delegate);
   void Keep(Control* control, const ControlSpec& spec);
 

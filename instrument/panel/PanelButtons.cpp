@@ -42,6 +42,13 @@ void LearnSwitch::HandlePress(int x, int y, const PointerMods& mods) {
   Delegate()->SetMidiLearn(Value() > 0.0, !learnFace_);
 }
 
+void LearnSwitch::ShowFace(bool learnFace) {
+  if (learnFace == learnFace_ || !Graphics()) return;
+  learnFace_ = learnFace;
+  strip_ = LearnStrip(*Graphics(), learnFace_);
+  MarkChanged(false);
+}
+
 // -- latching buttons --------------------------------------------------------
 
 LatchingButton::LatchingButton(EditorDelegate* delegate, int x, int y, int code, const FrameStrip& offStrip,

@@ -17,6 +17,8 @@ class LearnSwitch : public SwitchControl {
   LearnSwitch(EditorDelegate* delegate, int x, int y, const FrameStrip& strip);
   void HandlePress(int x, int y, const PointerMods& mods) override;
   bool LearnFace() const { return learnFace_; }
+  // The face a panel made again keeps.
+  void ShowFace(bool learnFace);
 
  private:
   bool learnFace_ = true;

@@ -1,6 +1,7 @@
 #include "instrument/panel/PanelMenus.h"
 
 #include <cstdio>
+#include <string>
 
 #include "instrument/ProgramCommands.h"
 #include "instrument/UpdateCheck.h"
@@ -15,6 +16,13 @@ constexpr std::size_t kShownNameLength = 32;
 constexpr int kProgramsPerSubmenu = 16;
 // The rename box keeps the text the host could take as a program name.
 constexpr int kRenameLength = 253;
+
+// The panel sizes' submenu, the entry after the commands.
+constexpr int kPanelSizeEntry = programcommands::kOptionMenuEntries;
+constexpr const char* kPanelSizeText = "Panel Size";
+
+// The tempo's text sits this far below the top of its control.
+constexpr int kTempoTextDrop = 4;
 
 const TextStyle kProgramStyle("Arial", 15, ArgbColour{160, 255, 255, 255});
 
@@ -115,6 +123,10 @@ void OptionsMenu::FillMenu() {
     else
       menu_.AddEntry(text);
   }
+  // After the commands, so theirs keep the numbers of their places.
+  auto* sizes = new MenuList(kNumberNone);
+  for (int step : kZoomSteps) sizes->AddEntry((std::to_string(step) + " %").c_str());
+  menu_.AddEntry(kPanelSizeText, -1, sizes);
 }
 
 void OptionsMenu::UpdateMenu() {
@@ -127,6 +139,9 @@ void OptionsMenu::UpdateMenu() {
   MenuList* midi = menu_.Entry(kMidiSettingsMenu)->submenu.get();
   setFlag(midi->Entry(0), kMenuChecked, Delegate()->CommandChecked(kMidiThru));
   setFlag(midi->Entry(1), kMenuChecked, Delegate()->CommandChecked(kIgnoreProgramChange));
+  MenuList* sizes = menu_.Entry(kPanelSizeEntry)->submenu.get();
+  for (int i = 0; i < kZoomStepCount; ++i)
+    setFlag(sizes->Entry(i), kMenuChecked, Graphics() && Graphics()->Zoom() == kZoomSteps[i]);
 }
 
 void OptionsMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {
@@ -138,7 +153,10 @@ void OptionsMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/)
     int command = chosen->ChosenIndex();
     if (chosen == menu_.Entry(kMidiSettingsMenu)->submenu.get()) command += kMidiSettingsFirst;
     if (chosen == menu_.Entry(kOnlineMenu)->submenu.get()) command += kOnlineFirst;
-    if (command == kVisitWebSite) {
+    if (chosen == menu_.Entry(kPanelSizeEntry)->submenu.get()) {
+      // Carried out at the next tick: this control is among those made again.
+      graphics->RequestZoom(kZoomSteps[chosen->ChosenIndex() % kZoomStepCount]);
+    } else if (command == kVisitWebSite) {
       graphics->OpenWebPage(update::MakerWebPage(), "", nullptr, nullptr);
     } else if (command < kVisitWebSite) {
       Delegate()->RunCommand(command, *graphics);
@@ -151,7 +169,7 @@ void OptionsMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/)
 // -- the tempo display -----------------------------------------------------------
 
 TempoMenu::TempoMenu(EditorDelegate* delegate, const Rect& area, int parameterIndex, const ArgbColour* colour)
-    : Control(delegate, area, parameterIndex), textRect_{area.left, area.top + 4, area.right, area.bottom} {
+    : Control(delegate, area, parameterIndex) {
   SetDoubleClickActsAsPress(true);
   SetTextStyle(TextStyle("Tahoma", 11, colour ? *colour : ArgbColour{255, 0, 0, 0}));
 }
@@ -163,7 +181,8 @@ bool TempoMenu::Render(Editor& graphics) {
   char text[kNameLength];
   parameter->FormatValue(Value(), true, text, true);
   if (!text[0]) return true;
-  return graphics.DrawText(Style(), text, textRect_);
+  const Rect& area = Area();
+  return graphics.DrawText(Style(), text, {area.left, area.top + Zoomed(kTempoTextDrop, graphics.Zoom()), area.right, area.bottom});
 }
 
 void TempoMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {

@@ -56,7 +56,4 @@ class TempoMenu : public Control {
   TempoMenu(EditorDelegate* delegate, const Rect& area, int parameterIndex, const ArgbColour* colour);
   void HandlePress(int x, int y, const PointerMods& mods) override;
   bool Render(Editor& graphics) override;
-
- private:
-  Rect textRect_;
 };

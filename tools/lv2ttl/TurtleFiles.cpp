@@ -175,7 +175,9 @@ std::string PluginText(const BundleNames& names, const BundleDescription& descri
   // hands over. It runs on the host's idle calls, which Qtractor makes
   // without offering the idle feature: that one is not required.
   out += "\tlv2:requiredFeature ui:parent , " + Iri(kInstanceAccess) + " ;\n";
-  out += "\tlv2:optionalFeature ui:idleInterface , ui:resize , ui:touch ;\n";
+  out += "\tlv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , opts:options , urid:map ;\n";
+  // The host's scale sets the panel's size unless the user chose one.
+  out += "\topts:supportedOption ui:scaleFactor ;\n";
   out += "\tlv2:extensionData ui:idleInterface .\n";
   return out;
 }

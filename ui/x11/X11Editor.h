@@ -33,6 +33,9 @@ class X11Editor : public Editor {
   int EventDescriptor() const override { return display_ ? ConnectionNumber(display_) : -1; }
 
   // Editor thread, as in Editor.
+  void ResizeWindow() override;
+  bool ResizeHostWindow(int width, int height) override;
+  int SystemZoom() const override;
   void PresentArea(const Rect& area) override;
   void CancelTextEntry() override;
   bool IsWindowOpen() const override { return window_ != 0; }

@@ -21,6 +21,8 @@ struct ModalContext {
   // Every event that belongs to none of the modal's windows (the panel's
   // Expose, for one), so the panel stays painted while the modal waits.
   std::function<void(XEvent&)> otherEvent;
+  // The panel's size in percent: menus and dialogs grow with it.
+  int zoom = kDefaultZoom;
 };
 
 // Shows `menu` with its top-left corner at the screen point (x, y) and

@@ -7,6 +7,7 @@
 #include "X11Editor.h"
 #include "X11Errors.h"
 #include "X11Process.h"
+#include "X11Scale.h"
 #include "plugin/EffectParameter.h"
 #include "ui/EditorWindow.h"
 
@@ -117,6 +118,36 @@ void* X11Editor::OpenWindow(void* parent) {
   exposed_ = {};
   doubleClick_.Forget();
   return reinterpret_cast<void*>(window_);
+}
+
+void X11Editor::ResizeWindow() {
+  if (!window_) return;
+  {
+    x11::ErrorTrap trap(display_);
+    XResizeWindow(display_, window_, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()));
+  }
+  presenter_.Close();
+  presenter_.Open(display_, window_, visual_, Width(), Height());
+  exposed_ = {};
+  XFlush(display_);
+}
+
+bool X11Editor::ResizeHostWindow(int width, int height) {
+  if (!parent_) return false;
+  x11::ErrorTrap trap(display_);  // the host's window may be gone
+  XResizeWindow(display_, parent_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(display_, False);
+  return !trap.Failed();
+}
+
+int X11Editor::SystemZoom() const {
+  if (display_) return x11::X11SystemZoom(display_);
+  InitXlibThreads();
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return x11::X11SystemZoom(nullptr);
+  const int zoom = x11::X11SystemZoom(display);
+  XCloseDisplay(display);
+  return zoom;
 }
 
 void X11Editor::CloseWindow() {
@@ -333,6 +364,7 @@ void X11Editor::CloseTextEntry() {
 
 x11ui::ModalContext X11Editor::Modal() {
   x11ui::ModalContext context;
+  context.zoom = Zoom();
   context.display = display_;
   context.panel = window_;
   context.owner = hostTopLevel_;
