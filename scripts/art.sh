@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Redraws the panel's images into resources/img with tools/artgen: installs
+# Redraws the panel's images into resources/img with tools/artgen, each at
+# the table's size (NAME.png) and at twice it (NAME@2x.png): installs
 # cairo's development files when they are missing (as root; otherwise
 # through sudo), builds the art tool in build/linux and runs it. Commit the
 # PNG files it changes. With a PREFIX argument it also writes the panel put
-# together, closed and open, to PREFIX-closed.png and PREFIX-open.png.
+# together at the table's size, closed and open, to PREFIX-closed.png and
+# PREFIX-open.png.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 

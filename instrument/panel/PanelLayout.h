@@ -45,6 +45,8 @@ struct ImageSpec {
   int height;
   int frames;
 };
+// The module carries each image again at twice its size under its id plus this.
+constexpr int kDoubleArtOffset = 100;
 
 constexpr int kImageCount = 22;
 extern const ImageSpec kImages[kImageCount];

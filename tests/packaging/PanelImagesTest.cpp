@@ -1,9 +1,11 @@
 // The panel's images as the shipped module carries them: each image of the
 // panel's table is a "PNG" resource of the module under its id, decodes to
-// the table's size and cuts into frames that fit the controls showing it.
+// the table's size and cuts into frames that fit the controls showing it;
+// its doubled art, under its id plus kDoubleArtOffset, is twice that size.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "graphics/RasterPng.h"
 #include "instrument/panel/PanelLayout.h"
@@ -27,14 +29,19 @@ class PanelImages : public ::testing::Test {
   platform::DynamicLibrary module_;
 };
 
-TEST_F(PanelImages, EveryImageIsInTheModuleAtItsTableSize) {
+// The doubled art at exactly twice the size keeps the table's frame count,
+// each frame twice the control's size.
+TEST_F(PanelImages, EveryImageIsInTheModuleAtItsTableSizeAndAtTwiceIt) {
   for (const panel::ImageSpec& spec : panel::kImages) {
-    SCOPED_TRACE(spec.name);
-    const auto image = graphics::LoadPngResource(module_.handle, spec.id);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->Width(), spec.width);
-    EXPECT_EQ(image->Height(), spec.height);
-    EXPECT_EQ(spec.height % spec.frames, 0);
+    EXPECT_EQ(spec.height % spec.frames, 0) << spec.name;
+    const std::pair<int, int> idsAndScales[] = {{spec.id, 1}, {spec.id + panel::kDoubleArtOffset, 2}};
+    for (const auto& [id, scale] : idsAndScales) {
+      SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(scale) + "x");
+      const auto image = graphics::LoadPngResource(module_.handle, id);
+      ASSERT_TRUE(image);
+      EXPECT_EQ(image->Width(), spec.width * scale);
+      EXPECT_EQ(image->Height(), spec.height * scale);
+    }
   }
 }
 
@@ -50,15 +57,18 @@ TEST_F(PanelImages, FramesAreTheSizeOfTheControlsThatShowThem) {
   }
 }
 
-// The blinds hide the tweak controls only if nothing shows through them.
+// The blinds hide the tweak controls only if nothing shows through them,
+// at either size.
 TEST_F(PanelImages, BackgroundAndBlindsAreOpaque) {
-  for (const int id : {panel::kBackImage, panel::kBlindLeftImage, panel::kBlindRightImage}) {
-    const auto image = graphics::LoadPngResource(module_.handle, id);
-    ASSERT_TRUE(image) << id;
-    int seeThrough = 0;
-    for (int y = 0; y < image->Height(); ++y)
-      for (int x = 0; x < image->Width(); ++x) seeThrough += graphics::AlphaOf(image->Row(y)[x]) != 255;
-    EXPECT_EQ(seeThrough, 0) << id;
+  for (const int opaque : {panel::kBackImage, panel::kBlindLeftImage, panel::kBlindRightImage}) {
+    for (const int id : {opaque, opaque + panel::kDoubleArtOffset}) {
+      const auto image = graphics::LoadPngResource(module_.handle, id);
+      ASSERT_TRUE(image) << id;
+      int seeThrough = 0;
+      for (int y = 0; y < image->Height(); ++y)
+        for (int x = 0; x < image->Width(); ++x) seeThrough += graphics::AlphaOf(image->Row(y)[x]) != 255;
+      EXPECT_EQ(seeThrough, 0) << id;
+    }
   }
 }
 

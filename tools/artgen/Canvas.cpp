@@ -32,8 +32,16 @@ void PaintWith(cairo_t* cr, cairo_pattern_t* pattern) {
   cairo_pattern_destroy(pattern);
 }
 
+namespace {
+int artScale = 1;
+}  // namespace
+
+void SetArtScale(int scale) { artScale = scale; }
+
 cairo_surface_t* NewSurface(int width, int height) {
-  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * artScale, height * artScale);
+  cairo_surface_set_device_scale(surface, artScale, artScale);
+  return surface;
 }
 
 bool WritePng(cairo_surface_t* surface, const std::string& path) {

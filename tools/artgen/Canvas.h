@@ -37,7 +37,12 @@ constexpr Colour kAccent = Hex(0xf29a35);
 constexpr Colour kCream = Hex(0xf1ebdd);
 }  // namespace ink
 
-// A cleared (transparent) ARGB surface; the caller destroys it.
+// Painters draw in the panel's units: the surfaces NewSurface makes hold
+// `scale` device pixels to the unit (1, or 2 for the doubled art), so every
+// painter draws the same picture, text and all, at each size.
+void SetArtScale(int scale);
+// A cleared (transparent) ARGB surface of `width` x `height` units at the
+// art scale; the caller destroys it.
 cairo_surface_t* NewSurface(int width, int height);
 bool WritePng(cairo_surface_t* surface, const std::string& path);
 

@@ -36,12 +36,15 @@ const std::vector<double>& BrushGrain() {
 }  // namespace
 
 // The grain, a light falling from above and a soft vignette towards the
-// edges.
-Colour PlateAt(int x, int y) {
-  const double u = (x + 0.5) / panel::kPanelWidth * 2 - 1, v = (y + 0.5) / panel::kPanelHeight * 2 - 1;
-  const double light = 1.06 - 0.10 * (y / double(panel::kPanelHeight)) - 0.13 * (u * u * 0.7 + v * v * 0.5);
-  const double shade = light + BrushGrain()[std::size_t(std::clamp(x, 0, panel::kPanelWidth))];
-  const Colour base = y >= kStripTop ? ink::kStrip : ink::kPlate;
+// edges. The grain keeps its one-unit columns at every scale, so the
+// brushing looks the same at each size.
+Colour PlateAt(double left, double top, double size) {
+  const double u = (left + 0.5 * size) / panel::kPanelWidth * 2 - 1;
+  const double v = (top + 0.5 * size) / panel::kPanelHeight * 2 - 1;
+  const double light = 1.06 - 0.10 * (top / panel::kPanelHeight) - 0.13 * (u * u * 0.7 + v * v * 0.5);
+  const int column = std::clamp(int(std::floor(left)), 0, panel::kPanelWidth);
+  const double shade = light + BrushGrain()[std::size_t(column)];
+  const Colour base = top >= kStripTop ? ink::kStrip : ink::kPlate;
   return {base.r * shade, base.g * shade, base.b * shade, 1};
 }
 
@@ -50,10 +53,13 @@ void FillPlate(cairo_surface_t* surface, int originX, int originY) {
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
   const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  double scaleX, scaleY;
+  cairo_surface_get_device_scale(surface, &scaleX, &scaleY);
+  const double size = 1 / scaleX;
   for (int y = 0; y < height; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * stride);
     for (int x = 0; x < width; ++x) {
-      const Colour c = PlateAt(originX + x, originY + y);
+      const Colour c = PlateAt(originX + x * size, originY + y * size, size);
       auto byte = [](double value) { return std::uint32_t(std::clamp(value, 0.0, 1.0) * 255 + 0.5); };
       row[x] = 0xFF000000u | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
     }

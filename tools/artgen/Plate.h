@@ -11,10 +11,11 @@ namespace artgen {
 // where the plate turns darker.
 constexpr int kStripTop = 310;
 
-// The plate's colour at a panel pixel.
-Colour PlateAt(int x, int y);
+// The plate's colour on a pixel `size` units square whose top left corner
+// lies at (left, top) of the panel.
+Colour PlateAt(double left, double top, double size);
 // Fills a surface with the plate as it lies at (originX, originY) of the
-// panel.
+// panel, at the surface's own scale.
 void FillPlate(cairo_surface_t* surface, int originX, int originY);
 // Four screws near the corners of a plate.
 void DrawScrews(cairo_t* cr, double x, double y, double w, double h);

@@ -1,6 +1,8 @@
 // kestrion-artgen: draws the panel's 22 images into a folder (normally
 // resources/img) with the names, sizes and frame counts of the panel's
-// table; with --preview it also puts the panel together, closed and open.
+// table, and each again at twice the size as NAME@2x.png for the editor's
+// larger zooms; with --preview it also puts the panel together, closed and
+// open, at the table's size.
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -47,9 +49,23 @@ cairo_surface_t* Paint(const panel::ImageSpec& image, const ParameterTexts& text
   return nullptr;
 }
 
-std::string FileName(const char* resourceName) {
-  const std::string name = resourceName;
-  return name.substr(name.find_last_of('/') + 1);
+// "resources/img/knob.png" is knob.png at 1x and knob@2x.png at 2x.
+std::string FileName(const char* resourceName, int scale) {
+  std::string name = resourceName;
+  name = name.substr(name.find_last_of('/') + 1);
+  if (scale != 1) name.insert(name.find_last_of('.'), "@" + std::to_string(scale) + "x");
+  return name;
+}
+
+bool WritePreview(const std::map<int, cairo_surface_t*>& images, const ParameterTexts& texts,
+                  const std::string& prefix) {
+  bool written = true;
+  for (bool open : {false, true}) {
+    cairo_surface_t* composite = ComposePreview(images, texts, open);
+    written = WritePng(composite, prefix + (open ? "-open.png" : "-closed.png")) && written;
+    cairo_surface_destroy(composite);
+  }
+  return written;
 }
 
 }  // namespace
@@ -74,31 +90,31 @@ int main(int argc, char** argv) {
     std::cerr << "kestrion-artgen: the plug-in could not be created\n";
     return 1;
   }
-  std::map<int, cairo_surface_t*> images;
   int status = 0;
-  for (const panel::ImageSpec& image : panel::kImages) {
-    cairo_surface_t* surface = Paint(image, texts);
-    if (!surface || cairo_image_surface_get_width(surface) != image.width ||
-        cairo_image_surface_get_height(surface) != image.height) {
-      std::cerr << "kestrion-artgen: " << image.name << " came out at the wrong size\n";
-      return 1;
+  std::size_t written = 0;
+  for (const int scale : {1, 2}) {
+    SetArtScale(scale);
+    std::map<int, cairo_surface_t*> images;
+    for (const panel::ImageSpec& image : panel::kImages) {
+      cairo_surface_t* surface = Paint(image, texts);
+      if (!surface || cairo_image_surface_get_width(surface) != image.width * scale ||
+          cairo_image_surface_get_height(surface) != image.height * scale) {
+        std::cerr << "kestrion-artgen: " << image.name << " came out at the wrong size at " << scale << "x\n";
+        return 1;
+      }
+      images[image.id] = surface;
+      const std::string path = folder + "/" + FileName(image.name, scale);
+      if (WritePng(surface, path)) {
+        ++written;
+      } else {
+        std::cerr << "kestrion-artgen: cannot write " << path << "\n";
+        status = 1;
+      }
     }
-    images[image.id] = surface;
-    const std::string path = folder + "/" + FileName(image.name);
-    if (!WritePng(surface, path)) {
-      std::cerr << "kestrion-artgen: cannot write " << path << "\n";
-      status = 1;
-    }
+    // The preview shows the panel at the table's size.
+    if (scale == 1 && !preview.empty() && !WritePreview(images, texts, preview)) status = 1;
+    for (auto& image : images) cairo_surface_destroy(image.second);
   }
-  if (!preview.empty()) {
-    for (bool open : {false, true}) {
-      cairo_surface_t* composite = ComposePreview(images, texts, open);
-      const std::string path = preview + (open ? "-open.png" : "-closed.png");
-      if (!WritePng(composite, path)) status = 1;
-      cairo_surface_destroy(composite);
-    }
-  }
-  for (auto& image : images) cairo_surface_destroy(image.second);
-  if (status == 0) std::cout << "kestrion-artgen: " << images.size() << " images in " << folder << "\n";
+  if (status == 0) std::cout << "kestrion-artgen: " << written << " images in " << folder << "\n";
   return status;
 }
