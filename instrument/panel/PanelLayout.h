@@ -45,8 +45,6 @@ struct ImageSpec {
   int height;
   int frames;
 };
-// The module carries each image again at twice its size under its id plus this.
-constexpr int kDoubleArtOffset = 100;
 
 constexpr int kImageCount = 22;
 extern const ImageSpec kImages[kImageCount];

@@ -64,7 +64,17 @@ TEST_F(ClapEditorTest, RunsOnTheHostsTimerAndItsEditsReachTheHostAsGestures) {
   ASSERT_TRUE(gui_->get_size(plugin, &width, &height));
   EXPECT_EQ(width, static_cast<std::uint32_t>(panel::kPanelWidth));
   EXPECT_EQ(height, static_cast<std::uint32_t>(panel::kPanelHeight));
-  EXPECT_FALSE(gui_->can_resize(plugin));
+  // The host may resize it to any of the panel's sizes, and only to those.
+  EXPECT_TRUE(gui_->can_resize(plugin));
+  std::uint32_t wide = 2300, high = 800;
+  ASSERT_TRUE(gui_->adjust_size(plugin, &wide, &high));
+  EXPECT_EQ(wide, 2192u);
+  EXPECT_EQ(high, 790u);
+  EXPECT_FALSE(gui_->set_size(plugin, 2300, 800));
+  ASSERT_TRUE(gui_->set_size(plugin, 1370, 494));
+  ASSERT_TRUE(gui_->get_size(plugin, &width, &height));
+  EXPECT_EQ(width, 1370u);
+  ASSERT_TRUE(gui_->set_size(plugin, width = panel::kPanelWidth, height = panel::kPanelHeight));
   clap_window window{};
   window.api = CLAP_WINDOW_API_X11;
   window.x11 = hostWindow_;

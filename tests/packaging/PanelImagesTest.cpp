@@ -9,6 +9,7 @@
 
 #include "graphics/RasterPng.h"
 #include "instrument/panel/PanelLayout.h"
+#include "ui/ImageCache.h"
 #include "platform/DynamicLibrary.h"
 
 namespace {
@@ -34,7 +35,7 @@ class PanelImages : public ::testing::Test {
 TEST_F(PanelImages, EveryImageIsInTheModuleAtItsTableSizeAndAtTwiceIt) {
   for (const panel::ImageSpec& spec : panel::kImages) {
     EXPECT_EQ(spec.height % spec.frames, 0) << spec.name;
-    const std::pair<int, int> idsAndScales[] = {{spec.id, 1}, {spec.id + panel::kDoubleArtOffset, 2}};
+    const std::pair<int, int> idsAndScales[] = {{spec.id, 1}, {spec.id + kDoubleArtOffset, 2}};
     for (const auto& [id, scale] : idsAndScales) {
       SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(scale) + "x");
       const auto image = graphics::LoadPngResource(module_.handle, id);
@@ -61,7 +62,7 @@ TEST_F(PanelImages, FramesAreTheSizeOfTheControlsThatShowThem) {
 // at either size.
 TEST_F(PanelImages, BackgroundAndBlindsAreOpaque) {
   for (const int opaque : {panel::kBackImage, panel::kBlindLeftImage, panel::kBlindRightImage}) {
-    for (const int id : {opaque, opaque + panel::kDoubleArtOffset}) {
+    for (const int id : {opaque, opaque + kDoubleArtOffset}) {
       const auto image = graphics::LoadPngResource(module_.handle, id);
       ASSERT_TRUE(image) << id;
       int seeThrough = 0;

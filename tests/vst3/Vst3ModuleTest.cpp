@@ -321,8 +321,8 @@ TEST(Vst3Module, StateRoundTripsAndLoadsIntoTheVstPlugin) {
   void* chunk = nullptr;
   const vst::VstIntPtr size = vst->Dispatch(vst::effGetChunk, 0, 0, &chunk);
   ASSERT_GT(size, 0);
-  // The same bank; the state adds the current program after it.
-  ASSERT_EQ(state.size(), static_cast<std::size_t>(size) + 8);
+  // The same bank; the state adds the current program and the panel size after it.
+  ASSERT_EQ(state.size(), static_cast<std::size_t>(size) + 16);
   EXPECT_EQ(std::vector<std::uint8_t>(static_cast<std::uint8_t*>(chunk), static_cast<std::uint8_t*>(chunk) + size),
             std::vector<std::uint8_t>(state.begin(), state.begin() + size));
 
