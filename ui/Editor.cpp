@@ -73,11 +73,7 @@ int Editor::AttachControl(Control* control) {
 }
 
 void Editor::AttachBackground() {
-  RasterBitmap* image = LoadImage(kBackgroundImageId, kBackgroundImageName);
-  FrameStrip strip;
-  strip.image = image;
-  strip.width = image ? image->Width() : 0;
-  strip.height = image ? image->Height() : 0;
+  const FrameStrip strip = LoadStrip(kBackgroundImageId, kBackgroundImageName, 1);
   auto* background = new BitmapControl(delegate_, 0, 0, -1, strip, kBlendOpaque);
   background->SetGraphics(this);
   controls_.emplace(controls_.begin(), background);
