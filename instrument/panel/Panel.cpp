@@ -34,12 +34,13 @@ void Panel::Build(Editor& editor, EditorDelegate& delegate) {
 }
 
 void Panel::BuildAgain(Editor& editor, EditorDelegate& delegate) {
-  const bool tweakOpen = closeButton_ && !closeButton_->IsHidden();
+  // Until first opened, the tweak controls are merely covered by the blinds.
+  const bool tweakOpen = blinds_[0] && blinds_[0]->IsHidden();
   const bool learnFace = !learnSwitch_ || learnSwitch_->LearnFace();
   editor.RemoveControls();
   *this = Panel();
   Lay(editor, delegate);
-  SetTweakPanelOpen(tweakOpen);
+  if (tweakOpen) SetTweakPanelOpen(true);
   learnSwitch_->ShowFace(learnFace);
 }
 
