@@ -3,7 +3,7 @@
 // the area copied to the window when one knob moves (it should be just that
 // knob's rectangle).
 //
-//   kestrion_editor_idle_bench [seconds]
+//   kestrion_editor_idle_bench [seconds] [panel size in percent]
 //
 // Needs an X server (DISPLAY). The instance lives in this process, with the
 // editor it gets in a host, inside a top-level window made here.
@@ -17,7 +17,9 @@
 
 #include "instrument/Kestrion.h"
 #include "instrument/ParameterIndex.h"
+#include "instrument/panel/PanelEditor.h"
 #include "instrument/panel/PanelLayout.h"
+#include "ui/PanelZoom.h"
 #include "vst2/VstAbi.h"
 #include "vst2/VstPlugin.h"
 // Last: Xlib's macros must not meet the headers above.
@@ -52,8 +54,9 @@ void IdleUntil(vst::AEffect* effect, Clock::time_point end) {
 
 int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
-  if (seconds <= 0) {
-    std::fprintf(stderr, "usage: %s [seconds > 0]\n", argv[0]);
+  const int zoom = argc > 2 ? std::atoi(argv[2]) : kDefaultZoom;
+  if (seconds <= 0 || !IsZoomStep(zoom)) {
+    std::fprintf(stderr, "usage: %s [seconds > 0] [100|125|150|175|200]\n", argv[0]);
     return 2;
   }
   XInitThreads();
@@ -64,7 +67,8 @@ int main(int argc, char** argv) {
   }
   const int screen = DefaultScreen(display);
   const Window host =
-      XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, panel::kPanelWidth, panel::kPanelHeight, 0, 0, 0);
+      XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, Zoomed(panel::kPanelWidth, zoom),
+                          Zoomed(panel::kPanelHeight, zoom), 0, 0, 0);
   XSelectInput(display, host, StructureNotifyMask);
   XMapWindow(display, host);
   XEvent event;
@@ -77,6 +81,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the editor did not open\n");
     return 1;
   }
+  EditorOf(effect)->ShowAtZoom(zoom, false);
   auto* editor = dynamic_cast<X11Editor*>(&EditorOf(effect)->Window());
   // The first paint, then quiet.
   IdleUntil(effect, Clock::now() + std::chrono::milliseconds(500));
@@ -94,7 +99,7 @@ int main(int argc, char** argv) {
   // One knob moves: the next tick copies its rectangle alone.
   Rect knob;
   for (const panel::ControlSpec& spec : panel::kControls)
-    if (spec.parameter == Param::Cutoff) knob = spec.area;
+    if (spec.parameter == Param::Cutoff) knob = Zoomed(spec.area, zoom);
   const float value = effect->getParameter(effect, Param::Cutoff);
   effect->setParameter(effect, Param::Cutoff, value < 0.5f ? 0.9f : 0.1f);
   const int presents = editor->PresentCount();
