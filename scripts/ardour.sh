@@ -34,8 +34,8 @@ PLUGIN_TYPE=$(ardour_plugin_type "$MODULE")
 
 # Where things sit on the panel, in pixels from the editor's corner: the
 # CutOff knob and the program number, whose click opens the program menu.
-CUTOFF_KNOB=(870 43)
-PROGRAM_NUMBER=(610 350)
+CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
+PROGRAM_NUMBER=("$(at_panel_size 610)" "$(at_panel_size 350)")
 
 log "ardour: a private home, the module scanned"
 prepare_ardour_home "$WORK" "$MODULE"
@@ -98,4 +98,13 @@ xdotool mousemove --window "$editor" "${PROGRAM_NUMBER[@]}" click 1
 sleep 1
 import -window root -trim +repage "$MENU_SHOT"
 xdotool key Escape
+
+# KESTRION_CHOOSE_SIZE (a percent): the size chosen from the options menu,
+# to see whether Ardour resizes its window.
+if [ -n "${KESTRION_CHOOSE_SIZE:-}" ]; then
+  log "ardour: Options > Panel Size > $KESTRION_CHOOSE_SIZE %"
+  choose_panel_size "$editor" "$KESTRION_CHOOSE_SIZE"
+  import -window root -trim +repage "${SHOT%.png}-resized.png"
+  xdotool getwindowgeometry "$editor"
+fi
 echo "ardour: screenshots $SHOT, $KNOB_SHOT, $MENU_SHOT (log: $WORK/ardour.log)"

@@ -39,6 +39,10 @@ as_root() {
   fi
 }
 
+# at_panel_size PIXELS: a length on the panel at KESTRION_PANEL_SIZE percent
+# (the host trials' panel size; 100 when unset), rounded as the editor does.
+at_panel_size() { echo $((($1 * ${KESTRION_PANEL_SIZE:-100} + 50) / 100)); }
+
 # The host trials: a drag up on the panel's CutOff knob in the editor's
 # window WINDOW, at CUTOFF_KNOB (x y in the window), in eight steps.
 drag_cutoff() {
@@ -49,4 +53,17 @@ drag_cutoff() {
   done
   xdotool mouseup 1
   sleep 1
+}
+
+# choose_panel_size WINDOW PERCENT: Options > Panel Size > PERCENT in the
+# editor's window WINDOW (at KESTRION_PANEL_SIZE), through the menu's keys:
+# Up reaches the last entry, Right opens its submenu on "100 %".
+choose_panel_size() {
+  local window=$1 downs=$((($2 - 100) / 25)) _
+  xdotool mousemove --window "$window" "$(at_panel_size 503)" "$(at_panel_size 339)" sleep 0.2 click 1
+  sleep 0.8
+  xdotool key Up sleep 0.2 key Right sleep 0.2
+  for _ in $(seq "$downs"); do xdotool key Down sleep 0.1; done
+  xdotool key Return
+  sleep 2
 }

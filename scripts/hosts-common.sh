@@ -13,6 +13,12 @@ private_home() {
   chmod 700 "$1/home/run"
   export HOME=$1/home XDG_CONFIG_HOME=$1/home/.config XDG_CACHE_HOME=$1/home/.cache
   export XDG_DATA_HOME=$1/home/.local/share XDG_RUNTIME_DIR=$1/home/run
+  # KESTRION_PANEL_SIZE (a percent of the panel's sizes) is the size the
+  # user chose last, as the configuration file keeps it.
+  if [ -n "${KESTRION_PANEL_SIZE:-}" ]; then
+    mkdir -p "$XDG_CONFIG_HOME/HarrowvaleMusic"
+    printf '[Global]\nPanel Size=%s\n' "$KESTRION_PANEL_SIZE" >"$XDG_CONFIG_HOME/HarrowvaleMusic/kestrion.ini"
+  fi
 }
 
 # install_lv2_bundle BUNDLE DIR: a copy of BUNDLE in DIR, with the system's
@@ -62,9 +68,11 @@ stop_started() {
 }
 
 # start_display SCREEN SIZE LOG: an Xvfb of SIZE (e.g. 1600x1000) on SCREEN,
-# exported as DISPLAY once it answers.
+# exported as DISPLAY once it answers; a larger one for a panel above 100 %.
 start_display() {
-  Xvfb "$1" -screen 0 "$2x24" -nolisten tcp >"$3" 2>&1 &
+  local size=$2
+  [ "${KESTRION_PANEL_SIZE:-100}" -le 100 ] && [ -z "${KESTRION_CHOOSE_SIZE:-}" ] || size=2800x1600
+  Xvfb "$1" -screen 0 "${size}x24" -nolisten tcp >"$3" 2>&1 &
   started+=($!)
   export DISPLAY=$1
   local _

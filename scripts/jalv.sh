@@ -25,7 +25,7 @@ KNOB_SHOT=${SHOT%.png}-knob.png
 need_commands jalv.gtk3 jackd jack_midiseq jack_connect jack_rec xdotool import Xvfb sox
 
 # The panel's CutOff knob, in pixels from the panel's corner, and its port.
-CUTOFF_KNOB=(870 43)
+CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
 CUTOFF_PORT=47
 
 log "jalv: a private home with the bundle"

@@ -35,7 +35,7 @@ FILE_MENU=(20 10)
 SAVE_ITEM=(48 127)
 QUIT_ITEM=(48 408)
 SKIP_BUTTON=(216 69)
-CUTOFF_KNOB=(870 43)
+CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
 
 log "muse: a private home with the bundle"
 private_home "$WORK"

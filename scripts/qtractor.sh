@@ -40,7 +40,7 @@ FILE_MENU=(20 8)
 SAVE_ITEM=(48 99)
 EXIT_ITEM=(44 169)
 DISCARD_BUTTON=(258 104)
-CUTOFF_KNOB=(870 43)
+CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
 
 log "qtractor: a private home, the plug-in and the ALSA stand-in"
 private_home "$WORK"

@@ -86,6 +86,9 @@ class Editor : public EditorView {
   // Editor thread: resizes the host's window holding the panel, for a host
   // that cannot be asked to; false when there is none.
   virtual bool ResizeHostWindow(int /*width*/, int /*height*/) { return false; }
+  // Editor thread: the size of the host's window holding the panel; false
+  // when it cannot be known.
+  virtual bool HostWindowSize(int* /*width*/, int* /*height*/) const { return false; }
   // Host UI thread: the zoom step nearest the scale the system's desktop
   // asks applications to draw at, for a panel whose user chose none.
   virtual int SystemZoom() const { return kDefaultZoom; }

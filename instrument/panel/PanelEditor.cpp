@@ -3,6 +3,7 @@
 #include "instrument/panel/PanelButtons.h"
 #include "instrument/panel/PanelLayout.h"
 #include "plugin/EditorDelegate.h"
+#include "ui/PanelZoom.h"
 #include "ui/Editor.h"
 
 namespace panel {
@@ -46,6 +47,8 @@ void PanelEditor::ChangeZoom(int percent, bool chosen) {
     const bool granted = resizeRequest_(Zoomed(window_->BaseWidth(), percent), Zoomed(window_->BaseHeight(), percent));
     askedZoom_ = 0;
     if (!granted) return;
+    checkHostWindow_ = true;
+    checkAt_ = std::chrono::steady_clock::now() + kHostResizeGrace;
   }
   ShowAtZoom(percent, chosen);
 }
@@ -56,8 +59,20 @@ void PanelEditor::SetHostScale(double factor) {
 
 PanelEditor::~PanelEditor() = default;
 
+namespace {
+// How long a host has to make its window the size it granted.
+constexpr auto kHostResizeGrace = std::chrono::milliseconds(750);
+}  // namespace
+
 void PanelEditor::Idle() {
-  if (window_->IsWindowOpen()) panel_.ShowLights(instrument_.Lights());
+  if (!window_->IsWindowOpen()) return;
+  panel_.ShowLights(instrument_.Lights());
+  if (checkHostWindow_ && std::chrono::steady_clock::now() >= checkAt_) {
+    checkHostWindow_ = false;
+    int width = 0, height = 0;
+    if (window_->HostWindowSize(&width, &height) && (width < window_->Width() || height < window_->Height()))
+      ShowAtZoom(LargestZoomWithin(width, height, window_->BaseWidth(), window_->BaseHeight()), false);
+  }
 }
 
 }  // namespace panel

@@ -4,6 +4,7 @@
 // instance whose editor never opens builds no control and decodes no image.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -63,6 +64,10 @@ class PanelEditor {
   // The size asked of the host while it decides, and who asked for it.
   int askedZoom_ = 0;
   bool askedChosen_ = false;
+  // A host may grant a size and never make its window that large: the
+  // panel looks once the host has had time, and goes back to what fits.
+  bool checkHostWindow_ = false;
+  std::chrono::steady_clock::time_point checkAt_;
 };
 
 }  // namespace panel

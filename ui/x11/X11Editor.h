@@ -35,6 +35,7 @@ class X11Editor : public Editor {
   // Editor thread, as in Editor.
   void ResizeWindow() override;
   bool ResizeHostWindow(int width, int height) override;
+  bool HostWindowSize(int* width, int* height) const override;
   int SystemZoom() const override;
   void PresentArea(const Rect& area) override;
   void CancelTextEntry() override;

@@ -140,6 +140,16 @@ bool X11Editor::ResizeHostWindow(int width, int height) {
   return !trap.Failed();
 }
 
+bool X11Editor::HostWindowSize(int* width, int* height) const {
+  if (!parent_) return false;
+  XWindowAttributes attributes;
+  x11::ErrorTrap trap(display_);
+  if (!XGetWindowAttributes(display_, parent_, &attributes) || trap.Failed()) return false;
+  *width = attributes.width;
+  *height = attributes.height;
+  return true;
+}
+
 int X11Editor::SystemZoom() const {
   if (display_) return x11::X11SystemZoom(display_);
   InitXlibThreads();
