@@ -4,10 +4,11 @@
 
 #include "graphics/RasterBlit.h"
 #include "plugin/EditorView.h"
-#include "ui/TextFieldView.h"
+#include "ui/PanelZoom.h"
 
 namespace {
 
+// Lengths at 100 %; a box draws them at its zoom.
 constexpr int kMargin = 16;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 24;
@@ -16,6 +17,10 @@ constexpr int kMinimumTextWidth = 200;
 // Wider lines (a long path, say) are cut at the margin: the box stays on any screen.
 constexpr int kWidestText = 760;
 constexpr int kFieldWidth = 380;
+constexpr int kFieldPadding = 8;  // above and below the text together
+constexpr int kFrameWidth = 1;
+// The line height taken when there is no font to measure.
+constexpr int kLineHeightWithoutFont = 12;
 constexpr int kTabStop = 8;
 
 constexpr std::uint32_t kBackground = 0xFFECECEC;
@@ -29,11 +34,11 @@ void Fill(graphics::RasterBitmap& bitmap, int x, int y, int width, int height, s
   graphics::PaintRect(&bitmap, x, y, width, height, colour, 1.0f, graphics::kBlitCopy);
 }
 
-void Frame(graphics::RasterBitmap& bitmap, const graphics::Rect& r, std::uint32_t colour) {
-  Fill(bitmap, r.left, r.top, r.Width(), 1, colour);
-  Fill(bitmap, r.left, r.bottom - 1, r.Width(), 1, colour);
-  Fill(bitmap, r.left, r.top, 1, r.Height(), colour);
-  Fill(bitmap, r.right - 1, r.top, 1, r.Height(), colour);
+void Frame(graphics::RasterBitmap& bitmap, const graphics::Rect& r, int width, std::uint32_t colour) {
+  Fill(bitmap, r.left, r.top, r.Width(), width, colour);
+  Fill(bitmap, r.left, r.bottom - width, r.Width(), width, colour);
+  Fill(bitmap, r.left, r.top, width, r.Height(), colour);
+  Fill(bitmap, r.right - width, r.top, width, r.Height(), colour);
 }
 
 const char* ButtonLabel(int answer) {
@@ -60,8 +65,8 @@ std::string MessageBoxView::ExpandTabs(const std::string& line) {
   return expanded;
 }
 
-MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField)
-    : font_(font) {
+MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField, int zoom)
+    : font_(font), zoom_(zoom) {
   const std::string all = text ? text : "";
   for (std::size_t start = 0;;) {
     const std::size_t end = all.find('\n', start);
@@ -77,32 +82,42 @@ MessageBoxView::MessageBoxView(const char* text, int type, graphics::RasterCache
     default: answers_ = {kAnswerOk}; break;
   }
 
-  const int lineHeight = font_ ? font_->LineHeight() : 12;
-  int textWidth = kMinimumTextWidth;
+  const int lineHeight = font_ ? font_->LineHeight() : Scaled(kLineHeightWithoutFont);
+  const int margin = Scaled(kMargin);
+  int textWidth = Scaled(kMinimumTextWidth);
   for (const std::string& line : lines_) {
     if (!font_) break;
     graphics::Rect box{0, 0, 0, 0};
     font_->DrawText(nullptr, line.c_str(), -1, &box, graphics::kTextMeasureOnly | graphics::kTextSingleLine);
     textWidth = std::max(textWidth, box.Width());
   }
-  textWidth = std::min(textWidth, kWidestText);
-  if (withField) textWidth = std::max(textWidth, kFieldWidth);
-  const int buttonsWidth = ButtonCount() * kButtonWidth + (ButtonCount() - 1) * kButtonGap;
-  width_ = 2 * kMargin + std::max(textWidth, buttonsWidth);
-  textTop_ = kMargin;
-  int y = textTop_ + static_cast<int>(lines_.size()) * lineHeight + kMargin;
+  textWidth = std::min(textWidth, Scaled(kWidestText));
+  if (withField) textWidth = std::max(textWidth, Scaled(kFieldWidth));
+  const int buttonsWidth = ButtonCount() * Scaled(kButtonWidth) + (ButtonCount() - 1) * Scaled(kButtonGap);
+  width_ = 2 * margin + std::max(textWidth, buttonsWidth);
+  textTop_ = margin;
+  int y = textTop_ + static_cast<int>(lines_.size()) * lineHeight + margin;
   if (withField) {
-    field_ = {kMargin, y, width_ - kMargin, y + lineHeight + 8};
-    y = field_.bottom + kMargin;
+    field_ = {margin, y, width_ - margin, y + lineHeight + Scaled(kFieldPadding)};
+    y = field_.bottom + margin;
   }
   buttonsTop_ = y;
   buttonsLeft_ = (width_ - buttonsWidth) / 2;
-  height_ = buttonsTop_ + kButtonHeight + kMargin;
+  height_ = buttonsTop_ + Scaled(kButtonHeight) + margin;
 }
 
+int MessageBoxView::Scaled(int pixels) const { return Zoomed(pixels, zoom_); }
+
 graphics::Rect MessageBoxView::ButtonRect(int button) const {
-  const int left = buttonsLeft_ + button * (kButtonWidth + kButtonGap);
-  return {left, buttonsTop_, left + kButtonWidth, buttonsTop_ + kButtonHeight};
+  const int left = buttonsLeft_ + button * (Scaled(kButtonWidth) + Scaled(kButtonGap));
+  return {left, buttonsTop_, left + Scaled(kButtonWidth), buttonsTop_ + Scaled(kButtonHeight)};
+}
+
+TextFieldLook MessageBoxView::FieldLook() const {
+  TextFieldLook look;
+  look.frame = kButtonFrame;
+  look.zoom = zoom_;
+  return look;
 }
 
 int MessageBoxView::ButtonAt(int x, int y) const {
@@ -118,27 +133,24 @@ void MessageBoxView::Draw(graphics::RasterBitmap& bitmap, int pressed, const Tex
   if (font_) {
     font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
     const std::uint32_t previous = font_->SetTextColour(kText);
-    const graphics::Rect textArea{kMargin, textTop_, width_ - kMargin, height_};
+    const int margin = Scaled(kMargin);
+    const graphics::Rect textArea{margin, textTop_, width_ - margin, height_};
     font_->SetClipArea(&textArea);
     int y = textTop_;
     for (const std::string& line : lines_) {
-      font_->DrawTextAt(&bitmap, kMargin, y, line.c_str(), -1);
+      font_->DrawTextAt(&bitmap, margin, y, line.c_str(), -1);
       y += font_->LineHeight();
     }
     font_->SetClipArea(nullptr);
     for (int i = 0; i < ButtonCount(); ++i) {
       graphics::Rect r = ButtonRect(i);
       Fill(bitmap, r.left, r.top, r.Width(), r.Height(), i == pressed ? kButtonPressed : kButtonFace);
-      Frame(bitmap, r, i == 0 ? kDefaultFrame : kButtonFrame);
+      Frame(bitmap, r, Scaled(kFrameWidth), i == 0 ? kDefaultFrame : kButtonFrame);
       font_->SetTextColour(kText);
       font_->DrawText(&bitmap, ButtonLabel(ButtonAnswer(i)), -1, &r,
                       graphics::kTextCentre | graphics::kTextVerticalCentre | graphics::kTextSingleLine);
     }
     font_->SetTextColour(previous);
-    if (field && field_.Width() > 0) {
-      TextFieldLook look;
-      look.frame = kButtonFrame;
-      DrawTextField(bitmap, *font_, *field, field_, look, caret);
-    }
+    if (field && field_.Width() > 0) DrawTextField(bitmap, *font_, *field, field_, FieldLook(), caret);
   }
 }

@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "graphics/RasterFont.h"
+#include "plugin/PanelSizes.h"
 #include "ui/TextEntryModel.h"
+#include "ui/TextFieldView.h"
 
 class MessageBoxView {
  public:
-  // `type` is an MessageType; the icon flags are ignored.
-  MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField = false);
+  // `type` is an MessageType; the icon flags are ignored. Every length of
+  // the box is drawn at `zoom` percent; `font` is expected at that size.
+  MessageBoxView(const char* text, int type, graphics::RasterCachedFont* font, bool withField = false,
+                 int zoom = kDefaultZoom);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -28,6 +32,8 @@ class MessageBoxView {
   int ReturnAnswer() const { return answers_.front(); }
   int EscapeAnswer() const { return answers_.back(); }
   graphics::Rect FieldRect() const { return field_; }
+  // How the field is drawn, for placing the caret where a click lands.
+  TextFieldLook FieldLook() const;
 
   // `pressed`: the button drawn pushed in, or -1. The field is drawn when
   // the box has one and `field` is given.
@@ -37,7 +43,10 @@ class MessageBoxView {
   static std::string ExpandTabs(const std::string& line);
 
  private:
+  int Scaled(int pixels) const;
+
   graphics::RasterCachedFont* font_;
+  int zoom_;
   std::vector<std::string> lines_;
   std::vector<int> answers_;
   int width_ = 0;

@@ -3,16 +3,25 @@
 #include <algorithm>
 
 #include "graphics/RasterBlit.h"
+#include "ui/PanelZoom.h"
 
 namespace {
 
+// Lengths at 100 %; a menu draws them at its zoom.
 constexpr int kBorder = 1;
 constexpr int kGutter = 20;  // room for the check mark on the left, the submenu arrow on the right
 constexpr int kSeparatorHeight = 7;
+constexpr int kSeparatorInset = 4;
 constexpr int kMinimumRow = 18;
+constexpr int kRowPadding = 6;  // above and below the text together
 constexpr int kMinimumWidth = 80;
+constexpr int kCheckLeft = 5;
+constexpr int kCheckLift = 2;  // the tick sits this much above the row's middle
+constexpr int kArrowLeft = 8;  // from the start of the right gutter
 // Submenus overlap their parent by this much, so the eye sees them joined.
 constexpr int kSubmenuOverlap = 3;
+// The line height taken when there is no font to measure.
+constexpr int kLineHeightWithoutFont = 12;
 
 constexpr std::uint32_t kBackground = 0xFFF2F2F2;
 constexpr std::uint32_t kFrame = 0xFF7A7A7A;
@@ -26,28 +35,37 @@ void Fill(graphics::RasterBitmap& bitmap, int x, int y, int width, int height, s
   graphics::PaintRect(&bitmap, x, y, width, height, colour, 1.0f, graphics::kBlitCopy);
 }
 
+// A piece of a glyph drawn at 100 % relative to (x, y), at `zoom`: each edge
+// is rounded on its own, so pieces that touch stay joined.
+void FillPiece(graphics::RasterBitmap& bitmap, int x, int y, const graphics::Rect& piece, int zoom,
+               std::uint32_t colour) {
+  const graphics::Rect r = Zoomed(piece, zoom);
+  Fill(bitmap, x + r.left, y + r.top, r.Width(), r.Height(), colour);
+}
+
 // A tick two pixels thick: down three steps, then up six.
-void DrawCheck(graphics::RasterBitmap& bitmap, int x, int middle, std::uint32_t colour) {
+void DrawCheck(graphics::RasterBitmap& bitmap, int x, int middle, int zoom, std::uint32_t colour) {
   for (int i = 0; i < 9; ++i) {
-    const int y = i < 3 ? middle + i - 1 : middle + 1 - (i - 3) + 1;
-    Fill(bitmap, x + i, y, 1, 3, colour);
+    const int y = i < 3 ? i - 1 : 5 - i;
+    FillPiece(bitmap, x, middle, {i, y, i + 1, y + 3}, zoom, colour);
   }
 }
 
-void DrawArrow(graphics::RasterBitmap& bitmap, int x, int middle, std::uint32_t colour) {
-  for (int i = 0; i < 4; ++i) Fill(bitmap, x + i, middle - 3 + i, 1, 7 - 2 * i, colour);
+void DrawArrow(graphics::RasterBitmap& bitmap, int x, int middle, int zoom, std::uint32_t colour) {
+  for (int i = 0; i < 4; ++i) FillPiece(bitmap, x, middle, {i, i - 3, i + 1, 4 - i}, zoom, colour);
 }
 
 }  // namespace
 
-PopupMenuView::PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font) : list_(&list), font_(font) {
-  const int lineHeight = font_ ? font_->LineHeight() : 12;
-  const int row = std::max(kMinimumRow, lineHeight + 6);
-  int widest = 0, y = kBorder;
+PopupMenuView::PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font, int zoom)
+    : list_(&list), font_(font), zoom_(zoom) {
+  const int lineHeight = font_ ? font_->LineHeight() : Scaled(kLineHeightWithoutFont);
+  const int row = std::max(Scaled(kMinimumRow), lineHeight + Scaled(kRowPadding));
+  int widest = 0, y = Scaled(kBorder);
   for (int i = 0; i < list.Count(); ++i) {
     rowTops_.push_back(y);
     if (list.Entry(i)->flags & kMenuSeparator) {
-      y += kSeparatorHeight;
+      y += Scaled(kSeparatorHeight);
       continue;
     }
     y += row;
@@ -59,18 +77,20 @@ PopupMenuView::PopupMenuView(const MenuList& list, graphics::RasterCachedFont* f
     }
   }
   rowTops_.push_back(y);
-  width_ = std::max(kMinimumWidth, 2 * kBorder + 2 * kGutter + widest);
-  height_ = y + kBorder;
+  width_ = std::max(Scaled(kMinimumWidth), 2 * Scaled(kBorder) + 2 * Scaled(kGutter) + widest);
+  height_ = y + Scaled(kBorder);
 }
+
+int PopupMenuView::Scaled(int pixels) const { return Zoomed(pixels, zoom_); }
 
 graphics::Rect PopupMenuView::EntryRect(int entry) const {
   if (entry < 0 || entry >= list_->Count()) return {};
   const std::size_t i = static_cast<std::size_t>(entry);
-  return {kBorder, rowTops_[i], width_ - kBorder, rowTops_[i + 1]};
+  return {Scaled(kBorder), rowTops_[i], width_ - Scaled(kBorder), rowTops_[i + 1]};
 }
 
 int PopupMenuView::EntryAt(int x, int y) const {
-  if (x < kBorder || x >= width_ - kBorder) return -1;
+  if (x < Scaled(kBorder) || x >= width_ - Scaled(kBorder)) return -1;
   for (int i = 0; i < list_->Count(); ++i) {
     if (y >= rowTops_[static_cast<std::size_t>(i)] && y < rowTops_[static_cast<std::size_t>(i) + 1]) return i;
   }
@@ -101,15 +121,17 @@ bool PopupMenuView::MoveHighlight(int step) {
 }
 
 void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
+  const int border = Scaled(kBorder);
   Fill(bitmap, 0, 0, width_, height_, kFrame);
-  Fill(bitmap, kBorder, kBorder, width_ - 2 * kBorder, height_ - 2 * kBorder, kBackground);
+  Fill(bitmap, border, border, width_ - 2 * border, height_ - 2 * border, kBackground);
   if (font_) font_->SetBackgroundMode(graphics::RasterCachedFont::kTransparent);
   for (int i = 0; i < list_->Count(); ++i) {
     const MenuEntry& entry = *list_->Entry(i);
     const graphics::Rect row = EntryRect(i);
     const int middle = (row.top + row.bottom) / 2;
     if (entry.flags & kMenuSeparator) {
-      Fill(bitmap, row.left + 4, middle, row.Width() - 8, 1, kSeparator);
+      const int inset = Scaled(kSeparatorInset);
+      Fill(bitmap, row.left + inset, middle, row.Width() - 2 * inset, Scaled(1), kSeparator);
       continue;
     }
     std::uint32_t colour = kText;
@@ -119,12 +141,13 @@ void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
     } else if (entry.flags & kMenuGreyed) {
       colour = kGreyedText;
     }
-    if (entry.flags & kMenuChecked) DrawCheck(bitmap, row.left + 5, middle - 2, colour);
-    if (entry.submenu) DrawArrow(bitmap, row.right - kGutter + 8, middle, colour);
+    if (entry.flags & kMenuChecked)
+      DrawCheck(bitmap, row.left + Scaled(kCheckLeft), middle - Scaled(kCheckLift), zoom_, colour);
+    if (entry.submenu) DrawArrow(bitmap, row.right - Scaled(kGutter) + Scaled(kArrowLeft), middle, zoom_, colour);
     if (!font_) continue;
     const std::string label = list_->Label(i);
     const std::uint32_t previous = font_->SetTextColour(colour);
-    font_->DrawTextAt(&bitmap, row.left + kGutter, middle - font_->LineHeight() / 2, label.c_str(), -1);
+    font_->DrawTextAt(&bitmap, row.left + Scaled(kGutter), middle - font_->LineHeight() / 2, label.c_str(), -1);
     font_->SetTextColour(previous);
   }
 }
@@ -132,17 +155,17 @@ void PopupMenuView::Draw(graphics::RasterBitmap& bitmap) const {
 // -- the chain of open menus ---------------------------------------------------
 
 PopupMenuStack::PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y, int screenWidth,
-                               int screenHeight)
-    : root_(&root), font_(font), screenWidth_(screenWidth), screenHeight_(screenHeight) {
-  levels_.emplace_back(root, font);
+                               int screenHeight, int zoom)
+    : root_(&root), font_(font), zoom_(zoom), screenWidth_(screenWidth), screenHeight_(screenHeight) {
+  levels_.emplace_back(root, font, zoom);
   Place(levels_.back(), nullptr, x, y);
 }
 
 void PopupMenuStack::Place(PopupMenuView& view, const PopupMenuView* parent, int x, int y) const {
   if (x + view.Width() > screenWidth_) {
     // A submenu that would leave the screen on the right opens on its parent's left instead.
-    x = parent && parent->left - view.Width() + kSubmenuOverlap >= 0 ? parent->left - view.Width() + kSubmenuOverlap
-                                                                     : screenWidth_ - view.Width();
+    const int onTheLeft = parent ? parent->left - view.Width() + Zoomed(kSubmenuOverlap, zoom_) : -1;
+    x = onTheLeft >= 0 ? onTheLeft : screenWidth_ - view.Width();
   }
   if (y + view.Height() > screenHeight_) y = screenHeight_ - view.Height();
   view.left = std::max(0, x);
@@ -168,8 +191,9 @@ bool PopupMenuStack::OpenSubmenu(bool highlightFirst) {
   const MenuEntry* entry = parent.List().Entry(parent.Highlight());
   if (!entry || !entry->submenu) return false;
   const graphics::Rect row = parent.EntryRect(parent.Highlight());
-  PopupMenuView view(*entry->submenu, font_);
-  Place(view, &parent, parent.left + parent.Width() - kSubmenuOverlap, parent.top + row.top - kBorder);
+  PopupMenuView view(*entry->submenu, font_, zoom_);
+  Place(view, &parent, parent.left + parent.Width() - Zoomed(kSubmenuOverlap, zoom_),
+        parent.top + row.top - Zoomed(kBorder, zoom_));
   if (highlightFirst) view.MoveHighlight(1);
   levels_.push_back(view);
   return true;

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "graphics/RasterFont.h"
+#include "plugin/PanelSizes.h"
 #include "ui/MenuList.h"
 
 class PopupMenuView {
  public:
-  PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font);
+  // Every length of the menu is drawn at `zoom` percent; `font` is expected
+  // at that size already.
+  PopupMenuView(const MenuList& list, graphics::RasterCachedFont* font, int zoom = kDefaultZoom);
 
   const MenuList& List() const { return *list_; }
   int Width() const { return width_; }
@@ -38,8 +41,11 @@ class PopupMenuView {
   int top = 0;
 
  private:
+  int Scaled(int pixels) const;
+
   const MenuList* list_;
   graphics::RasterCachedFont* font_;
+  int zoom_;
   std::vector<int> rowTops_;  // one per entry, and the bottom of the last
   int width_ = 0;
   int height_ = 0;
@@ -53,8 +59,9 @@ class PopupMenuStack {
  public:
   // The root menu opens with its top-left corner at the screen point, moved
   // left and up as far as it takes to stay on a screen of the given size.
+  // Each menu is drawn at `zoom` percent.
   PopupMenuStack(const MenuList& root, graphics::RasterCachedFont* font, int x, int y, int screenWidth,
-                 int screenHeight);
+                 int screenHeight, int zoom = kDefaultZoom);
 
   int Depth() const { return static_cast<int>(levels_.size()); }
   // Valid until the next call that opens or closes a menu.
@@ -85,6 +92,7 @@ class PopupMenuStack {
 
   const MenuList* root_;
   graphics::RasterCachedFont* font_;
+  int zoom_;
   int screenWidth_;
   int screenHeight_;
   std::vector<PopupMenuView> levels_;

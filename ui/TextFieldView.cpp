@@ -4,10 +4,14 @@
 
 #include "graphics/RasterBlit.h"
 #include "ui/PanelTypes.h"
+#include "ui/PanelZoom.h"
 
 namespace {
 
+// Lengths at 100 %; a field draws them at its look's zoom.
 constexpr int kPadding = 2;
+constexpr int kFrameWidth = 1;
+constexpr int kCaretWidth = 1;
 
 int WidthOf(graphics::RasterCachedFont& font, const std::string& text, int count) {
   if (count <= 0) return 0;
@@ -21,15 +25,16 @@ int WidthOf(graphics::RasterCachedFont& font, const std::string& text, int count
 int TextLeft(graphics::RasterCachedFont& font, const TextEntryModel& model, const graphics::Rect& area,
              const TextFieldLook& look) {
   const std::string& text = model.Text();
-  const int inner = area.Width() - 2 * kPadding;
+  const int padding = Zoomed(kPadding, look.zoom);
+  const int inner = area.Width() - 2 * padding;
   const int width = WidthOf(font, text, static_cast<int>(text.size()));
   if (width <= inner) {
-    if (look.alignment == kAlignCentre) return area.left + kPadding + (inner - width) / 2;
-    if (look.alignment == kAlignRight) return area.left + kPadding + inner - width;
-    return area.left + kPadding;
+    if (look.alignment == kAlignCentre) return area.left + padding + (inner - width) / 2;
+    if (look.alignment == kAlignRight) return area.left + padding + inner - width;
+    return area.left + padding;
   }
   const int caretX = WidthOf(font, text, model.Caret());
-  return area.left + kPadding - std::max(0, caretX - inner + 1);
+  return area.left + padding - std::max(0, caretX - inner + Zoomed(kCaretWidth, look.zoom));
 }
 
 }  // namespace
@@ -40,11 +45,12 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
   PaintRect(&bitmap, area.left, area.top, area.Width(), area.Height(), look.background, 1.0f, graphics::kBlitCopy);
   graphics::Rect inside = area;
   if (look.frame) {
-    PaintRect(&bitmap, area.left, area.top, area.Width(), 1, look.frame, 1.0f, graphics::kBlitCopy);
-    PaintRect(&bitmap, area.left, area.bottom - 1, area.Width(), 1, look.frame, 1.0f, graphics::kBlitCopy);
-    PaintRect(&bitmap, area.left, area.top, 1, area.Height(), look.frame, 1.0f, graphics::kBlitCopy);
-    PaintRect(&bitmap, area.right - 1, area.top, 1, area.Height(), look.frame, 1.0f, graphics::kBlitCopy);
-    inside = {area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
+    const int frame = Zoomed(kFrameWidth, look.zoom);
+    PaintRect(&bitmap, area.left, area.top, area.Width(), frame, look.frame, 1.0f, graphics::kBlitCopy);
+    PaintRect(&bitmap, area.left, area.bottom - frame, area.Width(), frame, look.frame, 1.0f, graphics::kBlitCopy);
+    PaintRect(&bitmap, area.left, area.top, frame, area.Height(), look.frame, 1.0f, graphics::kBlitCopy);
+    PaintRect(&bitmap, area.right - frame, area.top, frame, area.Height(), look.frame, 1.0f, graphics::kBlitCopy);
+    inside = {area.left + frame, area.top + frame, area.right - frame, area.bottom - frame};
   }
 
   const std::string& text = model.Text();
@@ -70,8 +76,9 @@ void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& f
 
   if (showCaret) {
     const int caretX = model.Caret() == start ? startX : endX;
-    if (caretX >= inside.left && caretX < inside.right)
-      PaintRect(&bitmap, caretX, top, 1, font.LineHeight(), look.text, 1.0f, graphics::kBlitCopy);
+    const int caretWidth = Zoomed(kCaretWidth, look.zoom);
+    if (caretX >= inside.left && caretX + caretWidth <= inside.right)
+      PaintRect(&bitmap, caretX, top, caretWidth, font.LineHeight(), look.text, 1.0f, graphics::kBlitCopy);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "graphics/RasterFont.h"
+#include "plugin/PanelSizes.h"
 #include "ui/TextEntryModel.h"
 
 struct TextFieldLook {
@@ -14,7 +15,8 @@ struct TextFieldLook {
   std::uint32_t selection = 0xFF3366CC;
   std::uint32_t selectedText = 0xFFFFFFFF;
   int alignment = 0;        // TextAlignment
-  std::uint32_t frame = 0;  // a one-pixel border in this colour; 0 for none
+  std::uint32_t frame = 0;  // a one-pixel border (at 100 %) in this colour; 0 for none
+  int zoom = kDefaultZoom;  // the padding, border and caret grow with it; the font is the caller's
 };
 
 void DrawTextField(graphics::RasterBitmap& bitmap, graphics::RasterCachedFont& font, const TextEntryModel& model,

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/RasterBitmap.h"
 #include "plugin/EditorView.h"
 #include "ui/FontCache.h"
 #include "ui/MessageBoxView.h"
+#include "ui/PanelZoom.h"
 
 namespace {
 
@@ -98,6 +100,40 @@ TEST(PopupMenuStack, MenusStayOnTheScreen) {
   // No room on the right: the submenu opens on the left of its parent.
   EXPECT_LT(stack.Level(1).left, stack.Level(0).left);
   EXPECT_LE(stack.Level(1).top + stack.Level(1).Height(), kScreenHeight);
+}
+
+TEST(PopupMenuView, AtTwiceTheSizeTheMenuIsTwiceAsLargeAndHitsWhereItDraws) {
+  std::unique_ptr<MenuList> menu(MakeMenu());
+  menu->AddEntry("An entry long enough to set the width");
+  const TextStyle style("Tahoma", 13, ArgbColour{});
+  graphics::RasterCachedFont* font = fontcache::FindOrCreate(style);
+  graphics::RasterCachedFont* largeFont = fontcache::FindOrCreate(Zoomed(style, 200));
+  ASSERT_TRUE(font && largeFont);
+  const PopupMenuView normal(*menu, font);
+  PopupMenuView large(*menu, largeFont, 200);
+  // The fonts round their metrics on their own: a pixel or two per row.
+  EXPECT_NEAR(large.Width(), 2 * normal.Width(), normal.Width() / 25);
+  EXPECT_NEAR(large.Height(), 2 * normal.Height(), 2 * menu->Count());
+  for (int i = 0; i < menu->Count(); ++i)
+    EXPECT_NEAR(large.EntryRect(i).Height(), 2 * normal.EntryRect(i).Height(), 2) << "entry " << i;
+
+  // The highlight covers exactly the pixels the hit test gives its entry.
+  constexpr int kChecked = 5;
+  graphics::RasterMemBitmap plain(large.Width(), large.Height()), lit(large.Width(), large.Height());
+  large.Draw(plain);
+  ASSERT_TRUE(large.SetHighlight(kChecked));
+  large.Draw(lit);
+  graphics::Rect changed;
+  for (int y = 0; y < large.Height(); ++y)
+    for (int x = 0; x < large.Width(); ++x)
+      if (plain.Row(y)[x] != lit.Row(y)[x]) changed = graphics::Union(changed, {x, y, x + 1, y + 1});
+  EXPECT_EQ(changed, large.EntryRect(kChecked));
+  EXPECT_EQ(large.EntryAt(changed.left, changed.top), kChecked);
+  EXPECT_EQ(large.EntryAt(changed.right - 1, changed.bottom - 1), kChecked);
+  EXPECT_EQ(large.EntryAt(changed.left, changed.top - 1), kChecked - 1);
+  // Inside a border twice as wide, which the hit test leaves out.
+  EXPECT_EQ(changed.left, 2);
+  EXPECT_EQ(large.EntryAt(changed.left - 1, changed.top), -1);
 }
 
 TEST(MessageBoxView, ButtonsAnswerReturnAndEscapeByType) {

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include "ui/FontCache.h"
+#include "ui/PanelZoom.h"
 
 namespace x11ui {
 
@@ -70,9 +71,9 @@ bool NextEvent(Display* display, XEvent* event, int timeoutMs) {
   return true;
 }
 
-graphics::RasterCachedFont* ModalFont() {
+graphics::RasterCachedFont* ModalFont(int zoom) {
   static const TextStyle style("Tahoma", 13, ArgbColour{255, 0, 0, 0}, kTextNormal, kAlignLeft);
-  return fontcache::FindOrCreate(style);
+  return fontcache::FindOrCreate(Zoomed(style, zoom));
 }
 
 bool EditFieldWithKey(TextEntryModel& field, XKeyEvent& key) {

@@ -8,6 +8,7 @@
 
 #include "graphics/RasterBitmap.h"
 #include "graphics/RasterFont.h"
+#include "plugin/PanelSizes.h"
 #include "ui/TextEntryModel.h"
 
 namespace x11ui {
@@ -44,9 +45,9 @@ class DrawnWindow {
 // arrive; false when none came.
 bool NextEvent(Display* display, XEvent* event, int timeoutMs);
 
-// The font of the menus and boxes, from the editor's font cache; null when
-// no font can be made (the boxes are then drawn without text).
-graphics::RasterCachedFont* ModalFont();
+// The font of the menus and boxes at `zoom` percent, from the editor's font
+// cache; null when no font can be made (the boxes are then drawn without text).
+graphics::RasterCachedFont* ModalFont(int zoom = kDefaultZoom);
 
 // Applies a key press to a field: printable ASCII characters, Backspace,
 // Delete, the arrows, Home and End (Shift extends the selection). True when

@@ -7,7 +7,7 @@
 namespace x11ui {
 
 int RunMessageBox(const ModalContext& context, const char* text, const char* caption, int type) {
-  const MessageBoxView view(text, type, ModalFont());
+  const MessageBoxView view(text, type, ModalFont(context.zoom), false, context.zoom);
   DialogWindow dialog(context, caption, view.Width(), view.Height());
   // A box nobody can see would wait for ever: it answers as if dismissed.
   if (!dialog.IsDrawable()) return view.EscapeAnswer();

@@ -43,8 +43,10 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
 class TextEntry {
  public:
   enum Filter { kAnyText, kSignedInteger, kSignedDecimal };
+  // `rect` and `style` are the control's at the panel's size; the field's
+  // padding, caret and border are drawn at `zoom` percent.
   TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text, int limit,
-            Filter filter);
+            Filter filter, int zoom = kDefaultZoom);
   ~TextEntry();
   TextEntry(const TextEntry&) = delete;
   TextEntry& operator=(const TextEntry&) = delete;

@@ -29,7 +29,7 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
   const char* caption = save ? "Save File" : "Open File";
   std::string prompt = save ? "Save to this file:" : "Open this file:";
   if (extensions && extensions[0]) prompt += std::string("\n(") + extensions + ")";
-  const MessageBoxView view(prompt.c_str(), kMessageOkCancel, ModalFont(), true);
+  const MessageBoxView view(prompt.c_str(), kMessageOkCancel, ModalFont(context.zoom), true, context.zoom);
   TextEntryModel field(*path, static_cast<int>(kPathLength) - 1, kFilterAnyText);
   DialogWindow dialog(context, caption, view.Width(), view.Height());
   if (!dialog.IsDrawable()) return false;
@@ -84,9 +84,9 @@ bool RunPathDialog(const ModalContext& context, std::string* path, bool save, co
       const graphics::Rect area = view.FieldRect();
       const int x = event.xbutton.x, y = event.xbutton.y;
       if (x >= area.left && x < area.right && y >= area.top && y < area.bottom) {
-        graphics::RasterCachedFont* font = ModalFont();
+        graphics::RasterCachedFont* font = ModalFont(context.zoom);
         if (font)
-          field.PlaceCaret(TextFieldPositionAt(*font, field, area, TextFieldLook(), x),
+          field.PlaceCaret(TextFieldPositionAt(*font, field, area, view.FieldLook(), x),
                            (event.xbutton.state & ShiftMask) != 0);
       }
       pressed = view.ButtonAt(x, y);

@@ -76,8 +76,8 @@ int RunPopupMenu(const ModalContext& context, const MenuList& menu, int screenX,
   if (!display || menu.Count() == 0) return -1;
   const int screen = DefaultScreen(display);
   const Window root = RootWindow(display, screen);
-  PopupMenuStack stack(menu, ModalFont(), screenX, screenY, DisplayWidth(display, screen),
-                       DisplayHeight(display, screen));
+  PopupMenuStack stack(menu, ModalFont(context.zoom), screenX, screenY, DisplayWidth(display, screen),
+                       DisplayHeight(display, screen), context.zoom);
 
   std::vector<OpenMenu> open;
   std::vector<Window> gone;  // their late events are dropped, not passed on

@@ -31,7 +31,7 @@ bool IsRealFocusChange(const XFocusChangeEvent& focus) {
 
 struct TextEntry::State {
   State(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text, int limit,
-        Filter filter)
+        Filter filter, int zoom)
       : window(display, panel, rect.left, rect.top, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
                DrawnWindow::Options{false, kEntryEvents}),
         field(text ? text : "", limit, ModelFilter(filter)),
@@ -39,6 +39,7 @@ struct TextEntry::State {
     look.background = style.entryBackground.Packed();
     look.text = style.entryText.Packed();
     look.alignment = style.alignment;
+    look.zoom = zoom;
   }
 
   void Redraw() {
@@ -56,8 +57,8 @@ struct TextEntry::State {
 };
 
 TextEntry::TextEntry(Display* display, Window panel, const Rect& rect, const TextStyle& style, const char* text,
-                     int limit, Filter filter)
-    : state_(new State(display, panel, rect, style, text, limit, filter)) {
+                     int limit, Filter filter, int zoom)
+    : state_(new State(display, panel, rect, style, text, limit, filter, zoom)) {
   const Window window = state_->window.Handle();
   if (!window) return;
   XMapRaised(display, window);

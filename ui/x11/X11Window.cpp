@@ -353,7 +353,7 @@ void X11Editor::OpenTextEntry(Control* control, const TextStyle& style, const Re
     filter = parameter->kind == EffectParameter::kContinuous ? x11ui::TextEntry::kSignedDecimal
                                                              : x11ui::TextEntry::kSignedInteger;
   entry_ = std::make_unique<x11ui::TextEntry>(display_, window_, rect, style, text ? text : "",
-                                              control->TextEntryLimit(), filter);
+                                              control->TextEntryLimit(), filter, Zoom());
   entryControl_ = control;
   entryParameter_ = parameter;
   entryState_ = kEntryIdle;

@@ -2,10 +2,8 @@
 // built module inside a host of our own: the test's thread is the host's,
 // blocked in effEditIdle while a menu or box waits, and the user types from
 // a second thread.
-#include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "instrument/PanelCommands.h"
 #include "tests/config/UserFolders.h"
@@ -23,10 +21,6 @@ class X11PanelDialogTest : public X11TestHost {
     if (std::getenv("DISPLAY") && !x11user::KeepServerUp()) FAIL() << "cannot reach the X server";
     X11TestHost::SetUp();
   }
-  void TearDown() override {
-    if (user_.joinable()) user_.join();
-    X11TestHost::TearDown();
-  }
 
   Plugin& OpenPanel() {
     Plugin& plugin = AddPlugin();
@@ -35,27 +29,11 @@ class X11PanelDialogTest : public X11TestHost {
     return plugin;
   }
 
-  // Clicks the panel at (x, y) while the user acts on a second thread, and
-  // idles the editor until the user is done.
-  void ClickAndAct(Plugin& plugin, int x, int y, const std::function<void(x11user::User&)>& script) {
-    std::atomic<bool> done{false};
-    user_ = std::thread([this, script, &done] {
-      x11user::User user(input);
-      script(user);
-      done = true;
-    });
-    ClickAt(plugin, x, y);
-    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 15000));
-    user_.join();
-  }
-
   static std::string ProgramName(Plugin& plugin) {
     char name[256] = {};
     plugin.Call(vst::effGetProgramName, 0, 0, name);
     return name;
   }
-
-  std::thread user_;
 };
 
 TEST_F(X11PanelDialogTest, ProgramChosenFromTheProgramMenuWithArrowsAndReturn) {

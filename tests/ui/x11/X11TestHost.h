@@ -10,10 +10,12 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -282,6 +284,20 @@ class X11TestHost : public testing::Test {
     Pump(30);
     Button(button, false);
     Pump(30);
+  }
+  // Clicks the panel at (x, y) while the user acts on a second thread (a
+  // menu or box the click opens waits inside effEditIdle), and idles the
+  // editor until the user is done.
+  void ClickAndAct(Plugin& plugin, int x, int y, const std::function<void(x11user::User&)>& script) {
+    std::atomic<bool> done{false};
+    std::thread user([this, script, &done] {
+      x11user::User acting(input);
+      script(acting);
+      done = true;
+    });
+    ClickAt(plugin, x, y);
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 15000));
+    user.join();
   }
   // A press at the first point, moves in `steps` steps, a release at the last.
   void DragFromTo(const Plugin& plugin, int x0, int y0, int x1, int y1, int steps = 8) {
