@@ -8,6 +8,12 @@
 
 namespace panel {
 
+namespace {
+// How long a host has to make its window the size it granted.
+constexpr auto kHostResizeGrace = std::chrono::seconds(2);
+}  // namespace
+
+
 PanelEditor::PanelEditor(EditorDelegate& instrument, EditorFactory makeWindow)
     : instrument_(instrument),
       window_((makeWindow ? makeWindow : CreateEditorWindow)(&instrument, kPanelWidth, kPanelHeight)) {
@@ -24,10 +30,24 @@ int PanelEditor::Width() const { return window_->Width(); }
 int PanelEditor::Height() const { return window_->Height(); }
 
 void PanelEditor::ShowAtZoom(int percent, bool chosen) {
-  if (!IsZoomStep(percent) || percent == window_->Zoom()) return;
+  if (!IsZoomStep(percent)) return;
+  if (percent == window_->Zoom()) {
+    pendingZoom_ = 0;
+    return;
+  }
   // A host that grants our request by setting the size is not the user.
   if (percent == askedZoom_) chosen = askedChosen_;
   if (chosen) instrument_.ChoosePanelZoom(percent);
+  if (!HostWindowFits(percent)) {
+    pendingZoom_ = percent;
+    pendingUntil_ = std::chrono::steady_clock::now() + kHostResizeGrace;
+    return;
+  }
+  Rebuild(percent);
+}
+
+void PanelEditor::Rebuild(int percent) {
+  pendingZoom_ = 0;
   window_->CancelTextEntry();
   window_->SetZoom(percent);
   panel_.BuildAgain(*window_, instrument_);
@@ -47,8 +67,6 @@ void PanelEditor::ChangeZoom(int percent, bool chosen) {
     const bool granted = resizeRequest_(Zoomed(window_->BaseWidth(), percent), Zoomed(window_->BaseHeight(), percent));
     askedZoom_ = 0;
     if (!granted) return;
-    checkHostWindow_ = true;
-    checkAt_ = std::chrono::steady_clock::now() + kHostResizeGrace;
   }
   ShowAtZoom(percent, chosen);
 }
@@ -59,20 +77,20 @@ void PanelEditor::SetHostScale(double factor) {
 
 PanelEditor::~PanelEditor() = default;
 
-namespace {
-// How long a host has to make its window the size it granted.
-constexpr auto kHostResizeGrace = std::chrono::milliseconds(750);
-}  // namespace
-
 void PanelEditor::Idle() {
   if (!window_->IsWindowOpen()) return;
   panel_.ShowLights(instrument_.Lights());
-  if (checkHostWindow_ && std::chrono::steady_clock::now() >= checkAt_) {
-    checkHostWindow_ = false;
-    int width = 0, height = 0;
-    if (window_->HostWindowSize(&width, &height) && (width < window_->Width() || height < window_->Height()))
-      ShowAtZoom(LargestZoomWithin(width, height, window_->BaseWidth(), window_->BaseHeight()), false);
-  }
+  if (pendingZoom_ == 0) return;
+  if (HostWindowFits(pendingZoom_))
+    Rebuild(pendingZoom_);
+  else if (std::chrono::steady_clock::now() >= pendingUntil_)
+    pendingZoom_ = 0;  // the host never made room: the panel stays whole
+}
+
+bool PanelEditor::HostWindowFits(int percent) const {
+  int width = 0, height = 0;
+  if (!window_->IsWindowOpen() || !window_->HostWindowSize(&width, &height)) return true;
+  return width >= Zoomed(window_->BaseWidth(), percent) && height >= Zoomed(window_->BaseHeight(), percent);
 }
 
 }  // namespace panel

@@ -55,8 +55,14 @@ class PanelEditor {
   // A new size asked for by the user or the host's scale: an open window
   // asks the host first and keeps its size when the host refuses.
   void ChangeZoom(int percent, bool chosen);
+  // The size waiting for the host's window to grow, or 0.
+  int PendingZoom() const { return pendingZoom_; }
 
  private:
+  // Whether the host's window (when it can be known) holds the panel at `percent`.
+  bool HostWindowFits(int percent) const;
+  void Rebuild(int percent);
+
   EditorDelegate& instrument_;
   std::unique_ptr<Editor> window_;
   panel::Panel panel_;
@@ -64,10 +70,10 @@ class PanelEditor {
   // The size asked of the host while it decides, and who asked for it.
   int askedZoom_ = 0;
   bool askedChosen_ = false;
-  // A host may grant a size and never make its window that large: the
-  // panel looks once the host has had time, and goes back to what fits.
-  bool checkHostWindow_ = false;
-  std::chrono::steady_clock::time_point checkAt_;
+  // A larger size waits until the host's window has room for it: hosts
+  // grant sizes and resize later, or never (then the panel stays as it is).
+  int pendingZoom_ = 0;
+  std::chrono::steady_clock::time_point pendingUntil_;
 };
 
 }  // namespace panel
