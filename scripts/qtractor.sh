@@ -228,6 +228,15 @@ drag_cutoff "$editor"
 record_master after-knob
 import -window root -trim +repage "$KNOB_SHOT"
 
+# KESTRION_CHOOSE_SIZE (a percent): the size chosen from the options menu,
+# to see whether Qtractor resizes its window.
+if [ -n "${KESTRION_CHOOSE_SIZE:-}" ]; then
+  log "qtractor: Options > Panel Size > $KESTRION_CHOOSE_SIZE %"
+  choose_panel_size "$editor" "$KESTRION_CHOOSE_SIZE"
+  import -window root -trim +repage "${SHOT%.png}-resized.png"
+  xdotool getwindowgeometry "$editor"
+fi
+
 # The session written above has no parameter values: the saved one has them
 # only if Qtractor took the session for changed, that is, saw the knob move.
 log "qtractor: saving the session and quitting"

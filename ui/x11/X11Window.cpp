@@ -152,11 +152,15 @@ bool X11Editor::HostWindowSize(int* width, int* height) const {
 
 int X11Editor::SystemZoom() const {
   if (display_) return x11::X11SystemZoom(display_);
-  InitXlibThreads();
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return x11::X11SystemZoom(nullptr);
-  const int zoom = x11::X11SystemZoom(display);
-  XCloseDisplay(display);
+  // Asking needs a connection of its own; the desktop's scale is read once
+  // per process, so that making an editor stays quick.
+  static const int zoom = [] {
+    InitXlibThreads();
+    Display* display = XOpenDisplay(nullptr);
+    const int found = x11::X11SystemZoom(display);
+    if (display) XCloseDisplay(display);
+    return found;
+  }();
   return zoom;
 }
 
