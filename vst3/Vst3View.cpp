@@ -65,7 +65,9 @@ tresult Vst3View::isPlatformTypeSupported(FIDString type) { return IsOurPlatform
 
 tresult Vst3View::attached(void* parent, FIDString type) {
   if (!parent || !IsOurPlatform(type)) return kResultFalse;
-  Close();
+  // The editor made for getSize or the host's scale stays: the window opens
+  // at the size the host was told.
+  if (editor_ && editor_->Window().IsWindowOpen()) Close();
 #ifndef _WIN32
   // Without the host's run loop nothing would ever draw or answer.
   if (!runLoop_) return kResultFalse;
@@ -174,8 +176,8 @@ tresult Vst3View::canResize() { return kResultTrue; }
 // The largest of the panel's sizes that fits, and 100 % when none does.
 tresult Vst3View::checkSizeConstraint(ViewRect* rect) {
   if (!rect) return kInvalidArgument;
-  const int zoom = LargestZoomWithin(rect->right - rect->left, rect->bottom - rect->top, panel::kPanelWidth,
-                                     panel::kPanelHeight);
+  const int zoom =
+      LargestZoomWithin(rect->right - rect->left, rect->bottom - rect->top, panel::kPanelWidth, panel::kPanelHeight);
   rect->right = rect->left + Zoomed(panel::kPanelWidth, zoom);
   rect->bottom = rect->top + Zoomed(panel::kPanelHeight, zoom);
   return kResultTrue;

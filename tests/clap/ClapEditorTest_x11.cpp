@@ -29,9 +29,13 @@ class ClapEditorTest : public EmbeddingHost {
     ASSERT_NE(gui_, nullptr);
   }
 
-  void OpenEditor() {
+  // At the host's scale when one is given, as hosts give it: before the window.
+  void OpenEditor(double scale = 0) {
     const clap_plugin* plugin = host_.Plugin();
     ASSERT_TRUE(gui_->create(plugin, CLAP_WINDOW_API_X11, false));
+    if (scale > 0) {
+      ASSERT_TRUE(gui_->set_scale(plugin, scale));
+    }
     clap_window window{};
     window.api = CLAP_WINDOW_API_X11;
     window.x11 = hostWindow_;
@@ -124,4 +128,44 @@ TEST_F(ClapEditorTest, WithoutTheHostsTimerItRunsInMainThreadCallbacks) {
   std::this_thread::sleep_for(200ms);
   EXPECT_EQ(host_.CallbackRequests(), asked);
   EXPECT_EQ(host_.WrongThreadCalls(), 0);
+}
+
+// The panel size the user chooses is the host's to grant: refused, the panel
+// keeps its size; granted (here with the host calling set_size back inside
+// the request), the window and get_size follow.
+TEST_F(ClapEditorTest, APanelSizeChosenOnThePanelIsAskedOfTheHostWhichMayRefuse) {
+  Load(true);
+  const clap_plugin* plugin = host_.Plugin();
+  const auto size = [&] {
+    std::uint32_t width = 0, height = 0;
+    gui_->get_size(plugin, &width, &height);
+    return std::make_pair(width, height);
+  };
+  host_.SetResizeAnswer(false);
+  OpenEditor();
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return !host_.ResizeRequests().empty(); }));
+  EXPECT_EQ(host_.ResizeRequests()[0].width, 2192u);
+  EXPECT_EQ(host_.ResizeRequests()[0].height, 790u);
+  EXPECT_EQ(SizeOf(PluginWindow()), std::make_pair(1096, 395));
+  EXPECT_EQ(size(), std::make_pair(1096u, 395u));
+
+  host_.SetResizeAnswer(true, true);
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() == 2; }));
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  EXPECT_EQ(size(), std::make_pair(2192u, 790u));
+  gui_->destroy(plugin);
+  EXPECT_EQ(host_.WrongThreadCalls(), 0);
+}
+
+TEST_F(ClapEditorTest, TheHostsScaleOpensTheEditorAtThatSize) {
+  Load(true);
+  OpenEditor(2.0);
+  std::uint32_t width = 0, height = 0;
+  ASSERT_TRUE(gui_->get_size(host_.Plugin(), &width, &height));
+  EXPECT_EQ(std::make_pair(width, height), std::make_pair(2192u, 790u));
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  EXPECT_TRUE(host_.ResizeRequests().empty());
+  gui_->destroy(host_.Plugin());
 }

@@ -108,3 +108,35 @@ TEST_F(Lv2UiTest, AfterARestoreWritesOnlyWhatTheHostsPortsLack) {
   EXPECT_FLOAT_EQ(*cutoff, 0.8f);
   host_.CloseUi();
 }
+
+// The panel size the user chooses is the host's to grant through ui:resize:
+// refused, the panel keeps its size; granted, its window takes the new one.
+TEST_F(Lv2UiTest, APanelSizeChosenOnThePanelIsAskedOfTheHostWhichMayRefuse) {
+  std::string why;
+  host_.SetResizeAnswer(false);
+  ASSERT_TRUE(host_.OpenUi(static_cast<unsigned long>(hostWindow_), &why)) << why;
+  const std::size_t opened = host_.ResizeRequests().size();  // the size it opened at
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() > opened; }));
+  EXPECT_EQ(host_.ResizeRequests().back().width, 2192);
+  EXPECT_EQ(host_.ResizeRequests().back().height, 790);
+  EXPECT_EQ(SizeOf(PluginWindow()), std::make_pair(1096, 395));
+
+  host_.SetResizeAnswer(true);
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() > opened + 1; }));
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  host_.CloseUi();
+  EXPECT_EQ(host_.OffUiThreadCalls(), 0);
+}
+
+TEST_F(Lv2UiTest, TheHostsScaleFactorOpensTheUiAtThatSize) {
+  std::string why;
+  host_.SetUiScale(2.0f);
+  ASSERT_TRUE(host_.OpenUi(static_cast<unsigned long>(hostWindow_), &why)) << why;
+  ASSERT_EQ(host_.ResizeRequests().size(), 1u);
+  EXPECT_EQ(host_.ResizeRequests()[0].width, 2192);
+  EXPECT_EQ(host_.ResizeRequests()[0].height, 790);
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  host_.CloseUi();
+}

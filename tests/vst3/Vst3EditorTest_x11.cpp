@@ -76,3 +76,39 @@ TEST_F(Vst3EditorTest, RunsOnTheHostsRunLoopAndItsEditsReachTheHostAsGestures) {
   Run(std::chrono::milliseconds(50));
   host_.CloseView();
 }
+
+// The panel size the user chooses is the host's to grant: refused, the view
+// keeps its size; granted, the host's onSize makes it so.
+TEST_F(Vst3EditorTest, APanelSizeChosenOnThePanelIsAskedOfTheFrameWhichMayRefuse) {
+  const auto size = [&] {
+    vst3::ViewRect rect{};
+    host_.View()->getSize(&rect);
+    return std::make_pair(rect.right - rect.left, rect.bottom - rect.top);
+  };
+  host_.SetResizeAnswer(false);
+  ASSERT_TRUE(host_.OpenView(ParentHandle()));
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return !host_.ResizeRequests().empty(); }));
+  const vst3::ViewRect asked = host_.ResizeRequests()[0];
+  EXPECT_EQ(std::make_pair(asked.right - asked.left, asked.bottom - asked.top), std::make_pair(2192, 790));
+  EXPECT_EQ(SizeOf(PluginWindow()), std::make_pair(1096, 395));
+  EXPECT_EQ(size(), std::make_pair(1096, 395));
+
+  host_.SetResizeAnswer(true);
+  ChoosePanelSize(200);
+  ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() == 2; }));
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  EXPECT_EQ(size(), std::make_pair(2192, 790));
+  host_.CloseView();
+  EXPECT_EQ(host_.OffUiThreadCalls(), 0);
+}
+
+TEST_F(Vst3EditorTest, TheHostsContentScaleOpensTheViewAtThatSize) {
+  host_.SetContentScale(2.0f);
+  ASSERT_TRUE(host_.OpenView(ParentHandle()));
+  EXPECT_EQ(host_.ViewSize().right - host_.ViewSize().left, 2192);
+  EXPECT_EQ(host_.ViewSize().bottom - host_.ViewSize().top, 790);
+  EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
+  EXPECT_TRUE(host_.ResizeRequests().empty());
+  host_.CloseView();
+}

@@ -227,13 +227,41 @@ const void* ClapHost::HostExtension(const clap_host* host, const char* id) {
         return self->descriptors_.size() != before;
       },
   };
+  static const clap_host_gui gui = {
+      [](const clap_host*) {},
+      [](const clap_host* host, std::uint32_t width, std::uint32_t height) {
+        InHost inHost;
+        return From(host)->RequestResize(width, height);
+      },
+      [](const clap_host*) { return false; },
+      [](const clap_host*) { return false; },
+      [](const clap_host*, bool) {},
+  };
   const bool loop = From(host)->offerEditorLoop_;
   if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return loop ? &timers : nullptr;
   if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return loop ? &descriptors : nullptr;
   if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &params;
   if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &state;
   if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0) return &threadCheck;
+  if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &gui;
   return nullptr;
+}
+
+bool ClapHost::RequestResize(std::uint32_t width, std::uint32_t height) {
+  {
+    std::lock_guard<std::mutex> lock(resizeMutex_);
+    resizeRequests_.push_back({width, height});
+  }
+  if (!grantsResize_) return false;
+  // set_size belongs to the main thread: a request from another is granted only.
+  if (setsSizeBack_ && std::this_thread::get_id() == mainThread_)
+    if (auto* gui = PluginExtension<clap_plugin_gui>(CLAP_EXT_GUI)) return gui->set_size(plugin_, width, height);
+  return true;
+}
+
+std::vector<GuiSize> ClapHost::ResizeRequests() const {
+  std::lock_guard<std::mutex> lock(resizeMutex_);
+  return resizeRequests_;
 }
 
 bool ClapHost::Activate(double rate, std::uint32_t maxFrames) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +27,12 @@ Event NoteOff(std::uint32_t time, int key, double velocity = 0, int channel = 0)
 Event Midi(std::uint32_t time, std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 Event ParamValue(std::uint32_t time, clap::clap_id id, double value);
 
+// A size the instance asked of the host's window.
+struct GuiSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
 class ClapHost {
  public:
   ClapHost();
@@ -36,6 +43,13 @@ class ClapHost {
   // Whether the host offers timers and watched descriptors (it does unless
   // told otherwise before Load).
   void OfferEditorLoop(bool offer) { offerEditorLoop_ = offer; }
+  // How the host answers the editor's request_resize: granted (the default)
+  // or refused. A host that grants may first pass the size to the editor's
+  // set_size, inside the request, as some hosts do.
+  void SetResizeAnswer(bool grant, bool setSizeBack = false) {
+    grantsResize_ = grant;
+    setsSizeBack_ = setSizeBack;
+  }
 
   // Loads the file, initialises its entry, creates and initialises the
   // plug-in with `id` (the first the factory lists when empty); false with
@@ -84,6 +98,8 @@ class ClapHost {
   int FlushRequests() const { return flushRequests_.load(); }
   int CallbackRequests() const { return callbackRequests_.load(); }
   int DirtyMarks() const { return dirtyMarks_.load(); }
+  // The sizes the editor asked for, whatever the answer.
+  std::vector<GuiSize> ResizeRequests() const;
   // Calls made on a thread the interface does not allow for them.
   int WrongThreadCalls() const { return wrongThread_.load(); }
   // True while the calling thread is inside one of the host's calls: a
@@ -103,6 +119,7 @@ class ClapHost {
   static const void* HostExtension(const clap::clap_host* host, const char* id);
   static ClapHost* From(const clap::clap_host* host) { return static_cast<ClapHost*>(host->host_data); }
   void CheckMainThread();
+  bool RequestResize(std::uint32_t width, std::uint32_t height);
 
   platform::DynamicLibrary library_;
   const clap::clap_plugin_entry* entry_ = nullptr;
@@ -125,6 +142,11 @@ class ClapHost {
   std::vector<int> descriptors_;
   clap::clap_id nextTimer_ = 1;
   bool offerEditorLoop_ = true;
+  bool grantsResize_ = true;
+  bool setsSizeBack_ = false;
+  // request_resize may be called on any thread.
+  mutable std::mutex resizeMutex_;
+  std::vector<GuiSize> resizeRequests_;
   std::atomic<int> rescans_{0}, flushRequests_{0}, callbackRequests_{0}, dirtyMarks_{0}, wrongThread_{0};
 };
 

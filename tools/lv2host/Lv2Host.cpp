@@ -147,7 +147,10 @@ struct Lv2Host::Features {
   std::int32_t maxBlockLength = 0, nominalBlockLength = 0;
   float sampleRate = 0;
   LV2_Options_Option options[4]{};
-  LV2_Feature mapFeature{}, unmapFeature{}, logFeature{}, optionsFeature{}, boundedFeature{};
+  // The UI's: the instance's options and the scale.
+  float uiScale = 0;
+  LV2_Options_Option uiOptions[5]{};
+  LV2_Feature mapFeature{}, unmapFeature{}, logFeature{}, optionsFeature{}, uiOptionsFeature{}, boundedFeature{};
   std::vector<const LV2_Feature*> plugin;  // null-terminated
   LV2_Feature parentFeature{}, instanceFeature{}, resizeFeature{}, idleFeature{};
   std::vector<const LV2_Feature*> ui;  // null-terminated
@@ -200,8 +203,9 @@ struct Lv2Host::Features {
   }
   static int Resize(LV2UI_Feature_Handle handle, int width, int height) {
     InHost inHost;
-    static_cast<Lv2Host*>(handle)->RecordResize(width, height);
-    return 0;
+    Lv2Host& host = *static_cast<Lv2Host*>(handle);
+    host.RecordResize(width, height);
+    return host.grantsResize_ ? 0 : 1;
   }
   static void Write(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size, std::uint32_t protocol,
                     const void* buffer) {
@@ -817,7 +821,16 @@ bool Lv2Host::OpenUi(unsigned long parentWindow, std::string* error) {
   f.idleFeature = {LV2_UI__idleInterface, nullptr};
   f.ui = {&f.parentFeature, &f.instanceFeature, &f.mapFeature, &f.unmapFeature,
           &f.logFeature,    &f.resizeFeature,   &f.idleFeature};
-  if (offerOptions_) f.ui.push_back(&f.optionsFeature);
+  if (offerOptions_) {
+    int next = 0;
+    for (; f.options[next].key != 0; ++next) f.uiOptions[next] = f.options[next];
+    f.uiScale = uiScale_;
+    if (uiScale_ > 0)
+      f.uiOptions[next++] = {LV2_OPTIONS_INSTANCE, 0, Map(LV2_UI__scaleFactor), sizeof(float), f.atomFloat, &f.uiScale};
+    f.uiOptions[next] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
+    f.uiOptionsFeature = {LV2_OPTIONS__options, f.uiOptions};
+    f.ui.push_back(&f.uiOptionsFeature);
+  }
   f.ui.push_back(nullptr);
 
   LV2UI_Widget widget = nullptr;

@@ -203,6 +203,11 @@ class Lv2Host {
 
   // The UIs the bundle lists for the plug-in.
   std::vector<UiInfo> Uis() const;
+  // How the host answers the UI's ui:resize calls: granted (0, the default)
+  // or refused (non-zero).
+  void SetResizeAnswer(bool grant) { grantsResize_ = grant; }
+  // The ui:scaleFactor option the next UI is given among the options (0: none).
+  void SetUiScale(float factor) { uiScale_ = factor; }
   // The plug-in's X11 UI in `parentWindow`, its binary opened and its
   // descriptor found by URI; false, with no UI left, when there is none or
   // it refuses.
@@ -218,6 +223,7 @@ class Lv2Host {
   void NotifyUi(std::uint32_t port, float value);
   std::vector<UiWrite> UiWrites() const;
   void ClearUiWrites();
+  // The sizes the UI asked for through ui:resize, whatever the answer.
   std::vector<UiSize> ResizeRequests() const;
   // Calls of the write function or the resize feature not made on the UI thread.
   int OffUiThreadCalls() const { return offUiThread_.load(); }
@@ -247,6 +253,8 @@ class Lv2Host {
   void Log(std::uint32_t type, std::string text);
 
   bool offerOptions_ = true;
+  bool grantsResize_ = true;
+  float uiScale_ = 0;
   double sampleRate_ = 48000;
   std::uint32_t maxBlockLength_ = 512;
   std::uint32_t nominalBlockLength_ = 512;

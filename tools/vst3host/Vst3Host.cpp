@@ -394,7 +394,7 @@ class Vst3Host::Frame : public IPlugFrame, public IRunLoop {
   uint32 addRef() override { return refs_.Add(); }
   uint32 release() override { return refs_.Release(); }
 
-  // The host passes the size on to the view at once, as the interface asks.
+  // A host that grants passes the size on to the view at once, as the interface asks.
   tresult resizeView(IPlugView* view, ViewRect* size) override {
     {
       InHost inHost;
@@ -404,6 +404,7 @@ class Vst3Host::Frame : public IPlugFrame, public IRunLoop {
       host_.resizeRequests_.push_back(*size);
     }
     if (!view || view != host_.view_) return kInvalidArgument;
+    if (!host_.grantsResize_) return kResultFalse;
     ViewRect rect = *size;
     view->onSize(&rect);
     return kResultOk;
@@ -1047,9 +1048,15 @@ bool Vst3Host::OpenView(void* parent) {
   if (!controller_ || view_) return false;
   view_ = controller_->createView(kEditorViewType);
   if (!view_) return false;
-  const bool opened = view_->setFrame(frame_.get()) == kResultOk &&
-                      view_->isPlatformTypeSupported(kPlatformType) == kResultTrue &&
-                      view_->getSize(&viewSize_) == kResultOk && view_->attached(parent, kPlatformType) == kResultOk;
+  bool opened =
+      view_->setFrame(frame_.get()) == kResultOk && view_->isPlatformTypeSupported(kPlatformType) == kResultTrue;
+  // The scale comes first, as hosts give it: the size asked next follows it.
+  if (opened && contentScale_ > 0)
+    if (auto* scaling = Query<IPlugViewContentScaleSupport>(view_)) {
+      scaling->setContentScaleFactor(contentScale_);
+      Release(scaling);
+    }
+  opened = opened && view_->getSize(&viewSize_) == kResultOk && view_->attached(parent, kPlatformType) == kResultOk;
   if (!opened) {
     view_->setFrame(nullptr);
     Release(view_);

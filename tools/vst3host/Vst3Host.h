@@ -157,6 +157,11 @@ class Vst3Host {
   // The parameter a MIDI controller of the first event bus drives.
   bool MidiAssignment(vst3::int16 channel, vst3::int16 controller, vst3::ParamID* id) const;
 
+  // How the frame answers the view's resizeView: granted (the default),
+  // after passing the size on to onSize, or refused.
+  void SetResizeAnswer(bool grant) { grantsResize_ = grant; }
+  // The scale the next view is given before its size is asked (0: none).
+  void SetContentScale(float factor) { contentScale_ = factor; }
   // The editor view in `parent` (an X11 window id on Linux, an HWND on
   // Windows), with the host's frame; false, with no view left, when the
   // plug-in refuses.
@@ -165,7 +170,7 @@ class Vst3Host {
   vst3::IPlugView* View() const { return view_; }
   // The size the view reported before it was attached.
   const vst3::ViewRect& ViewSize() const { return viewSize_; }
-  // The sizes the view asked its frame for; each was passed on to onSize.
+  // The sizes the view asked its frame for; each one granted was passed on to onSize.
   std::vector<vst3::ViewRect> ResizeRequests() const;
   // One turn of the host's run loop (Linux): every registered descriptor
   // that is readable now is reported, every timer whose interval has passed
@@ -217,6 +222,8 @@ class Vst3Host {
   vst3::IMidiMapping* midiMapping_ = nullptr;
   vst3::IPlugView* view_ = nullptr;
   vst3::ViewRect viewSize_{};
+  bool grantsResize_ = true;
+  float contentScale_ = 0;
   std::thread::id uiThread_;
 
   // The host's objects; they outlive every reference the plug-in takes.

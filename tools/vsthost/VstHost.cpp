@@ -100,6 +100,11 @@ void VstHost::SetScanner(bool scanner) {
   scanner_ = scanner;
 }
 
+void VstHost::SetSizeWindowAnswer(bool resizes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  resizesWindow_ = resizes;
+}
+
 bool VstHost::Load(const std::string& path, std::string* error) {
   Unload();
   auto fail = [&](const std::string& why) {
@@ -322,11 +327,17 @@ std::vector<MidiMessage> VstHost::MidiOutput() const {
   return midiOutput_;
 }
 
+std::vector<WindowSize> VstHost::SizeRequests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return sizeRequests_;
+}
+
 void VstHost::ClearLog() {
   std::lock_guard<std::mutex> lock(mutex_);
   callCounts_.clear();
   editNotices_.clear();
   midiOutput_.clear();
+  sizeRequests_.clear();
 }
 
 namespace {
@@ -347,7 +358,7 @@ VstIntPtr VstHost::Callback(vst::AEffect* effect, VstInt32 opcode, VstInt32 inde
   return opcode == vst::audioMasterVersion ? vst::kVstVersion : 0;
 }
 
-VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* ptr, float opt) {
+VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++callCounts_[opcode];
   if (scanner_) return 0;
@@ -406,10 +417,14 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, 
     case vst::audioMasterCanDo: {
       if (!ptr) return 0;
       const char* question = static_cast<const char*>(ptr);
+      if (std::strcmp(question, "sizeWindow") == 0) return resizesWindow_ ? 1 : 0;
       for (const char* known : kHostCanDo)
         if (std::strcmp(question, known) == 0) return 1;
       return 0;
     }
+    case vst::audioMasterSizeWindow:
+      sizeRequests_.push_back({index, static_cast<std::int32_t>(value)});
+      return resizesWindow_ ? 1 : 0;
     case vst::audioMasterUpdateDisplay: editNotices_.push_back({EditNotice::kUpdateDisplay, 0, 0}); return 1;
     case vst::audioMasterBeginEdit: editNotices_.push_back({EditNotice::kBeginEdit, index, 0}); return 1;
     case vst::audioMasterEndEdit: editNotices_.push_back({EditNotice::kEndEdit, index, 0}); return 1;

@@ -28,6 +28,12 @@ struct EditNotice {
   float value = 0;
 };
 
+// A window size the instance asked for with audioMasterSizeWindow.
+struct WindowSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
 // The transport as the host reports it to audioMasterGetTime.
 struct Transport {
   double samplePos = 0;
@@ -54,6 +60,9 @@ class VstHost {
   void SetProcessLevel(std::int32_t level);
   // A scanner answers 0 to every request, as plug-in scanners of some hosts do.
   void SetScanner(bool scanner);
+  // Whether audioMasterSizeWindow answers 1 (the host resizes its window,
+  // the default) or 0, as hosts that cannot resize theirs do.
+  void SetSizeWindowAnswer(bool resizes);
 
   // Loads the file and creates the instance; false with a one-line reason.
   bool Load(const std::string& path, std::string* error);
@@ -100,6 +109,8 @@ class VstHost {
   std::int64_t CallCount(vst::VstInt32 opcode) const;
   std::vector<EditNotice> EditNotices() const;
   std::vector<MidiMessage> MidiOutput() const;
+  // The sizes asked for with audioMasterSizeWindow, whatever the answer.
+  std::vector<WindowSize> SizeRequests() const;
   void ClearLog();
 
   // The callback every instance receives; finds its host by the effect record.
@@ -124,6 +135,7 @@ class VstHost {
   std::int32_t vendorVersion_ = 1;
   std::int32_t processLevel_ = vst::kVstProcessLevelRealtime;
   bool scanner_ = false;
+  bool resizesWindow_ = true;
   double sampleRate_ = 44100;
   std::int32_t blockSize_ = 512;
   Transport transport_;
@@ -131,6 +143,7 @@ class VstHost {
   std::map<vst::VstInt32, std::int64_t> callCounts_;
   std::vector<EditNotice> editNotices_;
   std::vector<MidiMessage> midiOutput_;
+  std::vector<WindowSize> sizeRequests_;
 
   // Storage of the last SendMidi call; plug-ins may look at it until the next block.
   std::vector<vst::VstMidiEvent> shortEvents_;

@@ -1,20 +1,28 @@
 // A plug-in host's window on the X server, for tests of an editor embedded
 // the way hosts embed it: the panel's controls located, synthetic pointer
 // input (XTest), and the host's event loop turned while the input takes
-// effect. Skips without an X server (DISPLAY).
+// effect. Instances get a configuration folder of the test's own. Skips
+// without an X server (DISPLAY).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
+#include "instrument/PanelCommands.h"
 #include "instrument/panel/PanelLayout.h"
+#include "plugin/PanelSizes.h"
+#include "tests/config/UserFolders.h"
 
 // Last: Xlib's macros must not meet the headers above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+
+#include "tests/ui/x11/X11User.h"
 
 class EmbeddingHost : public testing::Test {
  protected:
@@ -30,6 +38,8 @@ class EmbeddingHost : public testing::Test {
     using namespace std::chrono_literals;
     const char* name = std::getenv("DISPLAY");
     if (!name || !name[0]) GTEST_SKIP() << "no X server (DISPLAY)";
+    // A panel size chosen in one test would be the next one's.
+    testfolders::UseFreshUserFolders();
     XInitThreads();
     // A server that resets when its last client leaves refuses connections
     // for a moment: the previous test may just have left.
@@ -100,10 +110,62 @@ class EmbeddingHost : public testing::Test {
     Button(false);
   }
 
+  // The user choosing "Panel Size" > `percent` % in the options menu of the
+  // panel at 100 %: the click holds the host's thread in the menu, and the
+  // user picks the entry by keys from a connection of its own.
+  void ChoosePanelSize(int percent) {
+    // The panel takes input once its window shows.
+    ASSERT_TRUE(RunUntil([&] { return Shows(PluginWindow()); }));
+    int step = 0;
+    while (step < kZoomStepCount - 1 && kZoomSteps[step] != percent) ++step;
+    std::atomic<bool> done{false};
+    std::thread user([&done, step] {
+      if (Display* display = x11user::OpenDisplay()) {
+        x11user::User user(display);
+        if (user.WaitForWindow("menu") && user.WaitForKeyboardGrab()) {
+          // Up to the last entry, Panel Size; Right opens it at 100 %.
+          user.Key(XK_Up);
+          user.Key(XK_Right);
+          for (int i = 0; i < step; ++i) user.Key(XK_Down);
+          user.Key(XK_Return);
+        }
+        XCloseDisplay(display);
+      }
+      done = true;
+    });
+    // Each click lands apart from the last, or two would make a double click.
+    const graphics::Rect options = ControlArea(panel::kOptionsMenu);
+    const int x = menuClicks_++ % 2 == 0 ? options.left + 2 : options.right - 3;
+    MoveTo(x, (options.top + options.bottom) / 2);
+    Button(true);
+    Button(false);
+    EXPECT_TRUE(RunUntil([&] { return done.load(); }));
+    user.join();
+  }
+
+  // A window's width and height; the plug-in's window is the host window's child.
+  std::pair<int, int> SizeOf(Window window) {
+    XWindowAttributes attributes{};
+    if (!window || !XGetWindowAttributes(display_, window, &attributes)) return {0, 0};
+    return {attributes.width, attributes.height};
+  }
+  bool Shows(Window window) {
+    XWindowAttributes attributes{};
+    return window && XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable;
+  }
+  Window PluginWindow() {
+    Window root, parent, *children = nullptr, found = 0;
+    unsigned count = 0;
+    if (XQueryTree(display_, hostWindow_, &root, &parent, &children, &count) && count > 0) found = children[count - 1];
+    if (children) XFree(children);
+    return found;
+  }
+
   void* ParentHandle() const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(hostWindow_)); }
 
   Display* display_ = nullptr;
   Window hostWindow_ = 0;
+  int menuClicks_ = 0;
 
  private:
   void TurnAndWait() {
