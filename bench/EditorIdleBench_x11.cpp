@@ -66,9 +66,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int screen = DefaultScreen(display);
-  const Window host =
-      XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, Zoomed(panel::kPanelWidth, zoom),
-                          Zoomed(panel::kPanelHeight, zoom), 0, 0, 0);
+  const Window host = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, Zoomed(panel::kPanelWidth, zoom),
+                                          Zoomed(panel::kPanelHeight, zoom), 0, 0, 0);
   XSelectInput(display, host, StructureNotifyMask);
   XMapWindow(display, host);
   XEvent event;

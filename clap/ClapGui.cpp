@@ -55,7 +55,7 @@ bool ClapPlugin::GuiCreate(const clap_plugin* plugin, const char* api, bool isFl
   // A size the user picks on the panel is the host's to grant.
   self->editor_->SetResizeRequest([self](int width, int height) {
     return self->hostGui_ && self->hostGui_->request_resize(self->host_, static_cast<std::uint32_t>(width),
-                                                           static_cast<std::uint32_t>(height));
+                                                            static_cast<std::uint32_t>(height));
   });
   return true;
 }

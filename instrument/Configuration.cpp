@@ -9,10 +9,10 @@
 #include <string>
 
 #include "instrument/Synth.h"
-#include "plugin/PanelSizes.h"
 #include "platform/FileSystem.h"
 #include "platform/KnownFolders.h"
 #include "platform/ProfileFile.h"
+#include "plugin/PanelSizes.h"
 
 namespace configuration {
 

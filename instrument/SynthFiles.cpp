@@ -5,9 +5,9 @@
 
 #include "instrument/ProgramFiles.h"
 #include "instrument/Synth.h"
-#include "plugin/PanelSizes.h"
 #include "platform/FileSystem.h"
 #include "platform/ModuleResource.h"
+#include "plugin/PanelSizes.h"
 
 namespace {
 

@@ -37,8 +37,7 @@ double HostScale(const LV2_Feature* const* features) {
   for (const LV2_Options_Option* option = options; option->key != 0 || option->value; ++option) {
     if (option->key != scaleKey || !option->value) continue;
     if (option->type == floatType && option->size == sizeof(float)) return *static_cast<const float*>(option->value);
-    if (option->type == doubleType && option->size == sizeof(double))
-      return *static_cast<const double*>(option->value);
+    if (option->type == doubleType && option->size == sizeof(double)) return *static_cast<const double*>(option->value);
   }
   return 0;
 }

@@ -3,8 +3,8 @@
 #include "instrument/panel/PanelButtons.h"
 #include "instrument/panel/PanelLayout.h"
 #include "plugin/EditorDelegate.h"
-#include "ui/PanelZoom.h"
 #include "ui/Editor.h"
+#include "ui/PanelZoom.h"
 
 namespace panel {
 
@@ -12,7 +12,6 @@ namespace {
 // How long a host has to make its window the size it granted.
 constexpr auto kHostResizeGrace = std::chrono::seconds(2);
 }  // namespace
-
 
 PanelEditor::PanelEditor(EditorDelegate& instrument, EditorFactory makeWindow)
     : instrument_(instrument),

@@ -182,7 +182,8 @@ bool TempoMenu::Render(Editor& graphics) {
   parameter->FormatValue(Value(), true, text, true);
   if (!text[0]) return true;
   const Rect& area = Area();
-  return graphics.DrawText(Style(), text, {area.left, area.top + Zoomed(kTempoTextDrop, graphics.Zoom()), area.right, area.bottom});
+  return graphics.DrawText(Style(), text,
+                           {area.left, area.top + Zoomed(kTempoTextDrop, graphics.Zoom()), area.right, area.bottom});
 }
 
 void TempoMenu::HandlePress(int /*x*/, int /*y*/, const PointerMods& /*mods*/) {

@@ -9,8 +9,8 @@
 
 #include "graphics/RasterPng.h"
 #include "instrument/panel/PanelLayout.h"
-#include "ui/ImageCache.h"
 #include "platform/DynamicLibrary.h"
+#include "ui/ImageCache.h"
 
 namespace {
 
