@@ -153,6 +153,7 @@ TEST_F(ClapEditorTest, APanelSizeChosenOnThePanelIsAskedOfTheHostWhichMayRefuse)
   host_.SetResizeAnswer(true, true);
   ChoosePanelSize(200);
   ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() == 2; }));
+  GrowHostWindow(2192, 790);
   EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
   EXPECT_EQ(size(), std::make_pair(2192u, 790u));
   gui_->destroy(plugin);

@@ -125,6 +125,7 @@ TEST_F(Lv2UiTest, APanelSizeChosenOnThePanelIsAskedOfTheHostWhichMayRefuse) {
   host_.SetResizeAnswer(true);
   ChoosePanelSize(200);
   ASSERT_TRUE(RunUntil([&] { return host_.ResizeRequests().size() > opened + 1; }));
+  GrowHostWindow(2192, 790);
   EXPECT_TRUE(RunUntil([&] { return SizeOf(PluginWindow()) == std::make_pair(2192, 790); }));
   host_.CloseUi();
   EXPECT_EQ(host_.OffUiThreadCalls(), 0);

@@ -65,11 +65,14 @@ double XftDpiOf(const char* resources) {
   return dpi;
 }
 
-int X11SystemZoom(Display* display) {
+double DisplayDpi(Display* display) { return display ? XftDpiOf(XResourceManagerString(display)) : 0.0; }
+
+int SystemZoomFrom(double displayDpi) {
   const double toolkit = ToolkitScale();
   if (toolkit > 0.0) return NearestZoom(toolkit);
-  const double dpi = display ? XftDpiOf(XResourceManagerString(display)) : 0.0;
-  return dpi > 0.0 ? NearestZoom(dpi / kBaseDpi) : kDefaultZoom;
+  return displayDpi > 0.0 ? NearestZoom(displayDpi / kBaseDpi) : kDefaultZoom;
 }
+
+int X11SystemZoom(Display* display) { return SystemZoomFrom(DisplayDpi(display)); }
 
 }  // namespace x11

@@ -11,6 +11,12 @@ namespace x11 {
 // when it is absent or not a positive number.
 double XftDpiOf(const char* resources);
 
+// The display's Xft.dpi resource, or 0 (also for a null display).
+double DisplayDpi(Display* display);
+// The zoom step of the toolkits' variables (read now), else of `displayDpi`
+// over 96, else 100 %.
+int SystemZoomFrom(double displayDpi);
+
 // Editor thread. The zoom step nearest GDK_SCALE (an integer, times
 // GDK_DPI_SCALE when that is set), else QT_SCALE_FACTOR, else the display's
 // Xft.dpi over 96; 100 % when none is set to a usable number. A null

@@ -152,16 +152,16 @@ bool X11Editor::HostWindowSize(int* width, int* height) const {
 
 int X11Editor::SystemZoom() const {
   if (display_) return x11::X11SystemZoom(display_);
-  // Asking needs a connection of its own; the desktop's scale is read once
-  // per process, so that making an editor stays quick.
-  static const int zoom = [] {
+  // The display's resources need a connection of their own: they are read
+  // once per process, so that making an editor stays quick.
+  static const double displayDpi = [] {
     InitXlibThreads();
     Display* display = XOpenDisplay(nullptr);
-    const int found = x11::X11SystemZoom(display);
+    const double dpi = x11::DisplayDpi(display);
     if (display) XCloseDisplay(display);
-    return found;
+    return dpi;
   }();
-  return zoom;
+  return x11::SystemZoomFrom(displayDpi);
 }
 
 void X11Editor::CloseWindow() {

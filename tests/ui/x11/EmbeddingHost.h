@@ -144,6 +144,11 @@ class EmbeddingHost : public testing::Test {
   }
 
   // A window's width and height; the plug-in's window is the host window's child.
+  // What a host does with a size it grants: its window makes room.
+  void GrowHostWindow(int width, int height) {
+    XResizeWindow(display_, hostWindow_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(display_, False);
+  }
   std::pair<int, int> SizeOf(Window window) {
     XWindowAttributes attributes{};
     if (!window || !XGetWindowAttributes(display_, window, &attributes)) return {0, 0};
