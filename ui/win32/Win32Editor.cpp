@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "platform/Module.h"
+#include "plugin/EditorDelegate.h"
 #include "ui/EditorWindow.h"
 
 namespace {
@@ -88,8 +89,14 @@ void* Win32Editor::OpenWindow(void* parent) {
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
   }
   const int registrations = ++windowClassRegistrations;
-  HWND made = CreateWindowExA(0, kWindowClassName, "Kestrion", WS_CHILD | WS_VISIBLE, x, y, width, height, parent_,
-                              nullptr, ModuleInstance(), this);
+  HWND made;
+  {
+    // The panel draws itself at the size its display asks for, so the
+    // system need not scale its pixels.
+    win32::DpiAwarenessScope dpi(parent_);
+    made = CreateWindowExA(0, kWindowClassName, "Kestrion", WS_CHILD | WS_VISIBLE, x, y, width, height, parent_,
+                           nullptr, ModuleInstance(), this);
+  }
   if (!made) {
     // A window that failed after its creation message was forgotten (and
     // counted off) as it went.
@@ -124,6 +131,36 @@ void Win32Editor::ForgetWindow() {
   --windowClassRegistrations;
 }
 
+// -- the panel's size ---------------------------------------------------------------
+
+void Win32Editor::ResizeWindow() {
+  if (!window_) return;
+  // The entry's control is about to be built again at the new size.
+  CloseTextEntry();
+  SetWindowPos(window_, nullptr, 0, 0, Width(), Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Drawn whole at the next paint, once the controls are built again.
+  InvalidateRect(window_, nullptr, FALSE);
+}
+
+bool Win32Editor::ResizeHostWindow(int width, int height) {
+  if (!parent_ || !IsWindow(parent_)) return false;
+  // A frame, a caption or a menu bar keeps its size around the new client area.
+  RECT outer, client;
+  GetWindowRect(parent_, &outer);
+  GetClientRect(parent_, &client);
+  const int frameWidth = (outer.right - outer.left) - client.right;
+  const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+  return SetWindowPos(parent_, nullptr, 0, 0, width + frameWidth, height + frameHeight,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+}
+
+int Win32Editor::SystemZoom() const { return win32::ZoomOfDpi(win32::DpiOf(window_ ? parent_ : nullptr)); }
+
+void Win32Editor::FollowDisplayScale(UINT dpi) {
+  if (Delegate() && Delegate()->ChosenPanelZoom() != 0) return;
+  RequestZoom(win32::ZoomOfDpi(dpi), false);
+}
+
 // -- the window procedure --------------------------------------------------------
 
 LRESULT CALLBACK Win32Editor::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -145,6 +182,11 @@ LRESULT Win32Editor::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
   if (message == WM_NCDESTROY) {
     ForgetWindow();
     return DefWindowProcA(window, message, wParam, lParam);
+  }
+  // Taken even while an entry is typed into: the size changes at a later tick.
+  if (message == WM_DPICHANGED_AFTERPARENT || message == WM_DPICHANGED) {
+    FollowDisplayScale(message == WM_DPICHANGED ? LOWORD(wParam) : win32::DpiOf(window));
+    return 0;
   }
   if (textEntry_ && entryState_ == kEntryFocused) {
     // The entry is being typed into: a press on the panel discards it, and

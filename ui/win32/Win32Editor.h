@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "Win32Dpi.h"
 #include "ui/Editor.h"
 
 class Win32Editor : public Editor {
@@ -42,6 +43,9 @@ class Win32Editor : public Editor {
   void CloseWindow() override;
   void* GetWindowHandle() const override { return window_; }
   bool GetClipboardText(char* out) override;
+  void ResizeWindow() override;
+  bool ResizeHostWindow(int width, int height) override;
+  int SystemZoom() const override;
 
   // Editor thread. The system colour dialog, started from `colour`; true
   // (and `colour` replaced) on OK. No control of this panel asks for one.
@@ -63,13 +67,17 @@ class Win32Editor : public Editor {
   void ForgetWindow();
   // The host's top-level window, found once and cached.
   HWND HostMainWindow();
+  // The window moved to a display of another scale: the panel follows it
+  // there unless the user chose its size.
+  void FollowDisplayScale(UINT dpi);
 
   // Menus and dialogs run a message loop of their own; the panel's ticks
-  // wait until they are closed.
+  // wait until they are closed. They are as DPI aware as the panel.
   struct ModalScope {
-    explicit ModalScope(Win32Editor* editor) : editor_(editor) { ++editor_->modalDepth_; }
+    explicit ModalScope(Win32Editor* editor) : editor_(editor), dpi_(editor->window_) { ++editor_->modalDepth_; }
     ~ModalScope() { --editor_->modalDepth_; }
     Win32Editor* editor_;
+    win32::DpiAwarenessScope dpi_;
   };
 
   HWND window_ = nullptr;

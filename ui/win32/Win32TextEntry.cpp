@@ -25,11 +25,16 @@ void Win32Editor::OpenTextEntry(Control* control, const TextStyle& style, const 
     alignment = ES_CENTER;
   else if (style.alignment == kAlignRight)
     alignment = ES_RIGHT;
-  HWND entry =
-      CreateWindowExA(0, "EDIT", text ? text : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | alignment,
-                      rect.left, rect.top, rect.right - rect.left + 1, rect.bottom - rect.top + 1, window_,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextEntryId)),
-                      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE)), nullptr);
+  HWND entry;
+  {
+    // In the panel's pixels, like the window it lies on.
+    win32::DpiAwarenessScope dpi(window_);
+    entry =
+        CreateWindowExA(0, "EDIT", text ? text : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | alignment,
+                        rect.left, rect.top, rect.right - rect.left + 1, rect.bottom - rect.top + 1, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextEntryId)),
+                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window_, GWLP_HINSTANCE)), nullptr);
+  }
   if (!entry) return;
   // The press that opened the entry ends here: while it is typed into, the
   // panel takes no release.

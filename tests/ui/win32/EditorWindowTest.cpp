@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/ui/win32/MessagePump.h"
+#include "tests/ui/win32/SystemInput.h"
 #include "tests/vst2/TestHost.h"
 #include "vst2/VstAbi.h"
 
@@ -57,46 +58,11 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+using win32test::MoveTo;
 using win32test::PumpFor;
 using win32test::PumpUntil;
-
-// -- input through the system's queue ---------------------------------------
-
-void SendMouse(DWORD flags, int screenX = 0, int screenY = 0) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  if (flags & MOUSEEVENTF_MOVE) {
-    flags |= MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = MulDiv(screenX, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screenY, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof input);
-}
-
-POINT OnScreen(HWND window, int x, int y) {
-  POINT point{x, y};
-  ClientToScreen(window, &point);
-  return point;
-}
-
-void MoveTo(HWND window, int x, int y) {
-  const POINT point = OnScreen(window, x, y);
-  SendMouse(MOUSEEVENTF_MOVE, point.x, point.y);
-}
-
-void Key(WORD key, bool up = false) {
-  INPUT input = {};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &input, sizeof input);
-}
-
-void Tap(WORD key) {
-  Key(key);
-  Key(key, true);
-}
+using win32test::SendMouse;
+using win32test::Tap;
 
 // Waits (on a helper thread) for a window of `className` or `title`.
 HWND WaitForWindow(const char* className, const char* title, int timeoutMs = 5000) {
@@ -184,17 +150,7 @@ class EditorWindowTest : public testing::Test {
   // A press on the bare panel: the next press at an earlier spot is then
   // no double click.
   void ClickAway() { Click(300, 40); }
-  void Drag(int x, int y, int dy) {
-    MoveTo(editor, x, y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    PumpFor(20);
-    for (int step = 1; step <= 4; ++step) {
-      MoveTo(editor, x, y + dy * step / 4);
-      PumpFor(20);
-    }
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    PumpFor(60);
-  }
+  void Drag(int x, int y, int dy) { win32test::Drag(editor, x, y, dy); }
   // Presses the button at (x, y), which opens a menu or box; `answer` runs
   // on another thread while the press is being handled.
   void PressAndAnswer(int x, int y, const std::function<void()>& answer) {
