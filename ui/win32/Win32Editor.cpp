@@ -154,6 +154,14 @@ bool Win32Editor::ResizeHostWindow(int width, int height) {
                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
 }
 
+bool Win32Editor::HostWindowSize(int* width, int* height) const {
+  RECT client;
+  if (!parent_ || !IsWindow(parent_) || !GetClientRect(parent_, &client)) return false;
+  *width = client.right;
+  *height = client.bottom;
+  return true;
+}
+
 int Win32Editor::SystemZoom() const { return win32::ZoomOfDpi(win32::DpiOf(window_ ? parent_ : nullptr)); }
 
 void Win32Editor::FollowDisplayScale(UINT dpi) {

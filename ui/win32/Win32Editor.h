@@ -45,6 +45,7 @@ class Win32Editor : public Editor {
   bool GetClipboardText(char* out) override;
   void ResizeWindow() override;
   bool ResizeHostWindow(int width, int height) override;
+  bool HostWindowSize(int* width, int* height) const override;
   int SystemZoom() const override;
 
   // Editor thread. The system colour dialog, started from `colour`; true
