@@ -177,7 +177,8 @@ LRESULT CALLBACK Win32Editor::WindowProc(HWND window, UINT message, WPARAM wPara
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(editor));
     editor->window_ = window;
     SetTimer(window, kTimerId, static_cast<UINT>(editor->TimerPeriodMs()), nullptr);
-    SetFocus(window);
+    // The keyboard stays with the host (its space bar starts the transport):
+    // the panel takes it only for a text entry.
     return 0;
   }
   Win32Editor* editor = EditorOf(window);
@@ -258,7 +259,6 @@ LRESULT Win32Editor::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         entryState_ = kEntryCommit;
         return 0;
       }
-      SetFocus(window);
       SetCapture(window);
       PointerPressed(x, y, ModsOf(wParam));
       return 0;

@@ -87,6 +87,7 @@ class Win32Editor : public Editor {
   Control* editedControl_ = nullptr;
   const EffectParameter* editedParameter_ = nullptr;
   WNDPROC previousEntryProc_ = nullptr;
+  HWND focusBeforeEntry_ = nullptr;  // where the keyboard returns when the entry closes
   int entryState_ = kEntryIdle;
   int modalDepth_ = 0;
   std::unique_ptr<COLORREF[]> customColours_;

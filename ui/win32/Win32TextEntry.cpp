@@ -51,6 +51,7 @@ void Win32Editor::OpenTextEntry(Control* control, const TextStyle& style, const 
   previousEntryProc_ =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrA(entry, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextEntryProc)));
   SetWindowLongPtrA(entry, GWLP_USERDATA, kTextEntryMarker);
+  focusBeforeEntry_ = GetFocus();
   SetFocus(entry);
 }
 
@@ -60,8 +61,9 @@ void Win32Editor::CloseTextEntry() {
     textEntry_ = nullptr;
     SetWindowLongPtrA(entry, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousEntryProc_));
     DestroyWindow(entry);
-    // Keys reach the panel again.
-    if (window_) SetFocus(window_);
+    // The keyboard goes back to where it was, the host's window as a rule.
+    if (focusBeforeEntry_ && IsWindow(focusBeforeEntry_) && focusBeforeEntry_ != entry) SetFocus(focusBeforeEntry_);
+    focusBeforeEntry_ = nullptr;
   }
   if (textEntryFont_) DeleteObject(textEntryFont_);
   textEntryFont_ = nullptr;
