@@ -313,7 +313,8 @@ void VstPlugin::SetEditorRect(int width, int height) {
 void VstPlugin::Idle(bool editorIdle) {
   if (!editor_) return;
   if (editorIdle) editor_->Window().HandleHostIdle();
-  editor_->Idle();
+  // An editor driving itself does the idle work in its own turns.
+  if (!editorDrivesItself_) editor_->Idle();
 }
 
 VstIntPtr VstPlugin::CanDo(const char* question) {
