@@ -285,8 +285,8 @@ VstIntPtr VstPlugin::OpenEditor(void* parent) {
 VstIntPtr VstPlugin::CloseEditor() {
   if (!editor_) return 0;
   editor_->Window().CloseWindow();
-  heldKey_ = -1;
   EffectBase::Lock lock(*instrument_);
+  heldKey_ = -1;
   editor_.reset();
   return 1;
 }

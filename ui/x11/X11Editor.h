@@ -46,6 +46,7 @@ class X11Editor : public Editor {
 
   // Editor thread, as in Editor.
   void ResizeWindow() override;
+  // Any thread while the window is open: only the host's window changes.
   bool ResizeHostWindow(int width, int height) override;
   int SystemZoom() const override;
   void PresentArea(const Rect& area) override;

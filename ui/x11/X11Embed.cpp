@@ -17,19 +17,15 @@ void AnnounceEmbedding(Display* display, Window window) {
 
 Atom EmbedMessageType(Display* display) { return XInternAtom(display, "_XEMBED", False); }
 
-bool ApplyEmbedMessage(const XClientMessageEvent& message, Atom type, EmbedState& state) {
-  if (message.format != 32 || message.message_type != type) return false;
+void ApplyEmbedMessage(const XClientMessageEvent& message, Atom type, EmbedState& state) {
+  if (message.format != 32 || message.message_type != type) return;
   switch (message.data.l[1]) {
-    case kEmbeddedNotify: state.embedder = static_cast<Window>(message.data.l[3]); break;
-    case kWindowActivate: state.active = true; break;
-    case kWindowDeactivate: state.active = false; break;
     case kFocusIn: state.focused = true; break;
     case kFocusOut: state.focused = false; break;
     case kModalityOn: state.hostModal = true; break;
     case kModalityOff: state.hostModal = false; break;
-    default: break;  // focus moves between the host's widgets: not ours to follow
+    default: break;
   }
-  return true;
 }
 
 }  // namespace x11

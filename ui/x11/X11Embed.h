@@ -8,22 +8,19 @@
 
 namespace x11 {
 
-// The messages a host sends (the second word of the client message).
+// The messages of a host's that change something here (the second word of
+// the client message).
 enum EmbedMessage {
-  kEmbeddedNotify = 0,
-  kWindowActivate = 1,
-  kWindowDeactivate = 2,
   kFocusIn = 4,
   kFocusOut = 5,
   kModalityOn = 10,
   kModalityOff = 11,
 };
 
-// What the host has told the window so far.
+// What the host has told the window so far; its other messages (embedded,
+// activated) ask for nothing.
 struct EmbedState {
-  Window embedder = 0;     // the host's window holding ours, once it said so
-  bool active = false;     // the host's top-level window is the active one
-  bool focused = false;    // the host passes its keys on to the window
+  bool focused = false;    // the keys the host passes on are the window's
   bool hostModal = false;  // a dialog of the host's takes the input
 };
 
@@ -34,8 +31,8 @@ void AnnounceEmbedding(Display* display, Window window);
 // The atom naming the protocol's client messages.
 Atom EmbedMessageType(Display* display);
 
-// Applies one client message to `state`; false when the message is not of
-// the protocol (`type`: EmbedMessageType).
-bool ApplyEmbedMessage(const XClientMessageEvent& message, Atom type, EmbedState& state);
+// Applies a client message of the protocol (`type`: EmbedMessageType) to
+// `state`; any other changes nothing.
+void ApplyEmbedMessage(const XClientMessageEvent& message, Atom type, EmbedState& state);
 
 }  // namespace x11

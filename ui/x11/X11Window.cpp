@@ -50,6 +50,7 @@ X11Editor::X11Editor(EditorDelegate* delegate, int width, int height) : Editor(d
 X11Editor::~X11Editor() { CloseWindow(); }
 
 void* X11Editor::OpenWindow(void* parent) {
+  StopDriver();
   // Opened again without a close, the window keeps its place in the parent.
   int x = 0, y = 0;
   if (window_) {
@@ -303,7 +304,10 @@ void X11Editor::HandleButton(XButtonEvent& event) {
 }
 
 void X11Editor::HandleKey(XKeyEvent& event) {
-  if (event.type == KeyPress && !embed_.hostModal) {
+  // A key the host passes on is the panel's only while the host says the
+  // panel has the focus.
+  const bool offered = !event.send_event || embed_.focused;
+  if (event.type == KeyPress && offered && !embed_.hostModal) {
     // Space is the host's transport key, whatever the pointer is over.
     const int code = x11::EditorKeyCode(XLookupKeysym(&event, 0));
     if (code >= 0 && code != kKeySpace && KeyPressed(event.x, event.y, code)) return;
