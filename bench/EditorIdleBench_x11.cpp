@@ -76,11 +76,15 @@ int main(int argc, char** argv) {
 
   vst::AEffect* effect = CreateKestrion(&Host);
   effect->dispatcher(effect, vst::effOpen, 0, 0, nullptr, 0);
+  // The size is set before the window opens: from then on the editor's own
+  // thread may be drawing it.
+  vst::ERect* rect = nullptr;
+  effect->dispatcher(effect, vst::effEditGetRect, 0, 0, &rect, 0);
+  EditorOf(effect)->ShowAtZoom(zoom, false);
   if (!effect->dispatcher(effect, vst::effEditOpen, 0, 0, reinterpret_cast<void*>(host), 0)) {
     std::fprintf(stderr, "the editor did not open\n");
     return 1;
   }
-  EditorOf(effect)->ShowAtZoom(zoom, false);
   auto* editor = dynamic_cast<X11Editor*>(&EditorOf(effect)->Window());
   // The first paint, then quiet.
   IdleUntil(effect, Clock::now() + std::chrono::milliseconds(500));

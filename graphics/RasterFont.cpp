@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 #include "graphics/RasterBlit.h"
@@ -32,6 +33,11 @@ int GlyphOriginX(int lineHeight) { return std::min(lineHeight / 4 + 2, 64); }
 // so that sub-pixel (coloured) rendering still gives one figure.
 int CoverageOf(std::uint32_t pixel) { return (RedOf(pixel) + GreenOf(pixel) + BlueOf(pixel) + 1) / 3; }
 
+std::recursive_mutex& TextMutex() {
+  static std::recursive_mutex mutex;
+  return mutex;
+}
+
 struct TextLine {
   int start;
   int end;  // byte positions in the text
@@ -39,6 +45,9 @@ struct TextLine {
 };
 
 }  // namespace
+
+TextLock::TextLock() { TextMutex().lock(); }
+TextLock::~TextLock() { TextMutex().unlock(); }
 
 RasterCachedFont::RasterCachedFont() {
   std::fill(std::begin(characterIndex_), std::end(characterIndex_), -1);
@@ -98,6 +107,7 @@ bool RasterCachedFont::DrawsNatively(const RasterBitmap* bitmap, int format) con
 
 int RasterCachedFont::DrawText(RasterBitmap* bitmap, const char* text, int length, Rect* rect, int format) {
   if (!text || !rect) return 0;
+  TextLock hold;
   if (length < 0) length = static_cast<int>(std::strlen(text));
   if (DrawsNatively(bitmap, format) && !(format & kTextMeasureOnly)) {
     RasterNativeText style;

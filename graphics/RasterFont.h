@@ -32,6 +32,18 @@ constexpr int kFontEffectFlags = 0x1F7;  // outline, shadow and the like: never 
 constexpr int kFontOwnsHandle = 0x200;   // the system font is deleted with this object
 constexpr int kFontPrefersNative = 0x400;
 
+// Text is drawn by one thread at a time: every font of the process shares
+// the glyph canvas, and editors on threads of their own may share a font,
+// whose colour and clip are set before it draws. Held across a font's
+// settings and drawing; DrawText takes it too. Re-entrant.
+class TextLock {
+ public:
+  TextLock();
+  ~TextLock();
+  TextLock(const TextLock&) = delete;
+  TextLock& operator=(const TextLock&) = delete;
+};
+
 class RasterFont {
  public:
   virtual ~RasterFont() = default;

@@ -250,6 +250,7 @@ bool Editor::DrawImage(RasterBitmap* image, const Rect& dest, int srcX, int srcY
 
 bool Editor::DrawText(TextStyle& style, const char* text, const Rect& rect) {
   if (!text || !text[0]) return true;
+  graphics::TextLock hold;  // the font may be another editor's too
   if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
   graphics::RasterCachedFont* font = style.cachedFont;
   if (!font) return false;
@@ -275,6 +276,7 @@ bool Editor::MeasureText(TextStyle& style, const char* text, Rect* rect) {
   if (!rect) return false;
   if (!style.cachedFont) style.cachedFont = fontcache::FindOrCreate(style);
   if (!style.cachedFont) return false;
+  graphics::TextLock hold;
   Rect box{rect->left, rect->top, rect->left, rect->top};
   style.cachedFont->DrawText(nullptr, text ? text : "", -1, &box, graphics::kTextMeasureOnly);
   *rect = {box.left, box.top, box.right, box.bottom};

@@ -92,13 +92,26 @@ class Editor : public EditorView {
   // Host UI thread: the zoom step nearest the scale the system's desktop
   // asks applications to draw at, for a panel whose user chose none.
   virtual int SystemZoom() const { return kDefaultZoom; }
+  // Host UI thread, before OpenWindow: the window drives itself (events and
+  // ticks) from a thread of its own whenever the host's idle calls come
+  // slower than the frame rate, for a format whose hosts may never idle;
+  // `idleWork` is the host-idle work, run at each turn with the editor to
+  // itself. False when the window cannot.
+  virtual bool EnableOwnDriver(std::function<void()> /*idleWork*/) { return false; }
+  // Host UI thread: a key the host passes on (an EditorKey), for the control
+  // under the pointer; false when no control takes it or the editor is busy.
+  virtual bool HostKeyPressed(int /*key*/) { return false; }
+  // Host UI thread, after OpenWindow: the size of the host's window when
+  // the panel was opened in it; false when unknown.
+  virtual bool ParentSizeAtOpen(int* /*width*/, int* /*height*/) const { return false; }
   // Decodes the image resource `id` when `name` ends in ".png"; else null.
   // Also called while the panel is built, on the host UI/dispatcher thread.
   virtual std::unique_ptr<graphics::RasterBitmap> LoadImageResource(int id, const char* name);
 
   // -- the plug-in's side (EditorView; threads as noted there) ----------
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
+  // Any thread: a host asks for the size while the editor's thread may change it.
+  int Width() const override { return width_.load(std::memory_order_relaxed); }
+  int Height() const override { return height_.load(std::memory_order_relaxed); }
   // Once the controls are attached: every parameter's control starts at the
   // parameter's current value, with its default as the control's default,
   // the command controls at their last posted states; then the drawing
@@ -226,8 +239,8 @@ class Editor : public EditorView {
   Rect drawArea_;
   int baseWidth_;
   int baseHeight_;
-  int width_;
-  int height_;
+  std::atomic<int> width_;
+  std::atomic<int> height_;
   int zoom_ = kDefaultZoom;
   int requestedZoom_ = 0;
   bool requestChosen_ = true;

@@ -103,6 +103,8 @@ enum EffectOpcode : VstInt32 {
   effIdle = 53,
   effGetParameterProperties = 56,
   effGetVstVersion = 58,
+  effEditKeyDown = 59,
+  effEditKeyUp = 60,
   effGetMidiKeyName = 66,
   effStartProcess = 71,
   effStopProcess = 72,
@@ -110,6 +112,18 @@ enum EffectOpcode : VstInt32 {
   effGetSpeakerArrangement = 69,
   effBeginSetProgram = 67,
   effEndSetProgram = 68,
+};
+
+// The virtual key codes of effEditKeyDown and effEditKeyUp (`value`); a key
+// with a character has it in `index` instead.
+enum VirtualKey : VstInt32 {
+  kVirtualKeySpace = 7,
+  kVirtualKeyLeft = 11,
+  kVirtualKeyUp = 12,
+  kVirtualKeyRight = 13,
+  kVirtualKeyDown = 14,
+  kVirtualKeyNumpad0 = 24,
+  kVirtualKeyNumpad9 = 33,
 };
 
 // Host callback opcodes (plug-in to host).

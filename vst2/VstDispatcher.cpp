@@ -1,6 +1,7 @@
 // The dispatcher: every request a host sends that is not audio, under the
-// instrument's mutex (idle calls excepted), plus the answers about parameters
-// as text, pins, can-do questions and the vendor extensions.
+// instrument's mutex (idle calls and the editor's opening and closing
+// excepted), plus the answers about parameters as text, pins, can-do
+// questions and the vendor extensions.
 #include "vst2/VstPlugin.h"
 
 #include <cstdio>
@@ -19,6 +20,32 @@ constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // "NvEf"
 constexpr VstIntPtr kExtensionAnswer = 0xBEEF;
 constexpr VstIntPtr kCanDoExtension = 0xBEEF0000;
 
+// The editor's code (EditorKey) of a key as effEditKeyDown gives it: its
+// character in `character`, or a virtual key code; -1 for keys the editor
+// knows nothing of.
+int EditorKeyOf(int character, VstIntPtr virtualKey) {
+  switch (virtualKey) {
+    case kVirtualKeySpace: return kKeySpace;
+    case kVirtualKeyUp: return kKeyUp;
+    case kVirtualKeyDown: return kKeyDown;
+    case kVirtualKeyLeft: return kKeyLeft;
+    case kVirtualKeyRight: return kKeyRight;
+    default: break;
+  }
+  if (virtualKey >= kVirtualKeyNumpad0 && virtualKey <= kVirtualKeyNumpad9)
+    return kKeyDigit0 + static_cast<int>(virtualKey - kVirtualKeyNumpad0);
+  if (character == ' ') return kKeySpace;
+  if (character >= '0' && character <= '9') return kKeyDigit0 + (character - '0');
+  if (character >= 'a' && character <= 'z') return kKeyLetterA + (character - 'a');
+  if (character >= 'A' && character <= 'Z') return kKeyLetterA + (character - 'A');
+  return -1;
+}
+
+// Sizes as askedSize_ holds them.
+std::uint32_t PackSize(int width, int height) {
+  return static_cast<std::uint32_t>(height & 0xFFFF) << 16 | static_cast<std::uint32_t>(width & 0xFFFF);
+}
+
 }  // namespace
 
 VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -36,6 +63,8 @@ VstIntPtr VstPlugin::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 in
       plugin->Idle(opcode == effEditIdle);
       return 0;
     }
+    if (opcode == effEditOpen) return plugin->OpenEditor(ptr);
+    if (opcode == effEditClose) return plugin->CloseEditor();
     // Hosts send events from the audio thread: no lock, no waiting.
     if (opcode == effProcessEvents) {
       if (!ptr) return 0;
@@ -109,21 +138,8 @@ VstIntPtr VstPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, 
       MakeEditor();
       *static_cast<ERect**>(ptr) = &editorRect_;
       return 1;
-    case effEditOpen: {
-      MakeEditor();
-      bool opened = false;
-      try {
-        opened = editor_->Window().OpenWindow(ptr) != nullptr;
-      } catch (...) {
-      }
-      if (!opened) editor_.reset();
-      return opened ? 1 : 0;
-    }
-    case effEditClose:
-      if (!editor_) return 0;
-      editor_->Window().CloseWindow();
-      editor_.reset();
-      return 1;
+    case effEditKeyDown:
+    case effEditKeyUp: return EditorKey(opcode == effEditKeyDown, index, value);
     case effIdentify: return kIdentifyAnswer;
     case effGetChunk:
       if (!ptr) return 0;
@@ -220,15 +236,74 @@ void VstPlugin::SetSpeakerArrangement(VstSpeakerArrangement* arrangement, bool o
 void VstPlugin::MakeEditor() {
   if (!editor_) {
     editor_ = std::make_unique<panel::PanelEditor>(*instrument_, makeEditor_);
-    // A host that cannot resize its window has it resized for it: the
-    // panel never shows cut off.
+    // Some hosts never idle the editor: it drives itself when they do not.
+    panel::PanelEditor* panel = editor_.get();
+    editorDrivesItself_ = editor_->Window().EnableOwnDriver([panel] { panel->Idle(); });
     editor_->SetResizeRequest([this](int width, int height) {
-      SetEditorRect(width, height);
-      if (CallHost(audioMasterSizeWindow, width, height) == 0) editor_->Window().ResizeHostWindow(width, height);
+      askedSize_.store(PackSize(width, height), std::memory_order_release);
+      FitHostWindow(width, height);
+      askedSize_.store(0, std::memory_order_release);
       return true;
     });
   }
-  SetEditorRect(editor_->Width(), editor_->Height());
+  const std::uint32_t asked = askedSize_.load(std::memory_order_acquire);
+  if (asked != 0)
+    SetEditorRect(static_cast<int>(asked & 0xFFFF), static_cast<int>(asked >> 16));
+  else
+    SetEditorRect(editor_->Width(), editor_->Height());
+}
+
+// A host that cannot resize its window has it resized for it: the panel
+// never shows cut off.
+void VstPlugin::FitHostWindow(int width, int height) {
+  if (CallHost(audioMasterSizeWindow, width, height) == 0) editor_->Window().ResizeHostWindow(width, height);
+}
+
+VstIntPtr VstPlugin::OpenEditor(void* parent) {
+  {
+    EffectBase::Lock lock(*instrument_);
+    MakeEditor();
+  }
+  auto& window = editor_->Window();
+  bool opened = false;
+  try {
+    opened = window.OpenWindow(parent) != nullptr;
+  } catch (...) {
+  }
+  if (!opened) {
+    EffectBase::Lock lock(*instrument_);
+    editor_.reset();
+    return 0;
+  }
+  // A parent smaller than the panel would cut it off.
+  int width = 0, height = 0;
+  if (window.ParentSizeAtOpen(&width, &height) && (width < window.Width() || height < window.Height()))
+    FitHostWindow(window.Width(), window.Height());
+  return 1;
+}
+
+VstIntPtr VstPlugin::CloseEditor() {
+  if (!editor_) return 0;
+  editor_->Window().CloseWindow();
+  EffectBase::Lock lock(*instrument_);
+  heldKey_ = -1;
+  editor_.reset();
+  return 1;
+}
+
+// Keys the editor does not use stay the host's (space, its transport key,
+// always); a release goes with its press.
+VstIntPtr VstPlugin::EditorKey(bool down, int character, VstIntPtr virtualKey) {
+  const int key = EditorKeyOf(character, virtualKey);
+  if (!editor_ || key < 0 || key == kKeySpace) return 0;
+  if (!down) {
+    const bool taken = key == heldKey_;
+    if (taken) heldKey_ = -1;
+    return taken ? 1 : 0;
+  }
+  const bool taken = editor_->Window().HostKeyPressed(key);
+  heldKey_ = taken ? key : -1;
+  return taken ? 1 : 0;
 }
 
 void VstPlugin::SetEditorRect(int width, int height) {
@@ -238,7 +313,8 @@ void VstPlugin::SetEditorRect(int width, int height) {
 void VstPlugin::Idle(bool editorIdle) {
   if (!editor_) return;
   if (editorIdle) editor_->Window().HandleHostIdle();
-  editor_->Idle();
+  // An editor driving itself does the idle work in its own turns.
+  if (!editorDrivesItself_) editor_->Idle();
 }
 
 VstIntPtr VstPlugin::CanDo(const char* question) {

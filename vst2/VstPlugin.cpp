@@ -50,8 +50,10 @@ VstPlugin::VstPlugin(AudioMasterCallback host, EditorFactory makeEditor)
   editorRect_ = {0, 0, static_cast<VstInt16>(panel::kPanelHeight), static_cast<VstInt16>(panel::kPanelWidth)};
 }
 
-// The editor goes first: its controls point at the instrument.
+// The editor goes first: its controls point at the instrument. A host that
+// never closed it has its thread stopped here, before the panel goes.
 VstPlugin::~VstPlugin() {
+  if (editor_) editor_->Window().CloseWindow();
   editor_.reset();
   instrument_.reset();
   effect_.object = nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -62,10 +63,22 @@ class VstPlugin final : public HostLink {
   vst::VstIntPtr CanDo(const char* question);
   vst::VstIntPtr VendorSpecific(int index, vst::VstIntPtr value, void* ptr, float opt);
   void Idle(bool editorIdle);
-  // Host UI/dispatcher: the editor, made when the host first asks for it or
-  // its size; the rectangle effEditGetRect reports follows it.
+  // Host UI/dispatcher, under the mutex: the editor, made when the host
+  // first asks for it or its size; the rectangle effEditGetRect reports
+  // follows it.
   void MakeEditor();
   void SetEditorRect(int width, int height);
+  // Host UI/dispatcher, without the mutex: the editor's own thread may be
+  // waiting for it, and opening a window again or closing it stops that
+  // thread first.
+  vst::VstIntPtr OpenEditor(void* parent);
+  vst::VstIntPtr CloseEditor();
+  // effEditKeyDown / effEditKeyUp: 1 when the editor took the key.
+  vst::VstIntPtr EditorKey(bool down, int character, vst::VstIntPtr virtualKey);
+  // The editor's thread, or the host's while it opens the editor, holding
+  // no lock: asks the host for a window of that size, and resizes the
+  // host's window itself when the host does not answer.
+  void FitHostWindow(int width, int height);
 
   // The state chunk (VstChunk.cpp).
   vst::VstIntPtr GetChunk(void** data, bool bank);
@@ -89,7 +102,13 @@ class VstPlugin final : public HostLink {
   vst::AudioMasterCallback host_;
   EditorFactory makeEditor_;
   vst::AEffect effect_{};
-  vst::ERect editorRect_{};
+  vst::ERect editorRect_{};  // under the mutex
+  // The size asked of the host while the panel changes size (height << 16
+  // | width), else 0: a host may ask for the rectangle meanwhile, from any
+  // thread.
+  std::atomic<std::uint32_t> askedSize_{0};
+  bool editorDrivesItself_ = false;
+  int heldKey_ = -1;  // the key whose press the editor took, until its release
   vst::VstSpeakerArrangement inputArrangement_{};
   vst::VstSpeakerArrangement outputArrangement_{};
   // What the render writes each output channel into: the host's double

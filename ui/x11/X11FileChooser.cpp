@@ -33,7 +33,7 @@ void X11Editor::PromptForFile(char* path, int mode, char* folder, const char* ex
   if (!path || !folder) return;
   const std::string suggested = path;
   path[0] = '\0';
-  if (!window_) return;
+  if (!window_ || Stopping()) return;
   if (!folder[0]) GetDesktopFolder(folder);
   std::string start = folder;
   if (!start.empty() && start.back() != '/') start += '/';

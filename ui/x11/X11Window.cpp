@@ -1,5 +1,6 @@
 // The editor window's life in the host's window, its events and its tick,
-// and the modal windows and text entry it opens over the panel.
+// and the modal windows and text entry it opens over the panel. The driver
+// thread that some formats add is in X11Driver.cpp.
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -49,6 +50,7 @@ X11Editor::X11Editor(EditorDelegate* delegate, int width, int height) : Editor(d
 X11Editor::~X11Editor() { CloseWindow(); }
 
 void* X11Editor::OpenWindow(void* parent) {
+  StopDriver();
   // Opened again without a close, the window keeps its place in the parent.
   int x = 0, y = 0;
   if (window_) {
@@ -108,15 +110,22 @@ void* X11Editor::OpenWindow(void* parent) {
     return nullptr;
   }
   parent_ = parentWindow;
+  parentWidth_ = parentAttributes.width;
+  parentHeight_ = parentAttributes.height;
   XStoreName(display_, window_, "Kestrion");
   hostTopLevel_ = TopLevelOf(display_, parent_);
   presenter_.Open(display_, window_, visual_, Width(), Height());
+  embedMessage_ = x11::EmbedMessageType(display_);
+  embed_ = {};
+  x11::AnnounceEmbedding(display_, window_);
   XMapWindow(display_, window_);
   XFlush(display_);
   MarkAllChanged();
   lastTick_ = std::chrono::steady_clock::now() - std::chrono::milliseconds(TimerPeriodMs());
   exposed_ = {};
   doubleClick_.Forget();
+  windowOpen_.store(true, std::memory_order_release);
+  StartDriver();
   return reinterpret_cast<void*>(window_);
 }
 
@@ -165,7 +174,9 @@ int X11Editor::SystemZoom() const {
 }
 
 void X11Editor::CloseWindow() {
+  StopDriver();
   x11::ReapLaunchedPrograms();
+  windowOpen_.store(false, std::memory_order_release);
   if (!display_) return;
   CloseTextEntry();
   ReleaseCapture();
@@ -183,7 +194,22 @@ void X11Editor::CloseWindow() {
   visual_ = nullptr;
 }
 
+bool X11Editor::ParentSizeAtOpen(int* width, int* height) const {
+  if (!display_) return false;
+  *width = parentWidth_;
+  *height = parentHeight_;
+  return true;
+}
+
 void X11Editor::HandleHostIdle() {
+  if (ownDriver_) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    lastHostIdle_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count(), std::memory_order_release);
+  }
+  if (Turn turn{driveToken_}) Drive();
+}
+
+void X11Editor::Drive() {
   if (!display_) return;
   while (display_ && XPending(display_) > 0) {
     XEvent event;
@@ -201,6 +227,8 @@ void X11Editor::HandleHostIdle() {
     lastTick_ = now - lastTick_ < 2 * period ? lastTick_ + period : now;
     Tick();
   }
+  if (idleWork_) idleWork_();
+  XFlush(display_);
 }
 
 void X11Editor::HandleEvent(XEvent& event) {
@@ -211,6 +239,7 @@ void X11Editor::HandleEvent(XEvent& event) {
   }
   if (!window_ || event.xany.window != window_) return;
   switch (event.type) {
+    case ClientMessage: x11::ApplyEmbedMessage(event.xclient, embedMessage_, embed_); break;
     case Expose: {
       const XExposeEvent& e = event.xexpose;
       exposed_ = Union(exposed_, Rect{e.x, e.y, e.x + e.width, e.y + e.height});
@@ -243,6 +272,7 @@ void X11Editor::HandleEvent(XEvent& event) {
         CloseTextEntry();
         presenter_.Close();
         window_ = 0;
+        windowOpen_.store(false, std::memory_order_release);
       }
       break;
     default: break;
@@ -262,6 +292,8 @@ void X11Editor::HandleButton(XButtonEvent& event) {
     if (event.subwindow != entry_->Handle()) entryState_ = kEntryCancel;
     return;
   }
+  // A dialog of the host's has the input for now.
+  if (embed_.hostModal) return;
   switch (event.button) {
     case x11::kWheelUp:
     case x11::kWheelDown:
@@ -270,12 +302,8 @@ void X11Editor::HandleButton(XButtonEvent& event) {
     case x11::kLeftButton:
     case x11::kMiddleButton:
     case x11::kRightButton: {
-      {
-        // Without a window manager nobody else gives the panel the keyboard.
-        // (Refused if the host has just hidden its window.)
-        x11::ErrorTrap trap(display_);
-        XSetInputFocus(display_, window_, RevertToParent, event.time);
-      }
+      // The keyboard stays where the host has it: the text entry, the one
+      // part of the panel that needs keys, takes the focus itself.
       const PointerMods mods = x11::PointerModsOf(event.state, event.button, true);
       if (event.button == x11::kLeftButton && doubleClick_.Press(event.time, x, y)) {
         PointerDoubleClicked(x, y, mods);
@@ -290,15 +318,31 @@ void X11Editor::HandleButton(XButtonEvent& event) {
 }
 
 void X11Editor::HandleKey(XKeyEvent& event) {
-  if (event.type == KeyPress) {
+  // A key the host passes on is the panel's only while the host says the
+  // panel has the focus.
+  const bool offered = !event.send_event || embed_.focused;
+  if (event.type == KeyPress && offered && !embed_.hostModal) {
+    // Space is the host's transport key, whatever the pointer is over.
     const int code = x11::EditorKeyCode(XLookupKeysym(&event, 0));
-    if (code >= 0 && KeyPressed(event.x, event.y, code)) return;
+    if (code >= 0 && code != kKeySpace && KeyPressed(event.x, event.y, code)) return;
   }
   ForwardKey(event);
 }
 
+bool X11Editor::HostKeyPressed(int key) {
+  Turn turn{driveToken_};
+  if (!turn || !window_ || modalDepth_ > 0 || entry_ || key == kKeySpace) return false;
+  Window root, child;
+  int rootX, rootY, x, y;
+  unsigned int buttons;
+  if (!XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &x, &y, &buttons)) return false;
+  return KeyPressed(x, y, key);
+}
+
 void X11Editor::ForwardKey(XKeyEvent& event) {
-  if (!hostTopLevel_ || hostTopLevel_ == window_) return;
+  // A key the host sent us (an embedder passing on its keys) is not sent
+  // back, or the two would pass it to and fro for ever.
+  if (event.send_event || !hostTopLevel_ || hostTopLevel_ == window_) return;
   XEvent forwarded;
   forwarded.xkey = event;
   forwarded.xkey.window = hostTopLevel_;
@@ -343,8 +387,8 @@ void X11Editor::PresentArea(const Rect& area) {
     x11::ErrorTrap trap(display_);
     presenter_.Present(*EditorBitmap(), area);
   }
-  ++presentCount_;
   lastPresented_ = area;
+  presentCount_.fetch_add(1, std::memory_order_release);
 }
 
 // -- text entry --------------------------------------------------------------
@@ -387,14 +431,14 @@ x11ui::ModalContext X11Editor::Modal() {
 }
 
 int X11Editor::ShowMessage(const char* text, const char* caption, int type) {
-  if (!window_) return Editor::ShowMessage(text, caption, type);
+  if (!window_ || Stopping()) return Editor::ShowMessage(text, caption, type);
   ModalScope modal(modalDepth_);
   return x11ui::RunMessageBox(Modal(), text ? text : "", caption ? caption : "", type);
 }
 
 MenuList* X11Editor::RunPopupMenu(MenuList* menu, const Rect& rect) {
   ReleaseCapture();
-  if (!menu || !window_) return nullptr;
+  if (!menu || !window_ || Stopping()) return nullptr;
   int screenX = rect.left, screenY = rect.bottom;
   Window child;
   XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), rect.left, rect.bottom, &screenX, &screenY,

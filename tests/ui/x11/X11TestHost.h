@@ -1,9 +1,10 @@
 // A small X11 host for end-to-end tests of the editor's window: it loads the
 // built plug-in module the way a Linux host does, gives each instance a
 // top-level window of its own, passes that window to effEditOpen, pumps
-// effEditIdle and drives the editor with synthetic input (XTest) on a
-// second display connection. Needs a running X server (DISPLAY); tests skip
-// when there is none.
+// effEditIdle (or, as some hosts, never does) and drives the editor with
+// synthetic input (XTest) on a second display connection. It ignores the
+// plug-in's requests to resize its window. Needs a running X server
+// (DISPLAY); tests skip when there is none.
 #pragma once
 
 #include <dirent.h>
@@ -79,13 +80,15 @@ inline HostLog& Log() {
   return log;
 }
 
-inline vst::VstIntPtr HostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr,
+inline vst::VstIntPtr HostCallback(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr size,
                                    void*, float value) {
   switch (opcode) {
     case vst::audioMasterVersion: return 2400;
     case vst::audioMasterAutomate:
     case vst::audioMasterBeginEdit:
     case vst::audioMasterEndEdit: Log().Add({effect, opcode, index, value}); return 1;
+    // Logged as width (index) and height (value), and left undone.
+    case vst::audioMasterSizeWindow: Log().Add({effect, opcode, index, static_cast<float>(size)}); return 0;
     default: return 0;
   }
 }
@@ -168,8 +171,8 @@ class X11TestHost : public testing::Test {
     if (display) XCloseDisplay(display);
   }
 
-  // A new instance in a host window at the screen point (x, y).
-  Plugin& AddPlugin(int x = 0, int y = 0) {
+  // A new instance in a host window of width x height at the screen point (x, y).
+  Plugin& AddPlugin(int x = 0, int y = 0, int width = kHostWidth, int height = kHostHeight) {
     plugins.push_back(std::make_unique<Plugin>());
     Plugin& plugin = *plugins.back();
     plugin.effect = PluginMain()(&HostCallback);
@@ -179,7 +182,7 @@ class X11TestHost : public testing::Test {
     plugin.Call(vst::effSetBlockSize, 0, 256);
     plugin.Call(vst::effMainsChanged, 0, 1);
     const int screen = DefaultScreen(display);
-    plugin.hostWindow = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, kHostWidth, kHostHeight, 0,
+    plugin.hostWindow = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, width, height, 0,
                                             BlackPixel(display, screen), BlackPixel(display, screen));
     XSelectInput(display, plugin.hostWindow, StructureNotifyMask | KeyPressMask | KeyReleaseMask);
     XMapWindow(display, plugin.hostWindow);
@@ -233,7 +236,7 @@ class X11TestHost : public testing::Test {
   // One effEditIdle for every open editor, and the host's own events.
   void IdleOnce() {
     for (auto& plugin : plugins)
-      if (plugin->effect && plugin->editorOpen) plugin->Call(vst::effEditIdle);
+      if (idleEditors && plugin->effect && plugin->editorOpen) plugin->Call(vst::effEditIdle);
     while (XPending(display)) {
       XEvent event;
       XNextEvent(display, &event);
@@ -338,6 +341,7 @@ class X11TestHost : public testing::Test {
 
   Display* display = nullptr;  // the host's connection
   Display* input = nullptr;    // synthetic input only
+  bool idleEditors = true;     // false: a host that never calls effEditIdle from its loop
   std::vector<std::unique_ptr<Plugin>> plugins;
   std::vector<XEvent> hostEvents;  // what reached the host's windows
 };

@@ -15,6 +15,7 @@
 #include "tests/config/UserFolders.h"
 #include "tests/ui/x11/X11TestHost.h"
 #include "tests/vst2/TestHost.h"
+#include "ui/x11/X11Editor.h"
 
 using namespace x11test;
 
@@ -343,11 +344,23 @@ class FakePrograms {
   std::string savedPath_;
 };
 
+// The editor a host gets, driven by the host's thread alone, so that the
+// test's thread may call it.
+class HostDrivenEditor : public X11Editor {
+ public:
+  using X11Editor::X11Editor;
+  bool EnableOwnDriver(std::function<void()> /*idleWork*/) override { return false; }
+};
+
+Editor* MakeHostDrivenEditor(EditorDelegate* delegate, int width, int height) {
+  return new HostDrivenEditor(delegate, width, height);
+}
+
 }  // namespace
 
 TEST_F(X11WindowTest, TheDesktopAnswersFilePromptsWebPagesAndClipboardRequests) {
   // The editor a host gets, in this process, so that its prompts can be called.
-  testhost::Instance instance;
+  testhost::Instance instance{"", MakeHostDrivenEditor};
   const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kHostWidth, kHostHeight, 0, 0, 0);
   XMapWindow(display, host);
   XSync(display, False);
