@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/Module.h"
 #include "plugin/EditorDelegate.h"
 #include "ui/EditorWindow.h"
@@ -105,6 +107,11 @@ void* Win32Editor::OpenWindow(void* parent) {
     if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
     return nullptr;
   }
+  // A host window too small for the panel is grown, so the panel never shows
+  // cut off: no hook reaches the host from here to ask it first.
+  int hostWidth = 0, hostHeight = 0;
+  if (HostWindowSize(&hostWidth, &hostHeight) && (hostWidth < Width() || hostHeight < Height()))
+    ResizeHostWindow(std::max(hostWidth, Width()), std::max(hostHeight, Height()));
   MarkAllChanged();
   return window_;
 }
