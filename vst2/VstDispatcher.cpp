@@ -4,6 +4,7 @@
 // questions and the vendor extensions.
 #include "vst2/VstPlugin.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -275,10 +276,12 @@ VstIntPtr VstPlugin::OpenEditor(void* parent) {
     editor_.reset();
     return 0;
   }
-  // A parent smaller than the panel would cut it off.
+  // A parent smaller than the panel would cut it off: the host is asked to
+  // grow it, else it is grown (never shrunk) here.
   int width = 0, height = 0;
-  if (window.ParentSizeAtOpen(&width, &height) && (width < window.Width() || height < window.Height()))
-    FitHostWindow(window.Width(), window.Height());
+  if (window.ParentSizeAtOpen(&width, &height) && (width < window.Width() || height < window.Height()) &&
+      CallHost(audioMasterSizeWindow, window.Width(), window.Height()) == 0)
+    window.ResizeHostWindow(std::max(width, window.Width()), std::max(height, window.Height()));
   return 1;
 }
 

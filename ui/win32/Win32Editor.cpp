@@ -107,11 +107,8 @@ void* Win32Editor::OpenWindow(void* parent) {
     if (windowClassRegistrations == 0) UnregisterClassA(kWindowClassName, ModuleInstance());
     return nullptr;
   }
-  // A host window too small for the panel is grown, so the panel never shows
-  // cut off: no hook reaches the host from here to ask it first.
-  int hostWidth = 0, hostHeight = 0;
-  if (HostWindowSize(&hostWidth, &hostHeight) && (hostWidth < Width() || hostHeight < Height()))
-    ResizeHostWindow(std::max(hostWidth, Width()), std::max(hostHeight, Height()));
+  // What the adapter needs to ask a host whose window is too small to grow it.
+  if (!HostWindowSize(&parentWidth_, &parentHeight_)) parentWidth_ = parentHeight_ = -1;
   MarkAllChanged();
   return window_;
 }
@@ -159,6 +156,13 @@ bool Win32Editor::ResizeHostWindow(int width, int height) {
   const int frameHeight = (outer.bottom - outer.top) - client.bottom;
   return SetWindowPos(parent_, nullptr, 0, 0, width + frameWidth, height + frameHeight,
                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+}
+
+bool Win32Editor::ParentSizeAtOpen(int* width, int* height) const {
+  if (!window_ || parentWidth_ < 0) return false;
+  *width = parentWidth_;
+  *height = parentHeight_;
+  return true;
 }
 
 bool Win32Editor::HostWindowSize(int* width, int* height) const {

@@ -46,6 +46,7 @@ class Win32Editor : public Editor {
   void ResizeWindow() override;
   bool ResizeHostWindow(int width, int height) override;
   bool HostWindowSize(int* width, int* height) const override;
+  bool ParentSizeAtOpen(int* width, int* height) const override;
   int SystemZoom() const override;
 
   // Editor thread. The system colour dialog, started from `colour`; true
@@ -87,6 +88,8 @@ class Win32Editor : public Editor {
   Control* editedControl_ = nullptr;
   const EffectParameter* editedParameter_ = nullptr;
   WNDPROC previousEntryProc_ = nullptr;
+  int parentWidth_ = -1;  // the host window's client area when the panel opened
+  int parentHeight_ = -1;
   HWND focusBeforeEntry_ = nullptr;  // where the keyboard returns when the entry closes
   int entryState_ = kEntryIdle;
   int modalDepth_ = 0;
