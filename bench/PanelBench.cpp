@@ -17,7 +17,15 @@ vst::VstIntPtr Host(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::Vst
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
-Editor* Headless(EditorDelegate* plugin, int width, int height) { return new HeadlessEditor(plugin, width, height); }
+// Putting the bitmap on the screen is the window system's work (the X
+// server's, with shared memory): this window keeps no copy of it.
+class DrawingOnly : public HeadlessEditor {
+ public:
+  using HeadlessEditor::HeadlessEditor;
+  void PresentArea(const Rect& /*area*/) override {}
+};
+
+Editor* Headless(EditorDelegate* plugin, int width, int height) { return new DrawingOnly(plugin, width, height); }
 
 class Panel {
  public:
