@@ -21,6 +21,7 @@
 #include "instrument/ParameterIndex.h"
 #include "instrument/panel/PanelEditor.h"
 #include "instrument/panel/PanelLayout.h"
+#include "tools/vsthost/IdleCalls.h"
 #include "ui/PanelZoom.h"
 #include "vst2/VstAbi.h"
 #include "vst2/VstPlugin.h"
@@ -37,27 +38,6 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 vst::VstIntPtr Host(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void*, float) {
   return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
-
-// effEditIdle at `hz` from a thread of the host's, as long as it lives.
-class IdleThread {
- public:
-  IdleThread(vst::AEffect* effect, int hz)
-      : thread_([this, effect, hz] {
-          const auto period = std::chrono::microseconds(1000000 / hz);
-          for (auto next = Clock::now(); !stop_; next += period) {
-            effect->dispatcher(effect, vst::effEditIdle, 0, 0, nullptr, 0);
-            std::this_thread::sleep_until(next + period);
-          }
-        }) {}
-  ~IdleThread() {
-    stop_ = true;
-    thread_.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 // Waits for the editor's next copy to the window after `count`; false after a second.
 bool PresentedAfter(const X11Editor& editor, int count) {
@@ -154,7 +134,7 @@ int main(int argc, char** argv) {
     const auto* editor = dynamic_cast<const X11Editor*>(&EditorOf(effect)->Window());
     Figures figures;
     {
-      std::unique_ptr<IdleThread> idle = hz ? std::make_unique<IdleThread>(effect, hz) : nullptr;
+      std::unique_ptr<vsthost::IdleCalls> idle = hz ? std::make_unique<vsthost::IdleCalls>(effect, hz) : nullptr;
       if (!PresentedAfter(*editor, 0)) {
         std::fprintf(stderr, "the editor never painted at %d Hz\n", hz);
         return 1;

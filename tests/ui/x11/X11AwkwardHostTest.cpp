@@ -12,32 +12,11 @@
 #include "instrument/ParameterIndex.h"
 #include "tests/config/UserFolders.h"
 #include "tests/ui/x11/X11TestHost.h"
+#include "tools/vsthost/IdleCalls.h"
 
 using namespace x11test;
 
 namespace {
-
-// effEditIdle for one editor at a fixed rate from a thread of the host's,
-// as long as it lives.
-class IdleThread {
- public:
-  IdleThread(vst::AEffect* effect, int hz)
-      : thread_([this, effect, hz] {
-          const auto period = std::chrono::microseconds(1000000 / hz);
-          for (auto next = std::chrono::steady_clock::now(); !stop_; next += period) {
-            effect->dispatcher(effect, vst::effEditIdle, 0, 0, nullptr, 0);
-            std::this_thread::sleep_until(next + period);
-          }
-        }) {}
-  ~IdleThread() {
-    stop_ = true;
-    thread_.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 class X11AwkwardHostTest : public X11TestHost {
  protected:
@@ -86,7 +65,7 @@ TEST_F(X11AwkwardHostTest, ConcurrentlyWithAHostThatNeverIdlesOrIdlesAt15HzThePa
     SCOPED_TRACE(hz);
     ASSERT_TRUE(OpenEditor(plugin));
     {
-      std::unique_ptr<IdleThread> idle = hz ? std::make_unique<IdleThread>(plugin.effect, hz) : nullptr;
+      std::unique_ptr<vsthost::IdleCalls> idle = hz ? std::make_unique<vsthost::IdleCalls>(plugin.effect, hz) : nullptr;
       EXPECT_TRUE(Painted(plugin));
       EXPECT_TRUE(DragEditsCutoff(plugin, hz));
       // The host's own calls meanwhile: the rectangle, and keys it offers.
