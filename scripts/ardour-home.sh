@@ -16,15 +16,12 @@ ardour_plugin_type() {
   esac
 }
 
-# prepare_ardour_home WORK MODULE [ENGINE]: empties WORK, makes WORK/home the
-# home (exported with the XDG folders, LXVST_PATH, VST3_PATH and LV2_PATH)
-# and puts a copy of MODULE, the VST 2.4 module, the VST 3 bundle or the LV2
+# prepare_ardour_home WORK MODULE: empties WORK, makes WORK/home the home
+# (exported with the XDG folders, LXVST_PATH, VST3_PATH and LV2_PATH) and
+# puts a copy of MODULE, the VST 2.4 module, the VST 3 bundle or the LV2
 # bundle (folders), in WORK/plugins, then scans it so that Ardour knows it.
-# Ardour starts on ENGINE: "dummy" (the default, silent) or "jack" (the
-# JACK server that runs, at 48 kHz).
 prepare_ardour_home() {
-  local work=$1 module=$2 copy engine='backend="None (Dummy)" driver="Normal Speed" device="Silence"' rate=44100
-  [ "${3:-dummy}" = dummy ] || engine='backend="JACK" driver="Dummy" device="Dummy"' rate=48000
+  local work=$1 module=$2 copy
   private_home "$work"
   # A folder per format, so that neither scanner tries the other's library.
   mkdir -p "$work/plugins/vst" "$work/plugins/vst3" "$work/plugins/lv2" "$XDG_CONFIG_HOME/ardour7/export"
@@ -47,10 +44,10 @@ prepare_ardour_home() {
   find "$copy" -exec touch -d "1 minute ago" {} +
 
   # Ardour's first-run wizard, engine dialog and memory warning stay away with
-  # these three files.
+  # these three files; the engine is the dummy backend.
   local config=$XDG_CONFIG_HOME/ardour7
   touch "$config/.a7"
-  cat >"$config/config" <<XML
+  cat >"$config/config" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
 <Ardour>
   <Config>
@@ -60,8 +57,8 @@ prepare_ardour_home() {
   <Extra>
     <AudioMIDISetup>
       <EngineStates>
-        <State $engine input-device="" output-device=""
-               sample-rate="$rate" buffer-size="1024" n-periods="2" input-latency="0" output-latency="0"
+        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device=""
+               sample-rate="44100" buffer-size="1024" n-periods="2" input-latency="0" output-latency="0"
                input-channels="0" output-channels="0" active="1" use-buffered-io="0" midi-option=""
                lm-input="" lm-output="" lm-valid="0"/>
       </EngineStates>

@@ -65,6 +65,9 @@ need_commands() {
 started=()
 trap 'exit 143' TERM
 trap 'exit 130' INT
+# A command that ends a trial through `set -e` says so, in a function too.
+set -o errtrace
+trap 'printf "error: %s failed (%s, line %s)\n" "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}" "$LINENO" >&2' ERR
 stop_started() {
   local i pid _
   for ((i = ${#started[@]} - 1; i >= 0; i--)); do
@@ -121,28 +124,33 @@ start_jack() {
 }
 
 # record FILE PORT...: three seconds of the JACK output PORTs into FILE, and
-# sox's measure of them, each line led by FILE's name, kept beside FILE as
-# a .txt file too.
+# its measure.
 record() {
-  local file=$1 name
+  local file=$1
   shift
-  name=$(basename "$file" .wav)
   timeout 20 jack_rec -f "$file" -d 3 "$@" >"${file%.wav}.log" 2>&1 ||
     { printf 'error: jack_rec could not record %s (see %s)\n' "$*" "${file%.wav}.log" >&2; exit 1; }
-  sox "$file" -n stat 2>&1 | grep -E 'Maximum amplitude|RMS +amplitude|Rough +frequency' | sed "s/^/$name: /" |
-    tee "${file%.wav}.txt"
+  measure "$file"
+}
+
+# measure FILE: sox's measure of the sound file FILE, each line led by its
+# name, kept beside it as a .txt file too.
+measure() {
+  sox "$1" -n stat 2>&1 | grep -E 'Maximum amplitude|RMS +amplitude|Rough +frequency' |
+    sed "s/^/$(basename "$1" .wav): /" | tee "${1%.wav}.txt"
 }
 
 # The trials' verdicts, one line each, which scripts/hosts.sh reads:
 # "check: NAME pass|fail|n/a (WHY)", NAME one of loaded, sound, editor,
-# drag, reload. checks_passed, at the end, fails when one did.
+# drag, reload. checks_passed, at the end, ends the script with a failure
+# when one failed.
 failed_checks=()
 check() {
   printf 'check: %s %s (%s)\n' "$1" "$2" "$3"
   [ "$2" != fail ] || failed_checks+=("$1")
 }
 checks_passed() {
-  [ ${#failed_checks[@]} -eq 0 ] || { printf 'FAILED: %s\n' "${failed_checks[*]}" >&2; return 1; }
+  [ ${#failed_checks[@]} -eq 0 ] || { printf 'FAILED: %s\n' "${failed_checks[*]}" >&2; exit 1; }
 }
 
 # check_loaded PID FILE: whether the host, PID or a process it started (a
@@ -167,8 +175,8 @@ check_loaded() {
   check loaded fail "no process of the host maps $file"
 }
 
-# check_sound FILE: whether the recording FILE that `record` made holds
-# sound, by the measure it kept.
+# check_sound FILE: whether the sound file FILE holds sound, by the measure
+# that `measure` kept.
 check_sound() {
   local rms
   rms=$(sed -n 's/.*RMS *amplitude: *//p' "${1%.wav}.txt" 2>/dev/null)

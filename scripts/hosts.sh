@@ -8,8 +8,9 @@
 # docs/hosts/. Not part of the test command (tests/daw runs the reliable
 # trials there). Run after a Linux build:
 #   bash scripts/hosts.sh [BUILD]
-# BUILD is the build tree (build/linux, the default). Each trial's files and
-# log are under build/hosts/HOST-FORMAT. It fails when a check failed.
+# BUILD is the build tree (build/linux, the default). Each trial's files are
+# under build/hosts/HOST-FORMAT, its log beside them in HOST-FORMAT.log. It
+# fails when a check failed.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -49,28 +50,27 @@ version_of() { dpkg-query -W -f '${Version}' "$1" 2>/dev/null || echo "not insta
 
 rm -rf "$WORK" "$SHOTS"
 mkdir -p "$WORK" "$SHOTS"
-rows=()
+rows=() notes=()
 any_failed=0
 for trial in "${TRIALS[@]}"; do
   read -r host format screen plugin <<<"$trial"
   name=$host-$(tr -d . <<<"${format,,}")
-  dir=$WORK/$name
-  mkdir -p "$dir"
+  dir=$WORK/$name trial_log=$WORK/$name.log
   log "hosts: $host, $format (display $screen)"
   begun=$SECONDS
   # Each script takes its display and its work folder from HOST_DISPLAY and
   # HOST_WORK.
   env "${host^^}_DISPLAY=$screen" "${host^^}_WORK=$dir" \
-    bash "$KESTRION_ROOT/scripts/$host.sh" "$plugin" "$dir/$name.png" >"$dir/trial.log" 2>&1
+    bash "$KESTRION_ROOT/scripts/$host.sh" "$plugin" "$dir/$name.png" >"$trial_log" 2>&1
   status=$?
   took=$((SECONDS - begun))
-  grep '^check: ' "$dir/trial.log" || true
+  grep '^check: ' "$trial_log" || true
   echo "hosts: $name ended with status $status after $(format_seconds "$took")"
 
   row="| ${HOST_NAME[$host]} | $(version_of "$host") | ${FORMAT_NAME[$format]} |"
   for check in "${CHECKS[@]}"; do
     # A check the trial never reached failed.
-    result=$(sed -n "s/^check: $check \([^ ]*\) .*/\1/p" "$dir/trial.log" | tail -1)
+    result=$(sed -n "s/^check: $check \([^ ]*\) .*/\1/p" "$trial_log" | tail -1)
     [ "${result:-fail}" != fail ] || any_failed=1
     row+=" ${result:-not reached} |"
   done
@@ -86,6 +86,10 @@ for trial in "${TRIALS[@]}"; do
     row+=" none |"
   fi
   rows+=("$row")
+  # What went wrong, in the trial's own words.
+  while IFS= read -r line; do
+    notes+=("- ${HOST_NAME[$host]}, ${FORMAT_NAME[$format]}: ${line#check: }")
+  done < <(grep -E '^check: [a-z]+ fail |^error: ' "$trial_log" || true)
 done
 
 log "hosts: writing $DOC"
@@ -95,13 +99,17 @@ log "hosts: writing $DOC"
 
 Every format of the plug-in in every Linux host that Debian 12 packages, as
 \`bash scripts/hosts.sh\` last found it on $(date -u +%F), each host on a
-virtual display (Xvfb, no window manager) with a private home, Ardour,
-Qtractor and MusE on a dummy JACK server.
+virtual display (Xvfb, no window manager) with a private home; Qtractor,
+MusE and jalv on a dummy JACK server, Ardour on its dummy engine.
 
 | Host | Version | Format | Loaded | Notes sound | Editor shown | Drag reached the host | Reload restored it | Time | Editor after the drag |
 |------|---------|--------|--------|-------------|--------------|-----------------------|--------------------|------|-----------------------|
 EOF
   printf '%s\n' "${rows[@]}"
+  if [ ${#notes[@]} -gt 0 ]; then
+    printf '\nWhat failed:\n'
+    printf '%s\n' "${notes[@]}"
+  fi
   cat <<EOF
 
 Versions (\`dpkg-query -W -f '\${Version}'\`): ardour $(version_of ardour),
@@ -111,9 +119,12 @@ What each check is:
 - **Loaded**: the host's process has the plug-in's binary, as the trial
   installed it, mapped (\`/proc/PID/maps\`).
 - **Notes sound**: three seconds of the host's output, recorded from JACK
-  while the host plays notes (a looped clip or part in Qtractor and MusE,
-  a JACK MIDI sequencer into Ardour's track and into jalv), are not silent
-  by sox's measure (RMS amplitude above 0.001).
+  while the host plays notes (a looped clip in Qtractor, a looped part in
+  MusE, a JACK MIDI sequencer into jalv), are not silent by sox's measure
+  (RMS amplitude above 0.001). Ardour's dummy engine plays into nothing:
+  there Ardour's Lua session runner (\`ardour7-lua\`) plays the saved
+  session's region of notes through the plug-in into a file, measured the
+  same way.
 - **Editor shown**: the editor's window, as it shows on the screen, is
   neither black nor one flat colour.
 - **Drag reached the host**: after a drag up on the CutOff knob, the

@@ -162,7 +162,7 @@ open_song() {
   # LV2, but over the song's menu for VST 2.4.
   xdotool windowmove "$main" 0 0 windowsize "$main" 1600 590
   local frame
-  frame=$(xdotool search --name '^Kestrion:Kestrion' | head -1)
+  frame=$(xdotool search --name '^Kestrion:Kestrion' | head -1 || true)
   [ -z "$frame" ] || xdotool windowmove "$frame" 240 600
   sleep 3
 }
