@@ -1,32 +1,37 @@
 #!/usr/bin/env bash
-# Plays the LV2 plug-in in a real host, MusE 4.1 (Debian's `muse` package),
-# on a virtual display: Kestrion as MusE's synth, played by a MIDI track's
+# Plays the LV2 or the VST 2.4 plug-in in a real host, MusE 4.1 (Debian's
+# `muse` package), on a virtual display: Kestrion as MusE's synth, played by a MIDI track's
 # looped part through MusE's JACK driver on a dummy JACK server. The saved
 # song says its editor is open, so MusE opens it while loading; its CutOff
 # knob is dragged, the song saved, and the saved song tells whether MusE saw
 # the change; then the saved song is reopened. Not part of the test command.
 # Run after a Linux build:
-#   bash scripts/muse.sh [BUNDLE] [SHOT.png]
-# BUNDLE defaults to build/linux/Kestrion.lv2. It leaves SHOT (the editor
+#   bash scripts/muse.sh [PLUGIN] [SHOT.png]
+# PLUGIN is the LV2 bundle (build/linux/Kestrion.lv2, the default) or the
+# VST 2.4 module (build/linux/Kestrion.so). Its "check:" lines say whether
+# MusE loaded the plug-in, it sounded, the editor showed, the drag reached
+# MusE and the reopened song restored it; it fails when one did not. It
+# leaves SHOT (the editor
 # open over the playing song), SHOT with "-knob" before its extension (after
 # the drag) and with "-reopened" (the saved song reopened), the song, the
 # master output as WAV files with sox's measure of each, and the logs, all
-# under build/muse (a private HOME), and stops everything it started. The
-# display is a virtual one on MUSE_DISPLAY (default :58); with LV2_TRACE
+# under build/muse (a private HOME; MUSE_WORK names another), and stops
+# everything it started. The display is a virtual one on MUSE_DISPLAY
+# (default :58; "auto" for a free one); with LV2_TRACE
 # set, the logs list the LV2 features MusE hands over and the control port
 # values the plug-in takes.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/hosts-common.sh"
 
-BUNDLE=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.lv2}")
-WORK=$BUILD_ROOT/muse
+PLUGIN=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.lv2}")
+WORK=$(realpath -m "${MUSE_WORK:-$BUILD_ROOT/muse}")
 SHOT=$(realpath -m "${2:-$WORK/muse.png}")
 KNOB_SHOT=${SHOT%.png}-knob.png
 REOPENED_SHOT=${SHOT%.png}-reopened.png
 SONG=$WORK/song/kestrion.med
-[ -f "$BUNDLE/manifest.ttl" ] || die "no LV2 bundle at $BUNDLE: build first"
-need_commands muse jackd jack_rec jack_transport xdotool import Xvfb sox
+[ -e "$PLUGIN" ] || die "no plug-in at $PLUGIN: build first"
+need_commands muse jackd jack_rec jack_transport xdotool import identify compare Xvfb sox
 
 # Where things sit, in pixels from the window's corner: MusE's File menu
 # with its Save and Quit items, the Skip button of its "save current
@@ -37,12 +42,26 @@ QUIT_ITEM=(48 408)
 SKIP_BUTTON=(216 69)
 CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
 
-log "muse: a private home with the bundle"
+log "muse: a private home with the plug-in"
 private_home "$WORK"
 mkdir -p "$WORK/song" "$(dirname "$SHOT")"
-install_lv2_bundle "$BUNDLE" "$WORK/plugins"
+# The synth as the song names it (its type, and the bundle's URI or the
+# module's file name) and the binary MusE loads.
+if [ -d "$PLUGIN" ]; then
+  FORMAT=LV2 SYNTH_TYPE="LV2 (synths)"
+  install_lv2_bundle "$PLUGIN" "$WORK/plugins"
+  SYNTH_NAME="<uri>$(lv2_uri "$PLUGIN")</uri>"
+  BINARY=$WORK/plugins/Kestrion.lv2/Kestrion.so
+else
+  FORMAT="VST 2.4" SYNTH_TYPE="VST (synths)"
+  mkdir -p "$WORK/plugins"
+  export LXVST_PATH=$WORK/plugins
+  cp "$PLUGIN" "$WORK/plugins/Kestrion.so"
+  SYNTH_NAME="<class>Kestrion</class>"
+  BINARY=$WORK/plugins/Kestrion.so
+fi
 # MusE's settings: no tip of the day, no question about instrument
-# initialisation when the transport starts, and the LV2 path.
+# initialisation when the transport starts, and the plug-in paths.
 mkdir -p "$XDG_CONFIG_HOME/MusE/MusE"
 cat >"$XDG_CONFIG_HOME/MusE/MusE/MusE-seq.cfg" <<XML
 <?xml version="1.0"?>
@@ -51,7 +70,8 @@ cat >"$XDG_CONFIG_HOME/MusE/MusE/MusE-seq.cfg" <<XML
     <didYouKnow>0</didYouKnow>
     <midiSendInit>0</midiSendInit>
     <warnInitPending>0</warnInitPending>
-    <pluginLv2PathList>$LV2_PATH</pluginLv2PathList>
+    <pluginLv2PathList>${LV2_PATH:-}</pluginLv2PathList>
+    <pluginLinuxVstPathList>${LXVST_PATH:-}</pluginLinuxVstPathList>
   </configuration>
 </muse>
 XML
@@ -66,7 +86,7 @@ part_events() {
   done
 }
 
-log "muse: a song with Kestrion (LV2) as a synth, its editor marked open"
+log "muse: a song with Kestrion ($FORMAT) as a synth, its editor marked open"
 # The part and the loop are four bars; the synth's output goes to the
 # master output, which goes to the JACK server's playback ports.
 cat >"$SONG" <<XML
@@ -87,8 +107,8 @@ cat >"$SONG" <<XML
     <SynthI>
       <name>Kestrion</name>
       <channels>2</channels>
-      <synthType>LV2 (synths)</synthType>
-      <uri>$(lv2_uri "$BUNDLE")</uri>
+      <synthType>$SYNTH_TYPE</synthType>
+      $SYNTH_NAME
       <label>Kestrion</label>
       <port>0</port>
       <nativeGuiVisible>1</nativeGuiVisible>
@@ -137,8 +157,13 @@ open_song() {
   editor=$(timeout 30 xdotool search --sync --name '^Kestrion$' | head -1) ||
     die "no editor window (see $WORK/$1)"
   # Without a window manager nothing places the windows: the song above the
-  # editor's window, both whole on the screen.
+  # editor's window, both whole on the screen. MusE's own window around the
+  # editor, named for the track and the synth, is where the song says for
+  # LV2, but over the song's menu for VST 2.4.
   xdotool windowmove "$main" 0 0 windowsize "$main" 1600 590
+  local frame
+  frame=$(xdotool search --name '^Kestrion:Kestrion' | head -1 || true)
+  [ -z "$frame" ] || xdotool windowmove "$frame" 240 600
   sleep 3
 }
 
@@ -179,22 +204,40 @@ quit() {
   echo "muse: exit status $status"
 }
 
+# save: File > Save, and CutOff as the saved song holds it.
+save() {
+  local before
+  before=$(stat -c %y "$SONG")
+  menu_item "${SAVE_ITEM[@]}"
+  for _ in $(seq 50); do [ "$(stat -c %y "$SONG")" = "$before" ] || break; sleep 0.2; done
+  saved_cutoff
+}
+
 log "muse: opening the song and playing it"
 open_song muse.log
+check_loaded "$muse_pid" "$BINARY"
+editor_image "$editor" "$WORK/editor.png"
+check_editor "$WORK/editor.png"
 play
 record_master before-knob
+check_sound "$WORK/before-knob.wav"
 import -window root -trim +repage "$SHOT"
+# The song written above has no control values: saved now, it has CutOff
+# as MusE holds it before the drag.
+cutoff_before=$(save)
+echo "CutOff in the song saved before the drag: ${cutoff_before:-none}"
+knob_image "$editor" "$WORK/knob-before.png"
 
 log "muse: turning the CutOff knob"
 drag_cutoff "$editor"
+knob_image "$editor" "$WORK/knob-after.png"
 record_master after-knob
 import -window root -trim +repage "$KNOB_SHOT"
 
 log "muse: saving the song and quitting"
-before=$(stat -c %Y "$SONG")
-menu_item "${SAVE_ITEM[@]}"
-for _ in $(seq 50); do [ "$(stat -c %Y "$SONG")" = "$before" ] || break; sleep 0.2; done
-echo "CutOff in the saved song: $(saved_cutoff || echo none)"
+cutoff_after=$(save)
+echo "CutOff in the saved song: ${cutoff_after:-none}"
+check_drag "$cutoff_before" "$cutoff_after"
 quit
 
 log "muse: reopening the saved song"
@@ -202,5 +245,8 @@ open_song muse-reopened.log
 play
 record_master reopened
 import -window root -trim +repage "$REOPENED_SHOT"
+knob_image "$editor" "$WORK/knob-reopened.png"
+check_reload "$WORK/knob-before.png" "$WORK/knob-after.png" "$WORK/knob-reopened.png"
 quit
 echo "muse: screenshots in $SHOT, $KNOB_SHOT and $REOPENED_SHOT (song and logs in $WORK)"
+checks_passed

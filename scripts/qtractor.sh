@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Plays the CLAP or the LV2 plug-in in a real host, Qtractor (Debian's
-# `qtractor` package), on a virtual display: one MIDI track with Kestrion as
+# Plays the CLAP, the LV2 or the VST 2.4 plug-in in a real host, Qtractor
+# (Debian's `qtractor` package), on a virtual display: one MIDI track with Kestrion as
 # its instrument plays a looped clip on a dummy JACK server, the editor is
 # opened from the track's plug-in list and its CutOff knob dragged, and the
 # host's saved session tells whether it saw the change. Not part of the test
 # command. Run after a Linux build:
 #   bash scripts/qtractor.sh [PLUGIN] [SHOT.png]
-# PLUGIN is the CLAP file (build/linux/Kestrion.clap, the default) or the
-# LV2 bundle (build/linux/Kestrion.lv2). Then it reopens the saved session,
-# to see the plug-in restore its state.
+# PLUGIN is the CLAP file (build/linux/Kestrion.clap, the default), the LV2
+# bundle (build/linux/Kestrion.lv2) or the VST 2.4 module
+# (build/linux/Kestrion.so). Then it reopens the saved session, to see the
+# plug-in restore its state. Its "check:" lines say whether Qtractor loaded
+# the plug-in, it sounded, the editor showed, the drag reached Qtractor and
+# the reopened session restored it; it fails when one did not.
 # It leaves SHOT (the editor open over the playing session), SHOT with
 # "-knob" before its extension (after the drag) and with "-reopened" (the
 # saved session reopened), the session, the master output as WAV files with
 # sox's measure of each, and the logs, all under build/qtractor (a private
-# HOME), and stops everything it started. The display is $DISPLAY, or a
-# virtual one on QTRACTOR_DISPLAY (default :57); with LV2_TRACE set, the
+# HOME; QTRACTOR_WORK names another), and stops everything it started. The
+# display is a virtual one on QTRACTOR_DISPLAY ("auto" for a free one), or
+# $DISPLAY when that is set and QTRACTOR_DISPLAY is not, else :57; with
+# LV2_TRACE set, the
 # logs list the LV2 features Qtractor hands over and the control port
 # values the plug-in takes.
 set -euo pipefail
@@ -22,12 +27,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/hosts-common.sh"
 
 PLUGIN=$(realpath "${1:-$BUILD_ROOT/linux/Kestrion.clap}")
-WORK=$BUILD_ROOT/qtractor
+WORK=$(realpath -m "${QTRACTOR_WORK:-$BUILD_ROOT/qtractor}")
 SHOT=$(realpath -m "${2:-$WORK/qtractor.png}")
 KNOB_SHOT=${SHOT%.png}-knob.png
 REOPENED_SHOT=${SHOT%.png}-reopened.png
 [ -e "$PLUGIN" ] || die "no plug-in at $PLUGIN: build first"
-need_commands qtractor jackd jack_rec xdotool import Xvfb sox cc
+need_commands qtractor jackd jack_rec xdotool import identify compare Xvfb sox cc
 
 # Where things sit in Qtractor's windows, in pixels from the window's corner,
 # as its private configuration lays them out on the first run: the plug-in's
@@ -45,18 +50,28 @@ CUTOFF_KNOB=("$(at_panel_size 870)" "$(at_panel_size 43)")
 log "qtractor: a private home, the plug-in and the ALSA stand-in"
 private_home "$WORK"
 mkdir -p "$WORK/plugins" "$WORK/session" "$(dirname "$SHOT")"
-# The plug-in in the session, as Qtractor names it, and CutOff's parameter
-# number there: for LV2 its port index.
-if [ -d "$PLUGIN" ]; then
+# The plug-in in the session, as Qtractor names it, CutOff's parameter
+# number there (for LV2 its port index) and the binary Qtractor loads.
+case $PLUGIN in
+*.lv2)
   FORMAT=LV2 CUTOFF_INDEX=47
   install_lv2_bundle "$PLUGIN" "$WORK/plugins"
   PLUGIN_FILENAME=$(lv2_uri "$PLUGIN")
-else
+  BINARY=$WORK/plugins/Kestrion.lv2/Kestrion.so
+  ;;
+*.clap)
   FORMAT=CLAP CUTOFF_INDEX=43
   export CLAP_PATH=$WORK/plugins
-  PLUGIN_FILENAME=$WORK/plugins/Kestrion.clap
+  PLUGIN_FILENAME=$WORK/plugins/Kestrion.clap BINARY=$WORK/plugins/Kestrion.clap
   cp "$PLUGIN" "$PLUGIN_FILENAME"
-fi
+  ;;
+*)
+  FORMAT=VST2 CUTOFF_INDEX=43
+  export LXVST_PATH=$WORK/plugins
+  PLUGIN_FILENAME=$WORK/plugins/Kestrion.so BINARY=$WORK/plugins/Kestrion.so
+  cp "$PLUGIN" "$PLUGIN_FILENAME"
+  ;;
+esac
 cc -O2 -Wall -shared -fPIC -o "$WORK/qtractor-seq.so" \
   "$KESTRION_ROOT/scripts/qtractor-seq.c" -l:libasound.so.2
 trap stop_started EXIT
@@ -144,7 +159,7 @@ cat >"$WORK/session/kestrion.qtr" <<XML
 </session>
 XML
 
-if [ -z "${DISPLAY:-}" ]; then
+if [ -n "${QTRACTOR_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
   log "qtractor: a virtual display"
   start_display "${QTRACTOR_DISPLAY:-:57}" 1600x1000 "$WORK/xvfb.log"
 fi
@@ -159,7 +174,7 @@ open_session() {
   # shellcheck disable=SC2086 # the wrapper is a command line
   LD_PRELOAD=$WORK/qtractor-seq.so ${QTRACTOR_WRAPPER:-$(host_wrapper)} qtractor "$WORK/session/kestrion.qtr" >"$WORK/$1" 2>&1 &
   qtractor_pid=$!
-  started+=($qtractor_pid)
+  started+=("$qtractor_pid")
   main=$(timeout 30 xdotool search --sync --name 'kestrion\.qtr' | head -1) ||
     die "no Qtractor window (see $WORK/$1)"
   # Without a window manager nothing places the windows: the session above
@@ -214,17 +229,36 @@ saved_cutoff() {
   grep "<param [^>]*index=\"$CUTOFF_INDEX\"" "$WORK/session/kestrion.qtr" | sed 's|.*>\([^<]*\)</param>.*|\1|'
 }
 
+# save: File > Save, and CutOff as the saved session holds it.
+save() {
+  local before
+  before=$(stat -c %Y "$WORK/session/kestrion.qtr")
+  menu_item "${SAVE_ITEM[@]}"
+  for _ in $(seq 25); do [ "$(stat -c %Y "$WORK/session/kestrion.qtr")" = "$before" ] || break; sleep 0.2; done
+  sleep 0.5
+  saved_cutoff || true
+}
+
 log "qtractor: opening the session and playing the clip"
 open_session qtractor.log
+check_loaded "$qtractor_pid" "$BINARY"
 play
 record_master before-knob
+check_sound "$WORK/before-knob.wav"
+# The session written above has no parameter values, and Qtractor saves
+# a session only once it has changed.
+cutoff_before=$(saved_cutoff || true)
 
 log "qtractor: opening the editor from the plug-in list"
 open_editor
 import -window root -trim +repage "$SHOT"
+editor_image "$editor" "$WORK/editor.png"
+check_editor "$WORK/editor.png"
+knob_image "$editor" "$WORK/knob-before.png"
 
 log "qtractor: turning the CutOff knob"
 drag_cutoff "$editor"
+knob_image "$editor" "$WORK/knob-after.png"
 record_master after-knob
 import -window root -trim +repage "$KNOB_SHOT"
 
@@ -237,12 +271,12 @@ if [ -n "${KESTRION_CHOOSE_SIZE:-}" ]; then
   xdotool getwindowgeometry "$editor"
 fi
 
-# The session written above has no parameter values: the saved one has them
-# only if Qtractor took the session for changed, that is, saw the knob move.
+# Qtractor writes the value it reads back from the plug-in, and saves only
+# a session it took for changed: a value only if it heard of the drag.
 log "qtractor: saving the session and quitting"
-menu_item "${SAVE_ITEM[@]}"
-sleep 2
-echo "CutOff in the saved session: $(saved_cutoff || echo none)"
+cutoff_after=$(save)
+echo "CutOff in the saved session: ${cutoff_after:-none}"
+check_drag "$cutoff_before" "$cutoff_after"
 quit qtractor.log
 
 log "qtractor: reopening the saved session"
@@ -251,5 +285,8 @@ play
 record_master reopened
 open_editor
 import -window root -trim +repage "$REOPENED_SHOT"
+knob_image "$editor" "$WORK/knob-reopened.png"
+check_reload "$WORK/knob-before.png" "$WORK/knob-after.png" "$WORK/knob-reopened.png"
 quit qtractor-reopened.log
 echo "qtractor: screenshots in $SHOT, $KNOB_SHOT and $REOPENED_SHOT (session and logs in $WORK)"
+checks_passed

@@ -18,8 +18,8 @@ packages=(
   # the LV2 plug-in: its headers, the test host's library, the Turtle checker
   lv2-dev liblilv-dev sordi lilv-utils
   # real hosts for the daw tests and the trials, the JACK server and the
-  # tools the trial scripts drive and record them with
-  ardour jalv qtractor muse jackd2 xdotool imagemagick sox gcc libc6-dev
+  # tools the trial scripts drive, record and trace them with
+  ardour jalv qtractor muse jackd2 xdotool imagemagick sox gcc libc6-dev gdb
   # Windows cross build and its tests under Wine
   g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine
   # unpacking Debian's libpng source; the Debian package (dpkg-shlibdeps,
