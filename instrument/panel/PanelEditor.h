@@ -55,8 +55,6 @@ class PanelEditor {
   // A new size asked for by the user or the host's scale: an open window
   // asks the host first and keeps its size when the host refuses.
   void ChangeZoom(int percent, bool chosen);
-  // The size waiting for the host's window to grow, or 0.
-  int PendingZoom() const { return pendingZoom_; }
 
  private:
   // Whether the host's window (when it can be known) holds the panel at `percent`.
